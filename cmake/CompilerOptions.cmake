@@ -1,0 +1,31 @@
+# Warnings, sanitizers and the link options that every plug-in of this project shares.
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(MQ_SANITIZE)
+  if(WIN32)
+    message(FATAL_ERROR "Sanitizers are available on the native build only")
+  endif()
+  add_compile_options(-fsanitize=${MQ_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${MQ_SANITIZE})
+endif()
+
+if(WIN32)
+  # One self-contained DLL per plug-in: it imports system DLLs only.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+else()
+  find_package(Threads REQUIRED)
+  link_libraries(Threads::Threads ${CMAKE_DL_LIBS})
+endif()
+
+# A plug-in binds its own calls to its own functions, even when a host has made
+# another plug-in's functions of the same names visible globally.
+function(mq_plugin_link_options target)
+  if(NOT WIN32)
+    target_link_options(${target} PRIVATE -Wl,-Bsymbolic)
+    if(NOT MQ_SANITIZE)
+      target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    endif()
+  endif()
+endfunction()

@@ -1,0 +1,31 @@
+// Loading plug-in libraries and looking up their entry points.
+#pragma once
+
+#include <string>
+
+namespace mq::platform {
+
+using ModuleHandle = void*;
+
+// Loads a library so that the libraries it needs are looked for first in its
+// own folder. Returns null on failure and describes the failure in `error`
+// (the platform's own error code and text).
+ModuleHandle loadLibrary(const std::string& path, std::string& error);
+
+// The address of an exported name, or null when the library does not export it.
+void* findSymbol(ModuleHandle module, const char* name);
+
+// False when the platform refuses to unload; the module then stays loaded.
+bool unloadLibrary(ModuleHandle module);
+
+// The module that holds this code, as loadLibrary would return it for the
+// same file, so that a caller can recognise itself among loaded libraries.
+ModuleHandle thisModule();
+
+// The full file name of the module that holds this code.
+std::string thisModulePath();
+
+// The full file name of the running program.
+std::string executablePath();
+
+}  // namespace mq::platform

@@ -1,0 +1,52 @@
+// Folders and files of the configuration store.
+//
+// Every function that takes a path refuses, without touching the file system,
+// a path that is empty, longer than MAX_PATH_LENGTH or holds a zero byte: the
+// platform's functions would otherwise see a shortened or a different path.
+// Functions marked noexcept report every failure, memory included, through
+// their result; the others may throw std::bad_alloc and change nothing then.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace mq::platform {
+
+// The separator between the parts of a path.
+extern const char PATH_SEPARATOR;
+
+// True for PATH_SEPARATOR and any other character the platform reads as one.
+bool isPathSeparator(char c) noexcept;
+
+// The longest path the platform's file functions accept, in bytes.
+extern const std::size_t MAX_PATH_LENGTH;
+
+// The line end of text files on this platform.
+extern const char* const LINE_END;
+
+// The machine-wide folder for application data shared by all users, without
+// a trailing separator. False when the platform cannot report it.
+bool commonDataFolder(std::string& folder);
+
+// True when a file or directory exists at the path.
+bool entryExists(const std::string& path) noexcept;
+
+// True when the path names a file (not a directory) that can be opened for reading.
+bool isReadableFile(const std::string& path) noexcept;
+
+// True for a path that has no parent: a drive root or "/".
+bool isFileSystemRoot(const std::string& path) noexcept;
+
+// The folder part of a path, ending in a separator ("" when there is none).
+std::string parentFolder(const std::string& path);
+
+// Creates one directory whose parent exists.
+bool makeDirectory(const std::string& path) noexcept;
+
+// Writes `bytes` to a new file beside `target` and puts it in the target's
+// place in one step, so that the target is either the old file or the new
+// one, whole, whatever happens. The old file stays untouched on failure, and
+// no temporary file is left behind.
+bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;
+
+}  // namespace mq::platform

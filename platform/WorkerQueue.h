@@ -1,0 +1,45 @@
+// The message queue of one worker thread.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace mq::platform {
+
+// Items are opaque addresses posted by any thread and taken, in posting order,
+// by the one worker thread that owns the queue. A null item asks the worker to
+// stop once the items queued before it have been taken; whether items posted
+// after it are still taken differs by platform, and those that are not are
+// handed back by close(). On Windows this is the thread's own message queue,
+// so that windows which foreign code creates on the worker keep receiving
+// their messages while the worker waits.
+class WorkerQueue {
+public:
+    WorkerQueue();
+    ~WorkerQueue();
+    WorkerQueue(const WorkerQueue&) = delete;
+    WorkerQueue& operator=(const WorkerQueue&) = delete;
+
+    // Worker thread: binds the queue to the calling thread and makes sure it
+    // exists, so that no item posted afterwards is lost.
+    void attach();
+
+    // Any thread. False when the item was not queued: the worker has not
+    // attached yet, has closed the queue, or the platform refused the post.
+    bool post(void* item);
+
+    // Worker thread: waits for the next item, dispatching the thread's other
+    // messages meanwhile. False when the worker must stop (a stop request, a
+    // quit message or a failure of the platform's message retrieval).
+    bool next(void*& item);
+
+    // Worker thread, once it serves no more: later posts fail, and the items
+    // that were queued but not taken are handed back, in posting order.
+    std::vector<void*> close();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+}  // namespace mq::platform

@@ -1,0 +1,62 @@
+// POSIX implementation of library loading: dlopen with local symbol binding.
+#include "platform/DynamicLibrary.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace mq::platform {
+
+namespace {
+// Any function of this module serves dladdr to find the module.
+void anchor() {}
+}  // namespace
+
+ModuleHandle loadLibrary(const std::string& path, std::string& error) {
+    dlerror();
+    // RTLD_LOCAL keeps a child's symbols out of the global scope, so two
+    // children exporting the same names never see each other's functions.
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        const char* text = dlerror();
+        error = text ? text : "the library could not be loaded";
+    }
+    return module;
+}
+
+void* findSymbol(ModuleHandle module, const char* name) {
+    return module ? dlsym(module, name) : nullptr;
+}
+
+bool unloadLibrary(ModuleHandle module) {
+    return module && dlclose(module) == 0;
+}
+
+ModuleHandle thisModule() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&anchor), &info) || !info.dli_fname) return nullptr;
+    // RTLD_NOLOAD gives the handle of the already loaded module; the extra
+    // reference it takes is dropped at once, since the module is loaded anyway.
+    void* module = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    if (module) dlclose(module);
+    return module;
+}
+
+std::string thisModulePath() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&anchor), &info) || !info.dli_fname) return {};
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved)) return resolved;
+    return info.dli_fname;
+}
+
+std::string executablePath() {
+    std::vector<char> buffer(PATH_MAX + 1, '\0');
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    return length > 0 ? std::string(buffer.data(), static_cast<std::size_t>(length)) : std::string();
+}
+
+}  // namespace mq::platform

@@ -1,0 +1,169 @@
+// POSIX implementation of the fault guard: signal handlers that jump back into
+// the guard from a fault raised inside a guarded body.
+#include "platform/FaultGuard.h"
+
+#include <setjmp.h>
+#include <signal.h>
+#include <string.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <memory>
+
+namespace mq::platform {
+
+namespace {
+
+// The signals a processor fault raises, plus the two that foreign code raises
+// when it gives up (abort, a trap instruction).
+constexpr int GUARDED_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP};
+constexpr std::size_t GUARDED_SIGNAL_COUNT = sizeof(GUARDED_SIGNALS) / sizeof(GUARDED_SIGNALS[0]);
+
+// What each signal did before the guard took it over, to pass on the signals
+// that no guarded body raised.
+struct sigaction previousActions[GUARDED_SIGNAL_COUNT];
+
+struct GuardFrame {
+    sigjmp_buf jump;
+    GuardFrame* outer;
+};
+
+// The innermost guarded body running on this thread, or null. Read by the
+// signal handler, so it must never need an allocation on first access: the
+// initial-exec model places it in the static TLS block, also in a library
+// that is loaded at run time.
+__attribute__((tls_model("initial-exec"))) thread_local GuardFrame* activeFrame = nullptr;
+
+void passOn(int signalNumber, siginfo_t* info, void* machineContext) {
+    std::size_t index = 0;
+    while (index < GUARDED_SIGNAL_COUNT && GUARDED_SIGNALS[index] != signalNumber) ++index;
+    if (index == GUARDED_SIGNAL_COUNT) return;
+    const struct sigaction& previous = previousActions[index];
+    if (previous.sa_flags & SA_SIGINFO) {
+        if (previous.sa_sigaction) {
+            previous.sa_sigaction(signalNumber, info, machineContext);
+            return;
+        }
+    } else if (previous.sa_handler == SIG_IGN) {
+        // A signal that someone sent may be ignored as before; a fault would
+        // only come back at once when its instruction runs again.
+        if (info->si_code <= 0) return;
+    } else if (previous.sa_handler != SIG_DFL) {
+        previous.sa_handler(signalNumber);
+        return;
+    }
+    // The default action ends the process, as it would have without the
+    // guard. Raised again with the handler gone, the signal takes effect as
+    // soon as it is unblocked.
+    struct sigaction standard;
+    memset(&standard, 0, sizeof standard);
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(signalNumber, &standard, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signalNumber);
+    raise(signalNumber);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+}
+
+void onSignal(int signalNumber, siginfo_t* info, void* machineContext) {
+    GuardFrame* frame = activeFrame;
+    if (frame) siglongjmp(frame->jump, 1);
+    passOn(signalNumber, info, machineContext);
+}
+
+bool installHandlers() {
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_sigaction = &onSignal;
+    sigemptyset(&action.sa_mask);
+    // SA_ONSTACK: a body that overflows its stack still leaves a stack to run
+    // the handler on. SA_NODEFER: the signal stays deliverable while the
+    // handler runs, so a fault of a previous handler or the default action
+    // that it is passed on to takes effect at once.
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+    for (std::size_t index = 0; index < GUARDED_SIGNAL_COUNT; ++index)
+        sigaction(GUARDED_SIGNALS[index], &action, &previousActions[index]);
+    return true;
+}
+
+// The alternate signal stack of one thread, set up the first time the thread
+// runs a guarded body and taken down when the thread ends. A stack that the
+// thread had already been given by someone else is left as it is.
+class AlternateStack {
+public:
+    void ensure() {
+        if (installed) return;
+        stack_t current;
+        if (sigaltstack(nullptr, &current) != 0) return;
+        if (!(current.ss_flags & SS_DISABLE)) {
+            installed = true;
+            return;
+        }
+        std::size_t size = std::max<std::size_t>(SIGSTKSZ, 64 * 1024);
+        std::unique_ptr<char[]> created(new (std::nothrow) char[size]);
+        if (!created) return;
+        stack_t wanted;
+        memset(&wanted, 0, sizeof wanted);
+        wanted.ss_sp = created.get();
+        wanted.ss_size = size;
+        if (sigaltstack(&wanted, nullptr) != 0) return;
+        memory = std::move(created);
+        installed = true;
+    }
+
+    ~AlternateStack() {
+        if (!memory) return;
+        stack_t current;
+        if (sigaltstack(nullptr, &current) == 0 && current.ss_sp == memory.get()) {
+            stack_t disabled;
+            memset(&disabled, 0, sizeof disabled);
+            disabled.ss_flags = SS_DISABLE;
+            if (sigaltstack(&disabled, nullptr) != 0) {
+                // Still in use: keeping the memory is better than a dangling stack.
+                memory.release();
+            }
+        }
+    }
+
+private:
+    std::unique_ptr<char[]> memory;
+    bool installed = false;
+};
+
+thread_local AlternateStack alternateStack;
+
+bool runCatching(void (*body)(void*), void* context) noexcept {
+    try {
+        body(context);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool runGuarded(void (*body)(void*), void* context) noexcept {
+    static const bool handlersInstalled = installHandlers();
+    (void)handlersInstalled;
+    alternateStack.ensure();
+
+    GuardFrame frame;
+    frame.outer = activeFrame;
+    // The signal mask is saved and restored too: the jump leaves a handler.
+    if (sigsetjmp(frame.jump, 1) != 0) {
+        activeFrame = frame.outer;
+        return false;
+    }
+    activeFrame = &frame;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    bool finished = runCatching(body, context);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    activeFrame = frame.outer;
+    return finished;
+}
+
+}  // namespace mq::platform

@@ -1,0 +1,72 @@
+// Windows implementation of library loading: LoadLibraryExA with the altered search path.
+#include "platform/DynamicLibrary.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace mq::platform {
+
+namespace {
+
+void anchor() {}
+
+std::string systemErrorText(DWORD code) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string result = length ? std::string(text, length) : std::string();
+    if (text) LocalFree(text);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+        result.pop_back();
+    return "error " + std::to_string(code) + (result.empty() ? "" : ": " + result);
+}
+
+std::string moduleFileName(HMODULE module) {
+    std::vector<char> buffer(MAX_PATH + 1, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+}
+
+}  // namespace
+
+ModuleHandle loadLibrary(const std::string& path, std::string& error) {
+    // No "cannot load" dialog boxes from the system while a host runs.
+    UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    DWORD code = module ? 0 : GetLastError();
+    SetErrorMode(previousMode);
+    if (!module) error = systemErrorText(code);
+    return module;
+}
+
+void* findSymbol(ModuleHandle module, const char* name) {
+    if (!module) return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+bool unloadLibrary(ModuleHandle module) {
+    return module && FreeLibrary(static_cast<HMODULE>(module)) != 0;
+}
+
+ModuleHandle thisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&anchor), &module);
+    return module;
+}
+
+std::string thisModulePath() {
+    return moduleFileName(static_cast<HMODULE>(thisModule()));
+}
+
+std::string executablePath() {
+    return moduleFileName(nullptr);
+}
+
+}  // namespace mq::platform

@@ -1,0 +1,82 @@
+// Windows implementation of the worker queue: the worker thread's own message
+// queue, so that windows created on the worker are served while it waits.
+#include "platform/WorkerQueue.h"
+
+#include <windows.h>
+
+#include <mutex>
+
+namespace mq::platform {
+
+namespace {
+
+// WM_APP + 100. The first parameter is 0; the second is the item, or 0 for
+// the stop request.
+constexpr UINT WM_PROXY_CALL = 0x8064;
+
+// As the window filter of PeekMessageA: thread messages only.
+const HWND THREAD_MESSAGES_ONLY = reinterpret_cast<HWND>(static_cast<INT_PTR>(-1));
+
+}  // namespace
+
+struct WorkerQueue::State {
+    // Held while posting, so that close() never lets a post slip in after it
+    // has drained the queue.
+    std::mutex mutex;
+    DWORD threadId = 0;
+    bool closed = false;
+};
+
+WorkerQueue::WorkerQueue() : state(std::make_unique<State>()) {}
+
+WorkerQueue::~WorkerQueue() = default;
+
+void WorkerQueue::attach() {
+    // A thread has a message queue only once it has called a message
+    // function; before that, PostThreadMessageA to it fails.
+    MSG message;
+    PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->threadId = GetCurrentThreadId();
+}
+
+bool WorkerQueue::post(void* item) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    if (state->threadId == 0 || state->closed) return false;
+    return PostThreadMessageA(state->threadId, WM_PROXY_CALL, 0, reinterpret_cast<LPARAM>(item)) != FALSE;
+}
+
+bool WorkerQueue::next(void*& item) {
+    MSG message;
+    for (;;) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) return false;
+        if (message.hwnd == nullptr && message.message == WM_PROXY_CALL) {
+            if (message.lParam != 0) {
+                item = reinterpret_cast<void*>(message.lParam);
+                return true;
+            }
+            // The quit message comes only once the messages posted before
+            // it have been retrieved.
+            PostQuitMessage(0);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+std::vector<void*> WorkerQueue::close() {
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->closed = true;
+    }
+    std::vector<void*> untaken;
+    MSG message;
+    while (PeekMessageA(&message, THREAD_MESSAGES_ONLY, WM_PROXY_CALL, WM_PROXY_CALL, PM_REMOVE)) {
+        if (message.lParam != 0) untaken.push_back(reinterpret_cast<void*>(message.lParam));
+    }
+    return untaken;
+}
+
+}  // namespace mq::platform

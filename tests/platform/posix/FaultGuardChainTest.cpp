@@ -1,0 +1,77 @@
+// A signal that no guarded body raised goes on to the handler that the
+// process had before the guard was set up.
+#include "ChildProcess.h"
+
+#include "platform/FaultGuard.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <string>
+
+using mq::platform::runGuarded;
+
+namespace {
+
+constexpr int EARLIER_HANDLER_STATUS = 42;
+
+__attribute__((no_sanitize("undefined,thread"))) void writeThroughNull(void*) {
+    volatile int* volatile target = nullptr;
+    *target = 1;
+}
+
+void earlierInformedHandler(int, siginfo_t*, void*) {
+    _exit(EARLIER_HANDLER_STATUS);
+}
+
+void earlierPlainHandler(int) {
+    _exit(EARLIER_HANDLER_STATUS);
+}
+
+// Sets up the guard over an earlier handler, checks that the guard still
+// takes a fault inside a body, then faults outside: only the earlier handler
+// can end the process with its status.
+[[noreturn]] void faultOutsideOverEarlierHandler(const struct sigaction& earlier) {
+    sigaction(SIGSEGV, &earlier, nullptr);
+    if (runGuarded(&writeThroughNull, nullptr)) _exit(1);
+    writeThroughNull(nullptr);
+    _exit(0);
+}
+
+mq::test::ChildOutcome runChild(const std::string& test) {
+    return mq::test::runThisProgram({"--gtest_also_run_disabled_tests",
+                                     "--gtest_filter=FaultGuardChainChild.DISABLED_" + test, "--gtest_brief=1"});
+}
+
+}  // namespace
+
+TEST(FaultGuardChainChild, DISABLED_InformedHandler) {
+    struct sigaction earlier {};
+    earlier.sa_sigaction = &earlierInformedHandler;
+    earlier.sa_flags = SA_SIGINFO;
+    sigemptyset(&earlier.sa_mask);
+    faultOutsideOverEarlierHandler(earlier);
+}
+
+TEST(FaultGuardChainChild, DISABLED_PlainHandler) {
+    struct sigaction earlier {};
+    earlier.sa_handler = &earlierPlainHandler;
+    sigemptyset(&earlier.sa_mask);
+    faultOutsideOverEarlierHandler(earlier);
+}
+
+TEST(FaultGuardChain, AFaultOutsideAnyGuardReachesAnEarlierHandlerWithSignalInformation) {
+    mq::test::ChildOutcome outcome = runChild("InformedHandler");
+    ASSERT_TRUE(outcome.started);
+    EXPECT_FALSE(outcome.crashed) << "signal " << outcome.code;
+    EXPECT_EQ(outcome.code, static_cast<unsigned long>(EARLIER_HANDLER_STATUS));
+}
+
+TEST(FaultGuardChain, AFaultOutsideAnyGuardReachesAnEarlierPlainHandler) {
+    mq::test::ChildOutcome outcome = runChild("PlainHandler");
+    ASSERT_TRUE(outcome.started);
+    EXPECT_FALSE(outcome.crashed) << "signal " << outcome.code;
+    EXPECT_EQ(outcome.code, static_cast<unsigned long>(EARLIER_HANDLER_STATUS));
+}

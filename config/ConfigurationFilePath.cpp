@@ -1,0 +1,15 @@
+#include "config/ConfigurationFilePath.h"
+
+#include "config/DataFolder.h"
+#include "config/ModulePrefix.h"
+#include "platform/FileSystem.h"
+
+namespace mq {
+
+std::string configurationFilePath() {
+    // "%1%<separator>%2%Configuration.xml", put together without a formatting
+    // stream: a stream would swallow a failed allocation and give a cut-short path.
+    return dataFolder() + platform::PATH_SEPARATOR + modulePrefix() + "Configuration.xml";
+}
+
+}  // namespace mq

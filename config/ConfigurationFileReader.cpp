@@ -1,0 +1,158 @@
+#include "config/ConfigurationFileReader.h"
+
+#include "platform/FileSystem.h"
+
+#include <boost/property_tree/ptree.hpp>
+#include <boost/property_tree/xml_parser.hpp>
+
+#include <cstring>
+#include <fstream>
+#include <istream>
+#include <streambuf>
+
+namespace mq {
+
+namespace {
+
+namespace xml = boost::property_tree::xml_parser;
+using Tree = boost::property_tree::ptree;
+
+// The file needs two levels. The XML parser descends recursively, so a
+// document of a million nested elements would exhaust the stack instead of
+// failing; anything deeper than this is treated as malformed.
+constexpr int MAX_NESTING = 64;
+
+bool isWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isElementNameCharacter(char c) {
+    return c != '\0' && !isWhitespace(c) && c != '/' && c != '>' && c != '?';
+}
+
+bool isAttributeNameCharacter(char c) {
+    return isElementNameCharacter(c) && c != '<' && c != '=' && c != '!';
+}
+
+bool startsWith(const char* text, const char* prefix) {
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// False when elements nest deeper than MAX_NESTING. It reads the text the way
+// the parser does, so it never sees less nesting than the parser would see
+// before it stops at an error; it stops where the parser would.
+bool nestingWithinLimit(const char* text) {
+    const char* p = text;
+    int depth = 0;
+    auto skipPast = [&p](const char* terminator) {
+        const char* found = std::strstr(p, terminator);
+        p = found ? found + std::strlen(terminator) : nullptr;
+        return p != nullptr;
+    };
+    while (*p) {
+        if (*p++ != '<') continue;
+        if (*p == '/') {
+            if (depth > 0) --depth;
+            if (!skipPast(">")) return true;
+        } else if (*p == '?') {
+            ++p;
+            if (!skipPast("?>")) return true;
+        } else if (startsWith(p, "!--")) {
+            p += 3;
+            if (!skipPast("-->")) return true;
+        } else if (startsWith(p, "![CDATA[")) {
+            p += 8;
+            if (!skipPast("]]>")) return true;
+        } else if (startsWith(p, "!DOCTYPE") && isWhitespace(p[8])) {
+            // Bracketed declarations may hold '>' of their own.
+            int brackets = 0;
+            for (; *p && (*p != '>' || brackets > 0); ++p) {
+                if (*p == '[') ++brackets;
+                if (*p == ']' && brackets > 0) --brackets;
+            }
+            if (!*p++) return true;
+        } else if (*p == '!') {
+            if (!skipPast(">")) return true;
+        } else {
+            while (isElementNameCharacter(*p)) ++p;
+            for (;;) {
+                while (isWhitespace(*p)) ++p;
+                if (!isAttributeNameCharacter(*p)) break;
+                while (isAttributeNameCharacter(*p)) ++p;
+                while (isWhitespace(*p)) ++p;
+                if (*p++ != '=') return true;
+                while (isWhitespace(*p)) ++p;
+                char quote = *p++;
+                if (quote != '"' && quote != '\'') return true;
+                p = std::strchr(p, quote);
+                if (!p) return true;
+                ++p;
+            }
+            if (*p == '>') {
+                ++p;
+                if (++depth > MAX_NESTING) return false;
+            } else if (p[0] == '/' && p[1] == '>') {
+                p += 2;
+            } else {
+                return true;
+            }
+        }
+    }
+    return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& text) {
+    if (!platform::isReadableFile(path)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    in.seekg(0, std::ios::beg);
+    text.resize(static_cast<std::size_t>(size));
+    in.read(&text[0], size);
+    // A file that shrank meanwhile is read as far as it goes.
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return !in.bad();
+}
+
+// Lets the parser read the text in place instead of through another copy.
+class TextInput : public std::streambuf {
+public:
+    explicit TextInput(std::string& text) { setg(&text[0], &text[0], &text[0] + text.size()); }
+};
+
+const Tree* firstChild(const Tree& tree, const std::string& key) {
+    for (const auto& child : tree) {
+        if (child.first == key) return &child.second;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> readConfigurationFile(const std::string& path) noexcept {
+    std::vector<std::string> childPaths;
+    try {
+        std::string text;
+        if (!readWholeFile(path, text) || !nestingWithinLimit(text.c_str())) return childPaths;
+        TextInput buffer(text);
+        std::istream input(&buffer);
+        Tree document;
+        xml::read_xml(input, document, xml::no_comments);
+
+        const Tree* settings = firstChild(document, "settings");
+        if (!settings) return childPaths;
+        for (const auto& element : *settings) {
+            if (element.first != "quellan") continue;
+            const Tree* attributes = firstChild(element.second, xml::xmlattr<std::string>());
+            const Tree* childPath = attributes ? firstChild(*attributes, "path") : nullptr;
+            if (childPath) childPaths.push_back(childPath->data());
+        }
+    } catch (...) {
+        childPaths.clear();
+    }
+    return childPaths;
+}
+
+}  // namespace mq

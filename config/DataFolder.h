@@ -1,0 +1,18 @@
+// The machine-wide folder that holds MultiQuellan's files.
+#pragma once
+
+#include <string>
+
+namespace mq {
+
+// The common application-data folder followed by "Kalmeno" and "Quellan",
+// created with its parents when it is missing. Empty when the platform cannot
+// report the common folder; nothing is created then. May throw
+// std::bad_alloc, leaving behind at most the folders created so far.
+std::string dataFolder();
+
+// The data folder as computed once when the library was loaded (empty if
+// that failed). Not for use during the static initialisation of other files.
+const std::string& loadedDataFolder() noexcept;
+
+}  // namespace mq

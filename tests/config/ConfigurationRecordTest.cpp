@@ -1,0 +1,104 @@
+// Loading the configuration record from the machine's configuration file.
+#include "config/ConfigurationRecord.h"
+
+#include "config/ConfigurationFileWriter.h"
+#include "config/DataFolder.h"
+#include "config/ModulePrefix.h"
+
+#include "MachineDataFolder.h"
+#include "platform/FileSystem.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace mq {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+class LoadConfiguration : public ::testing::Test {
+protected:
+    test::MachineDataFolder machine;
+    std::string folder = machine.commonFolder() + platform::PATH_SEPARATOR + "Kalmeno" +
+                         platform::PATH_SEPARATOR + "Quellan";
+    std::string file = folder + platform::PATH_SEPARATOR + "MultiQuellanConfiguration.xml";
+};
+
+TEST_F(LoadConfiguration, SetsTheModulePrefixAndThePathOfTheFile) {
+    ConfigurationRecord record;
+
+    loadConfiguration(record);
+
+    EXPECT_STREQ(modulePrefix(), "MultiQuellan");
+    EXPECT_EQ(record.configurationPath, file);
+}
+
+TEST_F(LoadConfiguration, ReadsTheChildrenInFileOrderWithDuplicates) {
+    ASSERT_TRUE(fs::is_directory(dataFolder()));
+    test::writeFile(file,
+                    "<?xml version=\"1.0\" ?>\n<settings>\n"
+                    "    <quellan path=\"first\" />\n    <quellan path=\"second\" />\n"
+                    "    <quellan path=\"third\" />\n    <quellan path=\"first\" />\n</settings>\n");
+    ConfigurationRecord record;
+
+    loadConfiguration(record);
+
+    EXPECT_EQ(record.childPaths, (Paths{"first", "second", "third", "first"}));
+}
+
+TEST_F(LoadConfiguration, GivesNoChildrenWithoutAFileAndCreatesTheFolder) {
+    fs::remove_all(folder);
+    ConfigurationRecord record;
+
+    loadConfiguration(record);
+
+    EXPECT_EQ(record.configurationPath, file);
+    EXPECT_TRUE(record.childPaths.empty());
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST_F(LoadConfiguration, StartsFromAnEmptyRecord) {
+    fs::remove(file);
+    ConfigurationRecord record{"stale path", {"stale child"}};
+
+    loadConfiguration(record);
+
+    EXPECT_EQ(record.configurationPath, file);
+    EXPECT_TRUE(record.childPaths.empty());
+}
+
+TEST_F(LoadConfiguration, ReadsWhatWasSavedToTheRecordsPath) {
+    ConfigurationRecord saving;
+    loadConfiguration(saving);
+    const Paths children = {"C:\\Program Files\\Sim & Co\\<One>.dll", "/opt/\"two\".so", ""};
+
+    ASSERT_TRUE(writeConfigurationFile(saving.configurationPath, children));
+    ConfigurationRecord loaded;
+    loadConfiguration(loaded);
+
+    EXPECT_EQ(loaded.childPaths, children);
+}
+
+TEST_F(LoadConfiguration, GivesNoChildrenAndNoSaveWhenAFileStandsInPlaceOfTheFolder) {
+    fs::create_directories(folder);
+    fs::remove_all(folder);
+    test::writeFile(folder, "in the way");
+    ASSERT_TRUE(fs::is_regular_file(folder));
+    ConfigurationRecord record;
+
+    loadConfiguration(record);
+
+    EXPECT_EQ(record.configurationPath, file);
+    EXPECT_TRUE(record.childPaths.empty());
+    EXPECT_FALSE(writeConfigurationFile(record.configurationPath, {"x"}));
+    EXPECT_EQ(test::readFile(folder), "in the way");
+    fs::remove(folder);
+}
+
+}  // namespace
+}  // namespace mq

@@ -1,0 +1,12 @@
+// The library's identity text.
+#pragma once
+
+#include <string>
+
+namespace mq {
+
+// "MultiQuellan (" the build's date and time ")", as quellan2_getIdentity
+// returns it and as the configuration process's message boxes show it.
+const std::string& identityText();
+
+}  // namespace mq

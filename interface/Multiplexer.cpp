@@ -1,0 +1,92 @@
+#include "interface/Multiplexer.h"
+
+#include "hosting/ProxyTree.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+namespace mq {
+
+namespace {
+
+// Only connectionClose destroys the Multiplexer: unloading the library does
+// not, because joining the children's workers inside the platform's unload
+// would deadlock on the loader's lock.
+Multiplexer* current = nullptr;
+
+}  // namespace
+
+Multiplexer& Multiplexer::instance() {
+    if (!current) current = std::unique_ptr<Multiplexer>(new Multiplexer()).release();
+    return *current;
+}
+
+void Multiplexer::destroy() {
+    std::unique_ptr<Multiplexer> released(current);
+    current = nullptr;
+}
+
+Multiplexer::Multiplexer() {
+    loadConfiguration(record);
+}
+
+void Multiplexer::open() {
+    if (opened) return;
+    // A failed open leaves nothing behind, so that a retry starts clean.
+    struct Rollback {
+        Multiplexer& multiplexer;
+        bool done = false;
+        ~Rollback() {
+            if (done) return;
+            multiplexer.tags.clear();
+            multiplexer.nodes.clear();
+            multiplexer.childList.clear();
+        }
+    } rollback{*this};
+
+    childList.reserve(record.childPaths.size());
+    for (const std::string& path : record.childPaths) {
+        if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
+        if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
+        childList.push_back(std::make_shared<Quellan>(path));
+    }
+    for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) mergeChild(childIndex);
+    rollback.done = true;
+    opened = true;
+}
+
+void Multiplexer::mergeChild(uint64_t childIndex) {
+    Quellan& child = *childList[childIndex];
+    // A child that cannot be started has no nodes and so adds nothing.
+    child.open();
+    for (int64_t k = 0; k < child.nodeCount(); ++k) {
+        QuellanProxy::Node& node = *child.proxy()->connectionTree().topNodes[static_cast<std::size_t>(k)];
+        const uint64_t tagCount = node.nodeTags.size();
+        nodes.push_back(NodeEntry{childIndex, &node, child.nameOf(node), tagCount, tags.size()});
+        const uint64_t nodeIndex = nodes.size() - 1;
+        for (const std::shared_ptr<QuellanProxy::Tag>& tag : node.nodeTags)
+            tags.push_back(TagEntry{nodeIndex, tag.get(), child.nameOf(*tag)});
+    }
+}
+
+const NodeEntry* Multiplexer::nodeEntry(QUELLAN2_NODE node) const {
+    const uintptr_t position = reinterpret_cast<uintptr_t>(node);
+    return position >= 1 && position <= nodes.size() ? &nodes[position - 1] : nullptr;
+}
+
+const TagEntry* Multiplexer::tagEntry(QUELLAN2_TAG tag) const {
+    const uintptr_t position = reinterpret_cast<uintptr_t>(tag);
+    return position >= 1 && position <= tags.size() ? &tags[position - 1] : nullptr;
+}
+
+QUELLAN2_NODE Multiplexer::nodeHandle(uint64_t position) {
+    return reinterpret_cast<QUELLAN2_NODE>(static_cast<uintptr_t>(position + 1));
+}
+
+QUELLAN2_TAG Multiplexer::tagHandle(uint64_t position) {
+    return reinterpret_cast<QUELLAN2_TAG>(static_cast<uintptr_t>(position + 1));
+}
+
+}  // namespace mq

@@ -1,0 +1,60 @@
+// The one object behind every connection: the children and the merged tree.
+#pragma once
+
+#include "config/ConfigurationRecord.h"
+#include "hosting/Quellan.h"
+#include "interface/NodeEntry.h"
+#include "interface/TagEntry.h"
+#include "quellan2.h"
+
+#include <memory>
+#include <vector>
+
+namespace mq {
+
+// Shows the host the top-level nodes of all children side by side, in child
+// order, each with its own tags: one two-level tree whose node and tag handles
+// are 1-based positions in the tables below.
+class Multiplexer {
+public:
+    // The process's Multiplexer, created (and its configuration read) when
+    // there is none. The interface serves one calling thread at a time, so
+    // this takes no lock.
+    static Multiplexer& instance();
+    // Destroys the process's Multiplexer, stopping every child; the next
+    // instance() reads the configuration afresh.
+    static void destroy();
+
+    // Starts every configured child and merges their trees. Raises a standard
+    // exception when a configured file is missing or unreadable; nothing is
+    // started then, and a later open starts clean. An opened Multiplexer is
+    // left as it is.
+    void open();
+
+    QUELLAN2_CONNECTION connectionHandle() { return reinterpret_cast<QUELLAN2_CONNECTION>(this); }
+
+    const ConfigurationRecord& configuration() const { return record; }
+    const std::vector<std::shared_ptr<Quellan>>& children() const { return childList; }
+    const std::vector<NodeEntry>& nodeTable() const { return nodes; }
+    const std::vector<TagEntry>& tagTable() const { return tags; }
+
+    // The row behind a handle, or null for a handle that was never given out
+    // by this Multiplexer (zero, beyond the table, or from before a close).
+    const NodeEntry* nodeEntry(QUELLAN2_NODE node) const;
+    const TagEntry* tagEntry(QUELLAN2_TAG tag) const;
+
+    static QUELLAN2_NODE nodeHandle(uint64_t position);
+    static QUELLAN2_TAG tagHandle(uint64_t position);
+
+private:
+    Multiplexer();
+    void mergeChild(uint64_t childIndex);
+
+    ConfigurationRecord record;
+    std::vector<std::shared_ptr<Quellan>> childList;
+    std::vector<NodeEntry> nodes;
+    std::vector<TagEntry> tags;
+    bool opened = false;
+};
+
+}  // namespace mq

@@ -1,0 +1,36 @@
+#include "interface/ValueVector.h"
+
+#include <utility>
+
+namespace mq {
+
+std::uint32_t ValueVector::type(std::uint32_t index) const {
+    const std::any& element = elements[index];
+    if (std::any_cast<std::string>(&element)) return QUELLAN2_TYPE_STRING;
+    if (std::any_cast<float>(&element)) return QUELLAN2_TYPE_FLOAT;
+    return QUELLAN2_TYPE_NULL;
+}
+
+const std::string* ValueVector::stringAt(std::uint32_t index) const {
+    return std::any_cast<std::string>(&elements[index]);
+}
+
+const float* ValueVector::floatAt(std::uint32_t index) const {
+    return std::any_cast<float>(&elements[index]);
+}
+
+void ValueVector::setNull(std::uint32_t index) {
+    std::any().swap(elements[index]);
+}
+
+void ValueVector::setString(std::uint32_t index, std::string text) {
+    std::any holder(std::move(text));
+    holder.swap(elements[index]);
+}
+
+void ValueVector::setFloat(std::uint32_t index, float value) {
+    std::any holder(value);
+    holder.swap(elements[index]);
+}
+
+}  // namespace mq

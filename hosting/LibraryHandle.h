@@ -1,0 +1,43 @@
+// Ownership of one loaded plug-in library.
+#pragma once
+
+#include "platform/DynamicLibrary.h"
+
+#include <string>
+
+namespace mq {
+
+// Holds at most one loaded module and unloads it when destroyed.
+class LibraryHandle {
+public:
+    LibraryHandle() = default;
+    ~LibraryHandle();
+    LibraryHandle(const LibraryHandle&) = delete;
+    LibraryHandle& operator=(const LibraryHandle&) = delete;
+
+    // Loads the library so that the libraries it needs are found in its own
+    // folder first. Raises Exception "The file %s does not exist." when there
+    // is no file, and Exception with the platform's reason when the file is
+    // there but cannot be loaded (another processor's build, a missing
+    // dependency, no library at all).
+    void load(const std::string& path);
+
+    // Unloads what is held (false, keeping it, when the platform refuses),
+    // then loads the path. True when a module is held afterwards. Raises nothing.
+    bool reload(const std::string& path) noexcept;
+
+    // The entry point of an exported name, or null when the library lacks it.
+    // Raises Exception when no module is held.
+    void* resolve(const char* name) const;
+
+    bool loaded() const { return module != nullptr; }
+
+    // True when the held module is the library that runs this code: loading
+    // MultiQuellan as its own child would hand it its own state.
+    bool isThisLibrary() const;
+
+private:
+    platform::ModuleHandle module = nullptr;
+};
+
+}  // namespace mq

@@ -1,0 +1,79 @@
+#include "hosting/ProxyTree.h"
+
+#include "hosting/GuardedCall.h"
+
+#include <algorithm>
+
+namespace mq {
+
+namespace {
+
+// A count the child refused, or faulted on, counts as zero.
+uint32_t countOrZero(QUELLAN2_STATUS status, uint32_t count) {
+    return status == QUELLAN2_STATUS_OK ? count : 0;
+}
+
+// Room is made ahead only up to a sane size: a count is the child's word,
+// and the elements it then refuses take no room.
+template <typename List>
+void reserveFor(List& list, uint32_t count) {
+    constexpr uint32_t MAX_RESERVATION = 1u << 16;
+    list.reserve(std::min(count, MAX_RESERVATION));
+}
+
+}  // namespace
+
+QuellanProxy::Tag::Tag(const QuellanProxy& proxy, QUELLAN2_TAG handle) : handle(handle) {
+    QUELLAN2_STRING delivered = nullptr;
+    if (guardedCall(proxy.functions().tagGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
+}
+
+QuellanProxy::Node::Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int depth,
+                         std::vector<QUELLAN2_NODE>& ancestors)
+    : handle(handle) {
+    const ChildFunctionTable& child = proxy.functions();
+    QUELLAN2_STRING delivered = nullptr;
+    if (guardedCall(child.nodeGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
+
+    uint32_t subNodeCount = 0;
+    if (child.nodeGetNumNodes)
+        subNodeCount = countOrZero(guardedCall(child.nodeGetNumNodes, handle, &subNodeCount), subNodeCount);
+    uint32_t tagCount = 0;
+    tagCount = countOrZero(guardedCall(child.nodeGetNumTags, handle, &tagCount), tagCount);
+
+    // A child whose tree loops back on itself, or goes on without end, would
+    // make this depth-first walk recurse for ever.
+    bool expand = depth < MAX_DEPTH && std::find(ancestors.begin(), ancestors.end(), handle) == ancestors.end();
+    if (expand && child.nodeGetNode) {
+        ancestors.push_back(handle);
+        reserveFor(subNodes, subNodeCount);
+        for (uint32_t index = 0; index < subNodeCount; ++index) {
+            QUELLAN2_NODE subNode = nullptr;
+            if (guardedCall(child.nodeGetNode, handle, index, &subNode) == QUELLAN2_STATUS_OK)
+                subNodes.push_back(std::make_shared<Node>(proxy, subNode, depth + 1, ancestors));
+        }
+        ancestors.pop_back();
+    }
+
+    reserveFor(nodeTags, tagCount);
+    for (uint32_t index = 0; index < tagCount; ++index) {
+        QUELLAN2_TAG tag = nullptr;
+        if (guardedCall(child.nodeGetTag, handle, index, &tag) == QUELLAN2_STATUS_OK)
+            nodeTags.push_back(std::make_shared<Tag>(proxy, tag));
+    }
+}
+
+QuellanProxy::Connection::Connection(const QuellanProxy& proxy, QUELLAN2_CONNECTION handle) : handle(handle) {
+    const ChildFunctionTable& child = proxy.functions();
+    uint32_t nodeCount = 0;
+    nodeCount = countOrZero(guardedCall(child.connectionGetNumNodes, handle, &nodeCount), nodeCount);
+    reserveFor(topNodes, nodeCount);
+    std::vector<QUELLAN2_NODE> ancestors;
+    for (uint32_t index = 0; index < nodeCount; ++index) {
+        QUELLAN2_NODE node = nullptr;
+        if (guardedCall(child.connectionGetNode, handle, index, &node) == QUELLAN2_STATUS_OK)
+            topNodes.push_back(std::make_shared<Node>(proxy, node, 1, ancestors));
+    }
+}
+
+}  // namespace mq

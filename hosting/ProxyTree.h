@@ -1,0 +1,48 @@
+// A child's tree of nodes and tags, read once when its connection opens.
+#pragma once
+
+#include "hosting/QuellanProxy.h"
+
+#include <memory>
+#include <vector>
+
+namespace mq {
+
+// Every object keeps the child's handle and the child's name string, unread:
+// Quellan::nameOf turns a name into text once, when the merged tree is built,
+// and that gives the child's string back. The tree never changes after the
+// worker has built it, so any thread reads it without a lock.
+
+class QuellanProxy::Tag {
+public:
+    Tag(const QuellanProxy& proxy, QUELLAN2_TAG handle);
+
+    QUELLAN2_TAG handle;
+    // The child's name string, or null when the child refused it; null again
+    // once the name has been read.
+    QUELLAN2_STRING name = nullptr;
+};
+
+class QuellanProxy::Node {
+public:
+    // A child's tree can be as deep as this; sub-nodes below are not fetched,
+    // and neither are the sub-nodes of a node that is its own ancestor.
+    static constexpr int MAX_DEPTH = 64;
+
+    Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int depth, std::vector<QUELLAN2_NODE>& ancestors);
+
+    QUELLAN2_NODE handle;
+    QUELLAN2_STRING name = nullptr;
+    std::vector<std::shared_ptr<Node>> subNodes;
+    std::vector<std::shared_ptr<Tag>> nodeTags;
+};
+
+class QuellanProxy::Connection {
+public:
+    Connection(const QuellanProxy& proxy, QUELLAN2_CONNECTION handle);
+
+    QUELLAN2_CONNECTION handle;
+    std::vector<std::shared_ptr<Node>> topNodes;
+};
+
+}  // namespace mq

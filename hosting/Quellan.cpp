@@ -1,0 +1,143 @@
+#include "hosting/Quellan.h"
+
+#include "hosting/GuardedCall.h"
+#include "hosting/LibraryHandle.h"
+#include "hosting/ProxyTree.h"
+#include "interface/Exception.h"
+
+#include <cstring>
+#include <utility>
+
+namespace mq {
+
+namespace {
+
+const char* const COULD_NOT_BE_LOADED = "The specified Quellan could not be loaded.";
+const char* const NOT_FULLY_IMPLEMENTED = "The specified Quellan does not fully implement Quellan version 2.";
+
+// The bytes up to the first zero: a child need not terminate its text, and
+// may terminate it early.
+std::string textBeforeZero(const std::string& buffer) {
+    return buffer.substr(0, std::strlen(buffer.c_str()));
+}
+
+template <typename Entry>
+Entry lookUp(const LibraryHandle& library, const char* name) {
+    return reinterpret_cast<Entry>(library.resolve(name));
+}
+
+}  // namespace
+
+Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
+
+bool Quellan::open() {
+    if (runningProxy) return true;
+    try {
+        runningProxy = std::make_shared<QuellanProxy>(libraryPath, std::string());
+    } catch (const Exception&) {
+        runningProxy.reset();
+        return false;
+    }
+    const int64_t nodes = static_cast<int64_t>(runningProxy->connectionTree().topNodes.size());
+    QUELLAN2_STRING identity = nullptr;
+    identityText = guardedCall(runningProxy->functions().getIdentity, &identity) == QUELLAN2_STATUS_OK
+                       ? stringFromChild(identity)
+                       : std::string();
+    topNodeCount = nodes;
+    return true;
+}
+
+std::string Quellan::stringFromChild(QUELLAN2_STRING string) const {
+    if (!runningProxy) return {};
+    const ChildFunctionTable& child = runningProxy->functions();
+    uint32_t length = 0;
+    QUELLAN2_STATUS status = guardedCall(child.stringCopy, string, static_cast<char*>(nullptr), &length);
+    if (status == QUELLAN2_STATUS_OK) {
+        // An empty text: nothing to copy, but the string is the child's to free.
+        guardedCall(child.stringFree, string);
+        return {};
+    }
+    if (status != QUELLAN2_STATUS_INSUFFICIENT_BUFFER) return {};
+    std::string buffer(length, '\0');
+    guardedCall(child.stringCopy, string, buffer.data(), &length);
+    guardedCall(child.stringFree, string);
+    return textBeforeZero(buffer);
+}
+
+std::string Quellan::nameOf(QuellanProxy::Node& node) const {
+    // The child's string is gone after this; the field must not hand it out again.
+    return stringFromChild(std::exchange(node.name, nullptr));
+}
+
+std::string Quellan::nameOf(QuellanProxy::Tag& tag) const {
+    return stringFromChild(std::exchange(tag.name, nullptr));
+}
+
+std::optional<std::string> Quellan::vectorText(QUELLAN2_VECTOR vector, uint32_t index) const {
+    if (!runningProxy) return std::nullopt;
+    QUELLAN2_STRING string = nullptr;
+    if (guardedCall(runningProxy->functions().vectorGetString, vector, index, &string) != QUELLAN2_STATUS_OK)
+        return std::nullopt;
+    return stringFromChild(string);
+}
+
+std::string Quellan::identity() {
+    if (identityText.empty()) readIdentity();
+    return identityText;
+}
+
+bool Quellan::readIdentity() {
+    LibraryHandle library;
+    // Loading this very library as a child would only run its own code again.
+    if (!library.reload(libraryPath) || library.isThisLibrary()) {
+        prompts.showMessage(COULD_NOT_BE_LOADED, "");
+        return false;
+    }
+    auto initialize = lookUp<QUELLAN2_PFN_initialize>(library, "quellan2_initialize");
+    auto uninitialize = lookUp<QUELLAN2_PFN_uninitialize>(library, "quellan2_uninitialize");
+    auto stringFree = lookUp<QUELLAN2_PFN_stringFree>(library, "quellan2_stringFree");
+    auto getIdentity = lookUp<QUELLAN2_PFN_getIdentity>(library, "quellan2_getIdentity");
+    auto stringCopy = lookUp<QUELLAN2_PFN_stringCopy>(library, "quellan2_stringCopy");
+    if (!initialize || !uninitialize || !stringFree || !getIdentity || !stringCopy) {
+        prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
+        return false;
+    }
+    // The calls go through the fault guard even here, in the configuration
+    // process: a faulting child must not take the user's unsaved edits down with it.
+    if (guardedCall(initialize) != QUELLAN2_STATUS_OK) return false;
+    QUELLAN2_STRING identity = nullptr;
+    if (guardedCall(getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
+    uint32_t length = 0;
+    if (guardedCall(stringCopy, identity, static_cast<char*>(nullptr), &length) != QUELLAN2_STATUS_INSUFFICIENT_BUFFER)
+        return false;
+    std::string buffer(length, '\0');
+    if (guardedCall(stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(stringFree, identity) != QUELLAN2_STATUS_OK) return false;
+    identityText = textBeforeZero(buffer);
+    return guardedCall(uninitialize) == QUELLAN2_STATUS_OK;
+}
+
+bool Quellan::configure() {
+    if (!readIdentity()) return false;
+    LibraryHandle library;
+    if (!library.reload(libraryPath)) {
+        prompts.showMessage(COULD_NOT_BE_LOADED, "");
+        return false;
+    }
+    auto initialize = lookUp<QUELLAN2_PFN_initialize>(library, "quellan2_initialize");
+    auto updateConfiguration = lookUp<QUELLAN2_PFN_updateConfiguration>(library, "quellan2_updateConfiguration");
+    auto uninitialize = lookUp<QUELLAN2_PFN_uninitialize>(library, "quellan2_uninitialize");
+    auto stringFree = lookUp<QUELLAN2_PFN_stringFree>(library, "quellan2_stringFree");
+    if (!initialize || !updateConfiguration || !uninitialize || !stringFree) {
+        prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
+        return false;
+    }
+    if (guardedCall(initialize) != QUELLAN2_STATUS_OK) return false;
+    QUELLAN2_STRING newConfiguration = nullptr;
+    if (guardedCall(updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    // The child keeps its configuration itself; the text it hands back is not ours to keep.
+    if (guardedCall(stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    return guardedCall(uninitialize) == QUELLAN2_STATUS_OK;
+}
+
+}  // namespace mq

@@ -1,0 +1,20 @@
+#include "hosting/UserPrompts.h"
+
+namespace mq {
+
+namespace {
+
+class SilentPrompts final : public UserPrompts {
+public:
+    void showMessage(const std::string&, const std::string&) override {}
+    bool chooseLibraryFile(std::string&) override { return false; }
+};
+
+}  // namespace
+
+UserPrompts& silentPrompts() {
+    static SilentPrompts prompts;
+    return prompts;
+}
+
+}  // namespace mq

@@ -1,0 +1,51 @@
+#include "data/ChildVector.h"
+
+#include "hosting/GuardedCall.h"
+
+namespace mq {
+
+ChildVector::~ChildVector() {
+    guardedCall(child.proxy()->functions().vectorFree, handle);
+}
+
+ChildVectorSeries::ChildVectorSeries(const Quellan& child, uint32_t sampleCount, uint32_t length)
+    : child(child), handles(sampleCount, nullptr) {
+    const ChildFunctionTable& functions = child.proxy()->functions();
+    for (QUELLAN2_VECTOR& handle : handles) guardedCall(functions.vectorCreate, length, &handle);
+}
+
+ChildVectorSeries::~ChildVectorSeries() {
+    const ChildFunctionTable& functions = child.proxy()->functions();
+    for (QUELLAN2_VECTOR handle : handles) guardedCall(functions.vectorFree, handle);
+}
+
+void mergeChildVector(const Quellan& child, QUELLAN2_VECTOR childVector, const std::vector<uint32_t>& positions,
+                      ValueVector& result) {
+    const ChildFunctionTable& functions = child.proxy()->functions();
+    for (uint32_t k = 0; k < positions.size(); ++k) {
+        // A refused query (past the end of a short vector, say) counts as null.
+        uint32_t type = QUELLAN2_TYPE_NULL;
+        guardedCall(functions.vectorGetType, childVector, k, &type);
+        if (type == QUELLAN2_TYPE_STRING) {
+            if (std::optional<std::string> text = child.vectorText(childVector, k))
+                result.setString(positions[k], std::move(*text));
+        } else if (type == QUELLAN2_TYPE_FLOAT) {
+            float value = 0.0f;
+            if (guardedCall(functions.vectorGetFloat, childVector, k, &value) == QUELLAN2_STATUS_OK)
+                result.setFloat(positions[k], value);
+        }
+    }
+}
+
+void fillChildVector(const Quellan& child, QUELLAN2_VECTOR childVector, const ValueVector& values,
+                     const std::vector<uint32_t>& positions) {
+    const ChildFunctionTable& functions = child.proxy()->functions();
+    for (uint32_t k = 0; k < positions.size(); ++k) {
+        if (const std::string* text = values.stringAt(positions[k]))
+            guardedCall(functions.vectorSetString, childVector, k, text->c_str());
+        else if (const float* value = values.floatAt(positions[k]))
+            guardedCall(functions.vectorSetFloat, childVector, k, *value);
+    }
+}
+
+}  // namespace mq

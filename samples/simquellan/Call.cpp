@@ -1,0 +1,122 @@
+#include "samples/simquellan/Call.h"
+
+#include "samples/simquellan/Simulator.h"
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <thread>
+
+namespace simquellan {
+
+namespace {
+
+// The sanitizers would report these before the processor does; the point is
+// a real fault that the host has to survive.
+__attribute__((noinline, no_sanitize("address", "undefined"))) void accessViolation() {
+    volatile int* volatile target = nullptr;
+    *target = 1;
+}
+
+__attribute__((noinline, no_sanitize("undefined"))) void divideByZero() {
+    volatile int numerator = 1;
+    volatile int denominator = 0;
+    // Stored to a volatile so that the optimiser cannot drop the division.
+    volatile int quotient = numerator / denominator;
+    (void)quotient;
+}
+
+const char* faultName(Fault fault) {
+    switch (fault) {
+    case Fault::ACCESS_VIOLATION: return "access";
+    case Fault::DIVIDE_BY_ZERO: return "divide";
+    case Fault::THROW: return "throw";
+    case Fault::CAUGHT: return "caught";
+    case Fault::NONE: break;
+    }
+    return "none";
+}
+
+}  // namespace
+
+void beginCall(Call& call) {
+    Simulator& simulator = Simulator::instance();
+    call.intercept = simulator.intercept(call.function);
+    if (call.intercept.sleepMilliseconds)
+        std::this_thread::sleep_for(std::chrono::milliseconds(call.intercept.sleepMilliseconds));
+    switch (call.intercept.fault) {
+    case Fault::NONE: return;
+    case Fault::CAUGHT:
+        // The child's own handler must see this one, not the host's guard.
+        try {
+            throw std::runtime_error("SimQuellan handles this exception itself");
+        } catch (const std::runtime_error&) {
+        }
+        return;
+    default: break;
+    }
+    // The journal line comes first: the call does not come back to write it.
+    simulator.journal().write(call.function, call.arguments, std::string("fault ") + faultName(call.intercept.fault));
+    if (call.intercept.fault == Fault::ACCESS_VIOLATION) accessViolation();
+    if (call.intercept.fault == Fault::DIVIDE_BY_ZERO) divideByZero();
+    throw std::runtime_error("SimQuellan lets this exception leave the interface");
+}
+
+QUELLAN2_STATUS endCall(const Call& call, QUELLAN2_STATUS status) {
+    Simulator::instance().journal().write(call.function, call.arguments, std::to_string(status));
+    return status;
+}
+
+Arguments& Arguments::add(const char* name, const std::string& value) {
+    if (!result.empty()) result += ' ';
+    result += name;
+    result += '=';
+    result += value;
+    return *this;
+}
+
+Arguments& Arguments::number(const char* name, std::int64_t value) {
+    return add(name, std::to_string(value));
+}
+
+Arguments& Arguments::handle(const char* name, const void* value) {
+    return add(name, std::to_string(reinterpret_cast<std::uintptr_t>(value)));
+}
+
+Arguments& Arguments::text(const char* name, const char* value) {
+    return add(name, value ? quoted(value) : "null");
+}
+
+Arguments& Arguments::tags(const QUELLAN2_TAG* tags, std::uint32_t count) {
+    std::string list;
+    if (!tags) list = "null";
+    for (std::uint32_t i = 0; tags && i < count; ++i)
+        list += (i ? "," : "") + std::to_string(reinterpret_cast<std::uintptr_t>(tags[i]));
+    add("tags", list);
+    return number("count", count);
+}
+
+Arguments& Arguments::batch(const char* value) {
+    if (!value) return add("batch", "null");
+    char address[32];
+    std::snprintf(address, sizeof address, "@0x%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(value)));
+    return add("batch", quoted(value) + address);
+}
+
+Arguments& Arguments::vector(const char* name, QUELLAN2_VECTOR value) {
+    return add(name, describe(objectOf(value)));
+}
+
+Arguments& Arguments::vectors(const char* name, const QUELLAN2_VECTOR* values, std::uint32_t count) {
+    if (!values) return add(name, "null");
+    std::string list = "[";
+    for (std::uint32_t i = 0; i < count; ++i) list += (i ? "," : "") + describe(objectOf(values[i]));
+    return add(name, list + "]");
+}
+
+Arguments& Arguments::floating(const char* name, float value) {
+    return add(name, describe(Value(value)));
+}
+
+}  // namespace simquellan

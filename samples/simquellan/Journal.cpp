@@ -1,0 +1,43 @@
+#include "samples/simquellan/Journal.h"
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+
+namespace simquellan {
+
+std::uint32_t threadNumber() {
+    static std::atomic<std::uint32_t> last{0};
+    thread_local std::uint32_t number = 0;
+    if (number == 0) number = ++last;
+    return number;
+}
+
+void Journal::setPath(const std::string& newPath) {
+    std::lock_guard<std::mutex> lock(mutex);
+    path = newPath;
+}
+
+void Journal::write(const std::string& function, const std::string& arguments, const std::string& status) {
+    std::lock_guard<std::mutex> lock(mutex);
+    append(std::to_string(++sequence) + "\t" + std::to_string(threadNumber()) + "\t" + function + "\t" + arguments +
+           "\t" + status + "\n");
+}
+
+void Journal::note(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex);
+    append("# " + text + "\n");
+}
+
+void Journal::append(const std::string& line) {
+    // Opened per line so that a test may read, truncate or delete the file
+    // while the library stays loaded, on either platform.
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    if (path.empty()) return;
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "ab"));
+    if (file) std::fwrite(line.data(), 1, line.size(), file.get());
+}
+
+}  // namespace simquellan

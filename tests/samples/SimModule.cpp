@@ -1,0 +1,211 @@
+#include "SimModule.h"
+
+#include <gtest/gtest.h>
+
+namespace mq::test {
+
+const char* const CHILD_FUNCTION_NAMES[39] = {
+    "quellan2_initialize", "quellan2_uninitialize", "quellan2_getIdentity", "quellan2_updateConfiguration",
+    "quellan2_connectionOpen", "quellan2_connectionClose", "quellan2_connectionGetNumNodes",
+    "quellan2_connectionGetNode", "quellan2_connectionGetCurrentTime", "quellan2_connectionReadCurrentData",
+    "quellan2_connectionReadHistoricalData", "quellan2_connectionReadHistoricalDataEx",
+    "quellan2_connectionReadBatchData", "quellan2_connectionReadBatchDataEx",
+    "quellan2_connectionWriteHistoricalData", "quellan2_connectionWriteHistoricalDataEx",
+    "quellan2_connectionWriteBatchData", "quellan2_connectionWriteBatchDataEx", "quellan2_nodeGetName",
+    "quellan2_nodeGetNumNodes", "quellan2_nodeGetNode", "quellan2_nodeGetNumTags", "quellan2_nodeGetTag",
+    "quellan2_nodeGetActiveBatches", "quellan2_nodeGetBatchTimes", "quellan2_tagGetName",
+    "quellan2_tagGetUpdateTime", "quellan2_vectorCreate", "quellan2_vectorFree", "quellan2_vectorGetLength",
+    "quellan2_vectorGetType", "quellan2_vectorSetNull", "quellan2_vectorGetString", "quellan2_vectorSetString",
+    "quellan2_vectorGetFloat", "quellan2_vectorSetFloat", "quellan2_stringCreate", "quellan2_stringFree",
+    "quellan2_stringCopy"};
+
+SimModule::SimModule(const std::string& path) {
+    std::string error;
+    module = platform::loadLibrary(path, error);
+    if (!module) {
+        ADD_FAILURE() << "cannot load " << path << ": " << error;
+        return;
+    }
+    initialize = get<QUELLAN2_PFN_initialize>("quellan2_initialize");
+    uninitialize = get<QUELLAN2_PFN_uninitialize>("quellan2_uninitialize");
+    getIdentity = get<QUELLAN2_PFN_getIdentity>("quellan2_getIdentity");
+    updateConfiguration = get<QUELLAN2_PFN_updateConfiguration>("quellan2_updateConfiguration");
+    connectionOpen = get<QUELLAN2_PFN_connectionOpen>("quellan2_connectionOpen");
+    connectionClose = get<QUELLAN2_PFN_connectionClose>("quellan2_connectionClose");
+    connectionGetNumNodes = get<QUELLAN2_PFN_connectionGetNumNodes>("quellan2_connectionGetNumNodes");
+    connectionGetNode = get<QUELLAN2_PFN_connectionGetNode>("quellan2_connectionGetNode");
+    connectionGetCurrentTime = get<QUELLAN2_PFN_connectionGetCurrentTime>("quellan2_connectionGetCurrentTime");
+    readCurrent = get<QUELLAN2_PFN_connectionReadCurrentData>("quellan2_connectionReadCurrentData");
+    readHistorical = get<QUELLAN2_PFN_connectionReadHistoricalData>("quellan2_connectionReadHistoricalData");
+    readHistoricalEx = get<QUELLAN2_PFN_connectionReadHistoricalDataEx>("quellan2_connectionReadHistoricalDataEx");
+    readBatch = get<QUELLAN2_PFN_connectionReadBatchData>("quellan2_connectionReadBatchData");
+    readBatchEx = get<QUELLAN2_PFN_connectionReadBatchDataEx>("quellan2_connectionReadBatchDataEx");
+    writeHistorical = get<QUELLAN2_PFN_connectionWriteHistoricalData>("quellan2_connectionWriteHistoricalData");
+    writeHistoricalEx =
+        get<QUELLAN2_PFN_connectionWriteHistoricalDataEx>("quellan2_connectionWriteHistoricalDataEx");
+    writeBatch = get<QUELLAN2_PFN_connectionWriteBatchData>("quellan2_connectionWriteBatchData");
+    writeBatchEx = get<QUELLAN2_PFN_connectionWriteBatchDataEx>("quellan2_connectionWriteBatchDataEx");
+    nodeGetName = get<QUELLAN2_PFN_nodeGetName>("quellan2_nodeGetName");
+    nodeGetNumNodes = get<QUELLAN2_PFN_nodeGetNumNodes>("quellan2_nodeGetNumNodes");
+    nodeGetNode = get<QUELLAN2_PFN_nodeGetNode>("quellan2_nodeGetNode");
+    nodeGetNumTags = get<QUELLAN2_PFN_nodeGetNumTags>("quellan2_nodeGetNumTags");
+    nodeGetTag = get<QUELLAN2_PFN_nodeGetTag>("quellan2_nodeGetTag");
+    nodeGetActiveBatches = get<QUELLAN2_PFN_nodeGetActiveBatches>("quellan2_nodeGetActiveBatches");
+    nodeGetBatchTimes = get<QUELLAN2_PFN_nodeGetBatchTimes>("quellan2_nodeGetBatchTimes");
+    tagGetName = get<QUELLAN2_PFN_tagGetName>("quellan2_tagGetName");
+    tagGetUpdateTime = get<QUELLAN2_PFN_tagGetUpdateTime>("quellan2_tagGetUpdateTime");
+    vectorCreate = get<QUELLAN2_PFN_vectorCreate>("quellan2_vectorCreate");
+    vectorFree = get<QUELLAN2_PFN_vectorFree>("quellan2_vectorFree");
+    vectorGetLength = get<QUELLAN2_PFN_vectorGetLength>("quellan2_vectorGetLength");
+    vectorGetType = get<QUELLAN2_PFN_vectorGetType>("quellan2_vectorGetType");
+    vectorSetNull = get<QUELLAN2_PFN_vectorSetNull>("quellan2_vectorSetNull");
+    vectorGetString = get<QUELLAN2_PFN_vectorGetString>("quellan2_vectorGetString");
+    vectorSetString = get<QUELLAN2_PFN_vectorSetString>("quellan2_vectorSetString");
+    vectorGetFloat = get<QUELLAN2_PFN_vectorGetFloat>("quellan2_vectorGetFloat");
+    vectorSetFloat = get<QUELLAN2_PFN_vectorSetFloat>("quellan2_vectorSetFloat");
+    stringCreate = get<QUELLAN2_PFN_stringCreate>("quellan2_stringCreate");
+    stringFree = get<QUELLAN2_PFN_stringFree>("quellan2_stringFree");
+    stringCopy = get<QUELLAN2_PFN_stringCopy>("quellan2_stringCopy");
+}
+
+SimModule::~SimModule() {
+    if (module) platform::unloadLibrary(module);
+}
+
+bool SimModule::exports(const char* name) const {
+    return platform::findSymbol(module, name) != nullptr;
+}
+
+QUELLAN2_CONNECTION SimModule::open() {
+    QUELLAN2_CONNECTION connection = nullptr;
+    if (initialize() != QUELLAN2_STATUS_OK || connectionOpen("", &connection) != QUELLAN2_STATUS_OK) return nullptr;
+    return connection;
+}
+
+std::string SimModule::text(QUELLAN2_STRING string) {
+    uint32_t length = 0;
+    stringCopy(string, nullptr, &length);
+    std::string result(length, '\0');
+    if (length) {
+        EXPECT_EQ(stringCopy(string, &result[0], &length), QUELLAN2_STATUS_OK);
+    }
+    stringFree(string);
+    return result;
+}
+
+std::vector<SimValue> SimModule::values(QUELLAN2_VECTOR vector) {
+    std::vector<SimValue> result;
+    uint32_t length = 0;
+    EXPECT_EQ(vectorGetLength(vector, &length), QUELLAN2_STATUS_OK);
+    for (uint32_t i = 0; i < length; ++i) {
+        uint32_t type = 0;
+        vectorGetType(vector, i, &type);
+        if (type == QUELLAN2_TYPE_FLOAT) {
+            float value = 0;
+            EXPECT_EQ(vectorGetFloat(vector, i, &value), QUELLAN2_STATUS_OK);
+            result.emplace_back(value);
+        } else if (type == QUELLAN2_TYPE_STRING) {
+            QUELLAN2_STRING value = nullptr;
+            EXPECT_EQ(vectorGetString(vector, i, &value), QUELLAN2_STATUS_OK);
+            result.emplace_back(text(value));
+        } else {
+            result.emplace_back(std::monostate());
+        }
+    }
+    vectorFree(vector);
+    return result;
+}
+
+QUELLAN2_VECTOR SimModule::makeVector(const std::vector<SimValue>& values) {
+    QUELLAN2_VECTOR vector = nullptr;
+    EXPECT_EQ(vectorCreate(static_cast<uint32_t>(values.size()), &vector), QUELLAN2_STATUS_OK);
+    for (uint32_t i = 0; i < values.size(); ++i) {
+        if (const auto* text = std::get_if<std::string>(&values[i])) vectorSetString(vector, i, text->c_str());
+        if (const auto* number = std::get_if<float>(&values[i])) vectorSetFloat(vector, i, *number);
+    }
+    return vector;
+}
+
+std::vector<std::string> SimModule::nodeNames(QUELLAN2_CONNECTION connection) {
+    std::vector<std::string> names;
+    uint32_t count = 0;
+    connectionGetNumNodes(connection, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        QUELLAN2_NODE node = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (connectionGetNode(connection, i, &node) == QUELLAN2_STATUS_OK &&
+            nodeGetName(node, &name) == QUELLAN2_STATUS_OK)
+            names.push_back(text(name));
+    }
+    return names;
+}
+
+std::vector<std::string> SimModule::subNodeNames(QUELLAN2_NODE node) {
+    std::vector<std::string> names;
+    uint32_t count = 0;
+    nodeGetNumNodes(node, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        QUELLAN2_NODE sub = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (nodeGetNode(node, i, &sub) == QUELLAN2_STATUS_OK && nodeGetName(sub, &name) == QUELLAN2_STATUS_OK)
+            names.push_back(text(name));
+    }
+    return names;
+}
+
+std::vector<std::string> SimModule::tagNames(QUELLAN2_NODE node) {
+    std::vector<std::string> names;
+    uint32_t count = 0;
+    nodeGetNumTags(node, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        QUELLAN2_TAG tag = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (nodeGetTag(node, i, &tag) == QUELLAN2_STATUS_OK && tagGetName(tag, &name) == QUELLAN2_STATUS_OK)
+            names.push_back(text(name));
+    }
+    return names;
+}
+
+QUELLAN2_NODE SimModule::node(QUELLAN2_CONNECTION connection, const std::string& wanted) {
+    uint32_t count = 0;
+    connectionGetNumNodes(connection, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        QUELLAN2_NODE node = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (connectionGetNode(connection, i, &node) == QUELLAN2_STATUS_OK &&
+            nodeGetName(node, &name) == QUELLAN2_STATUS_OK && text(name) == wanted)
+            return node;
+    }
+    ADD_FAILURE() << "no top-level node " << wanted;
+    return nullptr;
+}
+
+QUELLAN2_NODE SimModule::subNode(QUELLAN2_NODE parent, const std::string& wanted) {
+    uint32_t count = 0;
+    nodeGetNumNodes(parent, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        QUELLAN2_NODE node = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (nodeGetNode(parent, i, &node) == QUELLAN2_STATUS_OK && nodeGetName(node, &name) == QUELLAN2_STATUS_OK &&
+            text(name) == wanted)
+            return node;
+    }
+    ADD_FAILURE() << "no sub-node " << wanted;
+    return nullptr;
+}
+
+QUELLAN2_TAG SimModule::tag(QUELLAN2_NODE node, const std::string& wanted) {
+    uint32_t count = 0;
+    nodeGetNumTags(node, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        QUELLAN2_TAG tag = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (nodeGetTag(node, i, &tag) == QUELLAN2_STATUS_OK && tagGetName(tag, &name) == QUELLAN2_STATUS_OK &&
+            text(name) == wanted)
+            return tag;
+    }
+    ADD_FAILURE() << "no tag " << wanted;
+    return nullptr;
+}
+
+}  // namespace mq::test

@@ -8,9 +8,11 @@ namespace mq {
 
 namespace {
 
-// A count the child refused, or faulted on, counts as zero.
-uint32_t countOrZero(QUELLAN2_STATUS status, uint32_t count) {
-    return status == QUELLAN2_STATUS_OK ? count : 0;
+// Asks the child for a count; one it refuses, or faults on, counts as zero.
+template <typename Function, typename Handle>
+uint32_t countOf(Function function, Handle handle) {
+    uint32_t count = 0;
+    return guardedCall(function, handle, &count) == QUELLAN2_STATUS_OK ? count : 0;
 }
 
 // Room is made ahead only up to a sane size: a count is the child's word,
@@ -35,11 +37,8 @@ QuellanProxy::Node::Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int de
     QUELLAN2_STRING delivered = nullptr;
     if (guardedCall(child.nodeGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
 
-    uint32_t subNodeCount = 0;
-    if (child.nodeGetNumNodes)
-        subNodeCount = countOrZero(guardedCall(child.nodeGetNumNodes, handle, &subNodeCount), subNodeCount);
-    uint32_t tagCount = 0;
-    tagCount = countOrZero(guardedCall(child.nodeGetNumTags, handle, &tagCount), tagCount);
+    const uint32_t subNodeCount = child.nodeGetNumNodes ? countOf(child.nodeGetNumNodes, handle) : 0;
+    const uint32_t tagCount = countOf(child.nodeGetNumTags, handle);
 
     // A child whose tree loops back on itself, or goes on without end, would
     // make this depth-first walk recurse for ever.
@@ -65,8 +64,7 @@ QuellanProxy::Node::Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int de
 
 QuellanProxy::Connection::Connection(const QuellanProxy& proxy, QUELLAN2_CONNECTION handle) : handle(handle) {
     const ChildFunctionTable& child = proxy.functions();
-    uint32_t nodeCount = 0;
-    nodeCount = countOrZero(guardedCall(child.connectionGetNumNodes, handle, &nodeCount), nodeCount);
+    const uint32_t nodeCount = countOf(child.connectionGetNumNodes, handle);
     reserveFor(topNodes, nodeCount);
     std::vector<QUELLAN2_NODE> ancestors;
     for (uint32_t index = 0; index < nodeCount; ++index) {

@@ -34,7 +34,23 @@ QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
     }
 }
 
+namespace {
+
+// Names the merged tree never read (those of sub-nodes and their tags) are
+// still the child's strings; strings outlive connections, so they can be
+// given back whatever state the child is in.
+void releaseUnreadNames(const ChildFunctionTable& child, QuellanProxy::Node& node) {
+    if (node.name) guardedCall(child.stringFree, std::exchange(node.name, nullptr));
+    for (const auto& tag : node.nodeTags)
+        if (tag->name) guardedCall(child.stringFree, std::exchange(tag->name, nullptr));
+    for (const auto& subNode : node.subNodes) releaseUnreadNames(child, *subNode);
+}
+
+}  // namespace
+
 QuellanProxy::~QuellanProxy() {
+    if (tree)
+        for (const auto& node : tree->topNodes) releaseUnreadNames(child, *node);
     call(nullptr);
     if (workerThread.joinable()) workerThread.join();
 }

@@ -1,0 +1,91 @@
+// Loading a child library and resolving its function table.
+#include "HostingFixture.h"
+#include "hosting/ChildFunctionTable.h"
+#include "hosting/LibraryHandle.h"
+#include "hosting/QuellanProxy.h"
+#include "interface/Exception.h"
+
+#include <functional>
+
+namespace mq::test {
+namespace {
+
+std::string messageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& exception) {
+        return exception.message();
+    }
+    return "(nothing raised)";
+}
+
+using Library = HostingTest;
+
+TEST_F(Library, AMissingFileIsReportedAsNotExisting) {
+    const std::string path = folder.file("Absent" MQ_LIBRARY_SUFFIX);
+    LibraryHandle library;
+    EXPECT_EQ("The file " + path + " does not exist.", messageOf([&] { library.load(path); }));
+    EXPECT_FALSE(library.loaded());
+}
+
+TEST_F(Library, AFileThatIsNoLibraryIsRefusedWithTheReason) {
+    const std::string path = folder.file("Notes" MQ_LIBRARY_SUFFIX);
+    writeFile(path, std::string(4096, 'x'));
+    LibraryHandle library;
+    const std::string message = messageOf([&] { library.load(path); });
+    EXPECT_EQ(0u, message.find("The library " + path + " could not be loaded (")) << message;
+    EXPECT_FALSE(library.reload(path)) << "reload raises nothing";
+}
+
+TEST_F(Library, ResolveGivesTheEntryOrNullAndNeedsALoadedModule) {
+    SimChild& child = makeChild("", SimVariant::NO_EX);
+    LibraryHandle library;
+    EXPECT_THROW(library.resolve("quellan2_initialize"), Exception);
+    ASSERT_TRUE(library.reload(child.libraryPath()));
+    EXPECT_NE(nullptr, library.resolve("quellan2_initialize"));
+    EXPECT_EQ(nullptr, library.resolve("quellan2_connectionReadHistoricalDataEx"));
+    EXPECT_FALSE(library.isThisLibrary());
+}
+
+TEST(MissingNames, AreJoinedWithCommasAndAFinalAnd) {
+    EXPECT_EQ("", joinNames({}));
+    EXPECT_EQ("a", joinNames({"a"}));
+    EXPECT_EQ("a and b", joinNames({"a", "b"}));
+    EXPECT_EQ("a, b and c", joinNames({"a", "b", "c"}));
+    EXPECT_EQ("a, b, c and d", joinNames({"a", "b", "c", "d"}));
+}
+
+TEST_F(Library, EveryMissingRequiredNameIsReportedInTableOrderBeforeTheChildRuns) {
+    struct Case {
+        SimVariant variant;
+        std::string names;
+    } cases[] = {
+        {SimVariant::MISSING_ONE, "quellan2_stringCopy"},
+        {SimVariant::MISSING_TWO, "quellan2_nodeGetName and quellan2_stringCopy"},
+        {SimVariant::MISSING_THREE,
+         "quellan2_connectionGetCurrentTime, quellan2_nodeGetName and quellan2_stringCopy"},
+    };
+    int number = 0;
+    for (const Case& missing : cases) {
+        SimChild& child = makeChild(PLANT, missing.variant, "Missing" + std::to_string(++number));
+        EXPECT_EQ(missing.names + " was not found in " + child.libraryPath() + ".",
+                  messageOf([&] { QuellanProxy proxy(child.libraryPath(), ""); }));
+        EXPECT_TRUE(child.journal().empty()) << "no child function was called";
+    }
+}
+
+TEST_F(Library, AChildWithoutTheSixOptionalFunctionsIsAccepted) {
+    SimChild& child = makeChild(PLANT, SimVariant::NO_EX);
+    QuellanProxy proxy(child.libraryPath(), "");
+    const ChildFunctionTable& table = proxy.functions();
+    EXPECT_EQ(nullptr, table.connectionReadHistoricalDataEx);
+    EXPECT_EQ(nullptr, table.connectionReadBatchDataEx);
+    EXPECT_EQ(nullptr, table.connectionWriteHistoricalDataEx);
+    EXPECT_EQ(nullptr, table.connectionWriteBatchDataEx);
+    EXPECT_EQ(nullptr, table.nodeGetNumNodes);
+    EXPECT_EQ(nullptr, table.nodeGetNode);
+    EXPECT_NE(nullptr, table.stringCopy);
+}
+
+}  // namespace
+}  // namespace mq::test

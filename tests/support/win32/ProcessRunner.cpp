@@ -1,0 +1,91 @@
+// Windows implementation of the process runner: CreateProcessA with the
+// output sent to inheritable file handles, so that neither stream can fill up
+// and stall the child.
+#include "support/ProcessRunner.h"
+
+#include "support/TestEnvironment.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace mq::test {
+
+namespace {
+
+// One argument quoted so that the child's run-time library splits the
+// command line back into the same words: backslashes are literal except
+// before a quote, where they are doubled.
+std::string quoteArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"')
+            quoted.append(backslashes * 2 + 1, '\\');
+        else
+            quoted.append(backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + '"';
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path) {
+        SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
+    }
+    ~FileHandle() { CloseHandle(handle); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return handle; }
+
+private:
+    HANDLE handle;
+};
+
+}  // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments) {
+    ScratchFolder folder("process");
+    const std::string outPath = folder.file("stdout");
+    const std::string errPath = folder.file("stderr");
+    ProcessResult result;
+    {
+        FileHandle out(outPath);
+        FileHandle err(errPath);
+        std::string commandLine = quoteArgument(program);
+        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = out.get();
+        startup.hStdError = err.get();
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                            &startup, &process))
+            throw std::runtime_error("cannot start " + program + ": error " + std::to_string(GetLastError()));
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        result.exitCode = static_cast<int>(code);
+    }
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+}  // namespace mq::test

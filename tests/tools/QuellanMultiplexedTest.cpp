@@ -1,0 +1,175 @@
+// The tool with its default plug-in, MultiQuellan, configured with two
+// SimQuellan children whose trees share names.
+#include "QuellanTool.h"
+#include "support/MachineConfiguration.h"
+#include "support/SimChild.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace mq::test {
+namespace {
+
+const std::int64_t CLOCK = 1714564800;
+
+const char* const PLANT_A = R"(identity Plant A
+clock 1714564800
+node Line1
+tag Line1 Temperature float base=20 amplitude=5 period=3600
+tag Line1 State string states=Running,Stopped dwell=600
+node Line2
+tag Line2 Flow float base=100 amplitude=10 period=600 noise=0.5
+batch Line1 A-1 1714560000 1714563600
+)";
+
+const char* const PLANT_B = R"(identity Plant B
+clock 1000000000
+node Line1
+tag Line1 Temperature float base=70 amplitude=3 period=1200 noise=1
+node Boiler
+tag Boiler Pressure float base=12 amplitude=2 period=900
+batch Line1 B-1 1714550000 1714553600
+)";
+
+class QuellanMultiplexed : public ::testing::Test {
+protected:
+    void SetUp() override {
+        configuration = std::make_unique<MachineConfiguration>();
+        plantA = std::make_unique<SimChild>(scratch.path(), "PlantA", PLANT_A);
+        plantB = std::make_unique<SimChild>(scratch.path(), "PlantB", PLANT_B);
+        configuration->writeChildren({plantA->libraryPath(), plantB->libraryPath()});
+    }
+
+    ScratchFolder scratch{"quellan-multiplexed"};
+    std::unique_ptr<MachineConfiguration> configuration;
+    std::unique_ptr<SimChild> plantA;
+    std::unique_ptr<SimChild> plantB;
+};
+
+TEST_F(QuellanMultiplexed, IdentityIsMultiQuellans) {
+    ProcessResult result = runQuellan({"identity"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    auto lines = outputLines(result.out);
+    ASSERT_EQ(2u, lines.size()) << result.out;
+    EXPECT_EQ(0u, lines[1].find("MultiQuellan (")) << lines[1];
+}
+
+TEST_F(QuellanMultiplexed, TreeShowsBothChildrenSideBySideWithMergedHandles) {
+    ProcessResult result = runQuellan({"tree"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_EQ((std::vector<std::string>{
+                  "kind  handle  path",
+                  "node  1       Line1",
+                  "tag   1       Line1/Temperature",
+                  "tag   2       Line1/State",
+                  "node  2       Line2",
+                  "tag   3       Line2/Flow",
+                  "node  3       Line1",
+                  "tag   4       Line1/Temperature",
+                  "node  4       Boiler",
+                  "tag   5       Boiler/Pressure",
+              }),
+              outputLines(result.out));
+}
+
+TEST_F(QuellanMultiplexed, TreeAsCsvAndJson) {
+    ProcessResult csv = runQuellan({"tree", "--csv"});
+    ASSERT_EQ(0, csv.exitCode) << describe(csv);
+    auto rows = csvRows(csv.out);
+    ASSERT_EQ(10u, rows.size());
+    EXPECT_EQ((std::vector<std::string>{"kind", "handle", "path"}), rows[0]);
+    EXPECT_EQ((std::vector<std::string>{"tag", "5", "Boiler/Pressure"}), rows[9]);
+    ProcessResult json = runQuellan({"tree", "--json"});
+    ASSERT_EQ(0, json.exitCode) << describe(json);
+    auto lines = outputLines(json.out);
+    ASSERT_EQ(11u, lines.size());
+    EXPECT_EQ("[", lines.front());
+    EXPECT_EQ("  {\"kind\": \"node\", \"handle\": 1, \"path\": \"Line1\"},", lines[1]);
+    EXPECT_EQ("  {\"kind\": \"tag\", \"handle\": 5, \"path\": \"Boiler/Pressure\"}", lines[9]);
+    EXPECT_EQ("]", lines.back());
+}
+
+TEST_F(QuellanMultiplexed, ATagNameOfBothChildrenIsAmbiguousWithItsHandles) {
+    ProcessResult result = runQuellan({"read", "Line1/Temperature"});
+    EXPECT_EQ(3, result.exitCode) << describe(result);
+    EXPECT_NE(std::string::npos, result.err.find("\"Line1/Temperature\" is ambiguous: it names the tags #1 and #4"))
+        << result.err;
+    EXPECT_EQ("", result.out);
+}
+
+TEST_F(QuellanMultiplexed, ANodeNameOfBothChildrenIsAmbiguousWithItsHandles) {
+    ProcessResult result = runQuellan({"batches", "Line1", "--from", "0", "--to", "2000000000"});
+    EXPECT_EQ(3, result.exitCode) << describe(result);
+    EXPECT_NE(std::string::npos, result.err.find("it names the nodes #1 and #3")) << result.err;
+}
+
+TEST_F(QuellanMultiplexed, NodeHandleReachesTheSecondChildsNode) {
+    ProcessResult result = runQuellan({"batches", "#3", "--from", "0", "--to", "2000000000"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_EQ((std::vector<std::string>{"batch", "B-1"}), outputLines(result.out));
+}
+
+TEST_F(QuellanMultiplexed, CurrentReadTakesEachValueFromItsOwnChild) {
+    ProcessResult result = runQuellan({"read", "#4", "Line1/State", "Boiler/Pressure", "#1", "--csv"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    auto rows = csvRows(result.out);
+    ASSERT_EQ(5u, rows.size()) << result.out;
+    EXPECT_EQ((std::vector<std::string>{"#4", "4", "float"}),
+              std::vector<std::string>(rows[1].begin(), rows[1].end() - 1));
+    expectPrinted(plantB->expectedValue("Line1", "Temperature", 1000000000), rows[1][3], "#4");
+    expectPrinted(plantA->expectedValue("Line1", "State", CLOCK), rows[2][3], "Line1/State");
+    expectPrinted(plantB->expectedValue("Boiler", "Pressure", 1000000000), rows[3][3], "Boiler/Pressure");
+    expectPrinted(plantA->expectedValue("Line1", "Temperature", CLOCK), rows[4][3], "#1");
+}
+
+TEST_F(QuellanMultiplexed, HistoryReadsBothChildrenAtTheSameTimePoints) {
+    ProcessResult result = runQuellan({"history", "Line2/Flow", "#4", "Boiler/Pressure", "#1", "--start",
+                                       "2024-05-01T06:00:00Z", "--interval", "300", "--samples", "3", "--csv"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    auto rows = csvRows(result.out);
+    ASSERT_EQ(4u, rows.size()) << result.out;
+    EXPECT_EQ((std::vector<std::string>{"time", "Line2/Flow", "#4", "Boiler/Pressure", "#1"}), rows[0]);
+    const std::int64_t start = 1714543200;
+    for (std::size_t s = 0; s < 3; ++s) {
+        const std::vector<std::string>& row = rows[s + 1];
+        ASSERT_EQ(5u, row.size());
+        const std::int64_t time = start + 300 * static_cast<std::int64_t>(s);
+        expectPrinted(plantA->expectedValue("Line2", "Flow", time), row[1], row[0]);
+        expectPrinted(plantB->expectedValue("Line1", "Temperature", time), row[2], row[0]);
+        expectPrinted(plantB->expectedValue("Boiler", "Pressure", time), row[3], row[0]);
+        expectPrinted(plantA->expectedValue("Line1", "Temperature", time), row[4], row[0]);
+    }
+    EXPECT_EQ("2024-05-01T06:10:00Z", rows[3][0]);
+}
+
+TEST_F(QuellanMultiplexed, CurrentTimeComesFromTheFirstChild) {
+    ProcessResult result = runQuellan({"time"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_EQ((std::vector<std::string>{"time", "2024-05-01T12:00:00Z"}), outputLines(result.out));
+}
+
+TEST_F(QuellanMultiplexed, UnknownTagAndBadTimeEndWithAMessage) {
+    ProcessResult unknown = runQuellan({"update-time", "Boiler/Level"});
+    EXPECT_EQ(3, unknown.exitCode) << describe(unknown);
+    EXPECT_NE(std::string::npos, unknown.err.find("no tag is named \"Boiler/Level\"")) << unknown.err;
+    ProcessResult badTime = runQuellan({"batch-read", "A-1", "#1", "--time", "yesterday"});
+    EXPECT_EQ(2, badTime.exitCode) << describe(badTime);
+    EXPECT_NE(std::string::npos, badTime.err.find("bad time \"yesterday\" for --time")) << badTime.err;
+}
+
+TEST_F(QuellanMultiplexed, WritesReachTheChildThatOwnsEachTag) {
+    ProcessResult result =
+        runQuellan({"write-history", "#4", "Line2/Flow", "--time", "2024-05-01T12:00:00Z", "--values", "3", "x"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    auto writesA = plantA->journal("connectionWriteHistoricalDataEx");
+    auto writesB = plantB->journal("connectionWriteHistoricalDataEx");
+    ASSERT_EQ(1u, writesA.size());
+    ASSERT_EQ(1u, writesB.size());
+    EXPECT_NE(std::string::npos, writesA[0].arguments.find("values=[[\"x\"]]")) << writesA[0].arguments;
+    EXPECT_NE(std::string::npos, writesB[0].arguments.find("values=[[3]]")) << writesB[0].arguments;
+}
+
+}  // namespace
+}  // namespace mq::test

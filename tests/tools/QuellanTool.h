@@ -1,0 +1,30 @@
+// Running the quellan tool from a test and taking its output apart.
+#pragma once
+
+#include "support/ProcessRunner.h"
+#include "support/SimChild.h"
+
+#include <string>
+#include <vector>
+
+namespace mq::test {
+
+// Runs the tool built beside the test with the arguments.
+ProcessResult runQuellan(const std::vector<std::string>& arguments);
+
+// The lines of an output, without line ends (either platform's).
+std::vector<std::string> outputLines(const std::string& text);
+
+// The fields of each line of CSV output that quotes nothing.
+std::vector<std::vector<std::string>> csvRows(const std::string& text);
+
+// What a test prints when a run went wrong.
+std::string describe(const ProcessResult& result);
+
+// The float a printed number stands for.
+float printedFloat(const std::string& text);
+
+// Checks a printed value against the simulated one: the same float, or the same text.
+void expectPrinted(const SimValue& expected, const std::string& printed, const std::string& where);
+
+}  // namespace mq::test

@@ -1,0 +1,8 @@
+// The text of `quellan --help`.
+#pragma once
+
+namespace quellan {
+
+extern const char* const HELP_TEXT;
+
+}  // namespace quellan

@@ -1,0 +1,45 @@
+#include "PluginSession.h"
+
+namespace quellan {
+
+PluginSession::PluginSession(std::string path) : path(std::move(path)) {}
+
+PluginSession::~PluginSession() {
+    if (!library) return;
+    const PluginFunctions& plugin = library->functions();
+    // Statuses are of no use here: this path is already reporting a failure.
+    if (connected && plugin.connectionClose.present()) plugin.connectionClose.function()(handle);
+    if (initialized && plugin.uninitialize.present()) plugin.uninitialize.function()();
+}
+
+const PluginFunctions& PluginSession::functions() {
+    if (!library) {
+        library = std::make_unique<PluginLibrary>(path);
+        library->functions().initialize.check();
+        initialized = true;
+    }
+    return library->functions();
+}
+
+QUELLAN2_CONNECTION PluginSession::connection() {
+    if (!connected) {
+        functions().connectionOpen.check("", &handle);
+        connected = true;
+    }
+    return handle;
+}
+
+void PluginSession::end() {
+    if (!library) return;
+    const PluginFunctions& plugin = library->functions();
+    if (connected) {
+        connected = false;
+        plugin.connectionClose.check(handle);
+    }
+    if (initialized) {
+        initialized = false;
+        plugin.uninitialize.check();
+    }
+}
+
+}  // namespace quellan

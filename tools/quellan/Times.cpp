@@ -1,0 +1,115 @@
+#include "Times.h"
+
+#include "ToolError.h"
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <limits>
+
+namespace quellan {
+
+namespace {
+
+const std::int64_t LAST_TIME = std::numeric_limits<std::int32_t>::max();
+const std::int64_t SECONDS_PER_DAY = 86400;
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and
+// back (the civil calendar algorithms of H. Hinnant, in 400-year eras).
+std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
+}
+
+void civilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsigned& day) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
+    day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
+}
+
+bool isLeapYear(std::int64_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+unsigned daysInMonth(std::int64_t year, unsigned month) {
+    static const unsigned DAYS[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : DAYS[month - 1];
+}
+
+// The number in text[start, start + count), which must be all digits.
+bool digitsAt(const std::string& text, std::size_t start, std::size_t count, std::int64_t& number) {
+    number = 0;
+    for (std::size_t i = start; i < start + count; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+        number = number * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+bool parseIso(const std::string& text, std::int64_t& seconds) {
+    // YYYY-MM-DDTHH:MM:SSZ
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't') ||
+        text[13] != ':' || text[16] != ':' || (text[19] != 'Z' && text[19] != 'z'))
+        return false;
+    std::int64_t year, month, day, hour, minute, second;
+    if (!digitsAt(text, 0, 4, year) || !digitsAt(text, 5, 2, month) || !digitsAt(text, 8, 2, day) ||
+        !digitsAt(text, 11, 2, hour) || !digitsAt(text, 14, 2, minute) || !digitsAt(text, 17, 2, second))
+        return false;
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, static_cast<unsigned>(month)) || hour > 23 ||
+        minute > 59 || second > 59)
+        return false;
+    seconds = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * SECONDS_PER_DAY +
+              hour * 3600 + minute * 60 + second;
+    return true;
+}
+
+bool parseSeconds(const std::string& text, std::int64_t& seconds) {
+    if (text.empty() || text.size() > 10) return false;
+    return digitsAt(text, 0, text.size(), seconds);
+}
+
+}  // namespace
+
+bool isValidTime(std::int64_t seconds) {
+    return seconds >= 0 && seconds <= LAST_TIME;
+}
+
+std::int32_t parseTime(const std::string& text, const std::string& what) {
+    std::int64_t seconds = -1;
+    if ((parseIso(text, seconds) || parseSeconds(text, seconds)) && isValidTime(seconds))
+        return static_cast<std::int32_t>(seconds);
+    throw usageError("bad time \"" + text + "\" for " + what +
+                     ": give ISO 8601 UTC (2024-05-01T12:00:00Z) or seconds since 1970, from "
+                     "1970-01-01T00:00:00Z to 2038-01-19T03:14:07Z");
+}
+
+std::string formatTime(std::int64_t seconds) {
+    if (!isValidTime(seconds)) return std::to_string(seconds);
+    std::int64_t year = 0;
+    unsigned month = 0, day = 0;
+    civilFromDays(seconds / SECONDS_PER_DAY, year, month, day);
+    const std::int64_t second = seconds % SECONDS_PER_DAY;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lldZ", static_cast<long long>(year), month,
+                  day, static_cast<long long>(second / 3600), static_cast<long long>(second / 60 % 60),
+                  static_cast<long long>(second % 60));
+    return text;
+}
+
+std::int32_t currentTime() {
+    using namespace std::chrono;
+    // Cut to 32 bits as the interface's own short forms do.
+    return static_cast<std::int32_t>(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
+}
+
+}  // namespace quellan

@@ -1,0 +1,50 @@
+// The plug-in's tree of nodes and tags, and the names that address them.
+#pragma once
+
+#include "PluginLibrary.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quellan {
+
+// A node or a tag, named by its path: the node names from the top joined by
+// "/", and for a tag its node's path, "/" and the tag name.
+struct TreeItem {
+    enum class Kind { NODE, TAG } kind;
+    std::uintptr_t handle;
+    std::string path;
+};
+
+// Every node and tag, depth first: a node, its tags, then its sub-nodes. The
+// sub-node functions are optional; a plug-in without them shows two levels.
+// A sub-node that is already on the way down from the top is left out, so a
+// tree with a cycle stays finite.
+std::vector<TreeItem> readTree(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection);
+
+// "#N" addresses handle N directly (decimal, or hexadecimal after 0x); other
+// words are paths, looked up in the tree, which is read on the first lookup.
+class NameResolver {
+public:
+    NameResolver(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection)
+        : plugin(plugin), connection(connection) {}
+
+    // Raise ToolError (UNKNOWN_NAME) for a path that names nothing, or
+    // several nodes or tags of different handles.
+    QUELLAN2_TAG tag(const std::string& word);
+    QUELLAN2_NODE node(const std::string& word);
+
+private:
+    std::uintptr_t resolve(const std::string& word, TreeItem::Kind kind);
+
+    const PluginFunctions& plugin;
+    QUELLAN2_CONNECTION connection;
+    bool loaded = false;
+    std::vector<TreeItem> items;
+};
+
+// The handle that "#N" gives; false for any other word.
+bool parseHandle(const std::string& word, std::uintptr_t& handle);
+
+}  // namespace quellan

@@ -1,0 +1,103 @@
+// A view without windows and prompts answered by the test, for the dialog's model.
+#pragma once
+
+#include "hosting/UserPrompts.h"
+#include "ui/ConfigurationView.h"
+#include "ui/MultiQuellanConfig.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mq::test {
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    bool operator==(const ShownMessage& other) const { return text == other.text && caption == other.caption; }
+};
+
+// Answers the open-file dialog from a queue (nothing queued: the user
+// cancels) and records every message box.
+class ScriptedPrompts final : public UserPrompts {
+public:
+    void showMessage(const std::string& text, const std::string& caption) override {
+        messages.push_back({text, caption});
+    }
+    bool chooseLibraryFile(std::string& path) override {
+        ++fileDialogs;
+        if (chosenFiles.empty()) return false;
+        std::optional<std::string> answer = chosenFiles.front();
+        chosenFiles.pop_front();
+        if (!answer) return false;
+        path = *answer;
+        return true;
+    }
+
+    void willChoose(const std::string& path) { chosenFiles.push_back(path); }
+    void willCancelFileDialog() { chosenFiles.push_back(std::nullopt); }
+
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& message : messages) texts.push_back(message.text);
+        return texts;
+    }
+
+    std::vector<ShownMessage> messages;
+    int fileDialogs = 0;
+
+private:
+    std::deque<std::optional<std::string>> chosenFiles;
+};
+
+// Keeps rows, selection and button states as plain values. runModal lets the
+// model initialise, then plays the user's part and ends with its result.
+class FakeView final : public ConfigurationView {
+public:
+    using User = std::function<int(MultiQuellanConfig&, FakeView&)>;
+
+    explicit FakeView(User user = [](MultiQuellanConfig&, FakeView&) { return DIALOG_OK; }) : user(std::move(user)) {}
+
+    int runModal(MultiQuellanConfig& model) override {
+        ++modalRuns;
+        model.initialise();
+        int result = user(model, *this);
+        timerPeriod.reset();
+        return result;
+    }
+    void insertRow(std::size_t position, const std::string& text) override {
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(position), text);
+    }
+    void removeRow(std::size_t position) override {
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(position));
+        if (selection && *selection == position) selection.reset();
+    }
+    std::optional<std::size_t> selectedRow() const override { return selection; }
+    void setButtonsEnabled(bool remove, bool configure) override {
+        removeEnabled = remove;
+        configureEnabled = configure;
+        ++buttonUpdates;
+    }
+    void redraw() override { ++redraws; }
+    void startTimer(unsigned periodMilliseconds) override { timerPeriod = periodMilliseconds; }
+
+    // The user clicks a row (or empty space), and the timer ticks once.
+    void select(std::optional<std::size_t> row, MultiQuellanConfig& model) {
+        selection = row;
+        model.updateButtons();
+    }
+
+    User user;
+    std::vector<std::string> rows;
+    std::optional<std::size_t> selection;
+    bool removeEnabled = true;
+    bool configureEnabled = true;
+    int buttonUpdates = 0;
+    int redraws = 0;
+    int modalRuns = 0;
+    std::optional<unsigned> timerPeriod;
+};
+
+}  // namespace mq::test

@@ -1,0 +1,102 @@
+// quellan-rundll and the start of the configuration process on POSIX: the
+// runner's body called directly, and the real runner started as a process.
+#include "platform/Process.h"
+#include "support/Environment.h"
+#include "support/TestEnvironment.h"
+#include "tools/quellan-rundll/Runner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace mq::test {
+namespace {
+
+class Runner : public ::testing::Test {
+protected:
+    Runner() {
+        probeLog = scratch.file("probe.log");
+        setEnvironmentVariable("MQ_TEST_PROBE_LOG", probeLog);
+        installFolder = scratch.file("with blanks , and a comma");
+        fs::create_directory(installFolder);
+        probe = installFolder + "/RundllProbe" MQ_LIBRARY_SUFFIX;
+        fs::copy_file(libraryPath("RundllProbe"), probe);
+    }
+
+    int run(std::vector<std::string> arguments) {
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        return tools::runEntryPoint(static_cast<int>(arguments.size()), argv.data());
+    }
+
+    ScratchFolder scratch{"ui runner"};
+    std::string probeLog;
+    std::string installFolder;
+    std::string probe;
+};
+
+TEST_F(Runner, CallsTheEntryWithNullHandlesTheRestOfTheCommandLineAndShowOne) {
+    EXPECT_EQ(run({"quellan-rundll", probe + ",probeEntry", "first", "second word"}), 0);
+    EXPECT_EQ(readFile(probeLog), "window=null instance=null commandLine=[first second word] show=1\n");
+}
+
+TEST_F(Runner, GivesAnEmptyCommandLineWhenNothingFollows) {
+    EXPECT_EQ(run({"quellan-rundll", probe + ",probeEntry"}), 0);
+    EXPECT_EQ(readFile(probeLog), "window=null instance=null commandLine=[] show=1\n");
+}
+
+TEST_F(Runner, RefusesAMalformedCommandLine) {
+    EXPECT_EQ(run({"quellan-rundll"}), 2);
+    EXPECT_EQ(run({"quellan-rundll", scratch.file("NoEntry" MQ_LIBRARY_SUFFIX)}), 2);
+    EXPECT_EQ(run({"quellan-rundll", probe + ","}), 2);
+    EXPECT_FALSE(fs::exists(probeLog));
+}
+
+TEST_F(Runner, ReportsAMissingLibraryOrEntry) {
+    EXPECT_EQ(run({"quellan-rundll", scratch.file("none" MQ_LIBRARY_SUFFIX) + ",probeEntry"}), 3);
+    EXPECT_EQ(run({"quellan-rundll", probe + ",noSuchEntry"}), 3);
+    EXPECT_FALSE(fs::exists(probeLog));
+}
+
+class RunnerProcess : public Runner {
+protected:
+    RunnerProcess() {
+        const char* path = std::getenv("PATH");
+        previousPath = path ? path : "";
+    }
+    ~RunnerProcess() override { setEnvironmentVariable("PATH", previousPath); }
+
+    std::string previousPath;
+};
+
+TEST_F(RunnerProcess, TheRunnerBesideTheLibraryRunsTheEntryAndIsWaitedFor) {
+    fs::copy_file(binaryFolder() + "/quellan-rundll", installFolder + "/quellan-rundll");
+    setEnvironmentVariable("PATH", scratch.path());
+    EXPECT_TRUE(platform::runLibraryEntry(probe, "probeEntry"));
+    // Written before the process ended, read after the wait.
+    EXPECT_EQ(readFile(probeLog), "window=null instance=null commandLine=[] show=1\n");
+}
+
+TEST_F(RunnerProcess, WithoutOneBesideTheLibraryTheRunnerIsTakenFromPath) {
+    std::string tools = scratch.file("tools");
+    fs::create_directory(tools);
+    fs::copy_file(binaryFolder() + "/quellan-rundll", tools + "/quellan-rundll");
+    setEnvironmentVariable("PATH", tools);
+    EXPECT_TRUE(platform::runLibraryEntry(probe, "probeEntry"));
+    EXPECT_EQ(readFile(probeLog), "window=null instance=null commandLine=[] show=1\n");
+}
+
+TEST_F(RunnerProcess, NoRunnerAnywhereStartsNothing) {
+    setEnvironmentVariable("PATH", scratch.path());
+    EXPECT_FALSE(platform::runLibraryEntry(probe, "probeEntry"));
+    EXPECT_FALSE(fs::exists(probeLog));
+}
+
+}  // namespace
+}  // namespace mq::test

@@ -1,0 +1,298 @@
+// The Qt dialog and prompts, under the offscreen platform, driven through
+// their real widgets; the model behind them is the real one.
+#include "ConfigurationFakes.h"
+#include "qt/QtDriver.h"
+
+#include "support/SimChild.h"
+#include "support/TestEnvironment.h"
+#include "ui/ConfigurationView.h"
+#include "ui/MultiQuellanConfig.h"
+#include "ui/qt/QtPrompts.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace mq::test {
+namespace {
+
+QStringList rowTexts(const QListWidget& list) {
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row) texts << list.item(row)->text();
+    return texts;
+}
+
+struct DialogParts {
+    explicit DialogParts(QDialog& dialog)
+        : list(dialog.findChild<QListWidget*>("list")),
+          toolbar(dialog.findChild<QToolBar*>("toolbar")),
+          add(dialog.findChild<QAction*>("add")),
+          remove(dialog.findChild<QAction*>("remove")),
+          configure(dialog.findChild<QAction*>("configure")),
+          buttons(dialog.findChild<QDialogButtonBox*>("buttons")) {}
+    bool complete() const { return list && toolbar && add && remove && configure && buttons; }
+    QPushButton* ok() const { return buttons->button(QDialogButtonBox::Ok); }
+    QPushButton* cancel() const { return buttons->button(QDialogButtonBox::Cancel); }
+
+    QListWidget* list;
+    QToolBar* toolbar;
+    QAction* add;
+    QAction* remove;
+    QAction* configure;
+    QDialogButtonBox* buttons;
+};
+
+class QtConfigurationDialog : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { application = createConfigurationApplication("", 1).release(); }
+    static void TearDownTestSuite() {
+        std::unique_ptr<ConfigurationApplication> owned(application);
+        application = nullptr;
+    }
+
+    void TearDown() override {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->windowTitle().toStdString();
+    }
+
+    std::unique_ptr<SimChild> child(const std::string& name, const std::string& extraLines = "") {
+        return std::make_unique<SimChild>(scratch.path(), name,
+                                          "identity " + name + " plant\nnode " + name + "Area\n" + extraLines);
+    }
+
+    // Runs the real Qt view over the model, with `steps` acting in the dialog.
+    int run(const std::vector<std::string>& paths, std::function<void(QDialog&, DialogParts&)> steps) {
+        for (const auto& path : paths) model.addEntry(path);
+        auto view = application->createView();
+        whenModalOpens<QDialog>([steps](QDialog& dialog) {
+            DialogParts parts(dialog);
+            ASSERT_TRUE(parts.complete());
+            steps(dialog, parts);
+        });
+        return model.runModal(*view);
+    }
+
+    static ConfigurationApplication* application;
+    ScratchFolder scratch{"ui qt"};
+    ScriptedPrompts prompts;
+    MultiQuellanConfig model{prompts};
+};
+
+ConfigurationApplication* QtConfigurationDialog::application = nullptr;
+
+TEST_F(QtConfigurationDialog, HasItsTitleToolbarListAndButtons) {
+    int result = run({}, [](QDialog& dialog, DialogParts& parts) {
+        EXPECT_EQ(dialog.windowTitle(), "MultiQuellan Configuration");
+        auto actions = parts.toolbar->actions();
+        ASSERT_EQ(actions.size(), 3);
+        EXPECT_EQ(actions[0], parts.add);
+        EXPECT_EQ(actions[1], parts.remove);
+        EXPECT_EQ(actions[2], parts.configure);
+        EXPECT_EQ(parts.add->toolTip(), "Add a new Quellan");
+        EXPECT_EQ(parts.remove->toolTip(), "Remove selected Quellan");
+        EXPECT_EQ(parts.configure->toolTip(), "Configure selected Quellan");
+        for (QAction* action : actions) EXPECT_TRUE(action->icon().availableSizes().contains(QSize(16, 15)));
+        EXPECT_EQ(parts.toolbar->iconSize(), QSize(16, 15));
+        EXPECT_EQ(parts.list->viewMode(), QListView::ListMode);
+        EXPECT_EQ(parts.list->selectionMode(), QAbstractItemView::SingleSelection);
+        // The toolbar sits directly on the list.
+        EXPECT_LE(parts.toolbar->geometry().bottom(), parts.list->geometry().top());
+        EXPECT_EQ(parts.toolbar->geometry().left(), parts.list->geometry().left());
+        ASSERT_NE(parts.ok(), nullptr);
+        ASSERT_NE(parts.cancel(), nullptr);
+        EXPECT_TRUE(parts.add->isEnabled());
+        EXPECT_FALSE(parts.remove->isEnabled());
+        EXPECT_FALSE(parts.configure->isEnabled());
+        auto* timer = dialog.findChild<QTimer*>();
+        ASSERT_NE(timer, nullptr);
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_EQ(timer->interval(), 100);
+        parts.cancel()->click();
+    });
+    EXPECT_EQ(result, DIALOG_CANCEL);
+}
+
+TEST_F(QtConfigurationDialog, ShowsTheEntriesByIdentityAndOkEndsWithOk) {
+    auto alpha = child("Alpha");
+    auto silent = child("Silent", "fail getIdentity 1\n");
+    QStringList rows;
+    int result = run({alpha->libraryPath(), silent->libraryPath()}, [&](QDialog&, DialogParts& parts) {
+        rows = rowTexts(*parts.list);
+        parts.ok()->click();
+    });
+    EXPECT_EQ(result, DIALOG_OK);
+    EXPECT_EQ(rows, (QStringList{"Alpha plant", QString::fromStdString(silent->libraryPath())}));
+    EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{INVALID_QUELLAN_MESSAGE}));
+}
+
+TEST_F(QtConfigurationDialog, TheCloseBoxEndsWithCancel) {
+    int result = run({}, [](QDialog& dialog, DialogParts&) { dialog.close(); });
+    EXPECT_EQ(result, DIALOG_CANCEL);
+}
+
+TEST_F(QtConfigurationDialog, TheAddButtonAppendsAValidChild) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    prompts.willChoose(beta->libraryPath());
+    QStringList rows;
+    run({alpha->libraryPath()}, [&](QDialog&, DialogParts& parts) {
+        parts.add->trigger();
+        rows = rowTexts(*parts.list);
+        parts.ok()->click();
+    });
+    EXPECT_EQ(rows, (QStringList{"Alpha plant", "Beta plant"}));
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
+}
+
+TEST_F(QtConfigurationDialog, SelectingARowEnablesRemoveWhichDeletesThatRow) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    auto gamma = child("Gamma");
+    QStringList rows;
+    run({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}, [&](QDialog&, DialogParts& parts) {
+        parts.list->setCurrentRow(1);
+        ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled() && parts.configure->isEnabled(); }));
+        parts.remove->trigger();
+        rows = rowTexts(*parts.list);
+        parts.ok()->click();
+    });
+    EXPECT_EQ(rows, (QStringList{"Alpha plant", "Gamma plant"}));
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), gamma->libraryPath()}));
+}
+
+TEST_F(QtConfigurationDialog, AClickInEmptyListSpaceDisablesRemoveAndConfigure) {
+    auto alpha = child("Alpha");
+    bool disabled = false;
+    run({alpha->libraryPath()}, [&](QDialog&, DialogParts& parts) {
+        parts.list->setCurrentRow(0);
+        ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled(); }));
+        QWidget* space = parts.list->viewport();
+        QPointF point(space->width() - 3, space->height() - 3);
+        ASSERT_EQ(parts.list->itemAt(point.toPoint()), nullptr);
+        QMouseEvent press(QEvent::MouseButtonPress, point, space->mapToGlobal(point), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, point, space->mapToGlobal(point), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(space, &press);
+        QApplication::sendEvent(space, &release);
+        disabled = waitUntil([&] { return !parts.remove->isEnabled() && !parts.configure->isEnabled(); });
+        parts.ok()->click();
+    });
+    EXPECT_TRUE(disabled);
+    EXPECT_EQ(model.entries().size(), 1u);
+}
+
+TEST_F(QtConfigurationDialog, TheConfigureButtonRunsTheSelectedChildsConfiguration) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    alpha->clearJournal();
+    beta->clearJournal();
+    run({alpha->libraryPath(), beta->libraryPath()}, [&](QDialog&, DialogParts& parts) {
+        // Opening read both identities; only what configure does counts.
+        alpha->clearJournal();
+        beta->clearJournal();
+        parts.list->setCurrentRow(0);
+        ASSERT_TRUE(waitUntil([&] { return parts.configure->isEnabled(); }));
+        parts.configure->trigger();
+        parts.ok()->click();
+    });
+    EXPECT_EQ(alpha->journal("updateConfiguration").size(), 1u);
+    EXPECT_TRUE(beta->journal("updateConfiguration").empty());
+}
+
+TEST_F(QtConfigurationDialog, ResizingGrowsTheListAndKeepsTheButtonsBottomRight) {
+    run({}, [](QDialog& dialog, DialogParts& parts) {
+        QApplication::processEvents();
+        QRect list = parts.list->geometry();
+        QRect ok = parts.ok()->geometry();
+        QPoint okFromCorner = dialog.rect().bottomRight() - parts.ok()->mapTo(&dialog, QPoint(0, 0));
+        dialog.resize(dialog.width() + 120, dialog.height() + 90);
+        ASSERT_TRUE(waitUntil([&] { return parts.list->width() == list.width() + 120; }));
+        EXPECT_EQ(parts.list->geometry().topLeft(), list.topLeft());
+        EXPECT_EQ(parts.list->height(), list.height() + 90);
+        EXPECT_EQ(parts.ok()->size(), ok.size());
+        EXPECT_EQ(dialog.rect().bottomRight() - parts.ok()->mapTo(&dialog, QPoint(0, 0)), okFromCorner);
+        parts.ok()->click();
+    });
+}
+
+TEST_F(QtConfigurationDialog, AScreenshotWithThreeChildren) {
+    auto alpha = child("Fermentation");
+    auto beta = child("Utilities");
+    auto gamma = child("Packaging");
+    QPixmap shot;
+    run({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}, [&](QDialog& dialog, DialogParts& parts) {
+        parts.list->setCurrentRow(1);
+        ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled(); }));
+        shot = dialog.grab();
+        parts.cancel()->click();
+    });
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(QString::fromUtf8(MQ_UI_SCREENSHOT_PATH), "PNG"));
+    EXPECT_FALSE(readFile(MQ_UI_SCREENSHOT_PATH).empty());
+}
+
+// --- the prompts -----------------------------------------------------------
+
+class QtConfigurationPrompts : public QtConfigurationDialog {
+protected:
+    QtPrompts qtPrompts;
+};
+
+TEST_F(QtConfigurationPrompts, AMessageBoxShowsTextAndCaptionWithOnlyAnOkButton) {
+    QString text, title;
+    int buttonCount = 0;
+    whenModalOpens<QMessageBox>([&](QMessageBox& box) {
+        text = box.text();
+        title = box.windowTitle();
+        buttonCount = static_cast<int>(box.buttons().size());
+        ASSERT_NE(box.button(QMessageBox::Ok), nullptr);
+        box.button(QMessageBox::Ok)->click();
+    });
+    qtPrompts.showMessage("Configuration saved to /x/y.xml", "MultiQuellan (test)");
+    EXPECT_EQ(text, "Configuration saved to /x/y.xml");
+    EXPECT_EQ(title, "MultiQuellan (test)");
+    EXPECT_EQ(buttonCount, 1);
+}
+
+TEST_F(QtConfigurationPrompts, TheOpenFileDialogAsksForAnExistingLibrary) {
+    auto alpha = child("Alpha");
+    QString title;
+    QStringList filters;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QString suffix;
+    whenModalOpens<QFileDialog>([&](QFileDialog& dialog) {
+        title = dialog.windowTitle();
+        filters = dialog.nameFilters();
+        mode = dialog.fileMode();
+        suffix = dialog.defaultSuffix();
+        dialog.selectFile(QString::fromStdString(alpha->libraryPath()));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    std::string chosen;
+    EXPECT_TRUE(qtPrompts.chooseLibraryFile(chosen));
+    EXPECT_EQ(chosen, alpha->libraryPath());
+    EXPECT_EQ(title, "Open Arvola Application Program Interface");
+    EXPECT_EQ(filters, (QStringList{"Quellan (*.so)", "All Files (*)"}));
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(suffix, "so");
+}
+
+TEST_F(QtConfigurationPrompts, CancellingTheOpenFileDialogChoosesNothing) {
+    whenModalOpens<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    std::string chosen = "unchanged";
+    EXPECT_FALSE(qtPrompts.chooseLibraryFile(chosen));
+    EXPECT_EQ(chosen, "unchanged");
+}
+
+}  // namespace
+}  // namespace mq::test

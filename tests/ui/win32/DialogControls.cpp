@@ -1,0 +1,73 @@
+#include "DialogControls.h"
+
+#include <commctrl.h>
+
+namespace mq::test {
+
+namespace {
+
+constexpr int LIST_ID = 1001;
+
+}  // namespace
+
+HWND listOf(HWND dialog) { return GetDlgItem(dialog, LIST_ID); }
+
+HWND toolbarOf(HWND dialog) { return FindWindowExA(dialog, nullptr, TOOLBARCLASSNAMEA, nullptr); }
+
+std::vector<std::string> rowTexts(HWND dialog) {
+    const HWND list = listOf(dialog);
+    std::vector<std::string> rows;
+    const auto count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        char text[512] = {};
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        rows.emplace_back(text);
+    }
+    return rows;
+}
+
+void selectRow(HWND dialog, int row) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void clearSelection(HWND dialog) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = 0;
+    // Row -1 addresses every row.
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+}
+
+bool buttonEnabled(HWND dialog, int command) {
+    return SendMessageA(toolbarOf(dialog), TB_ISBUTTONENABLED, command, 0) != 0;
+}
+
+void pressToolbarButton(HWND dialog, int command) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(toolbarOf(dialog)));
+}
+
+void pressButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+RECT rectangleIn(HWND dialog, HWND control) {
+    RECT rectangle{};
+    GetWindowRect(control, &rectangle);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rectangle), 2);
+    return rectangle;
+}
+
+RECT templateRectangle(HWND dialog, int x, int y, int width, int height) {
+    RECT rectangle{x, y, x + width, y + height};
+    MapDialogRect(dialog, &rectangle);
+    return rectangle;
+}
+
+}  // namespace mq::test

@@ -1,0 +1,193 @@
+// The dialog's template, its toolbar and how its controls follow a resize.
+#include "DialogFixture.h"
+
+#include <commctrl.h>
+
+namespace mq::test {
+namespace {
+
+constexpr int TOOLBAR_RESOURCE = 102;
+
+int widthOf(const RECT& r) { return r.right - r.left; }
+int heightOf(const RECT& r) { return r.bottom - r.top; }
+
+::testing::AssertionResult sameRectangle(const RECT& actual, const RECT& expected) {
+    if (EqualRect(&actual, &expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << actual.left << "," << actual.top << ")-(" << actual.right << ","
+                                         << actual.bottom << ") instead of (" << expected.left << "," << expected.top
+                                         << ")-(" << expected.right << "," << expected.bottom << ")";
+}
+
+class DialogLayoutTest : public DialogTest {};
+
+TEST_F(DialogLayoutTest, DialogFollowsItsTemplate) {
+    run([](HWND dialog) {
+        EXPECT_EQ(windowText(dialog), "MultiQuellan Configuration");
+        const auto style = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE));
+        EXPECT_TRUE(style & WS_POPUP);
+        EXPECT_EQ(style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+        EXPECT_TRUE(style & WS_SYSMENU);
+        EXPECT_TRUE(style & WS_THICKFRAME);
+
+        RECT client{};
+        GetClientRect(dialog, &client);
+        EXPECT_TRUE(sameRectangle(client, templateRectangle(dialog, 0, 0, 225, 183)));
+
+        const HWND ok = GetDlgItem(dialog, IDOK);
+        const HWND cancel = GetDlgItem(dialog, IDCANCEL);
+        const HWND list = listOf(dialog);
+        ASSERT_TRUE(ok && cancel && list);
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, ok), templateRectangle(dialog, 111, 162, 50, 14)));
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, cancel), templateRectangle(dialog, 168, 162, 50, 14)));
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, list), templateRectangle(dialog, 7, 21, 211, 133)));
+        EXPECT_EQ(windowText(ok), "OK");
+        EXPECT_EQ(windowText(cancel), "Cancel");
+        EXPECT_EQ(GetWindowLongPtrA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+
+        EXPECT_EQ(className(list), WC_LISTVIEWA);
+        const auto listStyle = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
+        EXPECT_EQ(listStyle & LVS_TYPEMASK, static_cast<DWORD>(LVS_LIST));
+        EXPECT_TRUE(listStyle & LVS_SINGLESEL);
+        EXPECT_TRUE(listStyle & LVS_NOCOLUMNHEADER);
+        EXPECT_TRUE(listStyle & WS_BORDER);
+        EXPECT_TRUE(listStyle & WS_TABSTOP);
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(DialogLayoutTest, ListAllowsOnlyOneSelectedRow) {
+    model.addEntry(makeChild("Alpha", "Plant A"));
+    model.addEntry(makeChild("Beta", "Plant B"));
+    run([](HWND dialog) {
+        selectRow(dialog, 0);
+        selectRow(dialog, 1);
+        EXPECT_EQ(SendMessageA(listOf(dialog), LVM_GETSELECTEDCOUNT, 0, 0), 1);
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(DialogLayoutTest, ToolbarHoldsTheThreeCommandsWithTheirImages) {
+    run([](HWND dialog) {
+        const HWND toolbar = toolbarOf(dialog);
+        ASSERT_TRUE(toolbar);
+        EXPECT_TRUE(IsWindowVisible(toolbar));
+        EXPECT_TRUE(GetWindowLongPtrA(toolbar, GWL_STYLE) & TBSTYLE_TOOLTIPS);
+        ASSERT_EQ(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 3);
+        const int commands[] = {ADD_COMMAND, REMOVE_COMMAND, CONFIGURE_COMMAND};
+        for (int index = 0; index < 3; ++index) {
+            TBBUTTON button{};
+            SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+            EXPECT_EQ(button.idCommand, commands[index]);
+            EXPECT_EQ(button.iBitmap, index);
+        }
+        const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0));
+        ASSERT_TRUE(images);
+        EXPECT_EQ(ImageList_GetImageCount(images), 3);
+        int width = 0, height = 0;
+        ImageList_GetIconSize(images, &width, &height);
+        EXPECT_EQ(width, 16);
+        EXPECT_EQ(height, 15);
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(DialogLayoutTest, ToolTipsComeFromTheStringTable) {
+    std::vector<std::string> tips;
+    run([&](HWND dialog) {
+        const HWND toolbar = toolbarOf(dialog);
+        const auto tooltips = reinterpret_cast<HWND>(SendMessageA(toolbar, TB_GETTOOLTIPS, 0, 0));
+        ASSERT_TRUE(tooltips);
+        for (int command : {ADD_COMMAND, REMOVE_COMMAND, CONFIGURE_COMMAND}) {
+            // The tool tip asks the toolbar, which asks the dialog.
+            char text[256] = {};
+            TTTOOLINFOA tool{};
+            tool.cbSize = sizeof(tool);
+            tool.hwnd = toolbar;
+            tool.uId = static_cast<UINT_PTR>(command);
+            tool.lpszText = text;
+            SendMessageA(tooltips, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+            tips.emplace_back(text);
+        }
+        pressButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(tips, (std::vector<std::string>{ADD_TOOL_TIP, REMOVE_TOOL_TIP, CONFIGURE_TOOL_TIP}));
+}
+
+TEST_F(DialogLayoutTest, ToolbarSitsDirectlyAboveTheListAcrossItsWidth) {
+    run([](HWND dialog) {
+        const RECT toolbar = rectangleIn(dialog, toolbarOf(dialog));
+        const RECT list = rectangleIn(dialog, listOf(dialog));
+        EXPECT_EQ(toolbar.left, list.left);
+        EXPECT_EQ(toolbar.right, list.right);
+        EXPECT_EQ(toolbar.bottom, list.top);
+        EXPECT_GE(heightOf(toolbar), 15);
+        EXPECT_GE(toolbar.top, 0);
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(DialogLayoutTest, ResizingGrowsTheListAndKeepsOkAndCancelAtTheCorner) {
+    run([](HWND dialog) {
+        RECT client{};
+        GetClientRect(dialog, &client);
+        const RECT list = rectangleIn(dialog, listOf(dialog));
+        const RECT ok = rectangleIn(dialog, GetDlgItem(dialog, IDOK));
+        const RECT cancel = rectangleIn(dialog, GetDlgItem(dialog, IDCANCEL));
+        const RECT toolbar = rectangleIn(dialog, toolbarOf(dialog));
+
+        RECT window{};
+        GetWindowRect(dialog, &window);
+        const int dx = 120, dy = 90;
+        SetWindowPos(dialog, nullptr, 0, 0, widthOf(window) + dx, heightOf(window) + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT grown{};
+        GetClientRect(dialog, &grown);
+        ASSERT_EQ(widthOf(grown), widthOf(client) + dx);
+        ASSERT_EQ(heightOf(grown), heightOf(client) + dy);
+
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, listOf(dialog)),
+                                  RECT{list.left, list.top, list.right + dx, list.bottom + dy}));
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, GetDlgItem(dialog, IDOK)),
+                                  RECT{ok.left + dx, ok.top + dy, ok.right + dx, ok.bottom + dy}));
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, GetDlgItem(dialog, IDCANCEL)),
+                                  RECT{cancel.left + dx, cancel.top + dy, cancel.right + dx, cancel.bottom + dy}));
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, toolbarOf(dialog)),
+                                  RECT{toolbar.left, toolbar.top, toolbar.right + dx, toolbar.bottom}));
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(DialogLayoutTest, DialogComesFromTheModuleHoldingTheView) {
+    run([](HWND dialog) {
+        // In this test program the view and the resources are linked into the program itself.
+        EXPECT_EQ(reinterpret_cast<HMODULE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), GetModuleHandleA(nullptr));
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+TEST(ToolbarBitmapTest, IsA48By15TrueColourStripWithThreeDrawnImages) {
+    const HANDLE loaded = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TOOLBAR_RESOURCE), IMAGE_BITMAP, 0,
+                                     0, LR_CREATEDIBSECTION);
+    ASSERT_TRUE(loaded);
+    DIBSECTION section{};
+    ASSERT_EQ(GetObjectA(loaded, sizeof(section), &section), static_cast<int>(sizeof(section)));
+    EXPECT_EQ(section.dsBm.bmWidth, 48);
+    EXPECT_EQ(section.dsBm.bmHeight, 15);
+    EXPECT_EQ(section.dsBm.bmBitsPixel, 24);
+    // Every 16-pixel image has some colour other than the background grey.
+    const auto* bits = static_cast<const unsigned char*>(section.dsBm.bmBits);
+    ASSERT_TRUE(bits);
+    for (int image = 0; image < 3; ++image) {
+        int drawn = 0;
+        for (int y = 0; y < 15; ++y)
+            for (int x = image * 16; x < image * 16 + 16; ++x) {
+                const unsigned char* pixel = bits + y * section.dsBm.bmWidthBytes + x * 3;
+                if (pixel[0] != 192 || pixel[1] != 192 || pixel[2] != 192) ++drawn;
+            }
+        EXPECT_GT(drawn, 20) << "image " << image;
+    }
+    DeleteObject(loaded);
+}
+
+}  // namespace
+}  // namespace mq::test

@@ -1,0 +1,267 @@
+// The configuration dialog drawn with plain Win32.
+#include "ui/win32/Win32ConfigurationView.h"
+
+#include "ui/MultiQuellanConfig.h"
+#include "ui/win32/Win32Prompts.h"
+#include "ui/win32/resource.h"
+
+#include <iterator>
+#include <vector>
+
+namespace mq {
+
+namespace {
+
+// The resource type of a toolbar: image size and the buttons' commands, 0 for a gap.
+const char* const TOOLBAR_RESOURCE_TYPE = MAKEINTRESOURCEA(241);
+// The colour of the bitmap's background, left out of the button images.
+constexpr COLORREF IMAGE_BACKGROUND = RGB(192, 192, 192);
+
+struct BitmapDeleter {
+    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
+
+// A child's rectangle in the dialog's client coordinates.
+RECT rectangleIn(HWND parent, HWND child) {
+    RECT rectangle{};
+    GetWindowRect(child, &rectangle);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rectangle), 2);
+    return rectangle;
+}
+
+int widthOf(const RECT& rectangle) { return rectangle.right - rectangle.left; }
+int heightOf(const RECT& rectangle) { return rectangle.bottom - rectangle.top; }
+
+}  // namespace
+
+Win32ConfigurationView::Win32ConfigurationView(HINSTANCE resources, Win32Prompts* prompts)
+    : resources(resources), prompts(prompts) {}
+
+Win32ConfigurationView::~Win32ConfigurationView() = default;
+
+int Win32ConfigurationView::runModal(MultiQuellanConfig& attached) {
+    model = &attached;
+    failure = nullptr;
+    const HWND previousOwner = prompts ? prompts->currentOwner() : nullptr;
+    const INT_PTR result = DialogBoxParamA(resources, MAKEINTRESOURCEA(IDD_CONFIGURATION), nullptr, dialogProcedure,
+                                           reinterpret_cast<LPARAM>(this));
+    if (prompts) prompts->setOwner(previousOwner);
+    model = nullptr;
+    dialog = list = toolbar = nullptr;
+    images.reset();
+    layout = Layout{};
+    if (failure) std::rethrow_exception(failure);
+    // A dialog that could not be made at all counts as cancelled: nothing gets saved.
+    return result == DIALOG_OK ? DIALOG_OK : DIALOG_CANCEL;
+}
+
+INT_PTR CALLBACK Win32ConfigurationView::dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        reinterpret_cast<Win32ConfigurationView*>(lParam)->dialog = window;
+    }
+    // Messages that come before WM_INITDIALOG find no view yet.
+    auto* view = reinterpret_cast<Win32ConfigurationView*>(GetWindowLongPtrA(window, DWLP_USER));
+    return view ? view->handle(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR Win32ConfigurationView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            initialise();
+            return TRUE;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (id == IDOK || id == IDCANCEL) {
+                EndDialog(dialog, id == IDOK ? DIALOG_OK : DIALOG_CANCEL);
+                return TRUE;
+            }
+            if (id == ADD_COMMAND || id == REMOVE_COMMAND || id == CONFIGURE_COMMAND) {
+                model->command(id);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_TIMER:
+            if (wParam == BUTTON_UPDATE_TIMER) model->updateButtons();
+            return FALSE;
+        case WM_NOTIFY:
+            return fillToolTip(reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) applyLayout(LOWORD(lParam), HIWORD(lParam));
+            return FALSE;
+        case WM_GETMINMAXINFO:
+            // Never smaller than designed, so the controls cannot overlap.
+            if (layout.window.cx > 0) {
+                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+                limits->ptMinTrackSize = POINT{layout.window.cx, layout.window.cy};
+                return TRUE;
+            }
+            return FALSE;
+        case WM_DESTROY:
+            KillTimer(dialog, BUTTON_UPDATE_TIMER);
+            return FALSE;
+        default:
+            return FALSE;
+        }
+    } catch (...) {
+        fail();
+        return TRUE;
+    }
+}
+
+void Win32ConfigurationView::fail() {
+    if (!failure) failure = std::current_exception();
+    EndDialog(dialog, DIALOG_CANCEL);
+}
+
+void Win32ConfigurationView::initialise() {
+    list = GetDlgItem(dialog, IDC_CHILD_LIST);
+    if (prompts) prompts->setOwner(dialog);
+    createToolbar();
+    recordLayout();
+    const RECT& listArea = layout.list;
+    SetWindowPos(toolbar, nullptr, listArea.left, listArea.top - layout.toolbarHeight, widthOf(listArea),
+                 layout.toolbarHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    model->initialise();
+}
+
+void Win32ConfigurationView::createToolbar() {
+    toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                              WS_CHILD | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NOPARENTALIGN, 0, 0,
+                              0, 0, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(TOOLBAR_CONTROL_ID)),
+                              resources, nullptr);
+    if (!toolbar) return;
+    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+
+    const HRSRC found = FindResourceA(resources, MAKEINTRESOURCEA(IDR_CONFIGURATION_TOOLBAR), TOOLBAR_RESOURCE_TYPE);
+    const HGLOBAL loaded = found ? LoadResource(resources, found) : nullptr;
+    const auto* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+    const DWORD size = found ? SizeofResource(resources, found) : 0;
+    // version, image width, image height, button count, then the commands
+    if (words && size >= 4 * sizeof(WORD) && size >= (4u + words[3]) * sizeof(WORD)) {
+        const int imageWidth = words[1];
+        const int imageHeight = words[2];
+        std::vector<TBBUTTON> buttons;
+        int image = 0;
+        for (WORD index = 0; index < words[3]; ++index) {
+            TBBUTTON button{};
+            button.idCommand = words[4 + index];
+            if (button.idCommand == 0) {
+                button.fsStyle = BTNS_SEP;
+            } else {
+                button.iBitmap = image++;
+                button.fsState = TBSTATE_ENABLED;
+                button.fsStyle = BTNS_BUTTON;
+            }
+            buttons.push_back(button);
+        }
+        images.reset(ImageList_Create(imageWidth, imageHeight, ILC_COLOR24 | ILC_MASK, image, 0));
+        const BitmapHandle bitmap(static_cast<HBITMAP>(
+            LoadImageA(resources, MAKEINTRESOURCEA(IDR_CONFIGURATION_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        if (images && bitmap) ImageList_AddMasked(images.get(), bitmap.get(), IMAGE_BACKGROUND);
+        SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
+        SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+        SendMessageA(toolbar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    }
+
+    // Let the toolbar find its own height once, then keep it from sizing
+    // itself again: from here on its place follows the list.
+    SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
+    RECT client{};
+    GetClientRect(toolbar, &client);
+    layout.toolbarHeight = heightOf(client);
+    SetWindowLongPtrA(toolbar, GWL_STYLE, GetWindowLongPtrA(toolbar, GWL_STYLE) | CCS_NORESIZE);
+}
+
+void Win32ConfigurationView::recordLayout() {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    layout.client = SIZE{widthOf(client), heightOf(client)};
+    RECT window{};
+    GetWindowRect(dialog, &window);
+    layout.window = SIZE{widthOf(window), heightOf(window)};
+    layout.list = rectangleIn(dialog, list);
+    layout.ok = rectangleIn(dialog, GetDlgItem(dialog, IDOK));
+    layout.cancel = rectangleIn(dialog, GetDlgItem(dialog, IDCANCEL));
+}
+
+void Win32ConfigurationView::applyLayout(int width, int height) {
+    if (layout.client.cx == 0) return;
+    const int dx = width - layout.client.cx;
+    const int dy = height - layout.client.cy;
+    const RECT& listArea = layout.list;
+    const int listWidth = widthOf(listArea) + dx;
+    const int listHeight = heightOf(listArea) + dy;
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    HDWP moves = BeginDeferWindowPos(4);
+    auto move = [&](HWND control, int x, int y, int cx, int cy, UINT extra) {
+        if (moves && control) moves = DeferWindowPos(moves, control, nullptr, x, y, cx, cy, flags | extra);
+    };
+    move(list, listArea.left, listArea.top, listWidth, listHeight, 0);
+    move(toolbar, listArea.left, listArea.top - layout.toolbarHeight, listWidth, layout.toolbarHeight, 0);
+    move(GetDlgItem(dialog, IDOK), layout.ok.left + dx, layout.ok.top + dy, 0, 0, SWP_NOSIZE);
+    move(GetDlgItem(dialog, IDCANCEL), layout.cancel.left + dx, layout.cancel.top + dy, 0, 0, SWP_NOSIZE);
+    if (moves) EndDeferWindowPos(moves);
+    InvalidateRect(dialog, nullptr, TRUE);
+}
+
+bool Win32ConfigurationView::fillToolTip(NMHDR* header) {
+    // The toolbar asks in the dialog's own character set, which the system
+    // may still choose to be wide; both are answered from the string table.
+    const auto id = static_cast<UINT>(header->idFrom);
+    if (header->code == TTN_GETDISPINFOA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+        if (LoadStringA(resources, id, info->szText, static_cast<int>(sizeof(info->szText))) == 0) return false;
+        info->lpszText = info->szText;
+        info->hinst = nullptr;
+        return true;
+    }
+    if (header->code == TTN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+        if (LoadStringW(resources, id, info->szText, static_cast<int>(std::size(info->szText))) == 0) return false;
+        info->lpszText = info->szText;
+        info->hinst = nullptr;
+        return true;
+    }
+    return false;
+}
+
+void Win32ConfigurationView::insertRow(std::size_t position, const std::string& text) {
+    if (!list) return;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(position);
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32ConfigurationView::removeRow(std::size_t position) {
+    if (list) SendMessageA(list, LVM_DELETEITEM, position, 0);
+}
+
+std::optional<std::size_t> Win32ConfigurationView::selectedRow() const {
+    if (!list) return std::nullopt;
+    const LRESULT row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));
+    if (row < 0) return std::nullopt;
+    return static_cast<std::size_t>(row);
+}
+
+void Win32ConfigurationView::setButtonsEnabled(bool remove, bool configure) {
+    if (!toolbar) return;
+    SendMessageA(toolbar, TB_ENABLEBUTTON, ADD_COMMAND, MAKELPARAM(TRUE, 0));
+    SendMessageA(toolbar, TB_ENABLEBUTTON, REMOVE_COMMAND, MAKELPARAM(remove ? TRUE : FALSE, 0));
+    SendMessageA(toolbar, TB_ENABLEBUTTON, CONFIGURE_COMMAND, MAKELPARAM(configure ? TRUE : FALSE, 0));
+}
+
+void Win32ConfigurationView::redraw() {
+    if (list) RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void Win32ConfigurationView::startTimer(unsigned periodMilliseconds) {
+    if (dialog) SetTimer(dialog, BUTTON_UPDATE_TIMER, periodMilliseconds, nullptr);
+}
+
+}  // namespace mq

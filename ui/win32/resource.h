@@ -1,0 +1,12 @@
+// Identifiers of the configuration dialog's resources, shared by the resource
+// script and the view.
+#pragma once
+
+#define IDD_CONFIGURATION 101
+#define IDR_CONFIGURATION_TOOLBAR 102
+#define IDC_CHILD_LIST 1001
+
+// Toolbar commands; each command's string resource is its tool tip.
+#define ID_ADD_QUELLAN 40002
+#define ID_REMOVE_QUELLAN 40003
+#define ID_CONFIGURE_QUELLAN 40004

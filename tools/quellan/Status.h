@@ -7,7 +7,7 @@
 
 namespace quellan {
 
-// "QUELLAN2_STATUS_INVALID_PARAMETER", or "unknown status" for a code outside the set.
+// "QUELLAN2_STATUS_INVALID_PARAMETER", or "<unknown quellan status code>" for a code outside the set.
 const char* statusName(QUELLAN2_STATUS status);
 
 // Raises ToolError (PLUGIN_FAILED) naming the function and the status, unless

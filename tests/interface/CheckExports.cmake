@@ -18,7 +18,8 @@ endif()
 
 if(WINDOWS)
   execute_process(COMMAND ${LISTER} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
-  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(.*)" table "${listing}")
+  # The export table runs from its heading to the next blank line.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n[^\n]+(\n[^\n]+)*" table "${listing}")
   string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z0-9_@]+" rows "${table}")
   set(exported)
   foreach(row ${rows})

@@ -12,7 +12,6 @@ namespace mq {
 
 namespace {
 
-// The resource type of a toolbar: image size and the buttons' commands, 0 for a gap.
 const char* const TOOLBAR_RESOURCE_TYPE = MAKEINTRESOURCEA(241);
 // The colour of the bitmap's background, left out of the button images.
 constexpr COLORREF IMAGE_BACKGROUND = RGB(192, 192, 192);
@@ -21,6 +20,39 @@ struct BitmapDeleter {
     void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
 };
 using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
+
+// A toolbar resource: the button image size and the buttons' commands, 0 for a gap.
+struct ToolbarTemplate {
+    int width = 0;
+    int height = 0;
+    std::vector<int> commands;
+};
+
+// Resource compilers store it in one of two layouts: 16-bit fields after a
+// version number of 1 (the platform's own compiler), or 32-bit fields without
+// a version (windres).
+ToolbarTemplate loadToolbarTemplate(HINSTANCE module, int id) {
+    ToolbarTemplate result;
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), TOOLBAR_RESOURCE_TYPE);
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = found ? SizeofResource(module, found) : 0;
+    if (!data || size < 4 * sizeof(WORD)) return result;
+    const auto* words = static_cast<const WORD*>(data);
+    if (words[0] == 1 && size >= (4u + words[3]) * sizeof(WORD)) {
+        result.width = words[1];
+        result.height = words[2];
+        result.commands.assign(words + 4, words + 4 + words[3]);
+        return result;
+    }
+    const auto* doubleWords = static_cast<const DWORD*>(data);
+    if (size >= 3 * sizeof(DWORD) && size >= (3u + doubleWords[2]) * sizeof(DWORD)) {
+        result.width = static_cast<int>(doubleWords[0]);
+        result.height = static_cast<int>(doubleWords[1]);
+        result.commands.assign(doubleWords + 3, doubleWords + 3 + doubleWords[2]);
+    }
+    return result;
+}
 
 // A child's rectangle in the dialog's client coordinates.
 RECT rectangleIn(HWND parent, HWND child) {
@@ -136,35 +168,29 @@ void Win32ConfigurationView::createToolbar() {
     if (!toolbar) return;
     SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
-    const HRSRC found = FindResourceA(resources, MAKEINTRESOURCEA(IDR_CONFIGURATION_TOOLBAR), TOOLBAR_RESOURCE_TYPE);
-    const HGLOBAL loaded = found ? LoadResource(resources, found) : nullptr;
-    const auto* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
-    const DWORD size = found ? SizeofResource(resources, found) : 0;
-    // version, image width, image height, button count, then the commands
-    if (words && size >= 4 * sizeof(WORD) && size >= (4u + words[3]) * sizeof(WORD)) {
-        const int imageWidth = words[1];
-        const int imageHeight = words[2];
-        std::vector<TBBUTTON> buttons;
+    const ToolbarTemplate buttons = loadToolbarTemplate(resources, IDR_CONFIGURATION_TOOLBAR);
+    if (!buttons.commands.empty()) {
+        std::vector<TBBUTTON> items;
         int image = 0;
-        for (WORD index = 0; index < words[3]; ++index) {
-            TBBUTTON button{};
-            button.idCommand = words[4 + index];
-            if (button.idCommand == 0) {
-                button.fsStyle = BTNS_SEP;
+        for (int command : buttons.commands) {
+            TBBUTTON item{};
+            item.idCommand = command;
+            if (command == 0) {
+                item.fsStyle = BTNS_SEP;
             } else {
-                button.iBitmap = image++;
-                button.fsState = TBSTATE_ENABLED;
-                button.fsStyle = BTNS_BUTTON;
+                item.iBitmap = image++;
+                item.fsState = TBSTATE_ENABLED;
+                item.fsStyle = BTNS_BUTTON;
             }
-            buttons.push_back(button);
+            items.push_back(item);
         }
-        images.reset(ImageList_Create(imageWidth, imageHeight, ILC_COLOR24 | ILC_MASK, image, 0));
+        images.reset(ImageList_Create(buttons.width, buttons.height, ILC_COLOR24 | ILC_MASK, image, 0));
         const BitmapHandle bitmap(static_cast<HBITMAP>(
             LoadImageA(resources, MAKEINTRESOURCEA(IDR_CONFIGURATION_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
         if (images && bitmap) ImageList_AddMasked(images.get(), bitmap.get(), IMAGE_BACKGROUND);
-        SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
+        SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(buttons.width, buttons.height));
         SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
-        SendMessageA(toolbar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+        SendMessageA(toolbar, TB_ADDBUTTONSA, items.size(), reinterpret_cast<LPARAM>(items.data()));
     }
 
     // Let the toolbar find its own height once, then keep it from sizing

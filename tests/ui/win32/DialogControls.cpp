@@ -65,9 +65,10 @@ RECT rectangleIn(HWND dialog, HWND control) {
 }
 
 RECT templateRectangle(HWND dialog, int x, int y, int width, int height) {
-    RECT rectangle{x, y, x + width, y + height};
-    MapDialogRect(dialog, &rectangle);
-    return rectangle;
+    // The dialog manager converts position and size each on its own.
+    RECT units{x, y, width, height};
+    MapDialogRect(dialog, &units);
+    return RECT{units.left, units.top, units.left + units.right, units.top + units.bottom};
 }
 
 }  // namespace mq::test

@@ -102,17 +102,23 @@ TEST_F(Win32PromptsOwnerTest, MessagesBelongToTheDialogWhileItRunsAndToNoWindowA
 
 class Win32FileDialogTest : public DialogTest {};
 
-TEST_F(Win32FileDialogTest, AsksForALibraryAndAddsTheDefaultExtension) {
+TEST_F(Win32FileDialogTest, ShowsItsTitleAndLibraryFilterAndReturnsTheChosenFile) {
     const std::string library = makeChild("Gamma", "Plant C");
-    const std::string withoutExtension = library.substr(0, library.size() - 4);
     std::vector<std::string> filters;
+    std::string complaint;
     WindowScript fileDialog(titled(OPEN_LIBRARY_TITLE), [&](HWND window) {
         filters = comboItems(GetDlgItem(window, FILE_TYPE_BOX));
-        typeFileName(window, withoutExtension);
+        typeFileName(window, library);
+        // The dialog would complain in a message box of its own if it did not take the name.
+        WindowScript refusal(messageStartingWith(""), [&](HWND box) {
+            complaint = windowText(GetDlgItem(box, 0xFFFF));
+            pressButton(box, IDOK);
+        });
         pressButton(window, IDOK);
+        if (IsWindowVisible(window)) pressButton(window, IDCANCEL);
     });
     std::string chosen;
-    ASSERT_TRUE(application->prompts().chooseLibraryFile(chosen));
+    ASSERT_TRUE(application->prompts().chooseLibraryFile(chosen)) << complaint;
     EXPECT_TRUE(fileDialog.ran());
     EXPECT_EQ(comparable(chosen), comparable(fullPath(library)));
     EXPECT_EQ(filters, (std::vector<std::string>{"Quellan (*.dll)", "All Files (*.*)"}));

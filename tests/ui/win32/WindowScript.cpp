@@ -41,7 +41,8 @@ void CALLBACK WindowScript::tick(HWND, UINT, UINT_PTR id, DWORD) {
     if (found == scripts().end()) return;
     WindowScript* self = found->second;
     for (HWND window : threadDialogs()) {
-        if (!self->match(window)) continue;
+        // A modal loop shows its dialog only once its queue has run empty.
+        if (!IsWindowVisible(window) || !self->match(window)) continue;
         KillTimer(nullptr, self->timer);
         scripts().erase(self->timer);
         self->timer = 0;

@@ -9,7 +9,7 @@
 
 namespace mq::test {
 
-// Once a top-level dialog window of this thread matches `match`, runs
+// Once a shown top-level dialog window of this thread matches `match`, runs
 // `script` on it from a thread timer, which every modal loop dispatches. A
 // window the script leaves shown is ended with IDCANCEL, so that no test
 // leaves a window behind.

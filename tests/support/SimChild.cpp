@@ -88,9 +88,13 @@ SimChild::SimChild(const std::string& folder, const std::string& fileBase, const
                    SimVariant variant)
     : library((fs::path(folder) / (fileBase + MQ_LIBRARY_SUFFIX)).string()),
       sidecar((fs::path(folder) / (fileBase + ".sim")).string()) {
+    // A copy of the same name may still be mapped by this process (a library
+    // with thread-local state stays loaded): the new copy gets a file of its
+    // own and takes the name in one step, rather than rewriting mapped pages.
     std::error_code error;
-    fs::copy_file(mq::test::libraryPath(simLibraryName(variant)), library, fs::copy_options::overwrite_existing,
-                  error);
+    const std::string fresh = library + ".new";
+    fs::copy_file(mq::test::libraryPath(simLibraryName(variant)), fresh, fs::copy_options::overwrite_existing, error);
+    if (!error) fs::rename(fresh, library, error);
     if (error) ADD_FAILURE() << "cannot copy " << simLibraryName(variant) << " to " << library << ": " << error.message();
     writeSidecar(sidecarText);
 }

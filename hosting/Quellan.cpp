@@ -57,7 +57,12 @@ std::string Quellan::stringFromChild(QUELLAN2_STRING string) const {
         guardedCall(child.stringFree, string);
         return {};
     }
-    if (status != QUELLAN2_STATUS_INSUFFICIENT_BUFFER) return {};
+    if (status != QUELLAN2_STATUS_INSUFFICIENT_BUFFER) {
+        // A child that will not tell the length has still handed the string
+        // over; keeping it would leak the child's memory at every such call.
+        if (string) guardedCall(child.stringFree, string);
+        return {};
+    }
     std::string buffer(length, '\0');
     guardedCall(child.stringCopy, string, buffer.data(), &length);
     guardedCall(child.stringFree, string);

@@ -17,6 +17,10 @@ struct VectorQuirk {
     std::uint32_t shorter = 0;
     std::optional<std::uint32_t> unknownTypeAt;
     std::optional<std::uint32_t> failingGetAt;
+    // Set by a script (Script.h) only.
+    std::uint32_t longer = 0;
+    std::optional<std::uint32_t> reportedTypeAt;
+    std::uint32_t reportedType = 0;
 };
 
 // What the controls ask of one call.

@@ -6,6 +6,8 @@
 
 namespace simquellan {
 
+const char* const JOURNAL_OFF = "off";
+
 std::uint32_t threadNumber() {
     static std::atomic<std::uint32_t> last{0};
     thread_local std::uint32_t number = 0;
@@ -20,7 +22,10 @@ void Journal::setPath(const std::string& newPath) {
 
 void Journal::write(const std::string& function, const std::string& arguments, const std::string& status) {
     std::lock_guard<std::mutex> lock(mutex);
-    append(std::to_string(++sequence) + "\t" + std::to_string(threadNumber()) + "\t" + function + "\t" + arguments +
+    ++sequence;
+    // Formatting the line would cost more than many a call it records.
+    if (path.empty()) return;
+    append(std::to_string(sequence) + "\t" + std::to_string(threadNumber()) + "\t" + function + "\t" + arguments +
            "\t" + status + "\n");
 }
 

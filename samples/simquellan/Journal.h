@@ -7,6 +7,10 @@
 
 namespace simquellan {
 
+// The sidecar's `journal off`: no journal file at all, so that a benchmark
+// measures the plant and not the file system.
+extern const char* const JOURNAL_OFF;
+
 // A small number per thread, given out in order of first use in this module.
 std::uint32_t threadNumber();
 
@@ -14,6 +18,7 @@ std::uint32_t threadNumber();
 // Lines starting with '#' are notes (sidecar lines that were ignored).
 class Journal {
 public:
+    // An empty path turns the journal off.
     void setPath(const std::string& path);
     void write(const std::string& function, const std::string& arguments, const std::string& status);
     void note(const std::string& text);

@@ -6,6 +6,7 @@ namespace simquellan {
 
 std::uint32_t typeCode(const Element& element) {
     // Any code outside 0..2 would do; 7 is easy to spot in a journal.
+    if (element.reportedType) return *element.reportedType;
     if (element.unknownType) return 7;
     if (std::holds_alternative<std::string>(element.value)) return QUELLAN2_TYPE_STRING;
     if (std::holds_alternative<float>(element.value)) return QUELLAN2_TYPE_FLOAT;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,6 +24,8 @@ struct Element {
     // Test quirks: an unknown type code, or a type whose getter then fails.
     bool unknownType = false;
     bool getterFails = false;
+    // A script's answer to the type query, whatever the element holds.
+    std::optional<std::uint32_t> reportedType;
 };
 
 struct SimVector {

@@ -30,6 +30,34 @@ std::string restAfter(const std::string& line, std::size_t skip) {
     return line.substr(start, end - start + 1);
 }
 
+// `grid PREFIX NODES TAGS TYPE [OPTIONS]`: NODES top-level nodes PREFIX1 to
+// PREFIX<NODES>, each with TAGS tags T1 to T<TAGS> of one signal. Large trees
+// for benchmarks, without a line per tag to read.
+bool grid(const std::vector<std::string>& words, Plant& plant, std::string& error) {
+    constexpr std::int64_t MAX_GRID_TAGS = 100000000;
+    std::int64_t nodeCount = 0, tagCount = 0;
+    if (!parseInteger(words[2], nodeCount) || !parseInteger(words[3], tagCount) || nodeCount < 1 || tagCount < 0 ||
+        nodeCount * tagCount > MAX_GRID_TAGS) {
+        error = "bad grid size '" + words[2] + " " + words[3] + "'";
+        return false;
+    }
+    Signal signal;
+    if (!parseSignal(words[4], std::vector<std::string>(words.begin() + 5, words.end()), signal, error)) return false;
+    std::vector<std::string> tagNames;
+    for (std::int64_t t = 1; t <= tagCount; ++t) tagNames.push_back("T" + std::to_string(t));
+    for (std::int64_t n = 1; n <= nodeCount; ++n) {
+        const std::string path = words[1] + std::to_string(n);
+        if (!plant.addNode(path, "", error)) return false;
+        const std::size_t node = *plant.findNode(path);
+        plant.nodes[node].tags.reserve(static_cast<std::size_t>(tagCount));
+        for (const std::string& name : tagNames) {
+            plant.tags.push_back(Tag{name, node, signal});
+            plant.nodes[node].tags.push_back(plant.tags.size() - 1);
+        }
+    }
+    return true;
+}
+
 bool time(const std::string& text, std::int64_t& value, std::string& error) {
     if (parseInteger(text, value)) return true;
     error = "bad time '" + text + "'";
@@ -82,6 +110,7 @@ bool applyLine(const std::string& line, Plant& plant, Behaviour& behaviour, std:
         }
         return plant.chain(words[1], count, error);
     }
+    if (keyword == "grid") return expect(5) && grid(words, plant, error);
     if (keyword == "tag") {
         if (!expect(4)) return false;
         Signal signal;

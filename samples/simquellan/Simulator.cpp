@@ -12,8 +12,11 @@ namespace fs = std::filesystem;
 namespace simquellan {
 
 Value State::valueAt(const Tag& tag, std::int64_t time) const {
-    auto written = history.find({plant.tagKey(tag), time});
-    if (written != history.end()) return written->second;
+    // A plant that was never written to need not build the lookup key.
+    if (!history.empty()) {
+        auto written = history.find({plant.tagKey(tag), time});
+        if (written != history.end()) return written->second;
+    }
     if (tag.signal.isString) return stringValue(tag.signal, tag.name, time);
     return floatValue(tag.signal, tag.name, time);
 }
@@ -83,7 +86,7 @@ void Simulator::loadSidecar() {
     fs::path journal = state.plant.journalFile.empty() ? fs::path(library).replace_extension(".journal")
                                                        : fs::path(state.plant.journalFile);
     if (journal.is_relative()) journal = sidecar.parent_path() / journal;
-    journalFile.setPath(journal.string());
+    journalFile.setPath(state.plant.journalFile == JOURNAL_OFF ? std::string() : journal.string());
     for (const std::string& problem : problems) journalFile.note(problem);
 }
 
@@ -95,7 +98,13 @@ std::uint32_t Simulator::control(const std::string& line) {
     if (words.size() == 1 && words[0] == "reset") {
         state.runtimeRules.clear();
         state.runtimePlantLines.clear();
+        state.script.clear();
         load();
+        return QUELLAN2_STATUS_OK;
+    }
+    if (words[0] == "script") {
+        if (words.size() > 2 || !state.script.set(words.size() == 2 ? words[1] : std::string()))
+            return QUELLAN2_STATUS_INVALID_PARAMETER;
         return QUELLAN2_STATUS_OK;
     }
     std::string error;
@@ -116,6 +125,7 @@ Intercept Simulator::intercept(const std::string& function) {
     Intercept result;
     state.sidecarRules.intercept(function, result);
     state.runtimeRules.intercept(function, result);
+    state.script.intercept(function, result);
     return result;
 }
 

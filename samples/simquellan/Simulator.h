@@ -6,6 +6,7 @@
 #include "samples/simquellan/Journal.h"
 #include "samples/simquellan/Objects.h"
 #include "samples/simquellan/Plant.h"
+#include "samples/simquellan/Script.h"
 
 #include <cstdint>
 #include <map>
@@ -23,6 +24,8 @@ struct State {
     // Controls given at run time outlive reloads of the sidecar.
     Behaviour runtimeRules;
     std::vector<std::string> runtimePlantLines;
+    // Given at run time with "script HEX"; also outlives reloads.
+    Script script;
     // Written values by tag key and time or batch; kept across reloads.
     std::map<std::pair<std::string, std::int64_t>, Value> history;
     std::map<std::pair<std::string, std::string>, Value> batchValues;

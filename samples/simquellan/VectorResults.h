@@ -10,7 +10,8 @@
 namespace simquellan {
 
 // Replaces the vector's elements with the values, less the quirk's shortfall
-// (at least one element stays), with the quirk's odd elements marked.
+// (at least one element stays) or plus its surplus, with the quirk's odd
+// elements marked.
 void fillResult(SimVector& vector, const std::vector<Value>& values, const VectorQuirk& quirk);
 
 // A new vector as fillResult makes it; null when the quirk asks for no vector.

@@ -1,0 +1,498 @@
+// What multiplexing costs: every figure is measured against the same SimQuellan
+// children called directly, in the same run. The children compute their values
+// cheaply and keep no journal, so that what remains is the multiplexer's own
+// cost. scripts/bench turns the figures into one table of ratios.
+//
+// MultiQuellan is loaded as a host loads it, from beside this program, with a
+// machine folder of its own in a scratch folder.
+#include "platform/DynamicLibrary.h"
+#include "quellan2.h"
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path& scratch() {
+    static const fs::path folder = fs::temp_directory_path() / ("mq-bench-" + std::to_string(::getpid()));
+    return folder;
+}
+
+fs::path programFolder() {
+    return fs::path(mq::platform::executablePath()).parent_path();
+}
+
+// The functions of a loaded plug-in, MultiQuellan or a child.
+struct Plugin {
+#define MQ_BENCH_FUNCTIONS(X)                                                                                          \
+    X(initialize) X(uninitialize) X(connectionOpen) X(connectionClose) X(connectionGetNumNodes) X(connectionGetNode) \
+    X(nodeGetName) X(nodeGetNumTags) X(nodeGetTag) X(tagGetName) X(stringCopy) X(stringFree) X(vectorCreate)          \
+    X(vectorFree) X(vectorGetType) X(vectorGetFloat) X(connectionReadCurrentData) X(connectionReadHistoricalData)    \
+    X(connectionReadHistoricalDataEx)
+#define MQ_BENCH_MEMBER(name) QUELLAN2_PFN_##name name = nullptr;
+    MQ_BENCH_FUNCTIONS(MQ_BENCH_MEMBER)
+
+    explicit Plugin(const fs::path& path) {
+        std::string error;
+        module = mq::platform::loadLibrary(path.string(), error);
+        if (!module) throw std::runtime_error("cannot load " + path.string() + ": " + error);
+#define MQ_BENCH_RESOLVE(name) \
+    name = reinterpret_cast<QUELLAN2_PFN_##name>(mq::platform::findSymbol(module, "quellan2_" #name));
+        MQ_BENCH_FUNCTIONS(MQ_BENCH_RESOLVE)
+    }
+    ~Plugin() { mq::platform::unloadLibrary(module); }
+    Plugin(const Plugin&) = delete;
+    Plugin& operator=(const Plugin&) = delete;
+
+    std::string text(QUELLAN2_STRING string) const {
+        uint32_t length = 0;
+        stringCopy(string, nullptr, &length);
+        std::string buffer(length, '\0');
+        stringCopy(string, buffer.data(), &length);
+        stringFree(string);
+        return buffer;
+    }
+
+    // What a host does with a read's answer: every value taken out, the vector
+    // given back. Gives the number of floats.
+    uint32_t takeValues(QUELLAN2_VECTOR vector, uint32_t length) const {
+        uint32_t floats = 0;
+        for (uint32_t k = 0; k < length; ++k) {
+            uint32_t type = QUELLAN2_TYPE_NULL;
+            float value = 0.0f;
+            vectorGetType(vector, k, &type);
+            if (type == QUELLAN2_TYPE_FLOAT && vectorGetFloat(vector, k, &value) == QUELLAN2_STATUS_OK) ++floats;
+            benchmark::DoNotOptimize(value);
+        }
+        vectorFree(vector);
+        return floats;
+    }
+
+    mq::platform::ModuleHandle module = nullptr;
+};
+
+Plugin& multiQuellan() {
+    static Plugin plugin(programFolder() / ("MultiQuellan" MQ_LIBRARY_SUFFIX));
+    return plugin;
+}
+
+// A child: a copy of a SimQuellan variant under its own name, with a sidecar
+// that makes `nodes` nodes of `tagsPerNode` constant float tags. Made once per
+// name, since a library still mapped must not be rewritten.
+struct ChildSpec {
+    std::string name;
+    std::string variant;
+    uint32_t nodes;
+    uint32_t tagsPerNode;
+    uint64_t tags() const { return uint64_t(nodes) * tagsPerNode; }
+};
+
+fs::path childFile(const ChildSpec& spec) {
+    static std::map<std::string, fs::path> made;
+    auto found = made.find(spec.name);
+    if (found != made.end()) return found->second;
+    const fs::path library = scratch() / (spec.name + MQ_LIBRARY_SUFFIX);
+    fs::copy_file(programFolder() / (spec.variant + MQ_LIBRARY_SUFFIX), library, fs::copy_options::overwrite_existing);
+    std::ofstream(scratch() / (spec.name + ".sim")) << "clock 1700000000\njournal off\ngrid N " << spec.nodes << " "
+                                                    << spec.tagsPerNode << " float base=1.5\n";
+    return made[spec.name] = library;
+}
+
+// A child called directly, as a host without MultiQuellan would: loaded,
+// initialised and connected once for the whole run.
+struct DirectChild {
+    explicit DirectChild(const ChildSpec& spec) : plugin(childFile(spec)) {
+        plugin.initialize();
+        plugin.connectionOpen("", &connection);
+    }
+    Plugin plugin;
+    QUELLAN2_CONNECTION connection = nullptr;
+};
+
+DirectChild& direct(const ChildSpec& spec) {
+    static std::map<std::string, std::unique_ptr<DirectChild>> children;
+    std::unique_ptr<DirectChild>& child = children[spec.name];
+    if (!child) child = std::make_unique<DirectChild>(spec);
+    return *child;
+}
+
+void writeConfiguration(const std::vector<ChildSpec>& children) {
+    std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
+    file << "<?xml version=\"1.0\" ?>\n<settings>\n";
+    for (const ChildSpec& child : children) file << "    <quellan path=\"" << childFile(child).string() << "\" />\n";
+    file << "</settings>\n";
+}
+
+// MultiQuellan opened over a list of children; kept open while the following
+// benchmarks use the same list, closed when one asks for another.
+class Session {
+public:
+    static QUELLAN2_CONNECTION over(const std::vector<ChildSpec>& children) {
+        std::string key;
+        for (const ChildSpec& child : children) key += child.name + ";";
+        std::unique_ptr<Session>& session = current();
+        if (!session || session->key != key) {
+            close();
+            session.reset(new Session(children, key));
+        }
+        return session->connection;
+    }
+
+    static void close() {
+        if (!current()) return;
+        current().reset();
+        multiQuellan().connectionClose(nullptr);
+    }
+
+private:
+    static std::unique_ptr<Session>& current() {
+        static std::unique_ptr<Session> session;
+        return session;
+    }
+
+    Session(const std::vector<ChildSpec>& children, std::string key) : key(std::move(key)) {
+        writeConfiguration(children);
+        if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
+            throw std::runtime_error("MultiQuellan did not open");
+    }
+
+    std::string key;
+    QUELLAN2_CONNECTION connection = nullptr;
+};
+
+// ---- 1. One tag ------------------------------------------------------------
+
+const ChildSpec ONE_TAG_CHILD{"OneTag", "SimQuellan", 1, 1};
+
+void oneTagDirect(benchmark::State& state) {
+    DirectChild& child = direct(ONE_TAG_CHILD);
+    QUELLAN2_TAG tag = reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1));
+    for (auto _ : state) {
+        QUELLAN2_VECTOR values = nullptr;
+        child.plugin.connectionReadCurrentData(child.connection, &tag, 1, &values);
+        child.plugin.takeValues(values, 1);
+    }
+}
+BENCHMARK(oneTagDirect)->Name("oneTag/direct")->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void oneTagMultiQuellan(benchmark::State& state) {
+    QUELLAN2_CONNECTION connection = Session::over({ONE_TAG_CHILD});
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_TAG tag = reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1));
+    for (auto _ : state) {
+        QUELLAN2_VECTOR values = nullptr;
+        plugin.connectionReadCurrentData(connection, &tag, 1, &values);
+        if (plugin.takeValues(values, 1) != 1) state.SkipWithError("no value");
+    }
+}
+BENCHMARK(oneTagMultiQuellan)->Name("oneTag/multiQuellan")->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// The floor for any design with a worker per child: a request handed to another
+// thread through a condition variable, and the answer handed back.
+void oneTagBareHandOff(benchmark::State& state) {
+    std::mutex mutex;
+    std::condition_variable condition;
+    bool request = false, reply = false, stop = false;
+    std::thread worker([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            condition.wait(lock, [&] { return request || stop; });
+            if (stop) return;
+            request = false;
+            reply = true;
+            condition.notify_all();
+        }
+    });
+    for (auto _ : state) {
+        std::unique_lock<std::mutex> lock(mutex);
+        request = true;
+        condition.notify_all();
+        condition.wait(lock, [&] { return reply; });
+        reply = false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stop = true;
+    }
+    condition.notify_all();
+    worker.join();
+}
+BENCHMARK(oneTagBareHandOff)->Name("oneTag/bareHandOff")->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// ---- 2. Many tags over 1, 4 and 16 children -------------------------------
+
+const uint32_t MOST_TAGS = 100000;
+
+// `count` children that share MOST_TAGS tags between them, 1,000 or fewer a node.
+std::vector<ChildSpec> spreadChildren(uint32_t count) {
+    const uint32_t perChild = MOST_TAGS / count;
+    const uint32_t perNode = perChild % 1000 == 0 ? 1000 : 250;
+    std::vector<ChildSpec> children;
+    for (uint32_t j = 0; j < count; ++j)
+        children.push_back({"Spread" + std::to_string(count) + "x" + std::to_string(j), "SimQuellan",
+                            perChild / perNode, perNode});
+    return children;
+}
+
+// The host's tag list: tags of all children in turn, so that neighbouring
+// positions belong to different children.
+std::vector<QUELLAN2_TAG> spreadTags(uint32_t tagCount, uint32_t childCount) {
+    const uint32_t perChild = MOST_TAGS / childCount;
+    std::vector<QUELLAN2_TAG> tags;
+    for (uint32_t i = 0; i < tagCount; ++i) {
+        const uint32_t child = i % childCount, index = i / childCount;
+        tags.push_back(reinterpret_cast<QUELLAN2_TAG>(uintptr_t(child * perChild + index + 1)));
+    }
+    return tags;
+}
+
+void readDirect(benchmark::State& state) {
+    const uint32_t tagCount = uint32_t(state.range(0)), childCount = uint32_t(state.range(1));
+    std::vector<DirectChild*> children;
+    for (const ChildSpec& spec : spreadChildren(childCount)) children.push_back(&direct(spec));
+    // Each child gets its share of the tags, in its own handles.
+    std::vector<std::vector<QUELLAN2_TAG>> tags(childCount);
+    for (uint32_t i = 0; i < tagCount; ++i)
+        tags[i % childCount].push_back(reinterpret_cast<QUELLAN2_TAG>(uintptr_t(i / childCount + 1)));
+    for (auto _ : state) {
+        for (uint32_t j = 0; j < childCount; ++j) {
+            QUELLAN2_VECTOR values = nullptr;
+            const uint32_t count = uint32_t(tags[j].size());
+            children[j]->plugin.connectionReadCurrentData(children[j]->connection, tags[j].data(), count, &values);
+            children[j]->plugin.takeValues(values, count);
+        }
+    }
+}
+
+void readMultiQuellan(benchmark::State& state) {
+    const uint32_t tagCount = uint32_t(state.range(0)), childCount = uint32_t(state.range(1));
+    QUELLAN2_CONNECTION connection = Session::over(spreadChildren(childCount));
+    Plugin& plugin = multiQuellan();
+    const std::vector<QUELLAN2_TAG> tags = spreadTags(tagCount, childCount);
+    for (auto _ : state) {
+        QUELLAN2_VECTOR values = nullptr;
+        plugin.connectionReadCurrentData(connection, tags.data(), tagCount, &values);
+        if (plugin.takeValues(values, tagCount) != tagCount) state.SkipWithError("values missing");
+    }
+}
+
+// Each size directly and through MultiQuellan one right after the other, so
+// that both see the same machine.
+const bool READS_REGISTERED = [] {
+    for (int64_t children : {1, 4, 16})
+        for (int64_t tags : {1000, 10000, 100000}) {
+            benchmark::RegisterBenchmark("read/direct", readDirect)
+                ->Args({tags, children})
+                ->UseRealTime()
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark("read/multiQuellan", readMultiQuellan)
+                ->Args({tags, children})
+                ->UseRealTime()
+                ->Unit(benchmark::kMicrosecond);
+        }
+    return true;
+}();
+
+// ---- 3. Historical read, with and without the extended function ----------
+
+const uint32_t HISTORY_TAGS = 100;
+const uint32_t HISTORY_SAMPLES = 10000;
+const int32_t HISTORY_START = 1600000000;
+const std::vector<ChildSpec> HISTORY_CHILDREN{{"HistoryEx", "SimQuellan", 1, HISTORY_TAGS},
+                                              {"HistoryNoEx", "SimQuellanNoEx", 1, HISTORY_TAGS}};
+
+void historyDirect(benchmark::State& state) {
+    const bool extended = state.range(0) != 0;
+    DirectChild& child = direct(HISTORY_CHILDREN[extended ? 0 : 1]);
+    std::vector<QUELLAN2_TAG> tags;
+    for (uint32_t t = 1; t <= HISTORY_TAGS; ++t) tags.push_back(reinterpret_cast<QUELLAN2_TAG>(uintptr_t(t)));
+    std::vector<QUELLAN2_VECTOR> samples(HISTORY_SAMPLES);
+    for (auto _ : state) {
+        // Without the extended function a host asks for one time point at a time.
+        std::fill(samples.begin(), samples.end(), nullptr);
+        if (extended)
+            child.plugin.connectionReadHistoricalDataEx(child.connection, tags.data(), HISTORY_TAGS, HISTORY_START,
+                                                        60, HISTORY_SAMPLES, samples.data());
+        else
+            for (uint32_t s = 0; s < HISTORY_SAMPLES; ++s)
+                child.plugin.connectionReadHistoricalData(child.connection, tags.data(), HISTORY_TAGS,
+                                                          HISTORY_START + int32_t(s) * 60, &samples[s]);
+        for (QUELLAN2_VECTOR sample : samples) child.plugin.takeValues(sample, HISTORY_TAGS);
+    }
+}
+
+void historyMultiQuellan(benchmark::State& state) {
+    const bool extended = state.range(0) != 0;
+    QUELLAN2_CONNECTION connection = Session::over(HISTORY_CHILDREN);
+    Plugin& plugin = multiQuellan();
+    // The first child's tags come first in MultiQuellan's table.
+    std::vector<QUELLAN2_TAG> tags;
+    for (uint32_t t = 1; t <= HISTORY_TAGS; ++t)
+        tags.push_back(reinterpret_cast<QUELLAN2_TAG>(uintptr_t(t + (extended ? 0 : HISTORY_TAGS))));
+    std::vector<QUELLAN2_VECTOR> samples(HISTORY_SAMPLES);
+    for (auto _ : state) {
+        plugin.connectionReadHistoricalDataEx(connection, tags.data(), HISTORY_TAGS, HISTORY_START, 60,
+                                              HISTORY_SAMPLES, samples.data());
+        uint64_t floats = 0;
+        for (QUELLAN2_VECTOR sample : samples) floats += plugin.takeValues(sample, HISTORY_TAGS);
+        if (floats != uint64_t(HISTORY_TAGS) * HISTORY_SAMPLES) state.SkipWithError("values missing");
+    }
+}
+BENCHMARK(historyDirect)->Name("history/direct")->Arg(1)->Arg(0)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(historyMultiQuellan)
+    ->Name("history/multiQuellan")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// ---- 4. Opening a million tags ------------------------------------------------
+
+const ChildSpec MILLION_CHILD{"Million", "SimQuellan", 1000, 1000};
+
+// Resident memory in use: what the allocator keeps free is given back first.
+uint64_t residentBytes() {
+    ::malloc_trim(0);
+    std::ifstream statm("/proc/self/statm");
+    uint64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * uint64_t(::sysconf(_SC_PAGESIZE));
+}
+
+// Everything a host does to see a child's tree: start the child, open its
+// connection, and read every node's and tag's name.
+uint64_t walkChild(const Plugin& child, QUELLAN2_CONNECTION connection) {
+    uint64_t tags = 0;
+    uint32_t nodeCount = 0;
+    child.connectionGetNumNodes(connection, &nodeCount);
+    for (uint32_t n = 0; n < nodeCount; ++n) {
+        QUELLAN2_NODE node = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        uint32_t tagCount = 0;
+        child.connectionGetNode(connection, n, &node);
+        child.nodeGetName(node, &name);
+        benchmark::DoNotOptimize(child.text(name));
+        child.nodeGetNumTags(node, &tagCount);
+        for (uint32_t t = 0; t < tagCount; ++t, ++tags) {
+            QUELLAN2_TAG tag = nullptr;
+            child.nodeGetTag(node, t, &tag);
+            child.tagGetName(tag, &name);
+            benchmark::DoNotOptimize(child.text(name));
+        }
+    }
+    return tags;
+}
+
+void openDirect(benchmark::State& state) {
+    Plugin child(childFile(MILLION_CHILD));
+    for (auto _ : state) {
+        QUELLAN2_CONNECTION connection = nullptr;
+        child.initialize();
+        child.connectionOpen("", &connection);
+        if (walkChild(child, connection) != MILLION_CHILD.tags()) state.SkipWithError("tags missing");
+        state.PauseTiming();
+        child.connectionClose(connection);
+        child.uninitialize();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(openDirect)->Name("open/direct")->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void openMultiQuellan(benchmark::State& state) {
+    Session::close();
+    writeConfiguration({MILLION_CHILD});
+    Plugin& plugin = multiQuellan();
+    // The child's own plant stays loaded between opens, held by this module
+    // handle, so the difference in resident memory is what MultiQuellan holds.
+    Plugin child(childFile(MILLION_CHILD));
+    child.initialize();
+    child.uninitialize();
+    double bytes = 0;
+    for (auto _ : state) {
+        const uint64_t before = residentBytes();
+        QUELLAN2_CONNECTION connection = nullptr;
+        plugin.connectionOpen("", &connection);
+        state.PauseTiming();
+        const uint64_t after = residentBytes();
+        bytes += double(int64_t(after - before));
+        uint32_t nodes = 0;
+        plugin.connectionGetNumNodes(connection, &nodes);
+        if (nodes != MILLION_CHILD.nodes) state.SkipWithError("nodes missing");
+        plugin.connectionClose(connection);
+        state.ResumeTiming();
+    }
+    state.counters["bytesPerTag"] = bytes / double(state.iterations()) / double(MILLION_CHILD.tags());
+}
+BENCHMARK(openMultiQuellan)->Name("open/multiQuellan")->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// ---- 5. Browsing every tag --------------------------------------------------
+
+const uint32_t BROWSE_TAGS_PER_NODE = 2;
+
+void browse(benchmark::State& state) {
+    const uint32_t nodeCount = uint32_t(state.range(0));
+    QUELLAN2_CONNECTION connection =
+        Session::over({{"Browse" + std::to_string(nodeCount), "SimQuellan", nodeCount, BROWSE_TAGS_PER_NODE}});
+    Plugin& plugin = multiQuellan();
+    for (auto _ : state) {
+        uint64_t tags = 0;
+        uint32_t nodes = 0;
+        plugin.connectionGetNumNodes(connection, &nodes);
+        for (uint32_t n = 0; n < nodes; ++n) {
+            QUELLAN2_NODE node = nullptr;
+            uint32_t tagCount = 0;
+            plugin.connectionGetNode(connection, n, &node);
+            plugin.nodeGetNumTags(node, &tagCount);
+            for (uint32_t t = 0; t < tagCount; ++t, ++tags) {
+                QUELLAN2_TAG tag = nullptr;
+                QUELLAN2_STRING name = nullptr;
+                plugin.nodeGetTag(node, t, &tag);
+                plugin.tagGetName(tag, &name);
+                plugin.stringFree(name);
+            }
+        }
+        if (tags != uint64_t(nodeCount) * BROWSE_TAGS_PER_NODE) state.SkipWithError("tags missing");
+    }
+}
+BENCHMARK(browse)->Name("browse")->Arg(10000)->Arg(100000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // MultiQuellan finds its configuration in the machine folder that this
+    // names, and reads the name when it is loaded.
+    fs::create_directories(scratch() / "config" / "Kalmeno" / "Quellan");
+    ::setenv("XDG_CONFIG_DIRS", (scratch() / "config").c_str(), 1);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    int status = 0;
+    try {
+        multiQuellan();
+        benchmark::RunSpecifiedBenchmarks();
+        Session::close();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        status = 1;
+    }
+    benchmark::Shutdown();
+    std::error_code ignored;
+    fs::remove_all(scratch(), ignored);
+    return status;
+}

@@ -29,7 +29,10 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
                                                                   : libraryPath;
 
     std::vector<char> commandLine(COMMAND_LINE_SIZE, '\0');
-    std::snprintf(commandLine.data(), commandLine.size(), "rundll32.exe %s,%s", path.c_str(), entry.c_str());
+    int formatted =
+        std::snprintf(commandLine.data(), commandLine.size(), "rundll32.exe %s,%s", path.c_str(), entry.c_str());
+    // A cut command line would name another file: better to start nothing.
+    if (formatted < 0 || static_cast<std::size_t>(formatted) >= commandLine.size()) return false;
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);

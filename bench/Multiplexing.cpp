@@ -96,7 +96,7 @@ Plugin& multiQuellan() {
 // A child: a copy of a SimQuellan variant under its own name, with a sidecar
 // that makes `nodes` nodes of `tagsPerNode` constant float tags. Made once per
 // name, since a library still mapped must not be rewritten.
-struct ChildSpec {
+struct ChildPlan {
     std::string name;
     std::string variant;
     uint32_t nodes;
@@ -104,21 +104,21 @@ struct ChildSpec {
     uint64_t tags() const { return uint64_t(nodes) * tagsPerNode; }
 };
 
-fs::path childFile(const ChildSpec& spec) {
+fs::path childFile(const ChildPlan& plan) {
     static std::map<std::string, fs::path> made;
-    auto found = made.find(spec.name);
+    auto found = made.find(plan.name);
     if (found != made.end()) return found->second;
-    const fs::path library = scratch() / (spec.name + MQ_LIBRARY_SUFFIX);
-    fs::copy_file(programFolder() / (spec.variant + MQ_LIBRARY_SUFFIX), library, fs::copy_options::overwrite_existing);
-    std::ofstream(scratch() / (spec.name + ".sim")) << "clock 1700000000\njournal off\ngrid N " << spec.nodes << " "
-                                                    << spec.tagsPerNode << " float base=1.5\n";
-    return made[spec.name] = library;
+    const fs::path library = scratch() / (plan.name + MQ_LIBRARY_SUFFIX);
+    fs::copy_file(programFolder() / (plan.variant + MQ_LIBRARY_SUFFIX), library, fs::copy_options::overwrite_existing);
+    std::ofstream(scratch() / (plan.name + ".sim")) << "clock 1700000000\njournal off\ngrid N " << plan.nodes << " "
+                                                    << plan.tagsPerNode << " float base=1.5\n";
+    return made[plan.name] = library;
 }
 
 // A child called directly, as a host without MultiQuellan would: loaded,
 // initialised and connected once for the whole run.
 struct DirectChild {
-    explicit DirectChild(const ChildSpec& spec) : plugin(childFile(spec)) {
+    explicit DirectChild(const ChildPlan& plan) : plugin(childFile(plan)) {
         plugin.initialize();
         plugin.connectionOpen("", &connection);
     }
@@ -126,17 +126,17 @@ struct DirectChild {
     QUELLAN2_CONNECTION connection = nullptr;
 };
 
-DirectChild& direct(const ChildSpec& spec) {
+DirectChild& direct(const ChildPlan& plan) {
     static std::map<std::string, std::unique_ptr<DirectChild>> children;
-    std::unique_ptr<DirectChild>& child = children[spec.name];
-    if (!child) child = std::make_unique<DirectChild>(spec);
+    std::unique_ptr<DirectChild>& child = children[plan.name];
+    if (!child) child = std::make_unique<DirectChild>(plan);
     return *child;
 }
 
-void writeConfiguration(const std::vector<ChildSpec>& children) {
+void writeConfiguration(const std::vector<ChildPlan>& children) {
     std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
     file << "<?xml version=\"1.0\" ?>\n<settings>\n";
-    for (const ChildSpec& child : children) file << "    <quellan path=\"" << childFile(child).string() << "\" />\n";
+    for (const ChildPlan& child : children) file << "    <quellan path=\"" << childFile(child).string() << "\" />\n";
     file << "</settings>\n";
 }
 
@@ -144,9 +144,9 @@ void writeConfiguration(const std::vector<ChildSpec>& children) {
 // benchmarks use the same list, closed when one asks for another.
 class Session {
 public:
-    static QUELLAN2_CONNECTION over(const std::vector<ChildSpec>& children) {
+    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children) {
         std::string key;
-        for (const ChildSpec& child : children) key += child.name + ";";
+        for (const ChildPlan& child : children) key += child.name + ";";
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
@@ -167,7 +167,7 @@ private:
         return session;
     }
 
-    Session(const std::vector<ChildSpec>& children, std::string key) : key(std::move(key)) {
+    Session(const std::vector<ChildPlan>& children, std::string key) : key(std::move(key)) {
         writeConfiguration(children);
         if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
             throw std::runtime_error("MultiQuellan did not open");
@@ -179,7 +179,7 @@ private:
 
 // ---- 1. One tag ------------------------------------------------------------
 
-const ChildSpec ONE_TAG_CHILD{"OneTag", "SimQuellan", 1, 1};
+const ChildPlan ONE_TAG_CHILD{"OneTag", "SimQuellan", 1, 1};
 
 void oneTagDirect(benchmark::State& state) {
     DirectChild& child = direct(ONE_TAG_CHILD);
@@ -241,10 +241,10 @@ BENCHMARK(oneTagBareHandOff)->Name("oneTag/bareHandOff")->UseRealTime()->Unit(be
 const uint32_t MOST_TAGS = 100000;
 
 // `count` children that share MOST_TAGS tags between them, 1,000 or fewer a node.
-std::vector<ChildSpec> spreadChildren(uint32_t count) {
+std::vector<ChildPlan> spreadChildren(uint32_t count) {
     const uint32_t perChild = MOST_TAGS / count;
     const uint32_t perNode = perChild % 1000 == 0 ? 1000 : 250;
-    std::vector<ChildSpec> children;
+    std::vector<ChildPlan> children;
     for (uint32_t j = 0; j < count; ++j)
         children.push_back({"Spread" + std::to_string(count) + "x" + std::to_string(j), "SimQuellan",
                             perChild / perNode, perNode});
@@ -266,7 +266,7 @@ std::vector<QUELLAN2_TAG> spreadTags(uint32_t tagCount, uint32_t childCount) {
 void readDirect(benchmark::State& state) {
     const uint32_t tagCount = uint32_t(state.range(0)), childCount = uint32_t(state.range(1));
     std::vector<DirectChild*> children;
-    for (const ChildSpec& spec : spreadChildren(childCount)) children.push_back(&direct(spec));
+    for (const ChildPlan& plan : spreadChildren(childCount)) children.push_back(&direct(plan));
     // Each child gets its share of the tags, in its own handles.
     std::vector<std::vector<QUELLAN2_TAG>> tags(childCount);
     for (uint32_t i = 0; i < tagCount; ++i)
@@ -315,7 +315,7 @@ const bool READS_REGISTERED = [] {
 const uint32_t HISTORY_TAGS = 100;
 const uint32_t HISTORY_SAMPLES = 10000;
 const int32_t HISTORY_START = 1600000000;
-const std::vector<ChildSpec> HISTORY_CHILDREN{{"HistoryEx", "SimQuellan", 1, HISTORY_TAGS},
+const std::vector<ChildPlan> HISTORY_CHILDREN{{"HistoryEx", "SimQuellan", 1, HISTORY_TAGS},
                                               {"HistoryNoEx", "SimQuellanNoEx", 1, HISTORY_TAGS}};
 
 void historyDirect(benchmark::State& state) {
@@ -365,7 +365,7 @@ BENCHMARK(historyMultiQuellan)
 
 // ---- 4. Opening a million tags ------------------------------------------------
 
-const ChildSpec MILLION_CHILD{"Million", "SimQuellan", 1000, 1000};
+const ChildPlan MILLION_CHILD{"Million", "SimQuellan", 1000, 1000};
 
 // Resident memory in use: what the allocator keeps free is given back first.
 uint64_t residentBytes() {

@@ -1,0 +1,273 @@
+// The soak run: for a chosen time, connections opened and closed over
+// several children, calls of every data operation, and faults of every kind
+// mixed in. It reports the calls made, the faults survived, and the memory
+// and threads of the process at the start and at the end. Not a CTest test:
+// scripts/soak runs it. Usage: reliability_soak SECONDS [CHILDREN [KINDS [nofree]]],
+// KINDS a comma list of access, divide and throw (default all three); nofree
+// spares the children's free functions, whose faults lose the child's object.
+#include "support/LoadedPlugin.h"
+#include "support/MachineConfiguration.h"
+#include "support/SimChild.h"
+#include "support/TestEnvironment.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace mq::test;
+
+namespace {
+
+constexpr int32_t CLOCK = 1700000000;
+constexpr int ROUNDS_PER_CYCLE = 100;
+
+// "journal off" spares the disk; a library that does not know it journals
+// into a file that each cycle empties.
+const char* const SIDECAR = R"(clock 1700000000
+journal off
+node Line
+tag Line TT float base=20 amplitude=5 noise=1
+tag Line PT float base=3 amplitude=1
+tag Line State string states=Running,Stopped,Cleaning dwell=600
+tag Line Mode string states=Auto,Manual
+node Utility
+tag Utility FT float base=120 amplitude=15
+tag Utility LT float base=50
+batch Line B-1 1699990000 1699999000
+)";
+constexpr uint32_t TAGS_PER_CHILD = 6;
+
+// Functions that every round calls on every child, where a fault may strike.
+const char* const FAULT_PLACES[] = {
+    "connectionReadCurrentData", "connectionReadHistoricalDataEx", "connectionReadBatchDataEx",
+    "connectionWriteBatchDataEx", "connectionGetCurrentTime", "nodeGetActiveBatches", "tagGetUpdateTime",
+    "vectorGetType", "vectorGetFloat", "vectorGetString", "vectorCreate", "vectorSetFloat",
+    "vectorSetString", "stringCopy", "vectorFree", "stringFree"};
+
+// A figure of /proc/self/status in its own unit, or -1 where there is none.
+long processFigure(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, key.size() + 1, key + ":") != 0) continue;
+        std::istringstream value(line.substr(key.size() + 1));
+        long number = -1;
+        value >> number;
+        return number;
+    }
+    return -1;
+}
+
+struct Figures {
+    long memoryKb = processFigure("VmRSS");
+    long threads = processFigure("Threads");
+};
+
+class Soak {
+public:
+    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults)
+        : kinds(std::move(kinds)), places(std::size(FAULT_PLACES)), random(20261207) {
+        // The free functions come last in the list of places.
+        if (!freeFaults) places -= 2;
+        for (int i = 0; i < childCount; ++i) {
+            // Every fourth child lacks the extended functions, so the
+            // emulated reads and writes are soaked as well.
+            SimVariant variant = i % 4 == 3 ? SimVariant::NO_EX : SimVariant::FULL;
+            children.push_back(std::make_unique<SimChild>(folder.path(), "Soak" + std::to_string(i), SIDECAR, variant));
+        }
+        std::vector<std::string> paths;
+        for (const auto& child : children) paths.push_back(child->libraryPath());
+        configuration.writeChildren(paths);
+        plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan"));
+    }
+
+    // One connection: open (perhaps with a child that fails to start), rounds
+    // of calls with faults mixed in, a check that every value is right, close.
+    void cycle() {
+        std::size_t skipped = children.size();
+        if (chance(4)) {
+            skipped = pick(children.size());
+            arm(*children[skipped], "fault connectionOpen " + kind() + " times=1");
+            ++faults;
+        }
+        QUELLAN2_CONNECTION connection = nullptr;
+        check((*plugin)->connectionOpen("", &connection) == QUELLAN2_STATUS_OK, "open");
+        ++calls;
+        tags.clear();
+        owners.clear();
+        for (std::size_t c = 0; c < children.size(); ++c) {
+            if (c == skipped) continue;
+            for (uint32_t t = 0; t < TAGS_PER_CHILD; ++t) {
+                tags.push_back(reinterpret_cast<QUELLAN2_TAG>(static_cast<uintptr_t>(tags.size() + 1)));
+                owners.push_back(c);
+            }
+        }
+        uint32_t nodes = 0;
+        (*plugin)->connectionGetNumNodes(connection, &nodes);
+        ++calls;
+        check(nodes == 2 * (children.size() - (skipped < children.size() ? 1 : 0)), "the tree has every started child");
+        for (int round = 0; round < ROUNDS_PER_CYCLE; ++round) {
+            if (chance(3)) {
+                const std::size_t victim = owners[pick(owners.size())];
+                arm(*children[victim],
+                    std::string("fault ") + FAULT_PLACES[pick(places)] + " " + kind() + " times=1");
+                ++faults;
+            }
+            callEverything(connection, nodes);
+            // Whatever struck, the next read is whole and right.
+            checkValues(connection);
+        }
+        check((*plugin)->connectionClose(connection) == QUELLAN2_STATUS_OK, "close");
+        ++calls;
+        ++cycles;
+        for (const auto& child : children) {
+            child->control("reset");
+            child->clearJournal();
+        }
+    }
+
+    unsigned long long calls = 0;
+    unsigned long long faults = 0;
+    unsigned long long cycles = 0;
+    unsigned long long failures = 0;
+
+private:
+    bool chance(int oneIn) { return std::uniform_int_distribution<int>(0, oneIn - 1)(random) == 0; }
+    std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); }
+    const std::string& kind() { return kinds[pick(kinds.size())]; }
+    void check(bool condition, const char* what) {
+        if (condition) return;
+        if (++failures <= 10) std::fprintf(stderr, "soak: failed: %s (cycle %llu)\n", what, cycles);
+    }
+    void arm(SimChild& child, const std::string& line) { check(child.control(line) == 0, "a control line"); }
+
+    void callEverything(QUELLAN2_CONNECTION connection, uint32_t nodes) {
+        const auto count = static_cast<uint32_t>(tags.size());
+        const QUELLAN2_STATUS OK = QUELLAN2_STATUS_OK;
+        QUELLAN2_VECTOR result = nullptr;
+        check((*plugin)->connectionReadCurrentData(connection, tags.data(), count, &result) == OK, "read current");
+        (*plugin)->vectorFree(result);
+        QUELLAN2_VECTOR history[4] = {};
+        check((*plugin)->connectionReadHistoricalDataEx(connection, tags.data(), count, CLOCK - 3600, 60, 4,
+                                                         history) == OK,
+              "read history");
+        for (QUELLAN2_VECTOR sample : history) (*plugin)->vectorFree(sample);
+        check((*plugin)->connectionReadBatchDataEx(connection, tags.data(), count, "B-1", 0, &result) == OK,
+              "read batch");
+        (*plugin)->vectorFree(result);
+        QUELLAN2_VECTOR values = nullptr;
+        (*plugin)->vectorCreate(count, &values);
+        for (uint32_t i = 0; i < count; ++i) {
+            if (i % TAGS_PER_CHILD == 2 || i % TAGS_PER_CHILD == 3) (*plugin)->vectorSetString(values, i, "soaked");
+            else (*plugin)->vectorSetFloat(values, i, static_cast<float>(i));
+        }
+        check((*plugin)->connectionWriteBatchDataEx(connection, tags.data(), count, "W-1", 0, values) == OK,
+              "write batch");
+        (*plugin)->vectorFree(values);
+        uint32_t time = 0;
+        check((*plugin)->connectionGetCurrentTime(connection, &time) == OK, "current time");
+        check((*plugin)->tagGetUpdateTime(tags[pick(tags.size())], &time) == OK, "update time");
+        QUELLAN2_VECTOR batches = nullptr;
+        const auto node = reinterpret_cast<QUELLAN2_NODE>(static_cast<uintptr_t>(1 + pick(nodes)));
+        check((*plugin)->nodeGetActiveBatches(node, 0, CLOCK, &batches) == OK, "active batches");
+        (*plugin)->vectorFree(batches);
+        // The host's vectors count too: they are calls into the library.
+        calls += 8 + 4 + 3 + 1 + 2 * count;
+    }
+
+    void checkValues(QUELLAN2_CONNECTION connection) {
+        QUELLAN2_VECTOR result = nullptr;
+        const auto count = static_cast<uint32_t>(tags.size());
+        check((*plugin)->connectionReadCurrentData(connection, tags.data(), count, &result) == QUELLAN2_STATUS_OK,
+              "read current");
+        for (uint32_t i = 0; i < count; ++i) {
+            static const char* const NAMES[] = {"TT", "PT", "State", "Mode", "FT", "LT"};
+            const uint32_t t = i % TAGS_PER_CHILD;
+            SimValue expected =
+                children[owners[i]]->expectedValue(t < 4 ? "Line" : "Utility", NAMES[t], CLOCK);
+            uint32_t type = 0;
+            (*plugin)->vectorGetType(result, i, &type);
+            if (type == QUELLAN2_TYPE_FLOAT) {
+                float value = 0.0f;
+                (*plugin)->vectorGetFloat(result, i, &value);
+                check(SimValue(value) == expected, "a float after a fault");
+            } else if (type == QUELLAN2_TYPE_STRING) {
+                QUELLAN2_STRING text = nullptr;
+                (*plugin)->vectorGetString(result, i, &text);
+                check(SimValue(plugin->take(text)) == expected, "a text after a fault");
+            } else {
+                check(false, "a value missing after a fault");
+            }
+        }
+        (*plugin)->vectorFree(result);
+        calls += 3 + 2 * count;
+    }
+
+    const std::vector<std::string> kinds;
+    std::size_t places;
+    ScratchFolder folder{"soak"};
+    MachineConfiguration configuration;
+    std::vector<std::unique_ptr<SimChild>> children;
+    std::unique_ptr<LoadedPlugin> plugin;
+    std::vector<QUELLAN2_TAG> tags;
+    std::vector<std::size_t> owners;
+    std::mt19937 random;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::atoi(argv[1]) <= 0) {
+        std::fprintf(stderr, "usage: reliability_soak SECONDS [CHILDREN]\n");
+        return 2;
+    }
+    const int seconds = std::atoi(argv[1]);
+    const int childCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 4;
+    std::vector<std::string> kinds;
+    std::istringstream list(argc > 3 ? argv[3] : "access,divide,throw");
+    for (std::string kind; std::getline(list, kind, ',');) {
+        if (kind != "access" && kind != "divide" && kind != "throw") {
+            std::fprintf(stderr, "reliability_soak: unknown fault kind '%s'\n", kind.c_str());
+            return 2;
+        }
+        kinds.push_back(kind);
+    }
+    if (kinds.empty()) return 2;
+    const bool freeFaults = !(argc > 4 && std::string(argv[4]) == "nofree");
+    Soak soak(childCount, kinds, freeFaults);
+    // The first cycle loads everything that stays loaded; the start is measured after it.
+    soak.cycle();
+    const Figures start;
+    const auto begin = std::chrono::steady_clock::now();
+    const auto deadline = begin + std::chrono::seconds(seconds);
+    // A line a minute, so that growth shows as a trend and not only as two points.
+    auto nextReport = begin + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        soak.cycle();
+        if (std::chrono::steady_clock::now() < nextReport) continue;
+        const Figures now;
+        std::printf("soak: after %lld s: %llu calls, %llu faults, memory %ld kB, threads %ld\n",
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(nextReport - begin).count()),
+                    soak.calls, soak.faults, now.memoryKb, now.threads);
+        std::fflush(stdout);
+        nextReport += std::chrono::minutes(1);
+    }
+    const Figures end;
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+
+    std::printf("soak: %.0f s, %d children, faults of kinds %s%s\n", elapsed, childCount,
+                argc > 3 ? argv[3] : "all", freeFaults ? "" : ", none in the free functions");
+    std::printf("soak: %llu open/close cycles, %llu calls, %llu faults survived\n", soak.cycles, soak.calls,
+                soak.faults);
+    std::printf("soak: memory %ld kB at the start, %ld kB at the end; threads %ld at the start, %ld at the end\n",
+                start.memoryKb, end.memoryKb, start.threads, end.threads);
+    std::printf("soak: %llu wrong results\n", soak.failures);
+    return soak.failures == 0 && start.threads == end.threads ? 0 : 1;
+}

@@ -1,0 +1,41 @@
+// POSIX implementation of a spawned process: posix_spawn, SIGKILL, waitpid.
+#include "SpawnedProcess.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <stdexcept>
+
+extern char** environ;
+
+namespace mq::test {
+
+SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start " + program);
+    id = pid;
+}
+
+SpawnedProcess::~SpawnedProcess() {
+    kill();
+}
+
+bool SpawnedProcess::kill() {
+    if (ended) return false;
+    ended = true;
+    const auto pid = static_cast<pid_t>(id);
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+}  // namespace mq::test

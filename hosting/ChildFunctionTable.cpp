@@ -8,7 +8,7 @@ namespace mq {
 namespace {
 
 template <typename Entry>
-void lookUp(const LibraryHandle& library, const char* name, bool required, Entry& entry,
+void lookUpEntry(const LibraryHandle& library, const char* name, bool required, Entry& entry,
             std::vector<std::string>& missing) {
     entry = reinterpret_cast<Entry>(library.resolve(name));
     if (!entry && required) missing.emplace_back(name);
@@ -17,10 +17,15 @@ void lookUp(const LibraryHandle& library, const char* name, bool required, Entry
 }  // namespace
 
 void ChildFunctionTable::resolve(const LibraryHandle& library, const std::string& path) {
+    std::vector<std::string> missing = lookUp(library);
+    if (!missing.empty()) throw Exception(joinNames(missing) + " was not found in " + path + ".");
+}
+
+std::vector<std::string> ChildFunctionTable::lookUp(const LibraryHandle& library) {
     constexpr bool REQUIRED = true;
     constexpr bool OPTIONAL = false;
     std::vector<std::string> missing;
-#define MQ_LOOK_UP(entry, required) lookUp(library, "quellan2_" #entry, required, entry, missing)
+#define MQ_LOOK_UP(entry, required) lookUpEntry(library, "quellan2_" #entry, required, entry, missing)
     MQ_LOOK_UP(initialize, REQUIRED);
     MQ_LOOK_UP(uninitialize, REQUIRED);
     MQ_LOOK_UP(getIdentity, REQUIRED);
@@ -61,7 +66,7 @@ void ChildFunctionTable::resolve(const LibraryHandle& library, const std::string
     MQ_LOOK_UP(stringFree, REQUIRED);
     MQ_LOOK_UP(stringCopy, REQUIRED);
 #undef MQ_LOOK_UP
-    if (!missing.empty()) throw Exception(joinNames(missing) + " was not found in " + path + ".");
+    return missing;
 }
 
 std::string joinNames(const std::vector<std::string>& names) {

@@ -57,6 +57,10 @@ struct ChildFunctionTable {
     // Looks up every entry in the library. Raises Exception
     // "%s was not found in %s." naming every missing required function.
     void resolve(const LibraryHandle& library, const std::string& path);
+
+    // Looks up every entry and returns the required names the library lacks,
+    // in table order, without refusing it.
+    std::vector<std::string> lookUp(const LibraryHandle& library);
 };
 
 // "a", "a and b", "a, b and c": the list of missing names in that message.

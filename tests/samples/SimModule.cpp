@@ -20,60 +20,16 @@ const char* const CHILD_FUNCTION_NAMES[39] = {
     "quellan2_stringCopy"};
 
 SimModule::SimModule(const std::string& path) {
-    std::string error;
-    module = platform::loadLibrary(path, error);
-    if (!module) {
-        ADD_FAILURE() << "cannot load " << path << ": " << error;
+    if (!library.reload(path)) {
+        ADD_FAILURE() << "cannot load " << path;
         return;
     }
-    initialize = get<QUELLAN2_PFN_initialize>("quellan2_initialize");
-    uninitialize = get<QUELLAN2_PFN_uninitialize>("quellan2_uninitialize");
-    getIdentity = get<QUELLAN2_PFN_getIdentity>("quellan2_getIdentity");
-    updateConfiguration = get<QUELLAN2_PFN_updateConfiguration>("quellan2_updateConfiguration");
-    connectionOpen = get<QUELLAN2_PFN_connectionOpen>("quellan2_connectionOpen");
-    connectionClose = get<QUELLAN2_PFN_connectionClose>("quellan2_connectionClose");
-    connectionGetNumNodes = get<QUELLAN2_PFN_connectionGetNumNodes>("quellan2_connectionGetNumNodes");
-    connectionGetNode = get<QUELLAN2_PFN_connectionGetNode>("quellan2_connectionGetNode");
-    connectionGetCurrentTime = get<QUELLAN2_PFN_connectionGetCurrentTime>("quellan2_connectionGetCurrentTime");
-    readCurrent = get<QUELLAN2_PFN_connectionReadCurrentData>("quellan2_connectionReadCurrentData");
-    readHistorical = get<QUELLAN2_PFN_connectionReadHistoricalData>("quellan2_connectionReadHistoricalData");
-    readHistoricalEx = get<QUELLAN2_PFN_connectionReadHistoricalDataEx>("quellan2_connectionReadHistoricalDataEx");
-    readBatch = get<QUELLAN2_PFN_connectionReadBatchData>("quellan2_connectionReadBatchData");
-    readBatchEx = get<QUELLAN2_PFN_connectionReadBatchDataEx>("quellan2_connectionReadBatchDataEx");
-    writeHistorical = get<QUELLAN2_PFN_connectionWriteHistoricalData>("quellan2_connectionWriteHistoricalData");
-    writeHistoricalEx =
-        get<QUELLAN2_PFN_connectionWriteHistoricalDataEx>("quellan2_connectionWriteHistoricalDataEx");
-    writeBatch = get<QUELLAN2_PFN_connectionWriteBatchData>("quellan2_connectionWriteBatchData");
-    writeBatchEx = get<QUELLAN2_PFN_connectionWriteBatchDataEx>("quellan2_connectionWriteBatchDataEx");
-    nodeGetName = get<QUELLAN2_PFN_nodeGetName>("quellan2_nodeGetName");
-    nodeGetNumNodes = get<QUELLAN2_PFN_nodeGetNumNodes>("quellan2_nodeGetNumNodes");
-    nodeGetNode = get<QUELLAN2_PFN_nodeGetNode>("quellan2_nodeGetNode");
-    nodeGetNumTags = get<QUELLAN2_PFN_nodeGetNumTags>("quellan2_nodeGetNumTags");
-    nodeGetTag = get<QUELLAN2_PFN_nodeGetTag>("quellan2_nodeGetTag");
-    nodeGetActiveBatches = get<QUELLAN2_PFN_nodeGetActiveBatches>("quellan2_nodeGetActiveBatches");
-    nodeGetBatchTimes = get<QUELLAN2_PFN_nodeGetBatchTimes>("quellan2_nodeGetBatchTimes");
-    tagGetName = get<QUELLAN2_PFN_tagGetName>("quellan2_tagGetName");
-    tagGetUpdateTime = get<QUELLAN2_PFN_tagGetUpdateTime>("quellan2_tagGetUpdateTime");
-    vectorCreate = get<QUELLAN2_PFN_vectorCreate>("quellan2_vectorCreate");
-    vectorFree = get<QUELLAN2_PFN_vectorFree>("quellan2_vectorFree");
-    vectorGetLength = get<QUELLAN2_PFN_vectorGetLength>("quellan2_vectorGetLength");
-    vectorGetType = get<QUELLAN2_PFN_vectorGetType>("quellan2_vectorGetType");
-    vectorSetNull = get<QUELLAN2_PFN_vectorSetNull>("quellan2_vectorSetNull");
-    vectorGetString = get<QUELLAN2_PFN_vectorGetString>("quellan2_vectorGetString");
-    vectorSetString = get<QUELLAN2_PFN_vectorSetString>("quellan2_vectorSetString");
-    vectorGetFloat = get<QUELLAN2_PFN_vectorGetFloat>("quellan2_vectorGetFloat");
-    vectorSetFloat = get<QUELLAN2_PFN_vectorSetFloat>("quellan2_vectorSetFloat");
-    stringCreate = get<QUELLAN2_PFN_stringCreate>("quellan2_stringCreate");
-    stringFree = get<QUELLAN2_PFN_stringFree>("quellan2_stringFree");
-    stringCopy = get<QUELLAN2_PFN_stringCopy>("quellan2_stringCopy");
-}
-
-SimModule::~SimModule() {
-    if (module) platform::unloadLibrary(module);
+    // Variants lack functions on purpose: their entries stay null.
+    lookUp(library);
 }
 
 bool SimModule::exports(const char* name) const {
-    return platform::findSymbol(module, name) != nullptr;
+    return library.resolve(name) != nullptr;
 }
 
 QUELLAN2_CONNECTION SimModule::open() {

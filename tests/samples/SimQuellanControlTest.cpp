@@ -54,7 +54,7 @@ TEST_F(SimQuellanControls, UnwrittenReturnsOkAndLeavesOutValuesAlone) {
     EXPECT_EQ(sim->connectionGetNumNodes(connection, &count), QUELLAN2_STATUS_OK);
     EXPECT_EQ(count, 77u);
     QUELLAN2_VECTOR result = nullptr;
-    EXPECT_EQ(sim->readCurrent(connection, &temperature, 1, &result), QUELLAN2_STATUS_OK);
+    EXPECT_EQ(sim->connectionReadCurrentData(connection, &temperature, 1, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(result, nullptr);
     uint32_t start = 0xffffffffu;
     uint32_t end = 0xffffffffu;
@@ -132,7 +132,7 @@ TEST_F(SimQuellanControls, ShortVectorsUnknownTypesAndFailingGetters) {
     QUELLAN2_TAG tags[] = {temperature, phase, temperature};
     child->control("vector connectionReadCurrentData short=1 badtype=1 failget=0 times=1");
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readCurrent(connection, tags, 3, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadCurrentData(connection, tags, 3, &result), QUELLAN2_STATUS_OK);
     uint32_t length = 0;
     sim->vectorGetLength(result, &length);
     EXPECT_EQ(length, 2u);
@@ -144,7 +144,7 @@ TEST_F(SimQuellanControls, ShortVectorsUnknownTypesAndFailingGetters) {
     float number = 0;
     EXPECT_EQ(sim->vectorGetFloat(result, 0, &number), QUELLAN2_STATUS_ERROR);
     sim->vectorFree(result);
-    ASSERT_EQ(sim->readCurrent(connection, tags, 3, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadCurrentData(connection, tags, 3, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result).size(), 3u);
 }
 
@@ -153,11 +153,11 @@ TEST_F(SimQuellanControls, NoVectorAtAll) {
     child->control("vector connectionReadBatchDataEx none");
     child->control("vector connectionReadHistoricalDataEx none");
     QUELLAN2_VECTOR result = nullptr;
-    EXPECT_EQ(sim->readBatchEx(connection, &temperature, 1, "B-001", 0, &result), QUELLAN2_STATUS_OK);
+    EXPECT_EQ(sim->connectionReadBatchDataEx(connection, &temperature, 1, "B-001", 0, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(result, nullptr);
     QUELLAN2_VECTOR slots[2] = {};
     sim->vectorCreate(1, &slots[0]);
-    EXPECT_EQ(sim->readHistoricalEx(connection, &temperature, 1, 0, 1, 2, slots), QUELLAN2_STATUS_OK);
+    EXPECT_EQ(sim->connectionReadHistoricalDataEx(connection, &temperature, 1, 0, 1, 2, slots), QUELLAN2_STATUS_OK);
     EXPECT_EQ(slots[0], nullptr);
     EXPECT_EQ(slots[1], nullptr);
 }

@@ -19,7 +19,7 @@ TEST_F(SimQuellanData, CurrentValuesAreTheSimulatedValuesAtTheFixedClock) {
     openPlant();
     QUELLAN2_TAG tags[] = {temperature, phase, temperature};
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readCurrent(connection, tags, 3, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadCurrentData(connection, tags, 3, &result), QUELLAN2_STATUS_OK);
     std::vector<SimValue> values = sim->values(result);
     SimValue expectedTemperature = child->expectedValue("Line1", "TT-101", 1000000);
     EXPECT_EQ(values, (std::vector<SimValue>{expectedTemperature, child->expectedValue("Line1", "Phase", 1000000),
@@ -29,11 +29,11 @@ TEST_F(SimQuellanData, CurrentValuesAreTheSimulatedValuesAtTheFixedClock) {
 TEST_F(SimQuellanData, ValuesAreTheSameBitsOnEveryPlatform) {
     openPlant();
     QUELLAN2_VECTOR results[3] = {};
-    ASSERT_EQ(sim->readHistoricalEx(connection, &temperature, 1, 1000000, 60, 2, results), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalDataEx(connection, &temperature, 1, 1000000, 60, 2, results), QUELLAN2_STATUS_OK);
     EXPECT_EQ(bitsOf(sim->values(results[0])[0]), 0x419b3d71u);  // 19.405
     EXPECT_EQ(bitsOf(sim->values(results[1])[0]), 0x419a6a7fu);  // 19.302
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readHistorical(connection, &phase, 1, 1000600, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalData(connection, &phase, 1, 1000600, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), std::vector<SimValue>{std::string("Drain")});
 }
 
@@ -41,7 +41,7 @@ TEST_F(SimQuellanData, HistoricalSamplesFollowStartAndInterval) {
     openPlant();
     QUELLAN2_TAG tags[] = {phase, temperature};
     QUELLAN2_VECTOR results[4] = {};
-    ASSERT_EQ(sim->readHistoricalEx(connection, tags, 2, 500000, 450, 4, results), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalDataEx(connection, tags, 2, 500000, 450, 4, results), QUELLAN2_STATUS_OK);
     for (int s = 0; s < 4; ++s) {
         int64_t time = 500000 + 450 * s;
         EXPECT_EQ(sim->values(results[s]), (std::vector<SimValue>{child->expectedValue("Line1", "Phase", time),
@@ -56,7 +56,7 @@ TEST_F(SimQuellanData, HistoricalReadFillsVectorsAlreadyInTheSlots) {
     sim->vectorCreate(1, &results[0]);
     sim->vectorCreate(1, &results[1]);
     QUELLAN2_VECTOR made[2] = {results[0], results[1]};
-    ASSERT_EQ(sim->readHistoricalEx(connection, &temperature, 1, 2000, 10, 2, results), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalDataEx(connection, &temperature, 1, 2000, 10, 2, results), QUELLAN2_STATUS_OK);
     EXPECT_EQ(results[0], made[0]);
     EXPECT_EQ(results[1], made[1]);
     EXPECT_EQ(sim->values(results[1]), std::vector<SimValue>{child->expectedValue("Line1", "TT-101", 2010)});
@@ -68,7 +68,7 @@ TEST_F(SimQuellanData, StatesInQuotesMayHoldBlanks) {
                               "tag Line1 Phase string \"states=Crash cooling,Diacetyl rest\" dwell=10\n";
     openPlant(plant);
     QUELLAN2_VECTOR results[2] = {};
-    ASSERT_EQ(sim->readHistoricalEx(connection, &phase, 1, 0, 10, 2, results), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalDataEx(connection, &phase, 1, 0, 10, 2, results), QUELLAN2_STATUS_OK);
     std::vector<SimValue> first = sim->values(results[0]);
     std::vector<SimValue> second = sim->values(results[1]);
     EXPECT_EQ(first, std::vector<SimValue>{child->expectedValue("Line1", "Phase", 0)});
@@ -127,10 +127,10 @@ TEST_F(SimQuellanData, BatchValuesAreTheValuesAtTheBatchEnd) {
     openPlant();
     QUELLAN2_TAG tags[] = {temperature, phase};
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readBatchEx(connection, tags, 2, "B-001", 5, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadBatchDataEx(connection, tags, 2, "B-001", 5, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), (std::vector<SimValue>{child->expectedValue("Line1", "TT-101", 999500),
                                                           child->expectedValue("Line1", "Phase", 999500)}));
-    ASSERT_EQ(sim->readBatch(connection, tags, 2, "unknown", &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadBatchData(connection, tags, 2, "unknown", &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), (std::vector<SimValue>{std::monostate(), std::monostate()}));
 }
 
@@ -139,31 +139,31 @@ TEST_F(SimQuellanData, HistoricalWritesAreReadBack) {
     QUELLAN2_TAG tags[] = {temperature, phase};
     QUELLAN2_VECTOR values[2] = {sim->makeVector({1.5f, std::string("abc")}),
                                  sim->makeVector({std::monostate(), std::string("def")})};
-    ASSERT_EQ(sim->writeHistoricalEx(connection, tags, 2, 3000, 100, 2, values), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionWriteHistoricalDataEx(connection, tags, 2, 3000, 100, 2, values), QUELLAN2_STATUS_OK);
     QUELLAN2_VECTOR single = sim->makeVector({2.5f});
-    ASSERT_EQ(sim->writeHistorical(connection, tags, 1, 4000, single), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionWriteHistoricalData(connection, tags, 1, 4000, single), QUELLAN2_STATUS_OK);
     sim->vectorFree(values[0]);
     sim->vectorFree(values[1]);
     sim->vectorFree(single);
 
     QUELLAN2_VECTOR results[3] = {};
-    ASSERT_EQ(sim->readHistoricalEx(connection, tags, 2, 3000, 100, 3, results), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalDataEx(connection, tags, 2, 3000, 100, 3, results), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(results[0]), (std::vector<SimValue>{1.5f, std::string("abc")}));
     EXPECT_EQ(sim->values(results[1]), (std::vector<SimValue>{std::monostate(), std::string("def")}));
     EXPECT_EQ(sim->values(results[2]), (std::vector<SimValue>{child->expectedValue("Line1", "TT-101", 3200),
                                                               child->expectedValue("Line1", "Phase", 3200)}));
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readHistorical(connection, tags, 1, 4000, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalData(connection, tags, 1, 4000, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), std::vector<SimValue>{2.5f});
 }
 
 TEST_F(SimQuellanData, CurrentReadShowsAValueWrittenAtTheClockTime) {
     openPlant();
     QUELLAN2_VECTOR value = sim->makeVector({std::string("written")});
-    ASSERT_EQ(sim->writeHistorical(connection, &temperature, 1, 1000000, value), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionWriteHistoricalData(connection, &temperature, 1, 1000000, value), QUELLAN2_STATUS_OK);
     sim->vectorFree(value);
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readCurrent(connection, &temperature, 1, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadCurrentData(connection, &temperature, 1, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), std::vector<SimValue>{std::string("written")});
 }
 
@@ -171,15 +171,15 @@ TEST_F(SimQuellanData, BatchWritesAreReadBackForTheSameBatch) {
     openPlant();
     QUELLAN2_TAG tags[] = {temperature, phase};
     QUELLAN2_VECTOR values = sim->makeVector({7.25f, std::string("done")});
-    ASSERT_EQ(sim->writeBatchEx(connection, tags, 2, "B-003", 1, values), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionWriteBatchDataEx(connection, tags, 2, "B-003", 1, values), QUELLAN2_STATUS_OK);
     sim->vectorFree(values);
     values = sim->makeVector({8.5f});
-    ASSERT_EQ(sim->writeBatch(connection, tags, 1, "New batch", values), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionWriteBatchData(connection, tags, 1, "New batch", values), QUELLAN2_STATUS_OK);
     sim->vectorFree(values);
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readBatch(connection, tags, 2, "B-003", &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadBatchData(connection, tags, 2, "B-003", &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), (std::vector<SimValue>{7.25f, std::string("done")}));
-    ASSERT_EQ(sim->readBatchEx(connection, tags, 2, "New batch", 0, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadBatchDataEx(connection, tags, 2, "New batch", 0, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), (std::vector<SimValue>{8.5f, std::monostate()}));
 }
 
@@ -187,8 +187,8 @@ TEST_F(SimQuellanData, WritesOfTheWrongLengthOrToUnknownTagsAreInvalid) {
     openPlant();
     QUELLAN2_TAG tags[] = {temperature, reinterpret_cast<QUELLAN2_TAG>(999)};
     QUELLAN2_VECTOR values = sim->makeVector({1.0f, 2.0f});
-    EXPECT_EQ(sim->writeHistorical(connection, tags, 1, 0, values), QUELLAN2_STATUS_INVALID_PARAMETER);
-    EXPECT_EQ(sim->writeHistorical(connection, tags, 2, 0, values), QUELLAN2_STATUS_INVALID_PARAMETER);
+    EXPECT_EQ(sim->connectionWriteHistoricalData(connection, tags, 1, 0, values), QUELLAN2_STATUS_INVALID_PARAMETER);
+    EXPECT_EQ(sim->connectionWriteHistoricalData(connection, tags, 2, 0, values), QUELLAN2_STATUS_INVALID_PARAMETER);
     sim->vectorFree(values);
 }
 

@@ -19,10 +19,10 @@ TEST_F(SimQuellanJournal, EachCallIsOneLineWithArgumentsAndStatus) {
     sim->vectorSetFloat(values, 0, 1.5f);
     sim->vectorSetString(values, 1, "abc");
     const char* batch = "B-001";
-    EXPECT_EQ(sim->writeBatchEx(connection, tags, 2, batch, 999999, values), QUELLAN2_STATUS_INVALID_PARAMETER);
+    EXPECT_EQ(sim->connectionWriteBatchDataEx(connection, tags, 2, batch, 999999, values), QUELLAN2_STATUS_INVALID_PARAMETER);
     sim->vectorFree(values);
     QUELLAN2_VECTOR result = nullptr;
-    sim->readHistorical(connection, tags, 2, 1234, &result);
+    sim->connectionReadHistoricalData(connection, tags, 2, 1234, &result);
     sim->vectorFree(result);
 
     std::vector<JournalEntry> entries = child->journal();

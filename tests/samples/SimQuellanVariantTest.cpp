@@ -29,7 +29,7 @@ TEST_P(SimQuellanVariants, ServeTheirPlantThroughTheShortForms) {
     ASSERT_EQ(sim->connectionGetNode(connection, 0, &line1), QUELLAN2_STATUS_OK);
     ASSERT_EQ(sim->nodeGetTag(line1, 0, &temperature), QUELLAN2_STATUS_OK);
     QUELLAN2_VECTOR result = nullptr;
-    ASSERT_EQ(sim->readHistorical(connection, &temperature, 1, 5000, &result), QUELLAN2_STATUS_OK);
+    ASSERT_EQ(sim->connectionReadHistoricalData(connection, &temperature, 1, 5000, &result), QUELLAN2_STATUS_OK);
     EXPECT_EQ(sim->values(result), std::vector<SimValue>{child->expectedValue("Line1", "TT-101", 5000)});
 }
 

@@ -426,7 +426,9 @@ void openMultiQuellan(benchmark::State& state) {
     child.uninitialize();
     double bytes = 0;
     for (auto _ : state) {
+        state.PauseTiming();
         const uint64_t before = residentBytes();
+        state.ResumeTiming();
         QUELLAN2_CONNECTION connection = nullptr;
         plugin.connectionOpen("", &connection);
         state.PauseTiming();

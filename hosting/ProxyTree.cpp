@@ -3,6 +3,7 @@
 #include "hosting/GuardedCall.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace mq {
 
@@ -23,6 +24,13 @@ void reserveFor(List& list, uint32_t count) {
     list.reserve(std::min(count, MAX_RESERVATION));
 }
 
+// The object and its reference count in one piece of the tree's storage.
+template <typename Object, typename... Arguments>
+std::shared_ptr<Object> makeInTree(std::pmr::memory_resource& storage, Arguments&&... arguments) {
+    return std::allocate_shared<Object>(std::pmr::polymorphic_allocator<Object>(&storage),
+                                        std::forward<Arguments>(arguments)...);
+}
+
 }  // namespace
 
 QuellanProxy::Tag::Tag(const QuellanProxy& proxy, QUELLAN2_TAG handle) : handle(handle) {
@@ -30,8 +38,8 @@ QuellanProxy::Tag::Tag(const QuellanProxy& proxy, QUELLAN2_TAG handle) : handle(
     if (guardedCall(proxy.functions().tagGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
 }
 
-QuellanProxy::Node::Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int depth,
-                         std::vector<QUELLAN2_NODE>& ancestors)
+QuellanProxy::Node::Node(const QuellanProxy& proxy, std::pmr::memory_resource& storage, QUELLAN2_NODE handle,
+                         int depth, std::vector<QUELLAN2_NODE>& ancestors)
     : handle(handle) {
     const ChildFunctionTable& child = proxy.functions();
     QUELLAN2_STRING delivered = nullptr;
@@ -49,7 +57,7 @@ QuellanProxy::Node::Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int de
         for (uint32_t index = 0; index < subNodeCount; ++index) {
             QUELLAN2_NODE subNode = nullptr;
             if (guardedCall(child.nodeGetNode, handle, index, &subNode) == QUELLAN2_STATUS_OK)
-                subNodes.push_back(std::make_shared<Node>(proxy, subNode, depth + 1, ancestors));
+                subNodes.push_back(makeInTree<Node>(storage, proxy, storage, subNode, depth + 1, ancestors));
         }
         ancestors.pop_back();
     }
@@ -58,7 +66,7 @@ QuellanProxy::Node::Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int de
     for (uint32_t index = 0; index < tagCount; ++index) {
         QUELLAN2_TAG tag = nullptr;
         if (guardedCall(child.nodeGetTag, handle, index, &tag) == QUELLAN2_STATUS_OK)
-            nodeTags.push_back(std::make_shared<Tag>(proxy, tag));
+            nodeTags.push_back(makeInTree<Tag>(storage, proxy, tag));
     }
 }
 
@@ -70,7 +78,7 @@ QuellanProxy::Connection::Connection(const QuellanProxy& proxy, QUELLAN2_CONNECT
     for (uint32_t index = 0; index < nodeCount; ++index) {
         QUELLAN2_NODE node = nullptr;
         if (guardedCall(child.connectionGetNode, handle, index, &node) == QUELLAN2_STATUS_OK)
-            topNodes.push_back(std::make_shared<Node>(proxy, node, 1, ancestors));
+            topNodes.push_back(makeInTree<Node>(storage, proxy, storage, node, 1, ancestors));
     }
 }
 

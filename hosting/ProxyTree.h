@@ -4,6 +4,7 @@
 #include "hosting/QuellanProxy.h"
 
 #include <memory>
+#include <memory_resource>
 #include <vector>
 
 namespace mq {
@@ -12,6 +13,13 @@ namespace mq {
 // Quellan::nameOf turns a name into text once, when the merged tree is built,
 // and that gives the child's string back. The tree never changes after the
 // worker has built it, so any thread reads it without a lock.
+//
+// A child may have a million tags. Each node and tag is still one object with
+// its reference count, but they are carved one after another from large
+// blocks of the connection's own storage instead of one heap allocation each:
+// no allocator header or rounding per object, and the child's name strings,
+// allocated on the same thread in between and freed soon after, leave one
+// free stretch behind instead of a hole beside every tag.
 
 class QuellanProxy::Tag {
 public:
@@ -29,7 +37,8 @@ public:
     // and neither are the sub-nodes of a node that is its own ancestor.
     static constexpr int MAX_DEPTH = 64;
 
-    Node(const QuellanProxy& proxy, QUELLAN2_NODE handle, int depth, std::vector<QUELLAN2_NODE>& ancestors);
+    Node(const QuellanProxy& proxy, std::pmr::memory_resource& storage, QUELLAN2_NODE handle, int depth,
+         std::vector<QUELLAN2_NODE>& ancestors);
 
     QUELLAN2_NODE handle;
     QUELLAN2_STRING name = nullptr;
@@ -40,7 +49,15 @@ public:
 class QuellanProxy::Connection {
 public:
     Connection(const QuellanProxy& proxy, QUELLAN2_CONNECTION handle);
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
 
+private:
+    // Declared first so that it goes last: every node and tag, reference
+    // count included, lives in it. No tree object is shared outside the tree.
+    std::pmr::monotonic_buffer_resource storage;
+
+public:
     QUELLAN2_CONNECTION handle;
     std::vector<std::shared_ptr<Node>> topNodes;
 };

@@ -5,9 +5,12 @@
 namespace mq {
 
 std::uint32_t ValueVector::type(std::uint32_t index) const {
+    // A failed any_cast compares type names as text, so the likeliest holder
+    // is asked for first and an empty one not at all.
     const std::any& element = elements[index];
-    if (std::any_cast<std::string>(&element)) return QUELLAN2_TYPE_STRING;
+    if (!element.has_value()) return QUELLAN2_TYPE_NULL;
     if (std::any_cast<float>(&element)) return QUELLAN2_TYPE_FLOAT;
+    if (std::any_cast<std::string>(&element)) return QUELLAN2_TYPE_STRING;
     return QUELLAN2_TYPE_NULL;
 }
 

@@ -140,7 +140,9 @@ private:
     bool installed = false;
 };
 
-thread_local AlternateStack alternateStack;
+// Looked at on every guarded call; in the static TLS block that costs no call
+// into the dynamic loader.
+__attribute__((tls_model("initial-exec"))) thread_local AlternateStack alternateStack;
 
 bool runCatching(void (*body)(void*), void* context) noexcept {
     try {

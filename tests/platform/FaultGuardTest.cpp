@@ -1,6 +1,5 @@
-#include "ChildProcess.h"
-
 #include "platform/FaultGuard.h"
+#include "support/ProcessRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -246,9 +245,8 @@ TEST(FaultGuardChild, DISABLED_FaultOutsideAnyGuard) {
 }
 
 TEST(FaultGuardOutside, AFaultOutsideAnyGuardStillEndsTheProcess) {
-    mq::test::ChildOutcome outcome = mq::test::runThisProgram(
+    mq::test::ProcessResult outcome = mq::test::runThisProgram(
         {"--gtest_also_run_disabled_tests", "--gtest_filter=FaultGuardChild.DISABLED_FaultOutsideAnyGuard",
          "--gtest_brief=1"});
-    ASSERT_TRUE(outcome.started);
-    EXPECT_TRUE(outcome.crashed) << "the child ended with status " << outcome.code;
+    EXPECT_TRUE(outcome.crashed) << "the child ended with status " << outcome.exitCode;
 }

@@ -122,46 +122,48 @@ std::vector<std::string> SimModule::tagNames(QUELLAN2_NODE node) {
     return names;
 }
 
+namespace {
+
+// The first of `count` elements whose name is `wanted`: `element` delivers
+// element i, `nameOf` its name string.
+template <typename Handle, typename Element, typename NameOf>
+Handle findNamed(SimModule& module, uint32_t count, Element element, NameOf nameOf, const std::string& wanted,
+                 const char* what) {
+    for (uint32_t i = 0; i < count; ++i) {
+        Handle found = nullptr;
+        QUELLAN2_STRING name = nullptr;
+        if (element(i, &found) == QUELLAN2_STATUS_OK && nameOf(found, &name) == QUELLAN2_STATUS_OK &&
+            module.text(name) == wanted)
+            return found;
+    }
+    ADD_FAILURE() << "no " << what << " " << wanted;
+    return nullptr;
+}
+
+}  // namespace
+
 QUELLAN2_NODE SimModule::node(QUELLAN2_CONNECTION connection, const std::string& wanted) {
     uint32_t count = 0;
     connectionGetNumNodes(connection, &count);
-    for (uint32_t i = 0; i < count; ++i) {
-        QUELLAN2_NODE node = nullptr;
-        QUELLAN2_STRING name = nullptr;
-        if (connectionGetNode(connection, i, &node) == QUELLAN2_STATUS_OK &&
-            nodeGetName(node, &name) == QUELLAN2_STATUS_OK && text(name) == wanted)
-            return node;
-    }
-    ADD_FAILURE() << "no top-level node " << wanted;
-    return nullptr;
+    return findNamed<QUELLAN2_NODE>(
+        *this, count, [&](uint32_t i, QUELLAN2_NODE* node) { return connectionGetNode(connection, i, node); },
+        nodeGetName, wanted, "top-level node");
 }
 
 QUELLAN2_NODE SimModule::subNode(QUELLAN2_NODE parent, const std::string& wanted) {
     uint32_t count = 0;
     nodeGetNumNodes(parent, &count);
-    for (uint32_t i = 0; i < count; ++i) {
-        QUELLAN2_NODE node = nullptr;
-        QUELLAN2_STRING name = nullptr;
-        if (nodeGetNode(parent, i, &node) == QUELLAN2_STATUS_OK && nodeGetName(node, &name) == QUELLAN2_STATUS_OK &&
-            text(name) == wanted)
-            return node;
-    }
-    ADD_FAILURE() << "no sub-node " << wanted;
-    return nullptr;
+    return findNamed<QUELLAN2_NODE>(
+        *this, count, [&](uint32_t i, QUELLAN2_NODE* node) { return nodeGetNode(parent, i, node); }, nodeGetName,
+        wanted, "sub-node");
 }
 
 QUELLAN2_TAG SimModule::tag(QUELLAN2_NODE node, const std::string& wanted) {
     uint32_t count = 0;
     nodeGetNumTags(node, &count);
-    for (uint32_t i = 0; i < count; ++i) {
-        QUELLAN2_TAG tag = nullptr;
-        QUELLAN2_STRING name = nullptr;
-        if (nodeGetTag(node, i, &tag) == QUELLAN2_STATUS_OK && tagGetName(tag, &name) == QUELLAN2_STATUS_OK &&
-            text(name) == wanted)
-            return tag;
-    }
-    ADD_FAILURE() << "no tag " << wanted;
-    return nullptr;
+    return findNamed<QUELLAN2_TAG>(
+        *this, count, [&](uint32_t i, QUELLAN2_TAG* tag) { return nodeGetTag(node, i, tag); }, tagGetName, wanted,
+        "tag");
 }
 
 }  // namespace mq::test

@@ -9,6 +9,9 @@ namespace mq::test {
 struct ProcessResult {
     // The exit code; for a process ended by a signal, 128 plus the signal number.
     int exitCode = -1;
+    // Ended by a fault that nothing handled (a signal, or an exception status
+    // on Windows) rather than by returning or exiting.
+    bool crashed = false;
     std::string out;
     std::string err;
 };
@@ -18,5 +21,9 @@ struct ProcessResult {
 // returns its exit code, standard output and standard error. Raises
 // std::runtime_error when the program cannot be started.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments);
+
+// The test program itself, run again as a process of its own, for behaviour
+// that must not happen inside the process that checks it.
+ProcessResult runThisProgram(const std::vector<std::string>& arguments);
 
 }  // namespace mq::test

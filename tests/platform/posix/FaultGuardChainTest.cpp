@@ -1,8 +1,8 @@
 // A signal that no guarded body raised goes on to the handler that the
 // process had before the guard was set up.
-#include "ChildProcess.h"
 
 #include "platform/FaultGuard.h"
+#include "support/ProcessRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ void earlierPlainHandler(int) {
     _exit(0);
 }
 
-mq::test::ChildOutcome runChild(const std::string& test) {
+mq::test::ProcessResult runChild(const std::string& test) {
     return mq::test::runThisProgram({"--gtest_also_run_disabled_tests",
                                      "--gtest_filter=FaultGuardChainChild.DISABLED_" + test, "--gtest_brief=1"});
 }
@@ -63,15 +63,13 @@ TEST(FaultGuardChainChild, DISABLED_PlainHandler) {
 }
 
 TEST(FaultGuardChain, AFaultOutsideAnyGuardReachesAnEarlierHandlerWithSignalInformation) {
-    mq::test::ChildOutcome outcome = runChild("InformedHandler");
-    ASSERT_TRUE(outcome.started);
-    EXPECT_FALSE(outcome.crashed) << "signal " << outcome.code;
-    EXPECT_EQ(outcome.code, static_cast<unsigned long>(EARLIER_HANDLER_STATUS));
+    mq::test::ProcessResult outcome = runChild("InformedHandler");
+    EXPECT_FALSE(outcome.crashed) << "status " << outcome.exitCode;
+    EXPECT_EQ(EARLIER_HANDLER_STATUS, outcome.exitCode);
 }
 
 TEST(FaultGuardChain, AFaultOutsideAnyGuardReachesAnEarlierPlainHandler) {
-    mq::test::ChildOutcome outcome = runChild("PlainHandler");
-    ASSERT_TRUE(outcome.started);
-    EXPECT_FALSE(outcome.crashed) << "signal " << outcome.code;
-    EXPECT_EQ(outcome.code, static_cast<unsigned long>(EARLIER_HANDLER_STATUS));
+    mq::test::ProcessResult outcome = runChild("PlainHandler");
+    EXPECT_FALSE(outcome.crashed) << "status " << outcome.exitCode;
+    EXPECT_EQ(EARLIER_HANDLER_STATUS, outcome.exitCode);
 }

@@ -4,8 +4,11 @@
 
 #include "support/TestEnvironment.h"
 
+#include "platform/DynamicLibrary.h"
+
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -32,6 +35,11 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    // A crash that a test provokes leaves no core file behind; the child
+    // inherits the limit.
+    struct rlimit noCore {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+
     pid_t pid = 0;
     int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -43,9 +51,14 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.crashed = WIFSIGNALED(status);
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     return result;
+}
+
+ProcessResult runThisProgram(const std::vector<std::string>& arguments) {
+    return runProcess(platform::executablePath(), arguments);
 }
 
 }  // namespace mq::test

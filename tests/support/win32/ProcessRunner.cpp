@@ -3,6 +3,7 @@
 // and stall the child.
 #include "support/ProcessRunner.h"
 
+#include "platform/DynamicLibrary.h"
 #include "support/TestEnvironment.h"
 
 #include <windows.h>
@@ -82,10 +83,17 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         result.exitCode = static_cast<int>(code);
+        // An unhandled exception ends a process with the exception's code, an
+        // error status (top two bits set) that no ordinary exit uses.
+        result.crashed = (code & 0xC0000000u) == 0xC0000000u;
     }
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     return result;
+}
+
+ProcessResult runThisProgram(const std::vector<std::string>& arguments) {
+    return runProcess(platform::executablePath(), arguments);
 }
 
 }  // namespace mq::test

@@ -5,6 +5,7 @@
 #include "hosting/LibraryHandle.h"
 
 #include <string>
+#include <vector>
 
 namespace mq::test {
 
@@ -21,6 +22,8 @@ public:
 
     // The text of a string handle of this plug-in, which is freed.
     std::string take(QUELLAN2_STRING string) const;
+    // The names of the connection's top-level nodes, in order.
+    std::vector<std::string> topNodeNames(QUELLAN2_CONNECTION connection) const;
 
 private:
     LibraryHandle handle;

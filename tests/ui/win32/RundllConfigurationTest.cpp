@@ -260,20 +260,6 @@ protected:
         return plugin->take(identity);
     }
 
-    std::vector<std::string> topNodeNames(QUELLAN2_CONNECTION connection) const {
-        uint32_t count = 0;
-        EXPECT_EQ((*plugin)->connectionGetNumNodes(connection, &count), QUELLAN2_STATUS_OK);
-        std::vector<std::string> names;
-        for (uint32_t i = 0; i < count; ++i) {
-            QUELLAN2_NODE node = nullptr;
-            QUELLAN2_STRING name = nullptr;
-            EXPECT_EQ((*plugin)->connectionGetNode(connection, i, &node), QUELLAN2_STATUS_OK);
-            EXPECT_EQ((*plugin)->nodeGetName(node, &name), QUELLAN2_STATUS_OK);
-            names.push_back(plugin->take(name));
-        }
-        return names;
-    }
-
     QUELLAN2_CONNECTION open() const {
         QUELLAN2_CONNECTION connection = nullptr;
         EXPECT_EQ((*plugin)->connectionOpen("", &connection), QUELLAN2_STATUS_OK);
@@ -311,7 +297,7 @@ TEST_F(RundllConfigurationTest, OkSavesBothPathsReportsThemAndTheNextConnectionL
     configuration.writeBytes("<settings><quellan path=\"" + alpha.libraryPath() + "\"/><quellan path=\"" +
                              beta.libraryPath() + "\"/></settings>");
     QUELLAN2_CONNECTION before = open();
-    ASSERT_EQ(topNodeNames(before), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
+    ASSERT_EQ(plugin->topNodeNames(before), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
     EXPECT_EQ((*plugin)->connectionClose(before), QUELLAN2_STATUS_OK);
 
     startUpdate();
@@ -336,14 +322,14 @@ TEST_F(RundllConfigurationTest, OkSavesBothPathsReportsThemAndTheNextConnectionL
     EXPECT_EQ(readFile(configuration.filePath()), savedLayout({alpha.libraryPath(), beta.libraryPath()}));
 
     QUELLAN2_CONNECTION after = open();
-    EXPECT_EQ(topNodeNames(after), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
+    EXPECT_EQ(plugin->topNodeNames(after), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
     EXPECT_EQ((*plugin)->connectionClose(after), QUELLAN2_STATUS_OK);
 }
 
 TEST_F(RundllConfigurationTest, ARemovedChildIsGoneFromTheNextConnectionButNotFromAnOpenOne) {
     configuration.writeChildren({alpha.libraryPath(), beta.libraryPath()});
     QUELLAN2_CONNECTION before = open();
-    ASSERT_EQ(topNodeNames(before), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
+    ASSERT_EQ(plugin->topNodeNames(before), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
 
     startUpdate();
     const HWND dialog = waitForRunnerDialog(DIALOG_TITLE);
@@ -363,10 +349,10 @@ TEST_F(RundllConfigurationTest, ARemovedChildIsGoneFromTheNextConnectionButNotFr
     EXPECT_EQ(updateResult().status, QUELLAN2_STATUS_OK);
     EXPECT_EQ(readFile(configuration.filePath()), savedLayout({beta.libraryPath()}));
 
-    EXPECT_EQ(topNodeNames(before), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
+    EXPECT_EQ(plugin->topNodeNames(before), (std::vector<std::string>{"AlphaArea", "BetaArea"}));
     EXPECT_EQ((*plugin)->connectionClose(before), QUELLAN2_STATUS_OK);
     QUELLAN2_CONNECTION after = open();
-    EXPECT_EQ(topNodeNames(after), (std::vector<std::string>{"BetaArea"}));
+    EXPECT_EQ(plugin->topNodeNames(after), (std::vector<std::string>{"BetaArea"}));
     EXPECT_EQ((*plugin)->connectionClose(after), QUELLAN2_STATUS_OK);
 }
 

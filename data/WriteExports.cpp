@@ -27,11 +27,13 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionWriteHistoricalDataEx(QUELLAN2_
                                                                        const QUELLAN2_VECTOR* values) {
     if (!connection || !tags || !values || tagCount == 0 || startTime < 0 || interval < 0 || sampleCount == 0)
         return QUELLAN2_STATUS_INVALID_PARAMETER;
+    // Every check that needs no tag table comes first: a refused call must not
+    // create the Multiplexer, which reads the configuration once for good.
+    for (uint32_t sample = 0; sample < sampleCount; ++sample)
+        if (!hasLength(values[sample], tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return guardExport([&] {
         Multiplexer& multiplexer = Multiplexer::instance();
         if (!tagsAreKnown(multiplexer, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-        for (uint32_t sample = 0; sample < sampleCount; ++sample)
-            if (!hasLength(values[sample], tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
 
         // A child's failure is not the host's: every child is called, and the host hears OK.
         for (auto& [childIndex, group] : groupByChild(multiplexer, tags, tagCount)) {

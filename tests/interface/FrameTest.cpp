@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <regex>
 
@@ -192,6 +193,27 @@ TEST_F(Frame, AMissingConfiguredFileFailsTheOpenUntilTheNextClose) {
     (*plugin)->connectionClose(nullptr);
     EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionOpen("", &connection));
     EXPECT_EQ(0u, nodeCount());
+}
+
+TEST_F(Frame, RefusedWritesReadNoConfiguration) {
+    const QUELLAN2_TAG tags[1] = {FIRST_TAG};
+    const QUELLAN2_VECTOR nullHandle[1] = {nullptr};
+    const std::pair<const char*, std::function<QUELLAN2_STATUS()>> refusedCalls[] = {
+        {"short historical write with a null vector",
+         [&] { return (*plugin)->connectionWriteHistoricalData(ANY_CONNECTION, tags, 1, 0, nullptr); }},
+        {"historical write with a null handle in its values",
+         [&] { return (*plugin)->connectionWriteHistoricalDataEx(ANY_CONNECTION, tags, 1, 0, 1, 1, nullHandle); }},
+    };
+    for (const auto& [what, call] : refusedCalls) {
+        SCOPED_TRACE(what);
+        configuration->remove();
+        EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, call());
+        // Had the refused call read the (then missing) file, the open would keep its empty list.
+        configuration->writeChildren({binaryFolder() + "/no-such-child" MQ_LIBRARY_SUFFIX});
+        QUELLAN2_CONNECTION connection = nullptr;
+        EXPECT_EQ(QUELLAN2_STATUS_ERROR, (*plugin)->connectionOpen("", &connection));
+        (*plugin)->connectionClose(nullptr);
+    }
 }
 
 TEST_F(Frame, AConfiguredPathThatIsAFolderFailsTheOpen) {

@@ -1,9 +1,12 @@
-// An entry point for the runner to call: it writes what it was given to the
-// file named by MQ_TEST_PROBE_LOG.
+// Entry points for the runner to call: they write what they were given, or
+// what the process holds, to the file named by MQ_TEST_PROBE_LOG.
 #include "quellan2.h"
+
+#include <dirent.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 extern "C" QUELLAN2_API void QUELLAN2_CALL probeEntry(void* window, void* instance, char* commandLine, int show) {
     const char* logPath = std::getenv("MQ_TEST_PROBE_LOG");
@@ -11,4 +14,21 @@ extern "C" QUELLAN2_API void QUELLAN2_CALL probeEntry(void* window, void* instan
     std::ofstream(logPath, std::ios::app) << "window=" << (window ? "set" : "null")
                                           << " instance=" << (instance ? "set" : "null") << " commandLine=["
                                           << (commandLine ? commandLine : "(null)") << "] show=" << show << '\n';
+}
+
+// Writes "descriptors=" and the process's open descriptors above 2, listed
+// before the log is opened.
+extern "C" QUELLAN2_API void QUELLAN2_CALL probeDescriptors(void*, void*, char*, int) {
+    const char* logPath = std::getenv("MQ_TEST_PROBE_LOG");
+    if (!logPath) return;
+    std::string descriptors;
+    if (DIR* folder = opendir("/proc/self/fd")) {
+        while (const dirent* entry = readdir(folder)) {
+            int descriptor = std::atoi(entry->d_name);
+            if (entry->d_name[0] == '.' || descriptor <= 2 || descriptor == dirfd(folder)) continue;
+            descriptors += (descriptors.empty() ? "" : " ") + std::string(entry->d_name);
+        }
+        closedir(folder);
+    }
+    std::ofstream(logPath, std::ios::app) << "descriptors=" << descriptors << '\n';
 }

@@ -1,5 +1,5 @@
-// Entry points for the runner to call: they write what they were given, or
-// what the process holds, to the file named by MQ_TEST_PROBE_LOG.
+// An entry point for the runner to call on POSIX: it writes which descriptors
+// the runner's process holds to the file named by MQ_TEST_PROBE_LOG.
 #include "quellan2.h"
 
 #include <dirent.h>
@@ -7,14 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-extern "C" QUELLAN2_API void QUELLAN2_CALL probeEntry(void* window, void* instance, char* commandLine, int show) {
-    const char* logPath = std::getenv("MQ_TEST_PROBE_LOG");
-    if (!logPath) return;
-    std::ofstream(logPath, std::ios::app) << "window=" << (window ? "set" : "null")
-                                          << " instance=" << (instance ? "set" : "null") << " commandLine=["
-                                          << (commandLine ? commandLine : "(null)") << "] show=" << show << '\n';
-}
 
 // Writes "descriptors=" and the process's open descriptors above 2, listed
 // before the log is opened.

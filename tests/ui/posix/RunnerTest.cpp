@@ -91,17 +91,11 @@ TEST_F(RunnerProcess, ARunnerOnPathIsNeverStarted) {
     std::string tools = scratch.file("tools");
     fs::create_directory(tools);
     std::string marker = scratch.file("planted runner ran");
-    writeFile(tools + "/quellan-rundll", "#!/bin/sh\ntouch '" + marker + "'\n");
+    writeFile(tools + "/quellan-rundll", "#!/bin/sh\n: > '" + marker + "'\n");
     fs::permissions(tools + "/quellan-rundll", fs::perms::owner_all);
     setEnvironmentVariable("PATH", tools);
     EXPECT_FALSE(platform::runLibraryEntry(probe, "probeEntry"));
     EXPECT_FALSE(fs::exists(marker));
-    EXPECT_FALSE(fs::exists(probeLog));
-}
-
-TEST_F(RunnerProcess, NoRunnerAnywhereStartsNothing) {
-    setEnvironmentVariable("PATH", scratch.path());
-    EXPECT_FALSE(platform::runLibraryEntry(probe, "probeEntry"));
     EXPECT_FALSE(fs::exists(probeLog));
 }
 

@@ -1,4 +1,4 @@
-// POSIX implementation of running a library entry: posix_spawn of quellan-rundll, then waitpid.
+// POSIX implementation of running a library entry: posix_spawn of the runner beside the library, then waitpid.
 #include "platform/Process.h"
 
 #include "platform/FileSystem.h"
@@ -18,30 +18,51 @@ namespace {
 
 const char RUNNER_NAME[] = "quellan-rundll";
 
-bool spawnAndWait(const std::string& program, bool searchPath, std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    int error = searchPath ? posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv.data(), environ)
-                           : posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (error != 0) return false;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+// Owns a posix_spawn_file_actions_t from init to destroy.
+class SpawnFileActions {
+public:
+    SpawnFileActions() { ready = posix_spawn_file_actions_init(&actions) == 0; }
+    ~SpawnFileActions() {
+        if (ready) posix_spawn_file_actions_destroy(&actions);
     }
-    return true;
-}
+    SpawnFileActions(const SpawnFileActions&) = delete;
+    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+
+    bool valid() const { return ready; }
+    posix_spawn_file_actions_t* get() { return &actions; }
+
+private:
+    posix_spawn_file_actions_t actions{};
+    bool ready = false;
+};
 
 }  // namespace
 
 bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
+    // Only the runner installed with the library: one found on PATH would be
+    // whatever the environment names, run with the host's rights.
+    const std::string folder = parentFolder(libraryPath);
+    if (folder.empty()) return false;
+    const std::string runner = folder + RUNNER_NAME;
+
     std::vector<std::string> arguments{RUNNER_NAME, libraryPath + "," + entry};
-    // The runner installed beside the library belongs to it; one on PATH is
-    // only the fallback for a library copied elsewhere on its own.
-    std::string besideLibrary = parentFolder(libraryPath) + RUNNER_NAME;
-    if (!parentFolder(libraryPath).empty() && access(besideLibrary.c_str(), X_OK) == 0)
-        return spawnAndWait(besideLibrary, false, arguments);
-    return spawnAndWait(RUNNER_NAME, true, arguments);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    // The host's descriptors (sockets, files, pipes) are none of the
+    // configuration process's business, whether or not the host marked them
+    // close-on-exec; the standard three stay for the runner's messages.
+    SpawnFileActions actions;
+    if (!actions.valid() || posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1) != 0)
+        return false;
+
+    pid_t child = 0;
+    if (posix_spawn(&child, runner.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) return false;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return true;
 }
 
 }  // namespace mq::platform

@@ -1,9 +1,10 @@
-// Windows implementation of running a library entry: rundll32.exe through CreateProcessA.
+// Windows implementation of running a library entry: the system's rundll32.exe through CreateProcessA.
 #include "platform/Process.h"
+
+#include "platform/win32/Rundll.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -11,33 +12,35 @@ namespace mq::platform {
 
 namespace {
 
-constexpr DWORD COMMAND_LINE_SIZE = 1024;
+constexpr DWORD PATH_SIZE = 1024;
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
+// The short form keeps blanks out of the command line; a volume without
+// short names hands back nothing, and the long path is used.
+std::string shortPathOr(const std::string& libraryPath) {
+    std::vector<char> shortPath(PATH_SIZE, '\0');
+    const DWORD length = GetShortPathNameA(libraryPath.c_str(), shortPath.data(), PATH_SIZE - 1);
+    return length != 0 && length < PATH_SIZE ? std::string(shortPath.data(), length) : libraryPath;
+}
+
 }  // namespace
 
 bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
-    // The short form keeps blanks out of the command line, which rundll32
-    // would otherwise split the path at; without one the long path is used.
-    std::vector<char> shortPath(COMMAND_LINE_SIZE, '\0');
-    DWORD length = GetShortPathNameA(libraryPath.c_str(), shortPath.data(), COMMAND_LINE_SIZE - 1);
-    std::string path = length != 0 && length < COMMAND_LINE_SIZE ? std::string(shortPath.data(), length)
-                                                                  : libraryPath;
-
-    std::vector<char> commandLine(COMMAND_LINE_SIZE, '\0');
-    int formatted =
-        std::snprintf(commandLine.data(), commandLine.size(), "rundll32.exe %s,%s", path.c_str(), entry.c_str());
-    // A cut command line would name another file: better to start nothing.
-    if (formatted < 0 || static_cast<std::size_t>(formatted) >= commandLine.size()) return false;
+    const std::string runner = systemRundllPath();
+    const std::string line = rundllCommandLine(shortPathOr(libraryPath), entry);
+    if (runner.empty() || line.empty()) return false;
+    // CreateProcessA may write into the command line.
+    std::vector<char> commandLine(line.begin(), line.end());
+    commandLine.push_back('\0');
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessA(runner.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
     OwnedHandle processHandle(process.hProcess);

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QIcon>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -148,6 +149,10 @@ void QtConfigurationView::insertRow(std::size_t position, const std::string& tex
 void QtConfigurationView::removeRow(std::size_t position) {
     if (!list) return;
     std::unique_ptr<QListWidgetItem> item(list->takeItem(static_cast<int>(position)));
+    // QListWidget hands the current row, and with it the selection, on to the
+    // next row; the platform's list leaves nothing selected, so that a second
+    // click on Remove cannot take another child.
+    list->selectionModel()->clear();
 }
 
 std::optional<std::size_t> QtConfigurationView::selectedRow() const {

@@ -1,11 +1,14 @@
 // quellan-rundll and the start of the configuration process on POSIX: the
 // runner's body called directly, and the real runner started as a process.
 #include "platform/Process.h"
+#include "platform/ScopeExit.h"
 #include "support/Environment.h"
 #include "support/TestEnvironment.h"
 #include "tools/quellan-rundll/Runner.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -83,19 +86,30 @@ TEST_F(RunnerProcess, TheRunnerBesideTheLibraryRunsTheEntryAndIsWaitedFor) {
     EXPECT_EQ(readFile(probeLog), "window=null instance=null commandLine=[] show=1\n");
 }
 
-TEST_F(RunnerProcess, WithoutOneBesideTheLibraryTheRunnerIsTakenFromPath) {
+TEST_F(RunnerProcess, ARunnerOnPathIsNeverStarted) {
+    // Whatever comes first on PATH when the library's own runner is missing.
     std::string tools = scratch.file("tools");
     fs::create_directory(tools);
-    fs::copy_file(binaryFolder() + "/quellan-rundll", tools + "/quellan-rundll");
+    std::string marker = scratch.file("planted runner ran");
+    writeFile(tools + "/quellan-rundll", "#!/bin/sh\n: > '" + marker + "'\n");
+    fs::permissions(tools + "/quellan-rundll", fs::perms::owner_all);
     setEnvironmentVariable("PATH", tools);
-    EXPECT_TRUE(platform::runLibraryEntry(probe, "probeEntry"));
-    EXPECT_EQ(readFile(probeLog), "window=null instance=null commandLine=[] show=1\n");
+    EXPECT_FALSE(platform::runLibraryEntry(probe, "probeEntry"));
+    EXPECT_FALSE(fs::exists(marker));
+    EXPECT_FALSE(fs::exists(probeLog));
 }
 
-TEST_F(RunnerProcess, NoRunnerAnywhereStartsNothing) {
-    setEnvironmentVariable("PATH", scratch.path());
-    EXPECT_FALSE(platform::runLibraryEntry(probe, "probeEntry"));
-    EXPECT_FALSE(fs::exists(probeLog));
+TEST_F(RunnerProcess, TheRunnerInheritsNoDescriptorOfTheHostButTheStandardThree) {
+    fs::copy_file(binaryFolder() + "/quellan-rundll", installFolder + "/quellan-rundll");
+    // Held the way a careless host holds a socket or a file: without close-on-exec.
+    int held[2] = {-1, -1};
+    ASSERT_EQ(pipe(held), 0);
+    auto closeHeld = platform::ScopeExit([&] {
+        close(held[0]);
+        close(held[1]);
+    });
+    EXPECT_TRUE(platform::runLibraryEntry(probe, "probeDescriptors"));
+    EXPECT_EQ(readFile(probeLog), "descriptors=\n");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
+#include "config/ConfigurationFileReader.h"
+#include "config/ConfigurationRecord.h"
 #include "ui/ConfigurationView.h"
 #include "ui/MultiQuellanConfig.h"
 #include "ui/qt/QtPrompts.h"
@@ -17,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +32,21 @@ QStringList rowTexts(const QListWidget& list) {
     QStringList texts;
     for (int row = 0; row < list.count(); ++row) texts << list.item(row)->text();
     return texts;
+}
+
+// A left-button press and release at `point` of `widget`, or a double click there.
+void click(QWidget& widget, QPoint point, bool twice = false) {
+    QPointF at(point);
+    QPointF global = widget.mapToGlobal(at);
+    auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, global, Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&widget, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    if (!twice) return;
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
 }
 
 struct DialogParts {
@@ -168,6 +186,56 @@ TEST_F(QtConfigurationDialog, SelectingARowEnablesRemoveWhichDeletesThatRow) {
     EXPECT_EQ(rows, (QStringList{"Alpha plant", "Gamma plant"}));
     EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), gamma->libraryPath()}));
 }
+
+// However fast the user clicks Remove again, before the next tick or after
+// it, nothing is selected once a row has gone.
+enum class RepeatedRemove { TWO_CLICKS, DOUBLE_CLICK };
+
+class QtRemovingARow : public QtConfigurationDialog, public ::testing::WithParamInterface<RepeatedRemove> {};
+
+TEST_P(QtRemovingARow, LeavesNoRowSelectedSoOnlyTheChosenChildIsRemovedAndSaved) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    auto gamma = child("Gamma");
+    ConfigurationRecord record{scratch.file("MultiQuellanConfiguration.xml"),
+                               {alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}};
+    QStringList rows;
+    bool selectionAfterRemove = true;
+    bool buttonsDisabled = false;
+    auto view = application->createView();
+    whenModalOpens<QDialog>([&](QDialog& dialog) {
+        DialogParts parts(dialog);
+        ASSERT_TRUE(parts.complete());
+        click(*parts.list->viewport(), parts.list->visualItemRect(parts.list->item(1)).center());
+        ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled(); }));
+        QWidget* removeButton = parts.toolbar->widgetForAction(parts.remove);
+        ASSERT_NE(removeButton, nullptr);
+        QPoint middle = removeButton->rect().center();
+        if (GetParam() == RepeatedRemove::DOUBLE_CLICK) {
+            click(*removeButton, middle, true);
+        } else {
+            click(*removeButton, middle);
+            click(*removeButton, middle);
+        }
+        rows = rowTexts(*parts.list);
+        selectionAfterRemove = !parts.list->selectedItems().isEmpty() || parts.list->currentItem() != nullptr;
+        buttonsDisabled = waitUntil([&] { return !parts.remove->isEnabled() && !parts.configure->isEnabled(); });
+        click(*removeButton, middle);
+        parts.ok()->click();
+    });
+    editAndSaveConfiguration(record, prompts, *view);
+    EXPECT_EQ(rows, (QStringList{"Alpha plant", "Gamma plant"}));
+    EXPECT_FALSE(selectionAfterRemove);
+    EXPECT_TRUE(buttonsDisabled);
+    EXPECT_EQ(readConfigurationFile(record.configurationPath),
+              (std::vector<std::string>{alpha->libraryPath(), gamma->libraryPath()}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clicks, QtRemovingARow,
+                         ::testing::Values(RepeatedRemove::TWO_CLICKS, RepeatedRemove::DOUBLE_CLICK),
+                         [](const ::testing::TestParamInfo<RepeatedRemove>& info) {
+                             return info.param == RepeatedRemove::TWO_CLICKS ? "TwoClicks" : "DoubleClick";
+                         });
 
 TEST_F(QtConfigurationDialog, AClickInEmptyListSpaceDisablesRemoveAndConfigure) {
     auto alpha = child("Alpha");

@@ -3,6 +3,8 @@
 // rundll32.exe, and the test works that process's dialog and message box from
 // outside, as the user would, through messages to another process's windows.
 #include "WindowScript.h"
+#include "platform/ScopeExit.h"
+#include "support/Environment.h"
 #include "support/LoadedPlugin.h"
 #include "support/MachineConfiguration.h"
 #include "support/SimChild.h"
@@ -375,6 +377,24 @@ TEST_F(RundllConfigurationTest, CancelLeavesTheFileByteForByteAndShowsNoMessage)
     EXPECT_EQ(result.status, QUELLAN2_STATUS_OK);
     EXPECT_EQ(result.text, "");
     EXPECT_EQ(readFile(configuration.filePath()), before);
+}
+
+TEST_F(RundllConfigurationTest, ARundllPlantedInTheHostsCurrentFolderIsNotTheOneStarted) {
+    const std::string planted = scratch.file("planted");
+    fs::create_directory(planted);
+    fs::copy_file(fs::path(binaryFolder()) / "PlantedRundll.exe", fs::path(planted) / "rundll32.exe");
+    const std::string marker = scratch.file("planted rundll32 ran");
+    setEnvironmentVariable("MQ_TEST_PLANTED_MARKER", marker);
+    const fs::path previousFolder = fs::current_path();
+    fs::current_path(planted);
+    auto restore = platform::ScopeExit([&] { fs::current_path(previousFolder); });
+
+    startUpdate();
+    const HWND dialog = waitForRunnerDialog(DIALOG_TITLE);
+    ASSERT_NE(dialog, nullptr) << "the system's rundll32 showed no configuration dialog";
+    postCommand(dialog, IDCANCEL, GetDlgItem(dialog, IDCANCEL));
+    EXPECT_EQ(updateResult().status, QUELLAN2_STATUS_OK);
+    EXPECT_FALSE(fs::exists(marker));
 }
 
 }  // namespace

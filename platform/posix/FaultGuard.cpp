@@ -101,9 +101,9 @@ void onSignal(int signalNumber, siginfo_t* info, void* machineContext) {
 // may keep the guard's address to chain to it, and call it after the unload.
 // Such a handler is left in place (taking it away would break its owner), and
 // whoever installed it over ours must not unload this library while it is in
-// place; glibc keeps a library loaded anyway while a thread that ran a guarded
-// body is still alive, since that thread's alternate stack below is destroyed
-// from this library's code when the thread ends.
+// place. An unload while a thread that ran a guarded body still lives does
+// not happen: glibc keeps a library loaded while a thread holds one of its
+// thread_local objects with a destructor (the alternate stack below).
 class InstalledHandlers {
 public:
     InstalledHandlers() {

@@ -48,8 +48,8 @@ thread_local bool stackPrepared = false;
 // an overflow, and put the guard page below the current frame, from where it
 // moves down page by page as the stack grows. A guard page at the end of the
 // stack, where wine places the first one, would leave no room to honour the
-// reservation; on Windows, whose guard page already moves, the run-time
-// leaves a guard page that is in place as it is.
+// reservation; on Windows, whose guard page already moves, Microsoft's
+// run-time leaves a guard page that is in place as it is.
 void prepareStack() noexcept {
     if (stackPrepared) return;
     stackPrepared = true;
@@ -74,8 +74,9 @@ bool runGuarded(void (*body)(void*), void* context) noexcept {
     // The overflow has used up the thread's stack guard page, and the stack
     // below the body's frames stays committed without one: the next overflow
     // on this thread would find no guard and end the process (under wine,
-    // the thread would hang). The run-time puts a guard page back below the
-    // current frame, now that the body's frames are gone.
+    // the thread, and a caller waiting for it for ever). The run-time puts a
+    // guard page back below the current frame, now that the body's frames are
+    // gone.
     if (code == static_cast<DWORD>(EXCEPTION_STACK_OVERFLOW)) _resetstkoflw();
     return false;
 }

@@ -5,14 +5,24 @@
 #include "quellan2.h"
 
 #include <tuple>
+#include <type_traits>
 
 namespace mq {
 
 // Calls a child's entry point so that a fault inside the child ends the call
 // instead of the process. The status is preset to QUELLAN2_STATUS_ERROR and
 // keeps that value unless the function returns normally.
+//
+// A fault skips the destructors of the guarded body (platform/FaultGuard.h),
+// so the body owns nothing: it only calls the entry point with arguments that
+// are plain values (handles, numbers, pointers to the caller's memory), held
+// here, outside the body.
 template <typename Function, typename... Arguments>
 QUELLAN2_STATUS guardedCall(Function function, Arguments... arguments) noexcept {
+    static_assert(std::is_pointer_v<Function> && std::is_function_v<std::remove_pointer_t<Function>>,
+                  "a guarded call calls a child's entry point");
+    static_assert((std::is_trivially_copyable_v<Arguments> && ...),
+                  "the arguments of a guarded call own nothing: a fault would skip their destructors");
     struct Call {
         Function function;
         std::tuple<Arguments...> arguments;

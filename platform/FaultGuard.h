@@ -3,12 +3,24 @@
 
 namespace mq::platform {
 
-// Runs body(context). A processor fault raised inside it (access violation,
-// division by zero, illegal instruction, ...) or an exception that leaves it
-// ends the body and makes the call return false; otherwise it returns true.
-// Faults raised outside a guarded body are left to whoever handled them
-// before. Guarded bodies may run on any number of threads at once, and may
-// nest.
+// Runs body(context). A processor fault raised by the body's own instructions
+// (access violation, division by zero, illegal instruction, stack overflow,
+// ...) or an exception that leaves it ends the body and makes the call return
+// false; otherwise it returns true. After a stack overflow the thread's stack
+// is made ready to catch the next one.
+//
+// A fault ends the body where it happened: the frames between the fault and
+// the guard are abandoned, and the destructors of what they own do not run.
+// So a guarded body must own nothing (no strings, containers, locks or smart
+// pointers of its own): everything it touches belongs to the caller, which
+// outlives the call and cleans up after it either way. Only an exception
+// unwinds the body in the ordinary way.
+//
+// What is not a fault of the body is left as it would be without the guard:
+// a fault outside every guarded body goes to whoever handled it before;
+// abort() and the C library's fail-fast on a corrupt heap end the process;
+// on POSIX systems a fault signal sent with kill() is not taken for a fault.
+// Guarded bodies may run on any number of threads at once, and may nest.
 bool runGuarded(void (*body)(void*), void* context) noexcept;
 
 }  // namespace mq::platform

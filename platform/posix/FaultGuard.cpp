@@ -1,5 +1,6 @@
 // POSIX implementation of the fault guard: signal handlers that jump back into
-// the guard from a fault raised inside a guarded body.
+// the guard from a processor fault raised inside a guarded body, and give
+// every other signal to whoever handled it before.
 #include "platform/FaultGuard.h"
 
 #include <pthread.h>
@@ -16,13 +17,25 @@ namespace mq::platform {
 
 namespace {
 
-// The signals a processor fault raises, plus the two that foreign code raises
-// when it gives up (abort, a trap instruction).
-constexpr int GUARDED_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP};
+// The signals with which the processor reports a faulting instruction. SIGABRT
+// and SIGTRAP are not among them: a body that calls abort() (or whose heap the
+// C library has found corrupt) has given up, and the process must end as it
+// would without the guard, as abort() and heap fail-fast do on Windows.
+constexpr int GUARDED_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
 constexpr std::size_t GUARDED_SIGNAL_COUNT = sizeof(GUARDED_SIGNALS) / sizeof(GUARDED_SIGNALS[0]);
 
+// A signal that kill(), raise(), sigqueue() or tgkill() sent carries a code of
+// at most 0 (SI_USER, SI_QUEUE, SI_TKILL, ...); the kernel gives a fault of
+// the thread's own instruction a positive one (SEGV_MAPERR, FPE_INTDIV,
+// SI_KERNEL, ...). Only the latter is the body's fault.
+static_assert(SI_USER <= 0 && SI_QUEUE < 0 && SI_TKILL < 0, "codes of sent signals are not positive");
+
+bool raisedByTheProcessor(const siginfo_t* info) {
+    return info && info->si_code > 0;
+}
+
 // What each signal did before the guard took it over, to pass on the signals
-// that no guarded body raised.
+// that are not the guard's, and to put back when the library is unloaded.
 struct sigaction previousActions[GUARDED_SIGNAL_COUNT];
 
 // The same signals as a set, filled in with the handlers.
@@ -52,7 +65,7 @@ void passOn(int signalNumber, siginfo_t* info, void* machineContext) {
     } else if (previous.sa_handler == SIG_IGN) {
         // A signal that someone sent may be ignored as before; a fault would
         // only come back at once when its instruction runs again.
-        if (info->si_code <= 0) return;
+        if (!raisedByTheProcessor(info)) return;
     } else if (previous.sa_handler != SIG_DFL) {
         previous.sa_handler(signalNumber);
         return;
@@ -74,27 +87,54 @@ void passOn(int signalNumber, siginfo_t* info, void* machineContext) {
 
 void onSignal(int signalNumber, siginfo_t* info, void* machineContext) {
     GuardFrame* frame = activeFrame;
-    if (frame) siglongjmp(frame->jump, 1);
+    if (frame && raisedByTheProcessor(info)) siglongjmp(frame->jump, 1);
     passOn(signalNumber, info, machineContext);
 }
 
-bool installHandlers() {
-    struct sigaction action;
-    memset(&action, 0, sizeof action);
-    action.sa_sigaction = &onSignal;
-    sigemptyset(&action.sa_mask);
-    // SA_ONSTACK: a body that overflows its stack still leaves a stack to run
-    // the handler on. SA_NODEFER: the signal stays deliverable while the
-    // handler runs, so a fault of a previous handler or the default action
-    // that it is passed on to takes effect at once.
-    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
-    sigemptyset(&guardedSignalSet);
-    for (std::size_t index = 0; index < GUARDED_SIGNAL_COUNT; ++index) {
-        sigaddset(&guardedSignalSet, GUARDED_SIGNALS[index]);
-        sigaction(GUARDED_SIGNALS[index], &action, &previousActions[index]);
+// The guard's handlers, installed the first time a body is guarded and for as
+// long as the library stays loaded. The handlers live in this library's code:
+// once it is unloaded, a signal that still reached them would jump into
+// unmapped memory. So the destructor, which runs when the library is unloaded
+// (or the process exits), puts back what it found.
+//
+// What cannot be made safe: a handler that someone installed after the guard
+// may keep the guard's address to chain to it, and call it after the unload.
+// Such a handler is left in place (taking it away would break its owner), and
+// whoever installed it over ours must not unload this library while it is in
+// place. An unload while a thread that ran a guarded body still lives does
+// not happen: glibc keeps a library loaded while a thread holds one of its
+// thread_local objects with a destructor (the alternate stack below).
+class InstalledHandlers {
+public:
+    InstalledHandlers() {
+        struct sigaction action;
+        memset(&action, 0, sizeof action);
+        action.sa_sigaction = &onSignal;
+        sigemptyset(&action.sa_mask);
+        // SA_ONSTACK: a body that overflows its stack still leaves a stack to
+        // run the handler on. SA_NODEFER: the signal stays deliverable while
+        // the handler runs, so a fault of a previous handler or the default
+        // action that it is passed on to takes effect at once.
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+        sigemptyset(&guardedSignalSet);
+        for (std::size_t index = 0; index < GUARDED_SIGNAL_COUNT; ++index) {
+            sigaddset(&guardedSignalSet, GUARDED_SIGNALS[index]);
+            sigaction(GUARDED_SIGNALS[index], &action, &previousActions[index]);
+        }
     }
-    return true;
-}
+
+    ~InstalledHandlers() {
+        for (std::size_t index = 0; index < GUARDED_SIGNAL_COUNT; ++index) {
+            struct sigaction current;
+            if (sigaction(GUARDED_SIGNALS[index], nullptr, &current) != 0) continue;
+            const bool ours = (current.sa_flags & SA_SIGINFO) && current.sa_sigaction == &onSignal;
+            if (ours) sigaction(GUARDED_SIGNALS[index], &previousActions[index], nullptr);
+        }
+    }
+
+    InstalledHandlers(const InstalledHandlers&) = delete;
+    InstalledHandlers& operator=(const InstalledHandlers&) = delete;
+};
 
 // The alternate signal stack of one thread, set up the first time the thread
 // runs a guarded body and taken down when the thread ends. A stack that the
@@ -156,8 +196,7 @@ bool runCatching(void (*body)(void*), void* context) noexcept {
 }  // namespace
 
 bool runGuarded(void (*body)(void*), void* context) noexcept {
-    static const bool handlersInstalled = installHandlers();
-    (void)handlersInstalled;
+    static const InstalledHandlers handlers;
     alternateStack.ensure();
 
     GuardFrame frame;
@@ -166,7 +205,7 @@ bool runGuarded(void (*body)(void*), void* context) noexcept {
     // call, which dominated reading large vectors and trees. The handler runs
     // with SA_NODEFER and an empty mask, so a jump out of it leaves the mask
     // as the body had it; only the guarded signals are unblocked again, in
-    // case the body had blocked them (abort() does so with SIGABRT).
+    // case the body had blocked them.
     if (sigsetjmp(frame.jump, 0) != 0) {
         activeFrame = frame.outer;
         pthread_sigmask(SIG_UNBLOCK, &guardedSignalSet, nullptr);

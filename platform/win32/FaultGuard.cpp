@@ -1,15 +1,16 @@
 // Windows implementation of the fault guard: a frame-based structured
 // exception handler around the body (GuardedCall.S), plus catch (...) for
-// C++ exceptions.
+// C++ exceptions, and a new stack guard page after a stack overflow.
 #include "platform/FaultGuard.h"
 
+#include <malloc.h>
 #include <windows.h>
 
 extern "C" {
 
-// GuardedCall.S: 1 when body(context) ran to its end, 0 when an exception
-// that mqGuardFilter accepted ended it.
-int mqGuardedCall(void (*body)(void*), void* context);
+// GuardedCall.S: 1 when body(context) ran to its end, 0 with the exception's
+// code in *code when an exception that mqGuardFilter accepted ended it.
+int mqGuardedCall(void (*body)(void*), void* context, DWORD* code);
 
 // The exception code with which GCC's run-time raises a C++ exception.
 constexpr DWORD GCC_CXX_EXCEPTION = 0x20474343;
@@ -18,8 +19,14 @@ constexpr DWORD GCC_CXX_EXCEPTION = 0x20474343;
 // exceptions are left to go on to the catch around the call; any other
 // exception, processor fault or raised, is taken. A handler that the body set
 // up itself has already seen the exception, since its frame lies nearer.
+// abort() and the run-time's fail-fast on a corrupt heap raise no exception
+// that reaches a filter: they end the process, guard or not. The code of a
+// taken exception goes to mqGuardedCall's `code`, whose address its frame
+// keeps 32 bytes above the establisher frame (GuardedCall.S).
 LONG mqGuardFilter(EXCEPTION_POINTERS* pointers, void* establisherFrame) {
-    if (pointers->ExceptionRecord->ExceptionCode == GCC_CXX_EXCEPTION) return EXCEPTION_CONTINUE_SEARCH;
+    const DWORD code = pointers->ExceptionRecord->ExceptionCode;
+    if (code == GCC_CXX_EXCEPTION) return EXCEPTION_CONTINUE_SEARCH;
+    **reinterpret_cast<DWORD**>(static_cast<char*>(establisherFrame) + 32) = code;
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -27,12 +34,51 @@ LONG mqGuardFilter(EXCEPTION_POINTERS* pointers, void* establisherFrame) {
 
 namespace mq::platform {
 
+namespace {
+
+// The stack that the system keeps free below an overflow, so that the
+// exception can be dispatched to the guard's filter and the body's frames
+// unwound. Without it there is room only for a page or two, which does not
+// hold the dispatch and the unwind (under wine the thread then dies).
+constexpr ULONG STACK_FOR_OVERFLOW_HANDLING = 64 * 1024;
+
+thread_local bool stackPrepared = false;
+
+// Once per thread, before its first guarded body: reserve room for handling
+// an overflow, and put the guard page below the current frame, from where it
+// moves down page by page as the stack grows. A guard page at the end of the
+// stack, where wine places the first one, would leave no room to honour the
+// reservation; on Windows, whose guard page already moves, Microsoft's
+// run-time leaves a guard page that is in place as it is.
+void prepareStack() noexcept {
+    if (stackPrepared) return;
+    stackPrepared = true;
+    ULONG size = 0;  // asks for the current reservation
+    if (SetThreadStackGuarantee(&size) && size < STACK_FOR_OVERFLOW_HANDLING) {
+        size = STACK_FOR_OVERFLOW_HANDLING;
+        SetThreadStackGuarantee(&size);
+    }
+    _resetstkoflw();
+}
+
+}  // namespace
+
 bool runGuarded(void (*body)(void*), void* context) noexcept {
+    prepareStack();
+    DWORD code = 0;
     try {
-        return mqGuardedCall(body, context) != 0;
+        if (mqGuardedCall(body, context, &code) != 0) return true;
     } catch (...) {
         return false;
     }
+    // The overflow has used up the thread's stack guard page, and the stack
+    // below the body's frames stays committed without one: the next overflow
+    // on this thread would find no guard and end the process (under wine,
+    // the thread, and a caller waiting for it for ever). The run-time puts a
+    // guard page back below the current frame, now that the body's frames are
+    // gone.
+    if (code == static_cast<DWORD>(EXCEPTION_STACK_OVERFLOW)) _resetstkoflw();
+    return false;
 }
 
 }  // namespace mq::platform

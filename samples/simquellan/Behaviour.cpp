@@ -70,8 +70,10 @@ bool Behaviour::addRule(const std::vector<std::string>& words, bool& known, std:
         else if (what == "divide") rule.fault = Fault::DIVIDE_BY_ZERO;
         else if (what == "throw") rule.fault = Fault::THROW;
         else if (what == "caught") rule.fault = Fault::CAUGHT;
+        else if (what == "stack") rule.fault = Fault::STACK_OVERFLOW;
+        else if (what == "abort") rule.fault = Fault::ABORT;
         else {
-            error = "the fault must be access, divide, throw or caught";
+            error = "the fault must be access, divide, throw, caught, stack or abort";
             return false;
         }
     } else if (kind == "sleep") {

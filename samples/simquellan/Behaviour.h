@@ -9,7 +9,7 @@
 
 namespace simquellan {
 
-enum class Fault { NONE, ACCESS_VIOLATION, DIVIDE_BY_ZERO, THROW, CAUGHT };
+enum class Fault { NONE, ACCESS_VIOLATION, DIVIDE_BY_ZERO, THROW, CAUGHT, STACK_OVERFLOW, ABORT };
 
 // How a result vector is spoilt.
 struct VectorQuirk {

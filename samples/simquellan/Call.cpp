@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -26,12 +27,30 @@ __attribute__((noinline, no_sanitize("undefined"))) void divideByZero() {
     (void)quotient;
 }
 
+// Bounds the recursion below; never reached, but the compiler cannot know
+// that, so it can neither drop the recursion nor call it endless.
+volatile unsigned recursionLimit = ~0u;
+
+// Recurses until the stack is gone. Each frame holds a page of its own, so
+// the guard page is reached in a few hundred calls, and uses the result of
+// its call after it, so the call cannot become a jump. Not instrumented: the
+// sanitizers would keep the frames elsewhere or report the overflow first.
+__attribute__((noinline, no_sanitize("address", "undefined"))) unsigned overflowStack(unsigned depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    frame[sizeof frame - 1] = static_cast<char>(depth);
+    if (depth == recursionLimit) return frame[0];
+    return overflowStack(depth + 1) + static_cast<unsigned>(frame[sizeof frame - 1]);
+}
+
 const char* faultName(Fault fault) {
     switch (fault) {
     case Fault::ACCESS_VIOLATION: return "access";
     case Fault::DIVIDE_BY_ZERO: return "divide";
     case Fault::THROW: return "throw";
     case Fault::CAUGHT: return "caught";
+    case Fault::STACK_OVERFLOW: return "stack";
+    case Fault::ABORT: return "abort";
     case Fault::NONE: break;
     }
     return "none";
@@ -59,6 +78,8 @@ void beginCall(Call& call) {
     simulator.journal().write(call.function, call.arguments, std::string("fault ") + faultName(call.intercept.fault));
     if (call.intercept.fault == Fault::ACCESS_VIOLATION) accessViolation();
     if (call.intercept.fault == Fault::DIVIDE_BY_ZERO) divideByZero();
+    if (call.intercept.fault == Fault::STACK_OVERFLOW) overflowStack(0);
+    if (call.intercept.fault == Fault::ABORT) std::abort();
     throw std::runtime_error("SimQuellan lets this exception leave the interface");
 }
 

@@ -1,3 +1,5 @@
+// The fault guard: every kind of fault in a guarded body is caught, again and
+// again, on any thread and in nested guards; a fault outside ends the process.
 #include "platform/FaultGuard.h"
 #include "support/ProcessRunner.h"
 
@@ -26,6 +28,23 @@ __attribute__((no_sanitize("undefined,thread"))) void divideByZero(void* result)
     volatile int dividend = 1;
     volatile int divisor = 0;
     *static_cast<int*>(result) = dividend / divisor;
+}
+
+// Bounds the recursion below; never reached, but the compiler cannot know it.
+volatile unsigned recursionLimit = ~0u;
+
+// Recurses until the stack is gone, a page per frame; the result of each call
+// is used after it, so the recursion cannot become a loop.
+__attribute__((noinline, no_sanitize("address", "undefined"))) unsigned recurse(unsigned depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    frame[sizeof frame - 1] = static_cast<char>(depth);
+    if (depth == recursionLimit) return frame[0];
+    return recurse(depth + 1) + static_cast<unsigned>(frame[sizeof frame - 1]);
+}
+
+void overflowStack(void*) {
+    recurse(0);
 }
 
 void runIllegalInstruction(void*) {
@@ -127,6 +146,22 @@ TEST(FaultGuardRepetition, AThousandFaultsOfEachKindInARowAreEachCaught) {
     }
     int counter = 0;
     EXPECT_TRUE(runGuarded(&countRun, &counter)) << "a body after the faults";
+    EXPECT_EQ(counter, 1);
+}
+
+// Each overflow uses up the stack's guard; the guard must set it up again
+// for the next (a thousand would take long: each one fills the stack).
+TEST(FaultGuardRepetition, FiveStackOverflowsInARowOnOneThreadAreEachCaught) {
+    int caught = 0;
+    int counter = 0;
+    bool finished = false;
+    std::thread([&] {
+        for (int round = 0; round < 5; ++round)
+            if (!guarded(&overflowStack)) ++caught;
+        finished = runGuarded(&countRun, &counter);
+    }).join();
+    EXPECT_EQ(caught, 5);
+    EXPECT_TRUE(finished) << "a body after the overflows";
     EXPECT_EQ(counter, 1);
 }
 

@@ -88,7 +88,7 @@ const Place PLACES[] = {
     {Stage::HOST_THREAD, "stringFree"},
 };
 
-const char* const KINDS[] = {"access", "divide", "throw"};
+const char* const KINDS[] = {"access", "divide", "throw", "stack"};
 
 bool isNull(const SimValue& value) {
     return std::holds_alternative<std::monostate>(value);

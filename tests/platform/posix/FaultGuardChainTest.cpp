@@ -1,5 +1,6 @@
-// A signal that no guarded body raised goes on to the handler that the
-// process had before the guard was set up.
+// A signal that is not a guarded body's own fault (a fault outside every
+// guard, a fault signal sent with kill()) goes on to the handler that the
+// process had before the guard was set up, or to the default action.
 
 #include "platform/FaultGuard.h"
 #include "support/ProcessRunner.h"
@@ -20,6 +21,10 @@ constexpr int EARLIER_HANDLER_STATUS = 42;
 __attribute__((no_sanitize("undefined,thread"))) void writeThroughNull(void*) {
     volatile int* volatile target = nullptr;
     *target = 1;
+}
+
+void sendSegmentationFaultToThisProcess(void*) {
+    kill(getpid(), SIGSEGV);
 }
 
 void earlierInformedHandler(int, siginfo_t*, void*) {
@@ -60,6 +65,20 @@ TEST(FaultGuardChainChild, DISABLED_PlainHandler) {
     earlier.sa_handler = &earlierPlainHandler;
     sigemptyset(&earlier.sa_mask);
     faultOutsideOverEarlierHandler(earlier);
+}
+
+// The guard is set up and catches a real fault; then the body is sent the
+// same signal, which the default action must turn into the end of the process.
+TEST(FaultGuardChainChild, DISABLED_SentDuringAGuardedBody) {
+    if (runGuarded(&writeThroughNull, nullptr)) _exit(1);
+    runGuarded(&sendSegmentationFaultToThisProcess, nullptr);
+    _exit(0);
+}
+
+TEST(FaultGuardChain, AFaultSignalSentWithKillDuringAGuardedBodyIsNotTakenForAFault) {
+    mq::test::ProcessResult outcome = runChild("SentDuringAGuardedBody");
+    EXPECT_TRUE(outcome.crashed) << "status " << outcome.exitCode;
+    EXPECT_EQ(128 + SIGSEGV, outcome.exitCode);
 }
 
 TEST(FaultGuardChain, AFaultOutsideAnyGuardReachesAnEarlierHandlerWithSignalInformation) {

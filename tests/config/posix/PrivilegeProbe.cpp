@@ -10,5 +10,8 @@ int main() {
     std::string folder;
     mq::platform::commonDataFolder(folder);
     std::printf("folder=%s\nprivileged=%d\n", folder.c_str(), mq::platform::isPrivilegedProcess() ? 1 : 0);
+    // The leak checker cannot run set-user-ID and ends the process at exit,
+    // before the standard streams would be flushed.
+    std::fflush(stdout);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "interface/Multiplexer.h"
 
+#include "config/TrustedConfiguration.h"
 #include "hosting/ProxyTree.h"
 #include "platform/FileSystem.h"
 
@@ -34,6 +35,7 @@ Multiplexer::Multiplexer() {
 
 void Multiplexer::open() {
     if (opened) return;
+    requireTrustedConfiguration(record);
     // A failed open leaves nothing behind, so that a retry starts clean.
     struct Rollback {
         Multiplexer& multiplexer;

@@ -40,13 +40,22 @@ bool isFileSystemRoot(const std::string& path) noexcept;
 // The folder part of a path, ending in a separator ("" when there is none).
 std::string parentFolder(const std::string& path);
 
-// Creates one directory whose parent exists.
+// Creates one directory whose parent exists, readable by everyone and
+// writable by its owner only (on POSIX 0755 whatever the umask; on Windows
+// with the access list it inherits).
 bool makeDirectory(const std::string& path) noexcept;
 
 // Writes `bytes` to a new file beside `target` and puts it in the target's
 // place in one step, so that the target is either the old file or the new
 // one, whole, whatever happens. The old file stays untouched on failure, and
 // no temporary file is left behind.
+//
+// The file's own rights decide, as for an ordinary write: an existing target
+// that the saving user may not write is refused, whatever its folder allows.
+// The new file keeps the old one's permissions (a first file gets 0644 on
+// POSIX, whatever the umask). Where the folder refuses new files but the
+// target is writable, the target is rewritten in place instead: emptied,
+// written and flushed, which a failure part way leaves short or empty.
 bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;
 
 }  // namespace mq::platform

@@ -1,10 +1,10 @@
-// Windows implementation of the configuration store's folders and files.
+// Windows primitives of the configuration store's folders and files.
 #include "platform/FileSystem.h"
+#include "platform/FileSystemPrimitives.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include <atomic>
 #include <string>
 
 namespace mq::platform {
@@ -16,61 +16,8 @@ const char* const LINE_END = "\r\n";
 
 namespace {
 
-bool isUsablePath(const std::string& path) {
-    return !path.empty() && path.size() <= MAX_PATH_LENGTH && path.find('\0') == std::string::npos;
-}
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle(handle) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle; }
-    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
-    bool close() {
-        if (handle == INVALID_HANDLE_VALUE) return true;
-        BOOL closed = CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-        return closed != 0;
-    }
-
-private:
-    HANDLE handle;
-};
-
-// Deletes the file at its path once it has been created, unless it has been
-// put in place. It holds the path from before the file exists, so that
-// nothing can fail between creating the file and guarding it.
-class TemporaryFile {
-public:
-    TemporaryFile() = default;
-    ~TemporaryFile() {
-        if (created) DeleteFileA(path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    std::string path;
-    bool created = false;
-};
-
-bool writeAll(HANDLE file, const std::string& bytes) {
-    const char* next = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!WriteFile(file, next, chunk, &written, nullptr) || written == 0) return false;
-        next += written;
-        left -= written;
-    }
-    return true;
-}
-
-// A name beside the target that no other writer, in this process or another, uses.
-std::string temporaryNameFor(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    return target + ".tmp" + std::to_string(GetCurrentProcessId()) + "." + std::to_string(counter++);
+HANDLE nativeHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
 }
 
 }  // namespace
@@ -87,22 +34,6 @@ bool commonDataFolder(std::string& folder) {
     while (result.size() > 3 && isPathSeparator(result.back())) result.pop_back();
     folder = std::move(result);
     return true;
-}
-
-bool entryExists(const std::string& path) noexcept {
-    // Unlike a directory search, the attribute query takes no wildcards, so
-    // "C:\*" does not count as existing.
-    return isUsablePath(path) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool isReadableFile(const std::string& path) noexcept {
-    if (!isUsablePath(path)) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    // Access rights and other processes' share modes are known only by trying.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.valid();
 }
 
 bool isFileSystemRoot(const std::string& path) noexcept {
@@ -129,43 +60,111 @@ std::string parentFolder(const std::string& path) {
     return {};
 }
 
-bool makeDirectory(const std::string& path) noexcept {
-    return isUsablePath(path) && CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
+namespace detail {
 
-bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept {
-    try {
-        if (!isUsablePath(target)) return false;
-        DWORD attributes = GetFileAttributesA(target.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        // Windows refuses to move onto a read-only file, as it refuses to open
-        // one for writing; wine would replace it. Refuse it here on both.
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-
-        // Everything that can fail for want of memory happens before the
-        // temporary file exists.
-        TemporaryFile temporary;
-        HANDLE handle = INVALID_HANDLE_VALUE;
-        for (int attempt = 0; attempt < 16 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-            temporary.path = temporaryNameFor(target);
-            if (temporary.path.size() > MAX_PATH_LENGTH) return false;
-            handle = CreateFileA(temporary.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
-            if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
-        }
-        FileHandle file(handle);
-        if (!file.valid()) return false;
-        temporary.created = true;
-
-        if (!writeAll(file.get(), bytes) || !FlushFileBuffers(file.get()) || !file.close()) return false;
-        // Write-through: the call returns only when the move is on disk.
-        if (!MoveFileExA(temporary.path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return false;
-        temporary.created = false;
-        return true;
-    } catch (...) {
-        return false;
+bool inspectSaveTarget(const std::string& path, SaveTarget& target) noexcept {
+    target = SaveTarget{};
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
+    target.exists = true;
+    target.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Windows refuses to move onto a read-only file, as it refuses to open
+    // one for writing; wine would replace it. The attribute decides on both.
+    target.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    return true;
 }
+
+bool OpenFile::writeAll(const std::string& bytes) noexcept {
+    const char* next = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(nativeHandle(handle), next, chunk, &written, nullptr) || written == 0) return false;
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool OpenFile::sync() noexcept {
+    return FlushFileBuffers(nativeHandle(handle)) != 0;
+}
+
+bool OpenFile::setPermissions(unsigned) noexcept {
+    // A new file takes its folder's inherited access list, the old file's is not copied.
+    return true;
+}
+
+bool OpenFile::close() noexcept {
+    if (handle == INVALID) return true;
+    BOOL closed = CloseHandle(nativeHandle(handle));
+    handle = INVALID;
+    return closed != 0;
+}
+
+CreateResult createNewFile(const std::string& path, OpenFile& file) noexcept {
+    // No sharing: no one else opens the file while it is written.
+    HANDLE created = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE) {
+        file.handle = reinterpret_cast<std::intptr_t>(created);
+        return CreateResult::CREATED;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS) return CreateResult::NAME_TAKEN;
+    return error == ERROR_ACCESS_DENIED ? CreateResult::REFUSED : CreateResult::FAILED;
+}
+
+bool openTruncated(const std::string& path, OpenFile& file) noexcept {
+    HANDLE opened =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    file.handle = reinterpret_cast<std::intptr_t>(opened);
+    return true;
+}
+
+bool moveOnto(const std::string& from, const std::string& to) noexcept {
+    // Write-through: the call returns only when the move is on disk.
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void syncFolder(const std::string&) noexcept {
+    // MoveFileExA's write-through has done it.
+}
+
+void removeFile(const std::string& path) noexcept {
+    DeleteFileA(path.c_str());
+}
+
+unsigned long currentProcessId() noexcept {
+    return GetCurrentProcessId();
+}
+
+bool entryExistsAt(const std::string& path) noexcept {
+    // Unlike a directory search, the attribute query takes no wildcards, so
+    // "C:\*" does not count as existing.
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool isReadableFileAt(const std::string& path) noexcept {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // Access rights and other processes' share modes are known only by trying.
+    OpenFile file;
+    file.handle = reinterpret_cast<std::intptr_t>(CreateFileA(path.c_str(), GENERIC_READ,
+                                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.isOpen();
+}
+
+bool createDirectory(const std::string& path) noexcept {
+    // The folder inherits its parent's access list.
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+}  // namespace detail
 
 }  // namespace mq::platform

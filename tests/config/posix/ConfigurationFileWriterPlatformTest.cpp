@@ -1,6 +1,7 @@
-// Saving the configuration file on Linux: line ends, permissions and failed writes.
+// Saving the configuration file on Linux: line ends, permissions, whose rights decide, failed writes.
 #include "config/ConfigurationFileWriter.h"
 
+#include "UnprivilegedUser.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -48,18 +50,73 @@ TEST_F(WriteConfigurationFileOnLinux, KeepsThePermissionsOfTheOldFile) {
     EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
-TEST_F(WriteConfigurationFileOnLinux, KeepsTheOldFileInAFolderItCannotWriteTo) {
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root, which writes to any folder";
-    test::writeFile(file, OLD_TEXT);
-    ASSERT_EQ(::chmod(scratch.path().c_str(), 0555), 0);
+// The file's own rights decide, as for any write, not its folder's.
+class WriteConfigurationFileAsAnotherUser : public WriteConfigurationFileOnLinux {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+        test::writeFile(file, OLD_TEXT);
+        ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    }
+    std::optional<bool> saveAsUnprivilegedUser() {
+        return test::runAsUnprivilegedUser([this] { return writeConfigurationFile(file, {"/opt/new.so"}); });
+    }
+    struct stat before{};
+};
 
-    bool saved = writeConfigurationFile(file, {"/opt/new.so"});
-    ::chmod(scratch.path().c_str(), 0755);
+TEST_F(WriteConfigurationFileAsAnotherUser, RefusesAFileItMayNotWriteInAFolderItMay) {
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
 
-    EXPECT_FALSE(saved);
+    EXPECT_EQ(saveAsUnprivilegedUser(), false);
+
+    struct stat after{};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
     EXPECT_EQ(test::readFile(file), OLD_TEXT);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
     EXPECT_EQ(entryCount(scratch.path()), 1u);
 }
+
+TEST_F(WriteConfigurationFileAsAnotherUser, RewritesAFileItMayWriteInPlaceInAFolderItMayNot) {
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0755), 0);
+
+    EXPECT_EQ(saveAsUnprivilegedUser(), true);
+
+    struct stat after{};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(test::readFile(file), "<?xml version=\"1.0\" ?>\n<settings>\n    <quellan path=\"/opt/new.so\" />\n</settings>\n");
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0666u);
+    EXPECT_EQ(entryCount(scratch.path()), 1u);
+}
+
+// Sets the process's umask and puts the old one back.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : previous(::umask(mask)) {}
+    ~Umask() { ::umask(previous); }
+
+private:
+    mode_t previous;
+};
+
+class WriteConfigurationFileUnderUmask : public WriteConfigurationFileOnLinux,
+                                         public ::testing::WithParamInterface<mode_t> {};
+
+TEST_P(WriteConfigurationFileUnderUmask, CreatesAFileReadableByAllWritableByItsOwner) {
+    {
+        Umask mask(GetParam());
+        ASSERT_TRUE(writeConfigurationFile(file, {"/opt/new.so"}));
+    }
+
+    struct stat status{};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Masks, WriteConfigurationFileUnderUmask, ::testing::Values(0000, 0022, 0077));
 
 // Restores the file-size limit and the signal that exceeding it raises.
 class FileSizeLimit {

@@ -1,0 +1,178 @@
+// Windows facts of ownership: an entry's owner and access list, the process token's rights.
+#include "platform/FileOwnership.h"
+
+#include <windows.h>
+#include <aclapi.h>
+
+namespace mq::platform {
+
+namespace {
+
+// What the security functions hand out with LocalAlloc.
+class LocalMemory {
+public:
+    LocalMemory() = default;
+    ~LocalMemory() {
+        if (memory) LocalFree(memory);
+    }
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+    PSECURITY_DESCRIPTOR* out() { return &memory; }
+
+private:
+    PSECURITY_DESCRIPTOR memory = nullptr;
+};
+
+class TokenHandle {
+public:
+    TokenHandle() = default;
+    ~TokenHandle() {
+        if (handle) CloseHandle(handle);
+    }
+    TokenHandle(const TokenHandle&) = delete;
+    TokenHandle& operator=(const TokenHandle&) = delete;
+    HANDLE handle = nullptr;
+};
+
+// TrustedInstaller's service SID, S-1-5-80-956008885-3418522649-1831038044-
+// 1853292631-2271478464, which no well-known SID constant names.
+bool isTrustedInstaller(PSID sid) {
+    static const DWORD SUB_AUTHORITIES[] = {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464};
+    static const BYTE NT_AUTHORITY[6] = {0, 0, 0, 0, 0, 5};
+    if (*GetSidSubAuthorityCount(sid) != 6) return false;
+    const SID_IDENTIFIER_AUTHORITY* authority = GetSidIdentifierAuthority(sid);
+    for (int i = 0; i < 6; ++i)
+        if (authority->Value[i] != NT_AUTHORITY[i]) return false;
+    for (DWORD i = 0; i < 6; ++i)
+        if (*GetSidSubAuthority(sid, i) != SUB_AUTHORITIES[i]) return false;
+    return true;
+}
+
+enum class TokenRights { ADMINISTRATOR, USER, UNKNOWN };
+
+// Whether the token's administrator rights are in force: it is elevated, or
+// it holds Administrators enabled (without UAC an administrator's token is
+// not marked elevated; a filtered token holds the group for denying only).
+TokenRights rightsOf(HANDLE token) {
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return TokenRights::UNKNOWN;
+    if (elevation.TokenIsElevated) return TokenRights::ADMINISTRATOR;
+    alignas(SID) BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof administrators;
+    BOOL member = FALSE;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) ||
+        !CheckTokenMembership(nullptr, administrators, &member))
+        return TokenRights::UNKNOWN;
+    return member ? TokenRights::ADMINISTRATOR : TokenRights::USER;
+}
+
+// The user a token stands for.
+class UserOfToken {
+public:
+    UserOfToken() = default;
+    explicit UserOfToken(HANDLE token) { read(token); }
+    void read(HANDLE token) {
+        DWORD size = 0;
+        known = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) != 0;
+    }
+    PSID sid() const { return known ? reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid : nullptr; }
+
+private:
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+    bool known = false;
+};
+
+// The user this process runs as, when its administrator rights are in force.
+class AdministratorUser {
+public:
+    AdministratorUser() {
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.handle) &&
+            rightsOf(token.handle) == TokenRights::ADMINISTRATOR)
+            user.read(token.handle);
+    }
+    // Null unless the process runs with administrator rights.
+    PSID sid() const { return user.sid(); }
+
+private:
+    TokenHandle token;
+    UserOfToken user;
+};
+
+// Administrators, LocalSystem and TrustedInstaller, and the administrator
+// this process runs as: what such a process wrote itself is as much its own
+// as what it wrote through the Administrators group.
+bool isAdministrative(PSID sid, PSID ownAdministrator) {
+    return IsValidSid(sid) &&
+           (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
+            isTrustedInstaller(sid) || (ownAdministrator && EqualSid(sid, ownAdministrator)));
+}
+
+// Rights that change an entry's contents, its folder's entries or who may
+// change them. Attributes and extended attributes are left out: they change
+// neither what a host reads nor who may write it.
+constexpr ACCESS_MASK CHANGING_RIGHTS = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                                        WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
+
+// Whether an allowing entry of the access list gives changing rights to
+// someone who is not an administrator. Denying entries are not weighed: the
+// rule is kept simple and errs towards "writable".
+bool grantsOthers(const ACE_HEADER* ace, PSID ownAdministrator, bool ownerIsAdministrative) {
+    // An entry only passed on to children does not apply to the entry itself.
+    if (ace->AceFlags & INHERIT_ONLY_ACE) return false;
+    switch (ace->AceType) {
+    case ACCESS_ALLOWED_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_ACE_TYPE: {
+        // Both start with the header, the mask and the SID.
+        const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        if (!(allowed->Mask & CHANGING_RIGHTS)) return false;
+        PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+        if (isAdministrative(sid, ownAdministrator)) return false;
+        // "OWNER RIGHTS" stands for whoever owns the entry.
+        return !(ownerIsAdministrative && IsWellKnownSid(sid, WinCreatorOwnerRightsSid));
+    }
+    case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+    case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
+        // The mask follows the header in every entry; the SID's place varies.
+        return (reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace)->Mask & CHANGING_RIGHTS) != 0;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool entryOwnership(const std::string& path, EntryOwnership& ownership) noexcept {
+    if (path.find('\0') != std::string::npos) return false;
+    PSID owner = nullptr;
+    PACL accessList = nullptr;
+    LocalMemory descriptor;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &accessList, nullptr, descriptor.out()) != ERROR_SUCCESS)
+        return false;
+    AdministratorUser self;
+    ownership.ownedByAdministrator = owner && isAdministrative(owner, self.sid());
+    // No access list at all lets everyone do everything.
+    bool writable = accessList == nullptr;
+    for (DWORD i = 0; !writable && accessList && i < accessList->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(accessList, i, &ace)) return false;
+        writable = grantsOthers(static_cast<const ACE_HEADER*>(ace), self.sid(), ownership.ownedByAdministrator);
+    }
+    ownership.writableByOthers = writable;
+    return true;
+}
+
+bool isPrivilegedProcess() noexcept {
+    TokenHandle token;
+    // A process that cannot tell is taken as privileged, so that the
+    // stricter rule applies.
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.handle)) return true;
+    TokenRights rights = rightsOf(token.handle);
+    if (rights != TokenRights::USER) return true;
+    UserOfToken user(token.handle);
+    return !user.sid() || IsWellKnownSid(user.sid(), WinLocalSystemSid);
+}
+
+}  // namespace mq::platform

@@ -130,8 +130,16 @@ void QuellanProxy::completeUnrun(QuellanMessage& message) {
 }
 
 QUELLAN2_STATUS QuellanProxy::call(QuellanMessage* message) {
-    if (!queue.post(message)) return message ? QUELLAN2_STATUS_ERROR : QUELLAN2_STATUS_OK;
-    if (!message) return QUELLAN2_STATUS_OK;
+    if (!message) {
+        // A second stop request, or one after the worker has ended, has nothing left to stop.
+        queue.post(nullptr);
+        return QUELLAN2_STATUS_OK;
+    }
+    if (!queue.post(message)) {
+        // Stopping or ended: the worker will never take it.
+        completeUnrun(*message);
+        return message->status;
+    }
 
     std::unique_lock<std::mutex> lock(callMutex);
     callCondition.wait(lock, [message] { return message->startedAt.has_value(); });

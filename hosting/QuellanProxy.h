@@ -43,7 +43,8 @@ public:
 
     // Runs the message on the worker and returns its status once the child's
     // function has returned, however long that takes. A call that cannot be
-    // queued (the worker has ended) returns QUELLAN2_STATUS_ERROR at once.
+    // queued (the stop request has been posted, or the worker has ended)
+    // returns QUELLAN2_STATUS_ERROR at once, without reaching the child.
     // With no message, asks the worker to stop and returns QUELLAN2_STATUS_OK.
     QUELLAN2_STATUS call(QuellanMessage* message);
 

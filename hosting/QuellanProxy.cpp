@@ -4,6 +4,7 @@
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Exception.h"
+#include "platform/ScopeExit.h"
 
 #include <system_error>
 #include <utility>
@@ -67,10 +68,7 @@ void QuellanProxy::run(std::promise<bool>& started) {
     try {
         guardedCall(child.initialize);
         // From here on the child is uninitialised on every way out.
-        struct Uninitializer {
-            QUELLAN2_PFN_uninitialize uninitialize;
-            ~Uninitializer() { guardedCall(uninitialize); }
-        } uninitializer{child.uninitialize};
+        auto uninitialize = platform::ScopeExit([this] { guardedCall(child.uninitialize); });
 
         if (!startChild()) {
             queue.close();

@@ -2,6 +2,7 @@
 
 #include "hosting/ProxyTree.h"
 #include "platform/FileSystem.h"
+#include "platform/ScopeExit.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,16 +36,11 @@ Multiplexer::Multiplexer() {
 void Multiplexer::open() {
     if (opened) return;
     // A failed open leaves nothing behind, so that a retry starts clean.
-    struct Rollback {
-        Multiplexer& multiplexer;
-        bool done = false;
-        ~Rollback() {
-            if (done) return;
-            multiplexer.tags.clear();
-            multiplexer.nodes.clear();
-            multiplexer.childList.clear();
-        }
-    } rollback{*this};
+    auto rollback = platform::ScopeExit([this] {
+        tags.clear();
+        nodes.clear();
+        childList.clear();
+    });
 
     childList.reserve(record.childPaths.size());
     for (const std::string& path : record.childPaths) {
@@ -53,7 +49,7 @@ void Multiplexer::open() {
         childList.push_back(std::make_shared<Quellan>(path));
     }
     for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) mergeChild(childIndex);
-    rollback.done = true;
+    rollback.release();
     opened = true;
 }
 

@@ -92,7 +92,7 @@ bool QuellanProxy::startChild() {
     // Only the status matters here; Quellan::open reads the text itself.
     guardedCall(child.stringFree, identity);
     if (guardedCall(child.connectionOpen, connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
-    tree = std::make_shared<Connection>(*this, connection);
+    tree = std::make_unique<Connection>(*this, connection);
     return true;
 }
 

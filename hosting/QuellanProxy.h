@@ -92,7 +92,9 @@ private:
     int32_t waitExtensionSeconds = 60;
     ChildFunctionTable child;
     QUELLAN2_CONNECTION connection = nullptr;
-    std::shared_ptr<Connection> tree;
+    // Built by the worker at start-up and never changed; the Multiplexer's
+    // tables point into it for as long as this proxy lives.
+    std::unique_ptr<Connection> tree;
     std::mutex callMutex;
     std::condition_variable callCondition;
     platform::WorkerQueue queue;

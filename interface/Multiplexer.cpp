@@ -62,7 +62,7 @@ void Multiplexer::mergeChild(uint64_t childIndex) {
         const uint64_t tagCount = node.nodeTags.size();
         nodes.push_back(NodeEntry{childIndex, &node, child.nameOf(node), tagCount, tags.size()});
         const uint64_t nodeIndex = nodes.size() - 1;
-        for (const std::shared_ptr<QuellanProxy::Tag>& tag : node.nodeTags)
+        for (const InTree<QuellanProxy::Tag>& tag : node.nodeTags)
             tags.push_back(TagEntry{nodeIndex, tag.get(), child.nameOf(*tag)});
     }
 }

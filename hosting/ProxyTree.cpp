@@ -3,6 +3,7 @@
 #include "hosting/GuardedCall.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace mq {
@@ -24,11 +25,12 @@ void reserveFor(List& list, uint32_t count) {
     list.reserve(std::min(count, MAX_RESERVATION));
 }
 
-// The object and its reference count in one piece of the tree's storage.
+// The object in the next piece of the tree's storage. Should its constructor
+// throw, the piece stays unused until the storage goes.
 template <typename Object, typename... Arguments>
-std::shared_ptr<Object> makeInTree(std::pmr::memory_resource& storage, Arguments&&... arguments) {
-    return std::allocate_shared<Object>(std::pmr::polymorphic_allocator<Object>(&storage),
-                                        std::forward<Arguments>(arguments)...);
+InTree<Object> makeInTree(std::pmr::memory_resource& storage, Arguments&&... arguments) {
+    void* piece = storage.allocate(sizeof(Object), alignof(Object));
+    return InTree<Object>(new (piece) Object(std::forward<Arguments>(arguments)...));
 }
 
 }  // namespace

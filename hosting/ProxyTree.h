@@ -14,12 +14,27 @@ namespace mq {
 // and that gives the child's string back. The tree never changes after the
 // worker has built it, so any thread reads it without a lock.
 //
-// A child may have a million tags. Each node and tag is still one object with
-// its reference count, but they are carved one after another from large
-// blocks of the connection's own storage instead of one heap allocation each:
-// no allocator header or rounding per object, and the child's name strings,
-// allocated on the same thread in between and freed soon after, leave one
-// free stretch behind instead of a hole beside every tag.
+// Ownership: the Connection owns the whole tree, each node its sub-nodes and
+// tags, through InTree pointers; everyone else (the Multiplexer's tables, the
+// typed calls) holds plain references or pointers, valid while the proxy lives.
+//
+// A child may have a million tags. Each node and tag is one object of its own,
+// but they are carved one after another from large blocks of the connection's
+// own storage instead of one heap allocation each: no allocator header or
+// rounding per object, and the child's name strings, allocated on the same
+// thread in between and freed soon after, leave one free stretch behind
+// instead of a hole beside every tag.
+
+// Sole owner of one object of the tree: it ends the object's life, while the
+// memory goes back with the tree's storage as a whole.
+struct EndLifetime {
+    template <typename Object>
+    void operator()(Object* object) const noexcept {
+        object->~Object();
+    }
+};
+template <typename Object>
+using InTree = std::unique_ptr<Object, EndLifetime>;
 
 class QuellanProxy::Tag {
 public:
@@ -42,8 +57,8 @@ public:
 
     QUELLAN2_NODE handle;
     QUELLAN2_STRING name = nullptr;
-    std::vector<std::shared_ptr<Node>> subNodes;
-    std::vector<std::shared_ptr<Tag>> nodeTags;
+    std::vector<InTree<Node>> subNodes;
+    std::vector<InTree<Tag>> nodeTags;
 };
 
 class QuellanProxy::Connection {
@@ -53,13 +68,12 @@ public:
     Connection& operator=(const Connection&) = delete;
 
 private:
-    // Declared first so that it goes last: every node and tag, reference
-    // count included, lives in it. No tree object is shared outside the tree.
+    // Declared first so that it goes last: every node and tag lives in it.
     std::pmr::monotonic_buffer_resource storage;
 
 public:
     QUELLAN2_CONNECTION handle;
-    std::vector<std::shared_ptr<Node>> topNodes;
+    std::vector<InTree<Node>> topNodes;
 };
 
 }  // namespace mq

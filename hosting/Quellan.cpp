@@ -109,6 +109,8 @@ bool Quellan::readIdentity() {
     }
     // The calls go through the fault guard even here, in the configuration
     // process: a faulting child must not take the user's unsaved edits down with it.
+    // A refused step returns without uninitialise on purpose, here and in configure():
+    // children have always been driven so, and the unload right after ends them anyway.
     if (guardedCall(initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING identity = nullptr;
     if (guardedCall(getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
@@ -137,6 +139,7 @@ bool Quellan::configure() {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
+    // As in readIdentity(), a refused step skips uninitialise on purpose.
     if (guardedCall(initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING newConfiguration = nullptr;
     if (guardedCall(updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;

@@ -4,6 +4,7 @@
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Exception.h"
+#include "platform/ScopeExit.h"
 
 #include <system_error>
 #include <utility>
@@ -67,10 +68,7 @@ void QuellanProxy::run(std::promise<bool>& started) {
     try {
         guardedCall(child.initialize);
         // From here on the child is uninitialised on every way out.
-        struct Uninitializer {
-            QUELLAN2_PFN_uninitialize uninitialize;
-            ~Uninitializer() { guardedCall(uninitialize); }
-        } uninitializer{child.uninitialize};
+        auto uninitialize = platform::ScopeExit([this] { guardedCall(child.uninitialize); });
 
         if (!startChild()) {
             queue.close();
@@ -94,7 +92,7 @@ bool QuellanProxy::startChild() {
     // Only the status matters here; Quellan::open reads the text itself.
     guardedCall(child.stringFree, identity);
     if (guardedCall(child.connectionOpen, connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
-    tree = std::make_shared<Connection>(*this, connection);
+    tree = std::make_unique<Connection>(*this, connection);
     return true;
 }
 
@@ -130,8 +128,16 @@ void QuellanProxy::completeUnrun(QuellanMessage& message) {
 }
 
 QUELLAN2_STATUS QuellanProxy::call(QuellanMessage* message) {
-    if (!queue.post(message)) return message ? QUELLAN2_STATUS_ERROR : QUELLAN2_STATUS_OK;
-    if (!message) return QUELLAN2_STATUS_OK;
+    if (!message) {
+        // A second stop request, or one after the worker has ended, has nothing left to stop.
+        queue.post(nullptr);
+        return QUELLAN2_STATUS_OK;
+    }
+    if (!queue.post(message)) {
+        // Stopping or ended: the worker will never take it.
+        completeUnrun(*message);
+        return message->status;
+    }
 
     std::unique_lock<std::mutex> lock(callMutex);
     callCondition.wait(lock, [message] { return message->startedAt.has_value(); });

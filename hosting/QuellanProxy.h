@@ -43,7 +43,8 @@ public:
 
     // Runs the message on the worker and returns its status once the child's
     // function has returned, however long that takes. A call that cannot be
-    // queued (the worker has ended) returns QUELLAN2_STATUS_ERROR at once.
+    // queued (the stop request has been posted, or the worker has ended)
+    // returns QUELLAN2_STATUS_ERROR at once, without reaching the child.
     // With no message, asks the worker to stop and returns QUELLAN2_STATUS_OK.
     QUELLAN2_STATUS call(QuellanMessage* message);
 
@@ -91,7 +92,9 @@ private:
     int32_t waitExtensionSeconds = 60;
     ChildFunctionTable child;
     QUELLAN2_CONNECTION connection = nullptr;
-    std::shared_ptr<Connection> tree;
+    // Built by the worker at start-up and never changed; the Multiplexer's
+    // tables point into it for as long as this proxy lives.
+    std::unique_ptr<Connection> tree;
     std::mutex callMutex;
     std::condition_variable callCondition;
     platform::WorkerQueue queue;

@@ -18,8 +18,10 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionOpen(const char* connectionText
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionClose(QUELLAN2_CONNECTION) {
     // Whatever the handle, the one Multiplexer goes; with none, there is nothing to stop.
-    Multiplexer::destroy();
-    return QUELLAN2_STATUS_OK;
+    return guardExport([] {
+        Multiplexer::destroy();
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetNumNodes(QUELLAN2_CONNECTION connection, uint32_t* count) {

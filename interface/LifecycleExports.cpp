@@ -9,11 +9,11 @@ extern "C" {
 
 // Neither touches any state: uninitialising does not close an open connection.
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_initialize(void) {
-    return QUELLAN2_STATUS_OK;
+    return guardExport([] { return QUELLAN2_STATUS_OK; });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_uninitialize(void) {
-    return QUELLAN2_STATUS_OK;
+    return guardExport([] { return QUELLAN2_STATUS_OK; });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_getIdentity(QUELLAN2_STRING* identity) {

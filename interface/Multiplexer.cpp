@@ -3,6 +3,7 @@
 #include "config/TrustedConfiguration.h"
 #include "hosting/ProxyTree.h"
 #include "platform/FileSystem.h"
+#include "platform/ScopeExit.h"
 
 #include <cstdint>
 #include <memory>
@@ -37,16 +38,11 @@ void Multiplexer::open() {
     if (opened) return;
     requireTrustedConfiguration(record);
     // A failed open leaves nothing behind, so that a retry starts clean.
-    struct Rollback {
-        Multiplexer& multiplexer;
-        bool done = false;
-        ~Rollback() {
-            if (done) return;
-            multiplexer.tags.clear();
-            multiplexer.nodes.clear();
-            multiplexer.childList.clear();
-        }
-    } rollback{*this};
+    auto rollback = platform::ScopeExit([this] {
+        tags.clear();
+        nodes.clear();
+        childList.clear();
+    });
 
     childList.reserve(record.childPaths.size());
     for (const std::string& path : record.childPaths) {
@@ -55,7 +51,7 @@ void Multiplexer::open() {
         childList.push_back(std::make_shared<Quellan>(path));
     }
     for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) mergeChild(childIndex);
-    rollback.done = true;
+    rollback.release();
     opened = true;
 }
 
@@ -68,7 +64,7 @@ void Multiplexer::mergeChild(uint64_t childIndex) {
         const uint64_t tagCount = node.nodeTags.size();
         nodes.push_back(NodeEntry{childIndex, &node, child.nameOf(node), tagCount, tags.size()});
         const uint64_t nodeIndex = nodes.size() - 1;
-        for (const std::shared_ptr<QuellanProxy::Tag>& tag : node.nodeTags)
+        for (const InTree<QuellanProxy::Tag>& tag : node.nodeTags)
             tags.push_back(TagEntry{nodeIndex, tag.get(), child.nameOf(*tag)});
     }
 }

@@ -19,20 +19,24 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringCreate(const char* text, QUELLAN2_S
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringCopy(QUELLAN2_STRING string, char* buffer, uint32_t* length) {
     if (!string || !length) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    const std::string& text = fromHandle(string)->text;
-    const uint32_t bufferSize = *length;
-    // The length is reported whatever the result, so a caller can size its buffer.
-    *length = static_cast<uint32_t>(text.size());
-    if (text.size() > bufferSize) return QUELLAN2_STATUS_INSUFFICIENT_BUFFER;
-    if (text.empty()) return QUELLAN2_STATUS_OK;
-    if (!buffer) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    std::memcpy(buffer, text.data(), text.size());
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        const std::string& text = fromHandle(string)->text;
+        const uint32_t bufferSize = *length;
+        // The length is reported whatever the result, so a caller can size its buffer.
+        *length = static_cast<uint32_t>(text.size());
+        if (text.size() > bufferSize) return QUELLAN2_STATUS_INSUFFICIENT_BUFFER;
+        if (text.empty()) return QUELLAN2_STATUS_OK;
+        if (!buffer) return QUELLAN2_STATUS_INVALID_PARAMETER;
+        std::memcpy(buffer, text.data(), text.size());
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringFree(QUELLAN2_STRING string) {
-    std::unique_ptr<StringObject> released(fromHandle(string));
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        std::unique_ptr<StringObject> released(fromHandle(string));
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 }  // extern "C"

@@ -18,34 +18,44 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorCreate(uint32_t length, QUELLAN2_VE
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorFree(QUELLAN2_VECTOR vector) {
-    std::unique_ptr<ValueVector> released(fromHandle(vector));
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        std::unique_ptr<ValueVector> released(fromHandle(vector));
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetLength(QUELLAN2_VECTOR vector, uint32_t* length) {
     if (!vector || !length) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    *length = fromHandle(vector)->length();
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        *length = fromHandle(vector)->length();
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetType(QUELLAN2_VECTOR vector, uint32_t index, uint32_t* type) {
     if (!vector || !type || !fromHandle(vector)->contains(index)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    *type = fromHandle(vector)->type(index);
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        *type = fromHandle(vector)->type(index);
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetNull(QUELLAN2_VECTOR vector, uint32_t index) {
     if (!vector || !fromHandle(vector)->contains(index)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    fromHandle(vector)->setNull(index);
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        fromHandle(vector)->setNull(index);
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetFloat(QUELLAN2_VECTOR vector, uint32_t index, float* value) {
     if (!vector || !value || !fromHandle(vector)->contains(index)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    const float* element = fromHandle(vector)->floatAt(index);
-    if (!element) return QUELLAN2_STATUS_ERROR;
-    *value = *element;
-    return QUELLAN2_STATUS_OK;
+    return guardExport([&] {
+        const float* element = fromHandle(vector)->floatAt(index);
+        if (!element) return QUELLAN2_STATUS_ERROR;
+        *value = *element;
+        return QUELLAN2_STATUS_OK;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetFloat(QUELLAN2_VECTOR vector, uint32_t index, float value) {
@@ -59,11 +69,11 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetFloat(QUELLAN2_VECTOR vector, ui
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetString(QUELLAN2_VECTOR vector, uint32_t index,
                                                        QUELLAN2_STRING* value) {
     if (!vector || !value || !fromHandle(vector)->contains(index)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    const std::string* element = fromHandle(vector)->stringAt(index);
-    if (!element) return QUELLAN2_STATUS_ERROR;
-    // An element text with an embedded zero comes back cut there, as if it
-    // had been handed over as a zero-terminated text.
     return guardExport([&] {
+        const std::string* element = fromHandle(vector)->stringAt(index);
+        if (!element) return QUELLAN2_STATUS_ERROR;
+        // An element text with an embedded zero comes back cut there, as if it
+        // had been handed over as a zero-terminated text.
         *value = newStringHandle(element->c_str());
         return QUELLAN2_STATUS_OK;
     });

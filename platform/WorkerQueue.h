@@ -8,11 +8,11 @@ namespace mq::platform {
 
 // Items are opaque addresses posted by any thread and taken, in posting order,
 // by the one worker thread that owns the queue. A null item asks the worker to
-// stop once the items queued before it have been taken; whether items posted
-// after it are still taken differs by platform, and those that are not are
-// handed back by close(). On Windows this is the thread's own message queue,
-// so that windows which foreign code creates on the worker keep receiving
-// their messages while the worker waits.
+// stop once the items queued before it have been taken; from then on every
+// post fails, so nothing waits behind the stop request for a worker that will
+// never take it. On Windows this is the thread's own message queue, so that
+// windows which foreign code creates on the worker keep receiving their
+// messages while the worker waits.
 class WorkerQueue {
 public:
     WorkerQueue();
@@ -25,7 +25,8 @@ public:
     void attach();
 
     // Any thread. False when the item was not queued: the worker has not
-    // attached yet, has closed the queue, or the platform refused the post.
+    // attached yet, the stop request has been posted, the worker has closed
+    // the queue, or the platform refused the post.
     bool post(void* item);
 
     // Worker thread: waits for the next item, dispatching the thread's other

@@ -14,8 +14,9 @@ struct WorkerQueue::State {
     std::deque<void*> items;
     bool attached = false;
     bool closed = false;
-    // Set once next() has taken the stop request; the worker is then done
-    // and whatever was queued after the request stays for close().
+    // Set once the stop request is queued: it is the last item.
+    bool stopRequested = false;
+    // Set once next() has taken the stop request; the worker is then done.
     bool stopped = false;
 };
 
@@ -31,8 +32,9 @@ void WorkerQueue::attach() {
 bool WorkerQueue::post(void* item) {
     {
         std::lock_guard<std::mutex> lock(state->mutex);
-        if (!state->attached || state->closed) return false;
+        if (!state->attached || state->closed || state->stopRequested) return false;
         state->items.push_back(item);
+        if (!item) state->stopRequested = true;
     }
     state->posted.notify_one();
     return true;

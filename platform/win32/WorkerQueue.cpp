@@ -25,6 +25,10 @@ struct WorkerQueue::State {
     std::mutex mutex;
     DWORD threadId = 0;
     bool closed = false;
+    // Set once the stop request is posted. The quit message it turns into
+    // would come only after every message posted later, so later posts must
+    // fail here instead.
+    bool stopRequested = false;
 };
 
 WorkerQueue::WorkerQueue() : state(std::make_unique<State>()) {}
@@ -42,8 +46,10 @@ void WorkerQueue::attach() {
 
 bool WorkerQueue::post(void* item) {
     std::lock_guard<std::mutex> lock(state->mutex);
-    if (state->threadId == 0 || state->closed) return false;
-    return PostThreadMessageA(state->threadId, WM_PROXY_CALL, 0, reinterpret_cast<LPARAM>(item)) != FALSE;
+    if (state->threadId == 0 || state->closed || state->stopRequested) return false;
+    if (!PostThreadMessageA(state->threadId, WM_PROXY_CALL, 0, reinterpret_cast<LPARAM>(item))) return false;
+    if (!item) state->stopRequested = true;
+    return true;
 }
 
 bool WorkerQueue::next(void*& item) {

@@ -6,8 +6,8 @@
 #include "config/ConfigurationRecord.h"
 #include "config/Directories.h"
 
-#include "MachineDataFolder.h"
 #include "platform/FileSystem.h"
+#include "support/MachineConfiguration.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +129,7 @@ TEST(AllocationFailure, ReportsDirectoriesThatCouldNotBeCreated) {
 }
 
 TEST(AllocationFailure, LoadsTheRecordAsFarAsMemoryAllows) {
-    test::MachineDataFolder machine;
+    test::MachineConfiguration machine;
     ConfigurationRecord expected;
     loadConfiguration(expected);
     ASSERT_TRUE(writeConfigurationFile(expected.configurationPath, CHILDREN));

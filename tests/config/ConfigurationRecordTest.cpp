@@ -5,8 +5,8 @@
 #include "config/DataFolder.h"
 #include "config/ModulePrefix.h"
 
-#include "MachineDataFolder.h"
 #include "platform/FileSystem.h"
+#include "support/MachineConfiguration.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@ using Paths = std::vector<std::string>;
 
 class LoadConfiguration : public ::testing::Test {
 protected:
-    test::MachineDataFolder machine;
+    test::MachineConfiguration machine;
     std::string folder = machine.commonFolder() + platform::PATH_SEPARATOR + "Kalmeno" +
                          platform::PATH_SEPARATOR + "Quellan";
     std::string file = folder + platform::PATH_SEPARATOR + "MultiQuellanConfiguration.xml";

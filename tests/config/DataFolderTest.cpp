@@ -3,8 +3,8 @@
 #include "config/DataFolder.h"
 #include "config/ModulePrefix.h"
 
-#include "MachineDataFolder.h"
 #include "platform/FileSystem.h"
+#include "support/MachineConfiguration.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ const std::string SEPARATOR(1, platform::PATH_SEPARATOR);
 
 class DataFolder : public ::testing::Test {
 protected:
-    test::MachineDataFolder machine;
+    test::MachineConfiguration machine;
     std::string expected = machine.commonFolder() + SEPARATOR + "Kalmeno" + SEPARATOR + "Quellan";
 };
 

@@ -5,7 +5,9 @@
 #include "hosting/ProxyTree.h"
 #include "hosting/QuellanProxy.h"
 
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -13,6 +15,23 @@ namespace mq::test {
 namespace {
 
 constexpr uint32_t CLOCK = 1700000000;
+
+// Keeps the worker busy until the test lets it go. It lets go by itself after
+// a generous while only so that a broken queue fails the test instead of hanging it.
+class HeldCall : public QuellanMessage {
+public:
+    const char* callName() const override { return "held"; }
+    QUELLAN2_STATUS execute(QuellanProxy&) override {
+        entered.set_value();
+        release.get_future().wait_for(std::chrono::seconds(30));
+        finished = true;
+        return QUELLAN2_STATUS_OK;
+    }
+
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::atomic<bool> finished{false};
+};
 
 class ProxyCall : public HostingTest {
 protected:
@@ -127,6 +146,21 @@ TEST_F(ProxyCall, CallsQueuedBeforeTheLastOwnerLetsGoRunBeforeTheChildIsClosed) 
     ASSERT_GE(functions.size(), 4u);
     EXPECT_EQ((std::vector<std::string>{"tagGetUpdateTime", "tagGetUpdateTime", "connectionClose", "uninitialize"}),
               std::vector<std::string>(functions.end() - 4, functions.end()));
+}
+
+TEST_F(ProxyCall, ACallAfterTheStopRequestFailsAtOnceAndNeverReachesTheChild) {
+    HeldCall held;
+    std::future<void> busy = held.entered.get_future();
+    std::thread holder([&] { proxy->call(&held); });
+    busy.wait();
+    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(nullptr));
+    uint32_t time = 0;
+    EXPECT_EQ(QUELLAN2_STATUS_ERROR, proxy->connectionGetCurrentTime(&time));
+    EXPECT_FALSE(held.finished) << "the late call waited for the worker";
+    held.release.set_value();
+    holder.join();
+    proxy.reset();
+    EXPECT_EQ(0u, count(child->journal(), "connectionGetCurrentTime"));
 }
 
 TEST_F(ProxyCall, ACallAfterTheWorkerHasEndedFailsAtOnce) {

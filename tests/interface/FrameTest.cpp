@@ -1,10 +1,8 @@
 // The interface frame through the exports: life cycle, identity, the
 // Multiplexer's creation and what it answers while it has no children.
+#include "data/MultiplexerFixture.h"
 #include "interface/Exception.h"
 #include "interface/Status.h"
-#include "support/LoadedPlugin.h"
-#include "support/MachineConfiguration.h"
-#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -43,32 +41,14 @@ TEST(Exceptions, KeepTheirCauseThroughCopiesAndClones) {
     EXPECT_EQ("", Exception().message());
 }
 
-class Frame : public ::testing::Test {
+// With no child configured: the Multiplexer's frame on its own.
+class Frame : public MultiplexerTest {
 protected:
-    void SetUp() override {
-        configuration = std::make_unique<MachineConfiguration>();
-        plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan"));
-        (*plugin)->connectionClose(nullptr);
-    }
-    void TearDown() override {
-        (*plugin)->connectionClose(nullptr);
-        plugin.reset();
-        configuration.reset();
-    }
-
-    QUELLAN2_CONNECTION open() {
-        QUELLAN2_CONNECTION connection = nullptr;
-        EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionOpen("", &connection));
-        return connection;
-    }
     uint32_t nodeCount() {
         uint32_t count = 99;
         EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionGetNumNodes(ANY_CONNECTION, &count));
         return count;
     }
-
-    std::unique_ptr<MachineConfiguration> configuration;
-    std::unique_ptr<LoadedPlugin> plugin;
 };
 
 TEST_F(Frame, InitializeAndUninitializeSucceedInAnyStateAndChangeNothing) {

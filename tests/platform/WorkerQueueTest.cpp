@@ -1,3 +1,4 @@
+// The worker queue: posting order, the stop request, and what close() hands back.
 #include "platform/WorkerQueue.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,42 @@ TEST(WorkerQueueStop, TheStopRequestEndsTheWorkerAfterTheItemsQueuedBeforeIt) {
     ASSERT_TRUE(queue.next(item));
     EXPECT_EQ(item, block.item(1));
     EXPECT_FALSE(queue.next(item));
+}
+
+TEST(WorkerQueuePosting, PostAfterTheStopRequestFailsAndNothingIsTakenAfterIt) {
+    ItemBlock block(2);
+    WorkerQueue queue;
+    queue.attach();
+    ASSERT_TRUE(queue.post(block.item(0)));
+    ASSERT_TRUE(queue.post(nullptr));
+    EXPECT_FALSE(queue.post(block.item(1)));
+    EXPECT_FALSE(queue.post(nullptr)) << "a second stop request";
+    EXPECT_EQ(takeUntilStop(queue), std::vector<void*>{block.item(0)});
+    EXPECT_TRUE(queue.close().empty());
+}
+
+TEST(WorkerQueuePosting, PostFromAnotherThreadAfterTheStopRequestFailsWhileTheWorkerIsBusy) {
+    ItemBlock block(2);
+    WorkerQueue queue;
+    std::promise<void> attached, stopPosted;
+    std::future<std::vector<void*>> taken = std::async(std::launch::async, [&] {
+        queue.attach();
+        attached.set_value();
+        // Still busy with an earlier item when the stop request and the late post arrive.
+        stopPosted.get_future().wait();
+        std::vector<void*> items = takeUntilStop(queue);
+        std::vector<void*> handedBack = queue.close();
+        items.insert(items.end(), handedBack.begin(), handedBack.end());
+        return items;
+    });
+    attached.get_future().wait();
+    ASSERT_TRUE(queue.post(block.item(0)));
+    ASSERT_TRUE(queue.post(nullptr));
+    bool latePosted = true;
+    std::thread([&] { latePosted = queue.post(block.item(1)); }).join();
+    stopPosted.set_value();
+    EXPECT_FALSE(latePosted);
+    EXPECT_EQ(taken.get(), std::vector<void*>{block.item(0)}) << "taken or handed back";
 }
 
 TEST(WorkerQueuePosting, PostBeforeAttachFails) {

@@ -1,4 +1,4 @@
-// The configuration file that a test's Multiplexer reads.
+// The machine-wide data folder and configuration file, lent to one test.
 #pragma once
 
 #include "support/TestEnvironment.h"
@@ -8,10 +8,12 @@
 
 namespace mq::test {
 
-// Points the library at a configuration of the test's own. On Linux the
-// machine folder is moved into a scratch folder (XDG_CONFIG_DIRS); on Windows
-// the machine's own file is used, and whatever was there before is put back
-// when the object goes (such tests hold CTest's configuration-file lock).
+// Points the library at a machine folder and a configuration file of the
+// test's own. On Linux the machine folder is a scratch folder named by
+// XDG_CONFIG_DIRS; on Windows it is the machine's own common folder, and
+// whatever the configuration file held before is put back when the object
+// goes (such tests hold CTest's configuration-file lock). Either way the
+// test starts with no configuration file and may change the folder freely.
 class MachineConfiguration {
 public:
     MachineConfiguration();
@@ -19,6 +21,8 @@ public:
     MachineConfiguration(const MachineConfiguration&) = delete;
     MachineConfiguration& operator=(const MachineConfiguration&) = delete;
 
+    // The common application-data folder, which the data folder lies below.
+    const std::string& commonFolder() const { return common; }
     const std::string& filePath() const { return path; }
     void writeChildren(const std::vector<std::string>& childPaths) const;
     void writeBytes(const std::string& bytes) const;
@@ -26,6 +30,9 @@ public:
 
 private:
     ScratchFolder scratch;
+    std::string previousConfigDirs;
+    std::string common;
+    std::string folder;
     std::string path;
     bool hadFile = false;
     std::string previousBytes;

@@ -1,0 +1,43 @@
+# Checks that every exported quellan2_ function ends in the export frame: after
+# its argument checks it returns guardExport(...), or, for a thin non-Ex form,
+# its Ex twin. The compiler cannot see a forgotten frame; this can.
+cmake_policy(VERSION 3.16)
+
+file(GLOB sources ${SOURCE_DIR}/interface/*Exports.cpp ${SOURCE_DIR}/data/*Exports.cpp
+     ${SOURCE_DIR}/ui/ConfigurationEntryPoints.cpp)
+set(defined)
+set(unguarded)
+foreach(source ${sources})
+  file(READ ${source} text)
+  # A semicolon would split the matches below as a list separator.
+  string(REPLACE ";" "," text "${text}")
+  # Each definition runs from its signature to the first closing brace at the start of a line.
+  string(REGEX MATCHALL "\nQUELLAN2_STATUS QUELLAN2_CALL quellan2_[A-Za-z0-9_]+\\([^{]*\\{[^\n]*(\n([^}\n][^\n]*)?)*\n}" definitions "${text}")
+  foreach(definition ${definitions})
+    string(REGEX MATCH "quellan2_[A-Za-z0-9_]+" name "${definition}")
+    list(APPEND defined ${name})
+    if(NOT definition MATCHES "\n    return guardExport\\(" AND NOT definition MATCHES "\n    return ${name}Ex\\(")
+      list(APPEND unguarded ${name})
+    endif()
+  endforeach()
+endforeach()
+
+file(READ ${HEADER} header)
+string(REGEX MATCHALL "QUELLAN2_API [A-Za-z0-9_]+ QUELLAN2_CALL (quellan2_[A-Za-z0-9_]+)\\(" declarations "${header}")
+set(missing)
+foreach(declaration ${declarations})
+  string(REGEX REPLACE ".* QUELLAN2_CALL ([A-Za-z0-9_]+)\\($" "\\1" name "${declaration}")
+  # The sub-node functions are the children's alone.
+  if(NOT name MATCHES "^quellan2_nodeGet(NumNodes|Node)$" AND NOT name IN_LIST defined)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+
+if(missing)
+  message(FATAL_ERROR "exports not found in the export sources: ${missing}")
+endif()
+if(unguarded)
+  message(FATAL_ERROR "exports that do not return through guardExport: ${unguarded}")
+endif()
+list(LENGTH defined count)
+message(STATUS "${count} exports, each in the export frame")

@@ -195,7 +195,8 @@ TEST_F(QuellanMultiplexed, ARelativeChildPathIsTheFileInTheCurrentFolder) {
     const std::string previousLibraryPath = libraryPathBefore ? libraryPathBefore : "";
     const fs::path previousFolder = fs::current_path();
     auto restore = platform::ScopeExit([&] {
-        fs::current_path(previousFolder);
+        std::error_code ignored;
+        fs::current_path(previousFolder, ignored);
         setEnvironmentVariable("LD_LIBRARY_PATH", previousLibraryPath);
     });
     setEnvironmentVariable("LD_LIBRARY_PATH", elsewhere.string());
@@ -203,15 +204,10 @@ TEST_F(QuellanMultiplexed, ARelativeChildPathIsTheFileInTheCurrentFolder) {
     ProcessResult result = runProcess(tool.string(), {"--plugin", libraryPath("MultiQuellan"), "tree"});
 
     ASSERT_EQ(0, result.exitCode) << describe(result);
-    EXPECT_EQ((std::vector<std::string>{
-                  "kind  handle  path",
-                  "node  1       Line1",
-                  "tag   1       Line1/Temperature",
-                  "tag   2       Line1/State",
-                  "node  2       Line2",
-                  "tag   3       Line2/Flow",
-              }),
-              outputLines(result.out));
+    std::vector<std::string> nodes;
+    for (const std::string& line : outputLines(result.out))
+        if (line.rfind("node", 0) == 0) nodes.push_back(line.substr(line.rfind(' ') + 1));
+    EXPECT_EQ((std::vector<std::string>{"Line1", "Line2"}), nodes) << "plant A's, not the decoy's\n" << result.out;
 }
 
 }  // namespace

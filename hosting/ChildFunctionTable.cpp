@@ -24,7 +24,8 @@ void ChildFunctionTable::resolve(const LibraryHandle& library, const std::string
 
 std::vector<std::string> ChildFunctionTable::lookUp(const LibraryHandle& library) {
     std::vector<std::string> missing;
-#define MQ_CHILD_FUNCTION(entry, required) lookUpEntry(library, MQ_CHILD_FUNCTION_NAME(entry), required, entry, missing);
+#define MQ_CHILD_FUNCTION(entry, required) \
+    lookUpEntry(library, MQ_CHILD_FUNCTION_NAME(entry), required, entry, missing);
 #include "hosting/ChildFunctions.def"
     return missing;
 }

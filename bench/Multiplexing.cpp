@@ -5,6 +5,8 @@
 //
 // MultiQuellan is loaded as a host loads it, from beside this program, with a
 // machine folder of its own in a scratch folder.
+#include "hosting/ChildFunctionTable.h"
+#include "hosting/LibraryHandle.h"
 #include "platform/DynamicLibrary.h"
 #include "quellan2.h"
 
@@ -40,25 +42,14 @@ fs::path programFolder() {
     return fs::path(mq::platform::executablePath()).parent_path();
 }
 
-// The functions of a loaded plug-in, MultiQuellan or a child.
-struct Plugin {
-#define MQ_BENCH_FUNCTIONS(X)                                                                                          \
-    X(initialize) X(uninitialize) X(connectionOpen) X(connectionClose) X(connectionGetNumNodes) X(connectionGetNode) \
-    X(nodeGetName) X(nodeGetNumTags) X(nodeGetTag) X(tagGetName) X(stringCopy) X(stringFree) X(vectorCreate)          \
-    X(vectorFree) X(vectorGetType) X(vectorGetFloat) X(connectionReadCurrentData) X(connectionReadHistoricalData)    \
-    X(connectionReadHistoricalDataEx)
-#define MQ_BENCH_MEMBER(name) QUELLAN2_PFN_##name name = nullptr;
-    MQ_BENCH_FUNCTIONS(MQ_BENCH_MEMBER)
-
+// A loaded plug-in, MultiQuellan or a child, through the library's own loader.
+struct Plugin : mq::ChildFunctionTable {
     explicit Plugin(const fs::path& path) {
         std::string error;
-        module = mq::platform::loadLibrary(path.string(), error);
-        if (!module) throw std::runtime_error("cannot load " + path.string() + ": " + error);
-#define MQ_BENCH_RESOLVE(name) \
-    name = reinterpret_cast<QUELLAN2_PFN_##name>(mq::platform::findSymbol(module, "quellan2_" #name));
-        MQ_BENCH_FUNCTIONS(MQ_BENCH_RESOLVE)
+        if (!library.tryLoad(path.string(), error))
+            throw std::runtime_error("cannot load " + path.string() + ": " + error);
+        lookUp(library);
     }
-    ~Plugin() { mq::platform::unloadLibrary(module); }
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;
 
@@ -86,7 +77,7 @@ struct Plugin {
         return floats;
     }
 
-    mq::platform::ModuleHandle module = nullptr;
+    mq::LibraryHandle library;
 };
 
 Plugin& multiQuellan() {

@@ -1,3 +1,4 @@
+// Loading, looking up in and unloading one plug-in library.
 #include "hosting/LibraryHandle.h"
 
 #include "interface/Exception.h"
@@ -11,13 +12,17 @@ LibraryHandle::~LibraryHandle() {
 
 void LibraryHandle::load(const std::string& path) {
     std::string reason;
+    if (tryLoad(path, reason)) return;
+    if (!platform::entryExists(path)) throw Exception("The file " + path + " does not exist.");
+    throw Exception("The library " + path + " could not be loaded (" + reason + ").");
+}
+
+bool LibraryHandle::tryLoad(const std::string& path, std::string& reason) {
     platform::ModuleHandle loadedModule = platform::loadLibrary(path, reason);
-    if (!loadedModule) {
-        if (!platform::entryExists(path)) throw Exception("The file " + path + " does not exist.");
-        throw Exception("The library " + path + " could not be loaded (" + reason + ").");
-    }
+    if (!loadedModule) return false;
     if (module) platform::unloadLibrary(module);
     module = loadedModule;
+    return true;
 }
 
 bool LibraryHandle::reload(const std::string& path) noexcept {

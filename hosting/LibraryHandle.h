@@ -22,6 +22,10 @@ public:
     // dependency, no library at all).
     void load(const std::string& path);
 
+    // Loads as load does, but answers a failure with false and the
+    // platform's own reason, for a host that words its own message.
+    bool tryLoad(const std::string& path, std::string& reason);
+
     // Unloads what is held (false, keeping it, when the platform refuses),
     // then loads the path. True when a module is held afterwards. Raises nothing.
     bool reload(const std::string& path) noexcept;

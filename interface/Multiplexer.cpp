@@ -2,6 +2,7 @@
 
 #include "config/TrustedConfiguration.h"
 #include "hosting/ProxyTree.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/ScopeExit.h"
 
@@ -45,7 +46,9 @@ void Multiplexer::open() {
     });
 
     childList.reserve(record.childPaths.size());
-    for (const std::string& path : record.childPaths) {
+    for (const std::string& configured : record.childPaths) {
+        // Made absolute once, so that the file checked is the file loaded.
+        const std::string path = platform::absolutePath(configured);
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
         childList.push_back(std::make_shared<Quellan>(path));

@@ -7,6 +7,13 @@ namespace mq::platform {
 
 using ModuleHandle = void*;
 
+// A relative path made absolute against the current folder; an absolute or
+// empty path comes back unchanged, and no link is followed. A loader given a
+// relative name looks for it by its own rules (the library path, the
+// program's folder) rather than in the current folder, so a caller that
+// checks a file and then loads it gives both the absolute form.
+std::string absolutePath(const std::string& path);
+
 // Loads a library so that the libraries it needs are looked for first in its
 // own folder. Returns null on failure and describes the failure in `error`
 // (the platform's own error code and text).

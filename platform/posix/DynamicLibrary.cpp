@@ -2,6 +2,7 @@
 #include "platform/DynamicLibrary.h"
 
 #include <dlfcn.h>
+#include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -14,6 +15,19 @@ namespace {
 // Any function of this module serves dladdr to find the module.
 void anchor() {}
 }  // namespace
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    std::vector<char> folder(PATH_MAX, '\0');
+    while (!getcwd(folder.data(), folder.size())) {
+        // Without a current folder there is nothing to be relative to.
+        if (errno != ERANGE) return path;
+        folder.assign(folder.size() * 2, '\0');
+    }
+    std::string absolute = folder.data();
+    if (absolute.back() != '/') absolute += '/';
+    return absolute + path;
+}
 
 ModuleHandle loadLibrary(const std::string& path, std::string& error) {
     dlerror();

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <vector>
 
 namespace mq::platform {
@@ -11,11 +12,18 @@ namespace {
 
 void anchor() {}
 
-std::string systemErrorText(DWORD code) {
+// The system's text for a loader's error code, its inserts filled with the
+// library's path ("Bad EXE format for %1."): a loader's message has no other
+// object. Every one of the 99 possible inserts gets the path, so that no
+// message can read past the arguments.
+std::string systemErrorText(DWORD code, const std::string& path) {
+    std::array<DWORD_PTR, 99> inserts;
+    inserts.fill(reinterpret_cast<DWORD_PTR>(path.c_str()));
     char* text = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+                                      FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                  nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0,
+                                  reinterpret_cast<va_list*>(inserts.data()));
     std::string result = length ? std::string(text, length) : std::string();
     if (text) LocalFree(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
@@ -35,13 +43,30 @@ std::string moduleFileName(HMODULE module) {
 
 }  // namespace
 
+std::string absolutePath(const std::string& path) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    // A UNC path, or a drive letter with its root: absolute already. Anything
+    // else, a drive-relative "C:name" or a rooted "\name" included, depends
+    // on the current drive and folder.
+    const bool unc = path.size() >= 2 && separator(path[0]) && separator(path[1]);
+    const bool rooted = path.size() >= 3 && path[1] == ':' && separator(path[2]);
+    if (path.empty() || unc || rooted) return path;
+    std::vector<char> buffer(MAX_PATH + 1, '\0');
+    for (;;) {
+        DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) return path;
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.assign(length + 1, '\0');
+    }
+}
+
 ModuleHandle loadLibrary(const std::string& path, std::string& error) {
     // No "cannot load" dialog boxes from the system while a host runs.
     UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     DWORD code = module ? 0 : GetLastError();
     SetErrorMode(previousMode);
-    if (!module) error = systemErrorText(code);
+    if (!module) error = systemErrorText(code, path);
     return module;
 }
 

@@ -1,52 +1,14 @@
+// Calling a SimQuellan library: its connection, values and named nodes and tags.
 #include "SimModule.h"
 
 #include <gtest/gtest.h>
 
 namespace mq::test {
 
-const char* const CHILD_FUNCTION_NAMES[39] = {
-    "quellan2_initialize", "quellan2_uninitialize", "quellan2_getIdentity", "quellan2_updateConfiguration",
-    "quellan2_connectionOpen", "quellan2_connectionClose", "quellan2_connectionGetNumNodes",
-    "quellan2_connectionGetNode", "quellan2_connectionGetCurrentTime", "quellan2_connectionReadCurrentData",
-    "quellan2_connectionReadHistoricalData", "quellan2_connectionReadHistoricalDataEx",
-    "quellan2_connectionReadBatchData", "quellan2_connectionReadBatchDataEx",
-    "quellan2_connectionWriteHistoricalData", "quellan2_connectionWriteHistoricalDataEx",
-    "quellan2_connectionWriteBatchData", "quellan2_connectionWriteBatchDataEx", "quellan2_nodeGetName",
-    "quellan2_nodeGetNumNodes", "quellan2_nodeGetNode", "quellan2_nodeGetNumTags", "quellan2_nodeGetTag",
-    "quellan2_nodeGetActiveBatches", "quellan2_nodeGetBatchTimes", "quellan2_tagGetName",
-    "quellan2_tagGetUpdateTime", "quellan2_vectorCreate", "quellan2_vectorFree", "quellan2_vectorGetLength",
-    "quellan2_vectorGetType", "quellan2_vectorSetNull", "quellan2_vectorGetString", "quellan2_vectorSetString",
-    "quellan2_vectorGetFloat", "quellan2_vectorSetFloat", "quellan2_stringCreate", "quellan2_stringFree",
-    "quellan2_stringCopy"};
-
-SimModule::SimModule(const std::string& path) {
-    if (!library.reload(path)) {
-        ADD_FAILURE() << "cannot load " << path;
-        return;
-    }
-    // Variants lack functions on purpose: their entries stay null.
-    lookUp(library);
-}
-
-bool SimModule::exports(const char* name) const {
-    return library.resolve(name) != nullptr;
-}
-
 QUELLAN2_CONNECTION SimModule::open() {
     QUELLAN2_CONNECTION connection = nullptr;
     if (initialize() != QUELLAN2_STATUS_OK || connectionOpen("", &connection) != QUELLAN2_STATUS_OK) return nullptr;
     return connection;
-}
-
-std::string SimModule::text(QUELLAN2_STRING string) {
-    uint32_t length = 0;
-    stringCopy(string, nullptr, &length);
-    std::string result(length, '\0');
-    if (length) {
-        EXPECT_EQ(stringCopy(string, &result[0], &length), QUELLAN2_STATUS_OK);
-    }
-    stringFree(string);
-    return result;
 }
 
 std::vector<SimValue> SimModule::values(QUELLAN2_VECTOR vector) {
@@ -63,7 +25,7 @@ std::vector<SimValue> SimModule::values(QUELLAN2_VECTOR vector) {
         } else if (type == QUELLAN2_TYPE_STRING) {
             QUELLAN2_STRING value = nullptr;
             EXPECT_EQ(vectorGetString(vector, i, &value), QUELLAN2_STATUS_OK);
-            result.emplace_back(text(value));
+            result.emplace_back(take(value));
         } else {
             result.emplace_back(std::monostate());
         }
@@ -82,20 +44,6 @@ QUELLAN2_VECTOR SimModule::makeVector(const std::vector<SimValue>& values) {
     return vector;
 }
 
-std::vector<std::string> SimModule::nodeNames(QUELLAN2_CONNECTION connection) {
-    std::vector<std::string> names;
-    uint32_t count = 0;
-    connectionGetNumNodes(connection, &count);
-    for (uint32_t i = 0; i < count; ++i) {
-        QUELLAN2_NODE node = nullptr;
-        QUELLAN2_STRING name = nullptr;
-        if (connectionGetNode(connection, i, &node) == QUELLAN2_STATUS_OK &&
-            nodeGetName(node, &name) == QUELLAN2_STATUS_OK)
-            names.push_back(text(name));
-    }
-    return names;
-}
-
 std::vector<std::string> SimModule::subNodeNames(QUELLAN2_NODE node) {
     std::vector<std::string> names;
     uint32_t count = 0;
@@ -104,7 +52,7 @@ std::vector<std::string> SimModule::subNodeNames(QUELLAN2_NODE node) {
         QUELLAN2_NODE sub = nullptr;
         QUELLAN2_STRING name = nullptr;
         if (nodeGetNode(node, i, &sub) == QUELLAN2_STATUS_OK && nodeGetName(sub, &name) == QUELLAN2_STATUS_OK)
-            names.push_back(text(name));
+            names.push_back(take(name));
     }
     return names;
 }
@@ -117,7 +65,7 @@ std::vector<std::string> SimModule::tagNames(QUELLAN2_NODE node) {
         QUELLAN2_TAG tag = nullptr;
         QUELLAN2_STRING name = nullptr;
         if (nodeGetTag(node, i, &tag) == QUELLAN2_STATUS_OK && tagGetName(tag, &name) == QUELLAN2_STATUS_OK)
-            names.push_back(text(name));
+            names.push_back(take(name));
     }
     return names;
 }
@@ -133,7 +81,7 @@ Handle findNamed(SimModule& module, uint32_t count, Element element, NameOf name
         Handle found = nullptr;
         QUELLAN2_STRING name = nullptr;
         if (element(i, &found) == QUELLAN2_STATUS_OK && nameOf(found, &name) == QUELLAN2_STATUS_OK &&
-            module.text(name) == wanted)
+            module.take(name) == wanted)
             return found;
     }
     ADD_FAILURE() << "no " << what << " " << wanted;

@@ -167,12 +167,12 @@ TEST_F(SimQuellanControls, RunTimeLinesOutliveInitializeUntilReset) {
     EXPECT_EQ(child->control("fail nodeGetNumTags 1"), 0u);
     EXPECT_EQ(child->control("node Extra Extra line"), 0u);
     connection = sim->open();
-    EXPECT_EQ(sim->nodeNames(connection), (std::vector<std::string>{"Line 1", "Line 2", "Extra line"}));
+    EXPECT_EQ(sim->topNodeNames(connection), (std::vector<std::string>{"Line 1", "Line 2", "Extra line"}));
     uint32_t count = 0;
     EXPECT_EQ(sim->nodeGetNumTags(line1, &count), QUELLAN2_STATUS_ERROR);
     EXPECT_EQ(child->control("reset"), 0u);
     EXPECT_EQ(sim->nodeGetNumTags(line1, &count), QUELLAN2_STATUS_OK);
-    EXPECT_EQ(sim->nodeNames(connection), (std::vector<std::string>{"Line 1", "Line 2"}));
+    EXPECT_EQ(sim->topNodeNames(connection), (std::vector<std::string>{"Line 1", "Line 2"}));
 }
 
 TEST_F(SimQuellanControls, LinesThatAreNotControlsAreRefused) {

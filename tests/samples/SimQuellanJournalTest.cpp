@@ -114,11 +114,11 @@ TEST_F(SimQuellanJournal, TwoCopiesWithDifferentNamesAreIndependent) {
     EXPECT_EQ(utilities.control("fail connectionGetNumNodes 1"), 0u);
     QUELLAN2_CONNECTION one = first.open();
     QUELLAN2_CONNECTION two = second.open();
-    EXPECT_EQ(first.nodeNames(one), std::vector<std::string>{"Tanks"});
+    EXPECT_EQ(first.topNodeNames(one), std::vector<std::string>{"Tanks"});
     uint32_t count = 0;
     EXPECT_EQ(second.connectionGetNumNodes(two, &count), 1u);
     EXPECT_EQ(utilities.control("reset"), 0u);
-    EXPECT_EQ(second.nodeNames(two), (std::vector<std::string>{"Boiler", "Chiller"}));
+    EXPECT_EQ(second.topNodeNames(two), (std::vector<std::string>{"Boiler", "Chiller"}));
     EXPECT_EQ(fermentation.journal("connectionGetNumNodes").size(), 1u);
     EXPECT_EQ(utilities.journal("connectionGetNumNodes").size(), 2u);
     EXPECT_NE(readFile(fermentation.journalPath()), readFile(utilities.journalPath()));

@@ -12,7 +12,7 @@ TEST_F(SimQuellanTree, TopLevelNodesSubNodesAndTagsFollowTheSidecar) {
     start();
     QUELLAN2_CONNECTION connection = sim->open();
     ASSERT_NE(connection, nullptr);
-    EXPECT_EQ(sim->nodeNames(connection), (std::vector<std::string>{"Line 1", "Line 2"}));
+    EXPECT_EQ(sim->topNodeNames(connection), (std::vector<std::string>{"Line 1", "Line 2"}));
     QUELLAN2_NODE line1 = sim->node(connection, "Line 1");
     EXPECT_EQ(sim->tagNames(line1), (std::vector<std::string>{"TT-101", "Phase"}));
     EXPECT_EQ(sim->subNodeNames(line1), (std::vector<std::string>{"Tank 1"}));
@@ -71,7 +71,7 @@ TEST_F(SimQuellanTree, MissingSidecarGivesTheSmallDefaultPlant) {
     start();
     std::filesystem::remove(child->sidecarPath());
     QUELLAN2_CONNECTION connection = sim->open();
-    EXPECT_EQ(sim->nodeNames(connection), (std::vector<std::string>{"Area 1", "Area 2"}));
+    EXPECT_EQ(sim->topNodeNames(connection), (std::vector<std::string>{"Area 1", "Area 2"}));
     EXPECT_EQ(sim->tagNames(sim->node(connection, "Area 1")), (std::vector<std::string>{"Temperature", "State"}));
 }
 
@@ -79,7 +79,7 @@ TEST_F(SimQuellanTree, IdentityComesFromTheSidecarWithoutInitialize) {
     start();
     QUELLAN2_STRING identity = nullptr;
     ASSERT_EQ(sim->getIdentity(&identity), QUELLAN2_STATUS_OK);
-    EXPECT_EQ(sim->text(identity), "Test plant 7");
+    EXPECT_EQ(sim->take(identity), "Test plant 7");
     EXPECT_EQ(sim->getIdentity(nullptr), QUELLAN2_STATUS_INVALID_PARAMETER);
 }
 
@@ -87,7 +87,7 @@ TEST_F(SimQuellanTree, IdentityDefaultsToTheLibraryName) {
     start("node A\n", SimVariant::FULL, "Utilities");
     QUELLAN2_STRING identity = nullptr;
     ASSERT_EQ(sim->getIdentity(&identity), QUELLAN2_STATUS_OK);
-    EXPECT_EQ(sim->text(identity), "SimQuellan simulated plant (Utilities)");
+    EXPECT_EQ(sim->take(identity), "SimQuellan simulated plant (Utilities)");
 }
 
 TEST_F(SimQuellanTree, EachInitializeReadsTheSidecarAgain) {
@@ -95,21 +95,21 @@ TEST_F(SimQuellanTree, EachInitializeReadsTheSidecarAgain) {
     sim->open();
     child->writeSidecar("identity Second plant\nnode Only\n");
     QUELLAN2_CONNECTION connection = sim->open();
-    EXPECT_EQ(sim->nodeNames(connection), std::vector<std::string>{"Only"});
+    EXPECT_EQ(sim->topNodeNames(connection), std::vector<std::string>{"Only"});
     QUELLAN2_STRING identity = nullptr;
     ASSERT_EQ(sim->getIdentity(&identity), QUELLAN2_STATUS_OK);
-    EXPECT_EQ(sim->text(identity), "Second plant");
+    EXPECT_EQ(sim->take(identity), "Second plant");
 }
 
 TEST_F(SimQuellanTree, UpdateConfigurationHandsBackTheGivenOrConfiguredText) {
     start();
     QUELLAN2_STRING configuration = nullptr;
     ASSERT_EQ(sim->updateConfiguration("given", &configuration), QUELLAN2_STATUS_OK);
-    EXPECT_EQ(sim->text(configuration), "given");
+    EXPECT_EQ(sim->take(configuration), "given");
     child->writeSidecar("configuration server=plant7 port=1234\n");
     sim->initialize();
     ASSERT_EQ(sim->updateConfiguration("", &configuration), QUELLAN2_STATUS_OK);
-    EXPECT_EQ(sim->text(configuration), "server=plant7 port=1234");
+    EXPECT_EQ(sim->take(configuration), "server=plant7 port=1234");
     EXPECT_EQ(sim->updateConfiguration(nullptr, &configuration), QUELLAN2_STATUS_INVALID_PARAMETER);
 }
 
@@ -135,7 +135,7 @@ TEST_P(SimQuellanDemo, SidecarIsAppliedWithoutComplaint) {
     ASSERT_FALSE(sidecar.empty());
     start(sidecar, SimVariant::FULL, GetParam());
     QUELLAN2_CONNECTION connection = sim->open();
-    EXPECT_FALSE(sim->nodeNames(connection).empty());
+    EXPECT_FALSE(sim->topNodeNames(connection).empty());
     std::vector<JournalEntry> entries = child->journal();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(readFile(child->journalPath()).find('#'), std::string::npos) << readFile(child->journalPath());

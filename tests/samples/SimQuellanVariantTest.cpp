@@ -15,8 +15,8 @@ class SimQuellanVariants : public SimQuellanTest, public ::testing::WithParamInt
 
 TEST_P(SimQuellanVariants, LackExactlyTheirNames) {
     start(TEST_PLANT, GetParam().variant);
-    for (const char* name : CHILD_FUNCTION_NAMES)
-        EXPECT_EQ(sim->exports(name), GetParam().missing.count(name) == 0) << name;
+    for (const ChildFunction& function : CHILD_FUNCTIONS)
+        EXPECT_EQ(sim->exports(function.name), GetParam().missing.count(function.name) == 0) << function.name;
     EXPECT_TRUE(sim->exports("simquellan_control"));
     EXPECT_TRUE(sim->exports("simquellan_threadId"));
 }

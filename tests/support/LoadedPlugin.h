@@ -1,4 +1,4 @@
-// A plug-in library loaded by a test, as a host loads it.
+// A plug-in library loaded by a test through the library's own loader, as a host loads it.
 #pragma once
 
 #include "hosting/ChildFunctionTable.h"
@@ -9,16 +9,27 @@
 
 namespace mq::test {
 
-// Loads the library through the real loader and resolves the interface
-// functions, so that a test calls exactly what a host would call.
-class LoadedPlugin {
+// The library loaded with LibraryHandle and its functions looked up with
+// ChildFunctionTable, so that a test calls exactly what a host would call.
+// A library that cannot be loaded, or lacks a function it must have, raises
+// std::runtime_error with the loader's message.
+class LoadedPlugin : public ChildFunctionTable {
 public:
+    // Every required function must be there, as for a child the library runs.
     explicit LoadedPlugin(const std::string& path);
+    // For a library that lacks functions on purpose: their entries stay null.
+    struct AllowMissing {};
+    LoadedPlugin(const std::string& path, AllowMissing);
+    LoadedPlugin(const LoadedPlugin&) = delete;
+    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
-    const ChildFunctionTable& operator*() const { return functions; }
-    const ChildFunctionTable* operator->() const { return &functions; }
-    QUELLAN2_PFN_UpdateConfiguration updateConfigurationEntry() const;
+    // The table, for callers that hold the plug-in by pointer: (*plugin)->initialize().
+    const ChildFunctionTable& operator*() const { return *this; }
+    const ChildFunctionTable* operator->() const { return this; }
+
     const LibraryHandle& library() const { return handle; }
+    bool exports(const char* name) const { return handle.resolve(name) != nullptr; }
+    QUELLAN2_PFN_UpdateConfiguration updateConfigurationEntry() const;
 
     // The text of a string handle of this plug-in, which is freed.
     std::string take(QUELLAN2_STRING string) const;
@@ -26,8 +37,9 @@ public:
     std::vector<std::string> topNodeNames(QUELLAN2_CONNECTION connection) const;
 
 private:
+    LoadedPlugin(const std::string& path, bool requireAll);
+
     LibraryHandle handle;
-    ChildFunctionTable functions;
 };
 
 }  // namespace mq::test

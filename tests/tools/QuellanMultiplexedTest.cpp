@@ -1,12 +1,16 @@
 // The tool with its default plug-in, MultiQuellan, configured with two
 // SimQuellan children whose trees share names.
 #include "QuellanTool.h"
+#include "platform/ScopeExit.h"
+#include "support/Environment.h"
 #include "support/MachineConfiguration.h"
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace mq::test {
@@ -169,6 +173,41 @@ TEST_F(QuellanMultiplexed, WritesReachTheChildThatOwnsEachTag) {
     ASSERT_EQ(1u, writesB.size());
     EXPECT_NE(std::string::npos, writesA[0].arguments.find("values=[[\"x\"]]")) << writesA[0].arguments;
     EXPECT_NE(std::string::npos, writesB[0].arguments.find("values=[[3]]")) << writesB[0].arguments;
+}
+
+
+// A relative child path names the file in the host's current folder, also
+// where the platform's own search finds another library of that name first:
+// on Windows in the program's folder, on Linux on LD_LIBRARY_PATH.
+TEST_F(QuellanMultiplexed, ARelativeChildPathIsTheFileInTheCurrentFolder) {
+    namespace fs = std::filesystem;
+    const fs::path here = scratch.file("here");
+    const fs::path elsewhere = scratch.file("elsewhere");
+    fs::create_directories(here);
+    fs::create_directories(elsewhere);
+    SimChild wanted(here.string(), "Plant", PLANT_A);
+    SimChild decoy(elsewhere.string(), "Plant", PLANT_B);
+    const fs::path tool = elsewhere / QUELLAN_EXECUTABLE;
+    fs::copy_file(fs::path(binaryFolder()) / QUELLAN_EXECUTABLE, tool);
+    configuration->writeChildren({"Plant" MQ_LIBRARY_SUFFIX});
+
+    const char* libraryPathBefore = std::getenv("LD_LIBRARY_PATH");
+    const std::string previousLibraryPath = libraryPathBefore ? libraryPathBefore : "";
+    const fs::path previousFolder = fs::current_path();
+    auto restore = platform::ScopeExit([&] {
+        std::error_code ignored;
+        fs::current_path(previousFolder, ignored);
+        setEnvironmentVariable("LD_LIBRARY_PATH", previousLibraryPath);
+    });
+    setEnvironmentVariable("LD_LIBRARY_PATH", elsewhere.string());
+    fs::current_path(here);
+    ProcessResult result = runProcess(tool.string(), {"--plugin", libraryPath("MultiQuellan"), "tree"});
+
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    std::vector<std::string> nodes;
+    for (const std::string& line : outputLines(result.out))
+        if (line.rfind("node", 0) == 0) nodes.push_back(line.substr(line.rfind(' ') + 1));
+    EXPECT_EQ((std::vector<std::string>{"Line1", "Line2"}), nodes) << "plant A's, not the decoy's\n" << result.out;
 }
 
 }  // namespace

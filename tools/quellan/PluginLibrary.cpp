@@ -1,20 +1,17 @@
+// Loading the plug-in that the tool tries.
 #include "PluginLibrary.h"
 
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
 namespace quellan {
 
-PluginLibrary::PluginLibrary(const std::string& path) : module(load(path)), table(module) {}
-
-PluginLibrary::~PluginLibrary() {
-    mq::platform::unloadLibrary(module);
-}
-
-mq::platform::ModuleHandle PluginLibrary::load(const std::string& path) {
+PluginLibrary::PluginLibrary(const std::string& path) {
     std::string error;
-    mq::platform::ModuleHandle module = mq::platform::loadLibrary(path, error);
-    if (!module) throw ToolError(ExitCode::PLUGIN_UNUSABLE, "cannot load the plug-in " + path + ": " + error);
-    return module;
+    if (!library.tryLoad(path, error))
+        throw ToolError(ExitCode::PLUGIN_UNUSABLE, "cannot load the plug-in " + path + ": " + error);
+    // A missing function is the command's concern, not the load's.
+    table.lookUp(library);
 }
 
 std::string defaultPluginPath() {

@@ -1,3 +1,4 @@
+// Composing the configuration file's path from the data folder and the module prefix.
 #include "config/ConfigurationFilePath.h"
 
 #include "config/DataFolder.h"

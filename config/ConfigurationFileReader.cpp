@@ -1,3 +1,4 @@
+// Parsing the configuration file into a child list, ignoring what the format does not know.
 #include "config/ConfigurationFileReader.h"
 
 #include "platform/FileSystem.h"

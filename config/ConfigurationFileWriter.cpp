@@ -1,3 +1,4 @@
+// Rendering the child list as the configuration file and saving it in one step.
 #include "config/ConfigurationFileWriter.h"
 
 #include "platform/FileSystem.h"

@@ -1,3 +1,4 @@
+// Filling the configuration record from the machine's configuration file.
 #include "config/ConfigurationRecord.h"
 
 #include "config/ConfigurationFilePath.h"

@@ -1,3 +1,4 @@
+// Finding, and creating when missing, the machine-wide data folder.
 #include "config/DataFolder.h"
 
 #include "config/Directories.h"

@@ -1,3 +1,4 @@
+// Creating a folder and the missing folders above it, one level at a time.
 #include "config/Directories.h"
 
 #include "platform/FileSystem.h"

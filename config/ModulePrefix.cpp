@@ -1,3 +1,4 @@
+// Keeping the module prefix, set once the library knows its own name.
 #include "config/ModulePrefix.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// Grouping host tag positions by child, and checking tag handles against the merged table.
 #include "data/ChildGroups.h"
 
 #include "hosting/ProxyTree.h"

@@ -1,3 +1,4 @@
+// Creating, filling and freeing child vectors through the child's function table.
 #include "data/ChildVector.h"
 
 #include "hosting/GuardedCall.h"

@@ -1,3 +1,4 @@
+// The current time as the short batch forms pass it on.
 #include "data/SystemTime.h"
 
 #include <ctime>

@@ -1,3 +1,4 @@
+// Shared by the fuzz targets: failing loudly, finding built libraries, the library's own function table.
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzPlugin.h"
 #include "platform/DynamicLibrary.h"

@@ -1,3 +1,4 @@
+// The nine call messages: each runs one child function on the worker thread.
 #include "hosting/CallMessages.h"
 
 #include "hosting/GuardedCall.h"

@@ -1,3 +1,4 @@
+// Reading a child's tree of nodes and tags through its function table.
 #include "hosting/ProxyTree.h"
 
 #include "hosting/GuardedCall.h"

@@ -1,3 +1,4 @@
+// One configured child: its start-up, identity, configuration and name reading.
 #include "hosting/Quellan.h"
 
 #include "hosting/GuardedCall.h"

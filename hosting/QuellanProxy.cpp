@@ -1,3 +1,4 @@
+// A running child: its worker thread's start-up, message loop and shutdown.
 #include "hosting/QuellanProxy.h"
 
 #include "hosting/CallMessages.h"

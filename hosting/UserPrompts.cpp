@@ -1,3 +1,4 @@
+// The prompts that show nothing and choose nothing, for a process without a window system.
 #include "hosting/UserPrompts.h"
 
 namespace mq {

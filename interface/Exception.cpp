@@ -1,3 +1,4 @@
+// The library's own exception: its message and the cause it keeps.
 #include "interface/Exception.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// The identity text: the library's name and when it was built.
 #include "interface/Identity.h"
 
 namespace mq {

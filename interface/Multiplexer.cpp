@@ -1,3 +1,4 @@
+// The Multiplexer: creating it, opening the children and merging their trees.
 #include "interface/Multiplexer.h"
 
 #include "config/TrustedConfiguration.h"

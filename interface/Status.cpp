@@ -1,3 +1,4 @@
+// The names of the interface's status codes, for messages and tools.
 #include "interface/Status.h"
 
 namespace mq {

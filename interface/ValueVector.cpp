@@ -1,3 +1,4 @@
+// The value vector's elements: their types, their values and the handle conversions.
 #include "interface/ValueVector.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// The configuration dialog's model: its entries, selection and actions.
 #include "ui/MultiQuellanConfig.h"
 
 #include "config/ConfigurationFileWriter.h"

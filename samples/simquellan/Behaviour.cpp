@@ -1,3 +1,4 @@
+// Parsing and applying the behaviour script's misbehaviour for each call.
 #include "samples/simquellan/Behaviour.h"
 
 #include "samples/simquellan/SimValue.h"

@@ -1,3 +1,4 @@
+// The frame around every exported function: controls, faults and the journal line.
 #include "samples/simquellan/Call.h"
 
 #include "samples/simquellan/Simulator.h"

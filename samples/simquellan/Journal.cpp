@@ -1,3 +1,4 @@
+// Writing the journal: one flushed line per call received.
 #include "samples/simquellan/Journal.h"
 
 #include <atomic>

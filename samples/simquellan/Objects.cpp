@@ -1,3 +1,4 @@
+// Creating, reading and freeing the string and vector objects behind handles.
 #include "samples/simquellan/Objects.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Building the plant: nodes, links, chains, tags and batches, found by path.
 #include "samples/simquellan/Plant.h"
 
 #include <ctime>

@@ -1,3 +1,4 @@
+// Reading a misbehaviour script's bytes as per-call decisions.
 #include "samples/simquellan/Script.h"
 
 namespace simquellan {

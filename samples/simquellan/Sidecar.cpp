@@ -1,3 +1,4 @@
+// Reading the sidecar file line by line into the plant and the behaviour script.
 #include "samples/simquellan/Sidecar.h"
 
 namespace simquellan {

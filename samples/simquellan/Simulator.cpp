@@ -1,3 +1,4 @@
+// The loaded module's state: reading the sidecar at initialise and the test controls.
 #include "samples/simquellan/Simulator.h"
 
 #include "platform/DynamicLibrary.h"

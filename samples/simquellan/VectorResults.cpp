@@ -1,3 +1,4 @@
+// Making the reads' result vectors, spoilt as the controls ask.
 #include "samples/simquellan/VectorResults.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Loading a library and calling its entry point as rundll32 would.
 #include "tools/quellan-rundll/Runner.h"
 
 #include "platform/DynamicLibrary.h"

@@ -1,3 +1,4 @@
+// Splitting the tool's command line into command, operands and options.
 #include "CommandLine.h"
 
 #include "ToolError.h"

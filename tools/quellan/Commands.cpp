@@ -1,3 +1,4 @@
+// The tool's commands: each makes its calls and fills a table.
 #include "Commands.h"
 
 #include "PluginObjects.h"

@@ -1,3 +1,4 @@
+// The text of `quellan --help`, with the exit codes.
 #include "Help.h"
 
 namespace quellan {

@@ -1,3 +1,4 @@
+// Taking strings and value vectors from the plug-in and freeing them through it.
 #include "PluginObjects.h"
 
 namespace quellan {

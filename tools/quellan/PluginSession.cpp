@@ -1,3 +1,4 @@
+// One use of a plug-in: load, initialise, open, and undo each on the way out.
 #include "PluginSession.h"
 
 namespace quellan {

@@ -1,3 +1,4 @@
+// Naming the interface's status codes, and turning a failed call into the tool's error.
 #include "Status.h"
 
 #include "ToolError.h"

@@ -1,3 +1,4 @@
+// Writing a table as aligned text, CSV or JSON.
 #include "Table.h"
 
 #include <algorithm>

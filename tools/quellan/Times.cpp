@@ -1,3 +1,4 @@
+// Parsing and printing the interface's times: ISO 8601 UTC or seconds since 1970.
 #include "Times.h"
 
 #include "ToolError.h"

@@ -1,3 +1,4 @@
+// Walking the plug-in's tree, and finding tags by name or handle.
 #include "Tree.h"
 
 #include "PluginObjects.h"

@@ -1,3 +1,4 @@
+// Reading values out of value vectors, and parsing values the user writes.
 #include "Value.h"
 
 #include "ToolError.h"

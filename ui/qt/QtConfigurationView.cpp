@@ -1,3 +1,4 @@
+// The configuration dialog's Qt view: drawing the model and forwarding the user's actions.
 #include "ui/qt/QtConfigurationView.h"
 
 #include "ui/MultiQuellanConfig.h"

@@ -1,3 +1,4 @@
+// Message boxes and the open-file dialog of the configuration process, with Qt Widgets.
 #include "ui/qt/QtPrompts.h"
 
 #include "ui/ConfigurationView.h"

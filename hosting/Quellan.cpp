@@ -22,9 +22,12 @@ std::string textBeforeZero(const std::string& buffer) {
     return buffer.substr(0, std::strlen(buffer.c_str()));
 }
 
-template <typename Entry>
-Entry lookUp(const LibraryHandle& library, const char* name) {
-    return reinterpret_cast<Entry>(library.resolve(name));
+// Every entry the library has, none refused: identity and configuration need
+// only a few of them, and check those themselves.
+ChildFunctionTable entriesOf(const LibraryHandle& library) {
+    ChildFunctionTable child;
+    child.lookUp(library);
+    return child;
 }
 
 }  // namespace
@@ -99,12 +102,8 @@ bool Quellan::readIdentity() {
         prompts.showMessage(COULD_NOT_BE_LOADED, "");
         return false;
     }
-    auto initialize = lookUp<QUELLAN2_PFN_initialize>(library, "quellan2_initialize");
-    auto uninitialize = lookUp<QUELLAN2_PFN_uninitialize>(library, "quellan2_uninitialize");
-    auto stringFree = lookUp<QUELLAN2_PFN_stringFree>(library, "quellan2_stringFree");
-    auto getIdentity = lookUp<QUELLAN2_PFN_getIdentity>(library, "quellan2_getIdentity");
-    auto stringCopy = lookUp<QUELLAN2_PFN_stringCopy>(library, "quellan2_stringCopy");
-    if (!initialize || !uninitialize || !stringFree || !getIdentity || !stringCopy) {
+    const ChildFunctionTable child = entriesOf(library);
+    if (!child.initialize || !child.uninitialize || !child.stringFree || !child.getIdentity || !child.stringCopy) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
@@ -112,17 +111,18 @@ bool Quellan::readIdentity() {
     // process: a faulting child must not take the user's unsaved edits down with it.
     // A refused step returns without uninitialise on purpose, here and in configure():
     // children have always been driven so, and the unload right after ends them anyway.
-    if (guardedCall(initialize) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(child.initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING identity = nullptr;
-    if (guardedCall(getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(child.getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
     uint32_t length = 0;
-    if (guardedCall(stringCopy, identity, static_cast<char*>(nullptr), &length) != QUELLAN2_STATUS_INSUFFICIENT_BUFFER)
+    if (guardedCall(child.stringCopy, identity, static_cast<char*>(nullptr), &length) !=
+        QUELLAN2_STATUS_INSUFFICIENT_BUFFER)
         return false;
     std::string buffer(length, '\0');
-    if (guardedCall(stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
-    if (guardedCall(stringFree, identity) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(child.stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(child.stringFree, identity) != QUELLAN2_STATUS_OK) return false;
     identityText = textBeforeZero(buffer);
-    return guardedCall(uninitialize) == QUELLAN2_STATUS_OK;
+    return guardedCall(child.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
 bool Quellan::configure() {
@@ -132,21 +132,18 @@ bool Quellan::configure() {
         prompts.showMessage(COULD_NOT_BE_LOADED, "");
         return false;
     }
-    auto initialize = lookUp<QUELLAN2_PFN_initialize>(library, "quellan2_initialize");
-    auto updateConfiguration = lookUp<QUELLAN2_PFN_updateConfiguration>(library, "quellan2_updateConfiguration");
-    auto uninitialize = lookUp<QUELLAN2_PFN_uninitialize>(library, "quellan2_uninitialize");
-    auto stringFree = lookUp<QUELLAN2_PFN_stringFree>(library, "quellan2_stringFree");
-    if (!initialize || !updateConfiguration || !uninitialize || !stringFree) {
+    const ChildFunctionTable child = entriesOf(library);
+    if (!child.initialize || !child.updateConfiguration || !child.uninitialize || !child.stringFree) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
     // As in readIdentity(), a refused step skips uninitialise on purpose.
-    if (guardedCall(initialize) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(child.initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING newConfiguration = nullptr;
-    if (guardedCall(updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(child.updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
     // The child keeps its configuration itself; the text it hands back is not ours to keep.
-    if (guardedCall(stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
-    return guardedCall(uninitialize) == QUELLAN2_STATUS_OK;
+    if (guardedCall(child.stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    return guardedCall(child.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
 }  // namespace mq

@@ -36,8 +36,11 @@ TEST_F(ProxyStart, StartUpRunsOnAWorkerThreadOfItsOwn) {
     const uint32_t worker = journal.front().thread;
     EXPECT_NE(testThread, worker);
     // String functions may run on any thread; everything else is the worker's.
-    for (const JournalEntry& entry : journal)
-        if (entry.function.rfind("string", 0) != 0) EXPECT_EQ(worker, entry.thread) << entry.function;
+    for (const JournalEntry& entry : journal) {
+        if (entry.function.rfind("string", 0) != 0) {
+            EXPECT_EQ(worker, entry.thread) << entry.function;
+        }
+    }
 }
 
 TEST_F(ProxyStart, AChildWhoseConnectionFailsToOpenIsUninitialisedButNeverClosed) {

@@ -1,5 +1,6 @@
 // Windows implementation of library loading: LoadLibraryExA with the altered search path.
 #include "platform/DynamicLibrary.h"
+#include "platform/win32/OwnedHandle.h"
 
 #include <windows.h>
 
@@ -24,8 +25,8 @@ std::string systemErrorText(DWORD code, const std::string& path) {
                                       FORMAT_MESSAGE_ARGUMENT_ARRAY,
                                   nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0,
                                   reinterpret_cast<va_list*>(inserts.data()));
+    const LocalMemory<char> ownedText(text);
     std::string result = length ? std::string(text, length) : std::string();
-    if (text) LocalFree(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
         result.pop_back();
     return "error " + std::to_string(code) + (result.empty() ? "" : ": " + result);

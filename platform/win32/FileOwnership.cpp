@@ -4,35 +4,17 @@
 #include <windows.h>
 #include <aclapi.h>
 
+#include "platform/win32/OwnedHandle.h"
+
 namespace mq::platform {
 
 namespace {
 
-// What the security functions hand out with LocalAlloc.
-class LocalMemory {
-public:
-    LocalMemory() = default;
-    ~LocalMemory() {
-        if (memory) LocalFree(memory);
-    }
-    LocalMemory(const LocalMemory&) = delete;
-    LocalMemory& operator=(const LocalMemory&) = delete;
-    PSECURITY_DESCRIPTOR* out() { return &memory; }
-
-private:
-    PSECURITY_DESCRIPTOR memory = nullptr;
-};
-
-class TokenHandle {
-public:
-    TokenHandle() = default;
-    ~TokenHandle() {
-        if (handle) CloseHandle(handle);
-    }
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-    HANDLE handle = nullptr;
-};
+// This process's token, or null when it cannot be opened.
+OwnedHandle processToken() {
+    HANDLE token = nullptr;
+    return OwnedHandle(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ? token : nullptr);
+}
 
 // TrustedInstaller's service SID, S-1-5-80-956008885-3418522649-1831038044-
 // 1853292631-2271478464, which no well-known SID constant names.
@@ -87,15 +69,13 @@ private:
 class AdministratorUser {
 public:
     AdministratorUser() {
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.handle) &&
-            rightsOf(token.handle) == TokenRights::ADMINISTRATOR)
-            user.read(token.handle);
+        if (token && rightsOf(token.get()) == TokenRights::ADMINISTRATOR) user.read(token.get());
     }
     // Null unless the process runs with administrator rights.
     PSID sid() const { return user.sid(); }
 
 private:
-    TokenHandle token;
+    OwnedHandle token = processToken();
     UserOfToken user;
 };
 
@@ -147,10 +127,12 @@ bool entryOwnership(const std::string& path, EntryOwnership& ownership) noexcept
     if (path.find('\0') != std::string::npos) return false;
     PSID owner = nullptr;
     PACL accessList = nullptr;
-    LocalMemory descriptor;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &accessList, nullptr, descriptor.out()) != ERROR_SUCCESS)
+                              &owner, nullptr, &accessList, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
+    // The owner and the access list point into the descriptor.
+    const LocalMemory<void> ownedDescriptor(descriptor);
     AdministratorUser self;
     ownership.ownedByAdministrator = owner && isAdministrative(owner, self.sid());
     // No access list at all lets everyone do everything.
@@ -165,13 +147,12 @@ bool entryOwnership(const std::string& path, EntryOwnership& ownership) noexcept
 }
 
 bool isPrivilegedProcess() noexcept {
-    TokenHandle token;
+    const OwnedHandle token = processToken();
     // A process that cannot tell is taken as privileged, so that the
     // stricter rule applies.
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.handle)) return true;
-    TokenRights rights = rightsOf(token.handle);
-    if (rights != TokenRights::USER) return true;
-    UserOfToken user(token.handle);
+    if (!token) return true;
+    if (rightsOf(token.get()) != TokenRights::USER) return true;
+    UserOfToken user(token.get());
     return !user.sid() || IsWellKnownSid(user.sid(), WinLocalSystemSid);
 }
 

@@ -1,6 +1,7 @@
 // Windows implementation of running a library entry: the system's rundll32.exe through CreateProcessA.
 #include "platform/Process.h"
 
+#include "platform/win32/OwnedHandle.h"
 #include "platform/win32/Rundll.h"
 
 #include <windows.h>
@@ -13,11 +14,6 @@ namespace mq::platform {
 namespace {
 
 constexpr DWORD PATH_SIZE = 1024;
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
 // The short form keeps blanks out of the command line; a volume without
 // short names hands back nothing, and the long path is used.

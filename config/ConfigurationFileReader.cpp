@@ -1,4 +1,4 @@
-// Parsing the configuration file into a child list, ignoring what the format does not know.
+// Parsing the configuration file into its settings, keeping every attribute of the elements it knows.
 #include "config/ConfigurationFileReader.h"
 
 #include "platform/FileSystem.h"
@@ -103,7 +103,6 @@ bool nestingWithinLimit(const char* text) {
 }
 
 bool readWholeFile(const std::string& path, std::string& text) {
-    if (!platform::isReadableFile(path)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     in.seekg(0, std::ios::end);
@@ -130,30 +129,75 @@ const Tree* firstChild(const Tree& tree, const std::string& key) {
     return nullptr;
 }
 
+Attributes attributesOf(const Tree& element) {
+    Attributes attributes;
+    if (const Tree* list = firstChild(element, xml::xmlattr<std::string>())) {
+        for (const auto& attribute : *list) attributes.push_back(Attribute{attribute.first, attribute.second.data()});
+    }
+    return attributes;
+}
+
+ConfigurationSettings settingsOf(const Tree& settingsElement) {
+    ConfigurationSettings settings;
+    settings.attributes = attributesOf(settingsElement);
+    for (const auto& element : settingsElement) {
+        if (element.first != "quellan") continue;
+        Attributes attributes = attributesOf(element.second);
+        const std::string* path = findAttribute(attributes, "path");
+        if (!path) continue;
+        ChildEntry child{*path, std::move(attributes)};
+        removeAttribute(child.attributes, "path");
+        settings.children.push_back(std::move(child));
+    }
+    return settings;
+}
+
 }  // namespace
 
-std::vector<std::string> readConfigurationFile(const std::string& path) noexcept {
-    std::vector<std::string> childPaths;
+const char* describe(ConfigurationFileState state) noexcept {
+    switch (state) {
+    case ConfigurationFileState::READ: return "read";
+    case ConfigurationFileState::MISSING: return "missing";
+    case ConfigurationFileState::UNREADABLE: return "unreadable";
+    case ConfigurationFileState::MALFORMED: return "malformed";
+    case ConfigurationFileState::NO_SETTINGS: return "without a settings element";
+    }
+    return "unknown";
+}
+
+ConfigurationFile readConfigurationSettings(const std::string& path) noexcept {
+    ConfigurationFile file;
     try {
+        if (!platform::entryExists(path)) return file;
+        file.state = ConfigurationFileState::UNREADABLE;
         std::string text;
-        if (!readWholeFile(path, text) || !nestingWithinLimit(text.c_str())) return childPaths;
+        if (!platform::isReadableFile(path) || !readWholeFile(path, text)) return file;
+        file.state = ConfigurationFileState::MALFORMED;
+        if (!nestingWithinLimit(text.c_str())) return file;
         TextInput buffer(text);
         std::istream input(&buffer);
         Tree document;
         xml::read_xml(input, document, xml::no_comments);
 
+        file.state = ConfigurationFileState::NO_SETTINGS;
         const Tree* settings = firstChild(document, "settings");
-        if (!settings) return childPaths;
-        for (const auto& element : *settings) {
-            if (element.first != "quellan") continue;
-            const Tree* attributes = firstChild(element.second, xml::xmlattr<std::string>());
-            const Tree* childPath = attributes ? firstChild(*attributes, "path") : nullptr;
-            if (childPath) childPaths.push_back(childPath->data());
-        }
+        if (!settings) return file;
+        file.settings = settingsOf(*settings);
+        file.state = ConfigurationFileState::READ;
     } catch (...) {
-        childPaths.clear();
+        // A parse error leaves MALFORMED; running out of memory leaves the
+        // state of the step it stopped in.
+        file.settings = ConfigurationSettings{};
     }
-    return childPaths;
+    return file;
+}
+
+std::vector<std::string> readConfigurationFile(const std::string& path) noexcept {
+    try {
+        return childPaths(readConfigurationSettings(path).settings);
+    } catch (...) {
+        return {};
+    }
 }
 
 }  // namespace mq

@@ -1,16 +1,41 @@
-// Reading the child list from the configuration file.
+// Reading the settings and the child list from the configuration file.
 #pragma once
+
+#include "config/ConfigurationSettings.h"
 
 #include <string>
 #include <vector>
 
 namespace mq {
 
-// The "path" attributes of the "quellan" elements under the first top-level
-// "settings" element, in document order. An element without the attribute
-// is skipped; an empty attribute gives an empty entry. A file that is
-// missing, unreadable or not a well-formed document, a path the platform
-// cannot take, and running out of memory all give an empty list.
+enum class ConfigurationFileState {
+    // Read; it may still name no child.
+    READ,
+    MISSING,
+    // There, but it could not be read (permissions, a folder, a path the platform cannot take).
+    UNREADABLE,
+    // Not a well-formed document, or nested too deeply.
+    MALFORMED,
+    // Well-formed, without a top-level "settings" element.
+    NO_SETTINGS,
+};
+
+// "read", "missing", "unreadable", "malformed", "without a settings element".
+const char* describe(ConfigurationFileState state) noexcept;
+
+struct ConfigurationFile {
+    ConfigurationFileState state = ConfigurationFileState::MISSING;
+    ConfigurationSettings settings;
+};
+
+// The attributes of the first top-level "settings" element and its "quellan"
+// elements with a "path" attribute, in document order, with all their
+// attributes. An element without "path" is skipped; an empty one gives an
+// empty path. Whatever is wrong with the file gives empty settings and the
+// state that says what; running out of memory gives empty settings.
+ConfigurationFile readConfigurationSettings(const std::string& path) noexcept;
+
+// The children's paths of readConfigurationSettings, in order.
 std::vector<std::string> readConfigurationFile(const std::string& path) noexcept;
 
 }  // namespace mq

@@ -34,28 +34,79 @@ void appendAttributeValue(std::string& out, const std::string& value) {
     }
 }
 
-std::string configurationText(const std::vector<std::string>& childPaths) {
+bool isNameStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Names came from a parsed file or from the library's own constants; this
+// refuses what would make the file unreadable, not every name XML forbids.
+bool isWritableName(const std::string& name) {
+    if (name.empty() || !isNameStart(name[0])) return false;
+    for (char c : name) {
+        if (!isNameStart(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.') return false;
+    }
+    return true;
+}
+
+bool isWritableValue(const std::string& value) {
+    // The reader would cut the text at a zero byte.
+    return value.find('\0') == std::string::npos;
+}
+
+bool isWritable(const Attributes& attributes) {
+    for (const Attribute& attribute : attributes) {
+        if (!isWritableName(attribute.name) || !isWritableValue(attribute.value)) return false;
+    }
+    return true;
+}
+
+void appendAttribute(std::string& out, const std::string& name, const std::string& value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    appendAttributeValue(out, value);
+    out += '"';
+}
+
+void appendAttributes(std::string& out, const Attributes& attributes) {
+    for (const Attribute& attribute : attributes) appendAttribute(out, attribute.name, attribute.value);
+}
+
+std::string configurationText(const ConfigurationSettings& settings) {
     const std::string lineEnd = platform::LINE_END;
-    std::string text = "<?xml version=\"1.0\" ?>" + lineEnd;
-    if (childPaths.empty()) return text + "<settings />" + lineEnd;
-    text += "<settings>" + lineEnd;
-    for (const std::string& childPath : childPaths) {
-        text += "    <quellan path=\"";
-        appendAttributeValue(text, childPath);
-        text += "\" />" + lineEnd;
+    std::string text = "<?xml version=\"1.0\" ?>" + lineEnd + "<settings";
+    appendAttributes(text, settings.attributes);
+    if (settings.children.empty()) return text + " />" + lineEnd;
+    text += ">" + lineEnd;
+    for (const ChildEntry& child : settings.children) {
+        text += "    <quellan";
+        appendAttribute(text, "path", child.path);
+        appendAttributes(text, child.attributes);
+        text += " />" + lineEnd;
     }
     return text + "</settings>" + lineEnd;
 }
 
 }  // namespace
 
+bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings) noexcept {
+    try {
+        if (!isWritable(settings.attributes)) return false;
+        for (const ChildEntry& child : settings.children) {
+            if (!isWritableValue(child.path) || !isWritable(child.attributes) ||
+                findAttribute(child.attributes, "path"))
+                return false;
+        }
+        return platform::replaceFileContents(path, configurationText(settings));
+    } catch (...) {
+        return false;
+    }
+}
+
 bool writeConfigurationFile(const std::string& path, const std::vector<std::string>& childPaths) noexcept {
     try {
-        // No path can hold a zero byte, and the reader would cut the text there.
-        for (const std::string& childPath : childPaths) {
-            if (childPath.find('\0') != std::string::npos) return false;
-        }
-        return platform::replaceFileContents(path, configurationText(childPaths));
+        return writeConfigurationFile(path, settingsWithChildren(childPaths));
     } catch (...) {
         return false;
     }

@@ -1,16 +1,23 @@
-// Writing the child list to the configuration file.
+// Writing the settings and the child list to the configuration file.
 #pragma once
+
+#include "config/ConfigurationSettings.h"
 
 #include <string>
 #include <vector>
 
 namespace mq {
 
-// Writes the declaration, the "settings" root and one "quellan" element with
-// a "path" attribute per child, in order, with the platform's line ends. The
-// file is replaced in one step: on any failure (false) the old file is left
-// as it was. Also false for a path the platform cannot take, a child path
-// holding a zero byte, and when memory runs out.
+// Writes the declaration, the "settings" root with its attributes and one
+// "quellan" element per child, in order: "path" first, then the child's other
+// attributes in order; with the platform's line ends. A file whose elements
+// carry no attribute but "path" is laid out as it always was. The file is
+// replaced in one step: on any failure (false) the old file is left as it
+// was. Also false for a path the platform cannot take, a value holding a zero
+// byte, an attribute name XML cannot carry, and when memory runs out.
+bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings) noexcept;
+
+// Children with their paths only.
 bool writeConfigurationFile(const std::string& path, const std::vector<std::string>& childPaths) noexcept;
 
 }  // namespace mq

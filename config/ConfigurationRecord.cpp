@@ -5,18 +5,23 @@
 #include "config/ConfigurationFileReader.h"
 #include "config/ModulePrefix.h"
 
+#include <utility>
+
 namespace mq {
 
 void loadConfiguration(ConfigurationRecord& record) noexcept {
     record.configurationPath.clear();
-    record.childPaths.clear();
+    record.fileState = ConfigurationFileState::MISSING;
+    record.settings = ConfigurationSettings{};
     setModulePrefix(MODULE_NAME);
     try {
         record.configurationPath = configurationFilePath();
     } catch (...) {
         return;
     }
-    record.childPaths = readConfigurationFile(record.configurationPath);
+    ConfigurationFile file = readConfigurationSettings(record.configurationPath);
+    record.fileState = file.state;
+    record.settings = std::move(file.settings);
 }
 
 }  // namespace mq

@@ -1,21 +1,25 @@
 // The multiplexer's configuration: where it came from and the ordered child list.
 #pragma once
 
+#include "config/ConfigurationFileReader.h"
+#include "config/ConfigurationSettings.h"
+
 #include <string>
-#include <vector>
 
 namespace mq {
 
 struct ConfigurationRecord {
     // The configuration file the record was loaded from.
     std::string configurationPath;
-    // The child libraries in file order; a child's position is its child index.
-    std::vector<std::string> childPaths;
+    // Whether the file was read, and if not, why.
+    ConfigurationFileState fileState = ConfigurationFileState::MISSING;
+    // The settings and the children in file order; a child's position is its child index.
+    ConfigurationSettings settings;
 };
 
 // Sets the module prefix, forms the configuration file's path (creating the
 // data folder if it is missing) and reads the child list from that file.
-// Never fails: a missing or unreadable file leaves `childPaths` empty, and if
+// Never fails: a missing or unreadable file leaves `settings` empty, and if
 // memory runs out the record keeps what was filled in so far.
 void loadConfiguration(ConfigurationRecord& record) noexcept;
 

@@ -32,7 +32,7 @@ const TrustFacts& platformTrustFacts() {
 }
 
 bool isTrustedConfiguration(const ConfigurationRecord& record, const TrustFacts& facts) {
-    if (record.childPaths.empty() || !facts.isPrivilegedProcess()) return true;
+    if (record.settings.children.empty() || !facts.isPrivilegedProcess()) return true;
     return onlyAdministratorsChange(facts, record.configurationPath) &&
            onlyAdministratorsChange(facts, folderOf(record.configurationPath));
 }

@@ -116,9 +116,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0: {
         std::string bytes = input.rest();
         writeBytes(bytes);
-        std::vector<std::string> first = mq::readConfigurationFile(scratchFile());
-        if (mq::readConfigurationFile(scratchFile()) != first) fail("two reads of one file differ");
-        if (!first.empty() && bytes.find("quellan") == std::string::npos) fail("entries from a file without any");
+        mq::ConfigurationFile first = mq::readConfigurationSettings(scratchFile());
+        mq::ConfigurationFile second = mq::readConfigurationSettings(scratchFile());
+        if (second.state != first.state || !(second.settings == first.settings)) fail("two reads of one file differ");
+        if (!first.settings.children.empty() && bytes.find("quellan") == std::string::npos)
+            fail("entries from a file without any");
+        // Whatever the reader takes, the writer writes back so that it reads the same.
+        if (mq::writeConfigurationFile(scratchFile(), first.settings) &&
+            !(mq::readConfigurationSettings(scratchFile()).settings == first.settings))
+            fail("settings written back did not read the same");
         break;
     }
     case 1: {

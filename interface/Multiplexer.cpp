@@ -46,10 +46,10 @@ void Multiplexer::open() {
         childList.clear();
     });
 
-    childList.reserve(record.childPaths.size());
-    for (const std::string& configured : record.childPaths) {
+    childList.reserve(record.settings.children.size());
+    for (const ChildEntry& configured : record.settings.children) {
         // Made absolute once, so that the file checked is the file loaded.
-        const std::string path = platform::absolutePath(configured);
+        const std::string path = platform::absolutePath(configured.path);
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
         childList.push_back(std::make_shared<Quellan>(path));

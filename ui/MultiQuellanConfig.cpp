@@ -102,9 +102,11 @@ std::optional<std::size_t> MultiQuellanConfig::selectedEntry() const {
 
 void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& prompts, ConfigurationView& view) {
     MultiQuellanConfig dialog(prompts);
-    for (const std::string& path : record.childPaths) dialog.addEntry(path);
+    for (const ChildEntry& child : record.settings.children) dialog.addEntry(child.path);
     if (dialog.runModal(view) != DIALOG_OK) return;
-    bool saved = writeConfigurationFile(record.configurationPath, dialog.entryPaths());
+    ConfigurationSettings settings = settingsWithChildren(dialog.entryPaths());
+    settings.attributes = record.settings.attributes;
+    bool saved = writeConfigurationFile(record.configurationPath, settings);
     prompts.showMessage((saved ? "Configuration saved to " : "Failed to save configuration to ") +
                             record.configurationPath,
                         identityText());

@@ -84,8 +84,8 @@ private:
     bool configureButtonEnabled = false;
 };
 
-// Shows the dialog seeded with `record.childPaths` and, on OK, writes the
-// entries' paths to `record.configurationPath` and shows the outcome with the
+// Shows the dialog seeded with the record's children and, on OK, writes the
+// entries' paths, with the settings' attributes, to `record.configurationPath` and shows the outcome with the
 // library's identity as caption. Cancel touches no file and shows nothing.
 void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& prompts, ConfigurationView& view);
 

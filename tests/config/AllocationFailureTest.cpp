@@ -142,9 +142,9 @@ TEST(AllocationFailure, LoadsTheRecordAsFarAsMemoryAllows) {
         },
         [&](const ConfigurationRecord& record, bool failed) {
             EXPECT_TRUE(record.configurationPath.empty() || record.configurationPath == expected.configurationPath);
-            EXPECT_TRUE(record.childPaths.empty() || record.childPaths == CHILDREN);
+            EXPECT_TRUE(childPaths(record.settings).empty() || childPaths(record.settings) == CHILDREN);
             if (!failed) {
-                EXPECT_EQ(record.childPaths, CHILDREN);
+                EXPECT_EQ(childPaths(record.settings), CHILDREN);
             }
         });
 }

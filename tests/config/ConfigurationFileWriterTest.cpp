@@ -51,7 +51,7 @@ TEST_F(WriteConfigurationFile, WritesTheDeclarationTheRootAndOneIndentedLinePerC
 }
 
 TEST_F(WriteConfigurationFile, WritesAnEmptyListAsAnEmptySettingsElement) {
-    ASSERT_TRUE(writeConfigurationFile(file, {}));
+    ASSERT_TRUE(writeConfigurationFile(file, std::vector<std::string>{}));
 
     EXPECT_EQ(test::readFile(file), lines({"<?xml version=\"1.0\" ?>", "<settings />"}));
     EXPECT_TRUE(readConfigurationFile(file).empty());

@@ -48,7 +48,7 @@ TEST_F(LoadConfiguration, ReadsTheChildrenInFileOrderWithDuplicates) {
 
     loadConfiguration(record);
 
-    EXPECT_EQ(record.childPaths, (Paths{"first", "second", "third", "first"}));
+    EXPECT_EQ(childPaths(record.settings), (Paths{"first", "second", "third", "first"}));
 }
 
 TEST_F(LoadConfiguration, GivesNoChildrenWithoutAFileAndCreatesTheFolder) {
@@ -58,18 +58,18 @@ TEST_F(LoadConfiguration, GivesNoChildrenWithoutAFileAndCreatesTheFolder) {
     loadConfiguration(record);
 
     EXPECT_EQ(record.configurationPath, file);
-    EXPECT_TRUE(record.childPaths.empty());
+    EXPECT_TRUE(record.settings.children.empty());
     EXPECT_TRUE(fs::is_directory(folder));
 }
 
 TEST_F(LoadConfiguration, StartsFromAnEmptyRecord) {
     fs::remove(file);
-    ConfigurationRecord record{"stale path", {"stale child"}};
+    ConfigurationRecord record{"stale path", ConfigurationFileState::READ, settingsWithChildren({"stale child"})};
 
     loadConfiguration(record);
 
     EXPECT_EQ(record.configurationPath, file);
-    EXPECT_TRUE(record.childPaths.empty());
+    EXPECT_TRUE(record.settings.children.empty());
 }
 
 TEST_F(LoadConfiguration, ReadsWhatWasSavedToTheRecordsPath) {
@@ -81,7 +81,7 @@ TEST_F(LoadConfiguration, ReadsWhatWasSavedToTheRecordsPath) {
     ConfigurationRecord loaded;
     loadConfiguration(loaded);
 
-    EXPECT_EQ(loaded.childPaths, children);
+    EXPECT_EQ(childPaths(loaded.settings), children);
 }
 
 TEST_F(LoadConfiguration, GivesNoChildrenAndNoSaveWhenAFileStandsInPlaceOfTheFolder) {
@@ -94,7 +94,7 @@ TEST_F(LoadConfiguration, GivesNoChildrenAndNoSaveWhenAFileStandsInPlaceOfTheFol
     loadConfiguration(record);
 
     EXPECT_EQ(record.configurationPath, file);
-    EXPECT_TRUE(record.childPaths.empty());
+    EXPECT_TRUE(record.settings.children.empty());
     EXPECT_FALSE(writeConfigurationFile(record.configurationPath, {"x"}));
     EXPECT_EQ(test::readFile(folder), "in the way");
     fs::remove(folder);

@@ -47,7 +47,7 @@ TEST_P(TrustedConfiguration, FollowsTheOwnershipOfTheFileAndItsFolder) {
                          return true;
                      }};
 
-    EXPECT_EQ(isTrustedConfiguration(ConfigurationRecord{FILE_PATH, c.childPaths}, facts), c.trusted);
+    EXPECT_EQ(isTrustedConfiguration(ConfigurationRecord{FILE_PATH, ConfigurationFileState::READ, settingsWithChildren(c.childPaths)}, facts), c.trusted);
 
     // Only the file and its own folder are looked at, never the folders above.
     for (const std::string& path : asked) EXPECT_TRUE(path == FILE_PATH || path == FOLDER) << path;

@@ -308,7 +308,7 @@ TEST_F(SavingConfiguration, OkWritesTheEntriesInListOrderAndReportsIt) {
     auto alpha = child("Alpha");
     auto beta = child("Beta");
     auto gamma = child("Gamma");
-    record.childPaths = {alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()};
+    record.settings = settingsWithChildren({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()});
     FakeView view([](MultiQuellanConfig& m, FakeView& v) {
         v.select(1, m);
         m.remove();
@@ -320,22 +320,22 @@ TEST_F(SavingConfiguration, OkWritesTheEntriesInListOrderAndReportsIt) {
     EXPECT_EQ(prompts.messages,
               (std::vector<ShownMessage>{{"Configuration saved to " + record.configurationPath, identityText()}}));
     // The record itself is not edited.
-    EXPECT_EQ(record.childPaths.size(), 3u);
+    EXPECT_EQ(record.settings.children.size(), 3u);
 }
 
 TEST_F(SavingConfiguration, OkKeepsAnEntryWithoutIdentity) {
     auto silent = child("Silent", "fail getIdentity 1\n");
     auto beta = child("Beta");
-    record.childPaths = {silent->libraryPath(), beta->libraryPath()};
+    record.settings = settingsWithChildren({silent->libraryPath(), beta->libraryPath()});
     FakeView view;
     editAndSaveConfiguration(record, prompts, view);
-    EXPECT_EQ(readConfigurationFile(record.configurationPath), record.childPaths);
+    EXPECT_EQ(readConfigurationFile(record.configurationPath), childPaths(record.settings));
 }
 
 TEST_F(SavingConfiguration, OkAfterRemovingEveryEntryWritesAnEmptyList) {
     auto alpha = child("Alpha");
-    record.childPaths = {alpha->libraryPath()};
-    ASSERT_TRUE(writeConfigurationFile(record.configurationPath, record.childPaths));
+    record.settings = settingsWithChildren({alpha->libraryPath()});
+    ASSERT_TRUE(writeConfigurationFile(record.configurationPath, record.settings));
     FakeView view([](MultiQuellanConfig& m, FakeView& v) {
         v.select(0, m);
         m.remove();
@@ -350,7 +350,7 @@ TEST_F(SavingConfiguration, OkAfterRemovingEveryEntryWritesAnEmptyList) {
 TEST_F(SavingConfiguration, CancelLeavesTheFileByteForByteAndShowsNothing) {
     auto alpha = child("Alpha");
     auto beta = child("Beta");
-    record.childPaths = {alpha->libraryPath()};
+    record.settings = settingsWithChildren({alpha->libraryPath()});
     const std::string original = "<?xml version=\"1.0\" ?>\n<settings><quellan path=\"" + alpha->libraryPath() +
                                  "\"/></settings>  \n";
     writeFile(record.configurationPath, original);
@@ -368,7 +368,7 @@ TEST_F(SavingConfiguration, CancelLeavesTheFileByteForByteAndShowsNothing) {
 
 TEST_F(SavingConfiguration, AnUnwritableFolderIsReportedAndNothingIsCreated) {
     auto alpha = child("Alpha");
-    record.childPaths = {alpha->libraryPath()};
+    record.settings = settingsWithChildren({alpha->libraryPath()});
     record.configurationPath = scratch.file("no such folder") + platform::PATH_SEPARATOR + "Configuration.xml";
     FakeView view;
     editAndSaveConfiguration(record, prompts, view);
@@ -380,7 +380,7 @@ TEST_F(SavingConfiguration, AnUnwritableFolderIsReportedAndNothingIsCreated) {
 
 TEST_F(SavingConfiguration, AConfigurationFileReplacedByAFolderIsReportedAndTheFolderStays) {
     auto alpha = child("Alpha");
-    record.childPaths = {alpha->libraryPath()};
+    record.settings = settingsWithChildren({alpha->libraryPath()});
     ASSERT_TRUE(platform::makeDirectory(record.configurationPath));
     FakeView view;
     editAndSaveConfiguration(record, prompts, view);

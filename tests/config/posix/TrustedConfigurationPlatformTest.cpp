@@ -55,7 +55,7 @@ TEST_P(TrustedConfigurationOnLinux, NeedsRootAsOwnerAndNoOtherWriter) {
     ASSERT_EQ(::chmod(file.c_str(), entries.fileMode), 0);
     ASSERT_EQ(::chown(file.c_str(), entries.fileOwner, entries.fileOwner), 0);
 
-    EXPECT_EQ(isTrustedConfiguration(ConfigurationRecord{file, {"/opt/child.so"}}), entries.trusted);
+    EXPECT_EQ(isTrustedConfiguration(ConfigurationRecord{file, ConfigurationFileState::READ, settingsWithChildren({"/opt/child.so"})}), entries.trusted);
 }
 
 constexpr uid_t ROOT = 0;

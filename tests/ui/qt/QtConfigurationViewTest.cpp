@@ -197,8 +197,8 @@ TEST_P(QtRemovingARow, LeavesNoRowSelectedSoOnlyTheChosenChildIsRemovedAndSaved)
     auto alpha = child("Alpha");
     auto beta = child("Beta");
     auto gamma = child("Gamma");
-    ConfigurationRecord record{scratch.file("MultiQuellanConfiguration.xml"),
-                               {alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}};
+    ConfigurationRecord record{scratch.file("MultiQuellanConfiguration.xml"), ConfigurationFileState::READ,
+                               settingsWithChildren({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()})};
     QStringList rows;
     bool selectionAfterRemove = true;
     bool buttonsDisabled = false;

@@ -1,0 +1,64 @@
+// Reading the parallel and timeout attributes, with the default for a value that is not one.
+#include "config/CallOptions.h"
+
+#include <cstdint>
+
+namespace mq {
+
+namespace {
+
+constexpr int MAX_WHOLE_DIGITS = 9;
+constexpr int FRACTION_DIGITS = 9;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whole and decimal seconds without sign or exponent, read without the C
+// library so that no locale can change what a file means.
+std::optional<std::int64_t> nanosecondsOf(const std::string& text) {
+    std::size_t k = 0;
+    std::int64_t whole = 0;
+    int wholeDigits = 0;
+    for (; k < text.size() && isDigit(text[k]); ++k) {
+        if (++wholeDigits > MAX_WHOLE_DIGITS) return std::nullopt;
+        whole = whole * 10 + (text[k] - '0');
+    }
+    std::int64_t fraction = 0;
+    int fractionDigits = 0;
+    if (k < text.size() && text[k] == '.') {
+        for (++k; k < text.size() && isDigit(text[k]); ++k) {
+            // Digits past the nanosecond are read and dropped.
+            if (fractionDigits < FRACTION_DIGITS) fraction = fraction * 10 + (text[k] - '0');
+            ++fractionDigits;
+        }
+        if (fractionDigits == 0) return std::nullopt;
+    }
+    if (k != text.size() || wholeDigits + fractionDigits == 0) return std::nullopt;
+    for (int scale = fractionDigits; scale < FRACTION_DIGITS; ++scale) fraction *= 10;
+    return whole * 1000000000 + fraction;
+}
+
+}  // namespace
+
+bool parallelCalls(const ConfigurationSettings& settings, std::string* problem) {
+    const std::string* value = findAttribute(settings.attributes, PARALLEL_ATTRIBUTE);
+    if (!value || *value == "false") return false;
+    if (*value == "true") return true;
+    if (problem) *problem = "parallel=\"" + *value + "\" is neither \"true\" nor \"false\"; children are called one after another";
+    return false;
+}
+
+CallTimeout callTimeout(const ChildEntry& child, std::string* problem) {
+    const std::string* value = findAttribute(child.attributes, TIMEOUT_ATTRIBUTE);
+    if (!value) return std::nullopt;
+    std::optional<std::int64_t> nanoseconds = nanosecondsOf(*value);
+    if (!nanoseconds) {
+        if (problem) *problem = "timeout=\"" + *value + "\" is not a number of seconds from 0 to 999999999; calls wait for ever";
+        return std::nullopt;
+    }
+    if (*nanoseconds == 0) return std::nullopt;
+    return std::chrono::nanoseconds(*nanoseconds);
+}
+
+}  // namespace mq

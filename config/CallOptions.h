@@ -1,0 +1,29 @@
+// The optional attributes that change how children are called: parallel calls and call deadlines.
+#pragma once
+
+#include "config/ConfigurationSettings.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace mq {
+
+// <settings parallel="true">: every data operation calls its children at once.
+constexpr const char* PARALLEL_ATTRIBUTE = "parallel";
+// <quellan timeout="SECONDS">: a call to that child is given up after SECONDS.
+constexpr const char* TIMEOUT_ATTRIBUTE = "timeout";
+
+// A call timeout; no value waits for ever.
+using CallTimeout = std::optional<std::chrono::nanoseconds>;
+
+// True only for parallel="true"; absent or "false" give false. Any other value
+// is malformed: it is ignored (false), and `problem`, when given, says why.
+bool parallelCalls(const ConfigurationSettings& settings, std::string* problem = nullptr);
+
+// The child's timeout="SECONDS": decimal seconds ("10", "0.2"), at most
+// 999999999; absent or 0 wait for ever. A malformed value ("-1", "abc", "1e3")
+// is ignored (for ever), and `problem`, when given, says why.
+CallTimeout callTimeout(const ChildEntry& child, std::string* problem = nullptr);
+
+}  // namespace mq

@@ -6,6 +6,7 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <istream>
@@ -159,6 +160,7 @@ const char* describe(ConfigurationFileState state) noexcept {
     case ConfigurationFileState::READ: return "read";
     case ConfigurationFileState::MISSING: return "missing";
     case ConfigurationFileState::UNREADABLE: return "unreadable";
+    case ConfigurationFileState::EMPTY: return "empty";
     case ConfigurationFileState::MALFORMED: return "malformed";
     case ConfigurationFileState::NO_SETTINGS: return "without a settings element";
     }
@@ -172,6 +174,8 @@ ConfigurationFile readConfigurationSettings(const std::string& path) noexcept {
         file.state = ConfigurationFileState::UNREADABLE;
         std::string text;
         if (!platform::isReadableFile(path) || !readWholeFile(path, text)) return file;
+        file.state = ConfigurationFileState::EMPTY;
+        if (std::all_of(text.begin(), text.end(), isWhitespace)) return file;
         file.state = ConfigurationFileState::MALFORMED;
         if (!nestingWithinLimit(text.c_str())) return file;
         TextInput buffer(text);

@@ -14,13 +14,15 @@ enum class ConfigurationFileState {
     MISSING,
     // There, but it could not be read (permissions, a folder, a path the platform cannot take).
     UNREADABLE,
+    // Nothing but blanks.
+    EMPTY,
     // Not a well-formed document, or nested too deeply.
     MALFORMED,
     // Well-formed, without a top-level "settings" element.
     NO_SETTINGS,
 };
 
-// "read", "missing", "unreadable", "malformed", "without a settings element".
+// "read", "missing", "unreadable", "empty", "malformed", "without a settings element".
 const char* describe(ConfigurationFileState state) noexcept;
 
 struct ConfigurationFile {

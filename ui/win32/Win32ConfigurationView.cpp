@@ -24,9 +24,9 @@ const char* const TOOLBAR_RESOURCE_TYPE = MAKEINTRESOURCEA(241);
 constexpr COLORREF IMAGE_BACKGROUND = RGB(192, 192, 192);
 
 enum Column { IDENTITY_COLUMN, PATH_COLUMN };
-// The identity column's share of the list's width when the dialog opens; the
-// path column takes the rest, also when the dialog grows.
-constexpr int IDENTITY_COLUMN_PERCENT = 40;
+// The identity column is as wide as its longest text but never wider than
+// this share of the list; the path column takes the rest.
+constexpr int IDENTITY_COLUMN_MAX_PERCENT = 50;
 
 struct BitmapDeleter {
     void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
@@ -219,21 +219,27 @@ void Win32ConfigurationView::createColumns() {
     if (!list) return;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP,
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    RECT client{};
-    GetClientRect(list, &client);
-    const struct {
-        const char* title;
-        int width;
-    } columns[] = {{IDENTITY_COLUMN_TITLE, widthOf(client) * IDENTITY_COLUMN_PERCENT / 100},
-                   {PATH_COLUMN_TITLE, 0}};
-    for (int index = 0; index < static_cast<int>(std::size(columns)); ++index) {
+    const char* const titles[] = {IDENTITY_COLUMN_TITLE, PATH_COLUMN_TITLE};
+    for (int index = 0; index < static_cast<int>(std::size(titles)); ++index) {
         LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(columns[index].title);
-        column.cx = columns[index].width;
+        column.mask = LVCF_TEXT | LVCF_SUBITEM;
+        column.pszText = const_cast<char*>(titles[index]);
         column.iSubItem = index;
         SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
     }
+    fitColumns();
+}
+
+void Win32ConfigurationView::fitColumns() {
+    if (!list) return;
+    // For a column other than the last, "use header" is the wider of its
+    // title and its texts; for the last, whatever width is left.
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, IDENTITY_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    RECT client{};
+    GetClientRect(list, &client);
+    const int widest = widthOf(client) * IDENTITY_COLUMN_MAX_PERCENT / 100;
+    if (SendMessageA(list, LVM_GETCOLUMNWIDTH, IDENTITY_COLUMN, 0) > widest)
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, IDENTITY_COLUMN, MAKELPARAM(widest, 0));
     SendMessageA(list, LVM_SETCOLUMNWIDTH, PATH_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
 }
 
@@ -266,8 +272,7 @@ void Win32ConfigurationView::applyLayout(int width, int height) {
     move(GetDlgItem(dialog, IDOK), layout.ok.left + dx, layout.ok.top + dy, 0, 0, SWP_NOSIZE);
     move(GetDlgItem(dialog, IDCANCEL), layout.cancel.left + dx, layout.cancel.top + dy, 0, 0, SWP_NOSIZE);
     if (moves) EndDeferWindowPos(moves);
-    // The last column fills what the list's new width leaves it.
-    if (list) SendMessageA(list, LVM_SETCOLUMNWIDTH, PATH_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    fitColumns();
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
@@ -304,10 +309,13 @@ void Win32ConfigurationView::insertRow(std::size_t position, const std::string& 
     pathItem.iSubItem = PATH_COLUMN;
     pathItem.pszText = const_cast<char*>(path.c_str());
     SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&pathItem));
+    fitColumns();
 }
 
 void Win32ConfigurationView::removeRow(std::size_t position) {
-    if (list) SendMessageA(list, LVM_DELETEITEM, position, 0);
+    if (!list) return;
+    SendMessageA(list, LVM_DELETEITEM, position, 0);
+    fitColumns();
 }
 
 void Win32ConfigurationView::moveRow(std::size_t from, std::size_t to) {

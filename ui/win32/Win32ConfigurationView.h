@@ -59,6 +59,7 @@ private:
     void initialise();
     void createToolbar();
     void createColumns();
+    void fitColumns();
     std::string itemText(std::size_t row, int column) const;
     void recordLayout();
     void applyLayout(int width, int height);

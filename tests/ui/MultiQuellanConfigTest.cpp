@@ -74,7 +74,8 @@ TEST_F(ConfigurationModel, AnEntryWithoutIdentityIsAnnouncedAndStillGetsARowWith
     FakeView view;
     run({alpha->libraryPath(), silent->libraryPath(), gamma->libraryPath()}, view);
     EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "", "Gamma plant"}));
-    EXPECT_EQ(view.paths, (std::vector<std::string>{alpha->libraryPath(), silent->libraryPath(), gamma->libraryPath()}));
+    EXPECT_EQ(view.paths,
+              (std::vector<std::string>{alpha->libraryPath(), silent->libraryPath(), gamma->libraryPath()}));
     EXPECT_EQ(prompts.messages, (std::vector<ShownMessage>{{INVALID_QUELLAN_MESSAGE, ""}}));
 }
 
@@ -442,9 +443,10 @@ TEST_F(SavingConfiguration, OkKeepsEveryAttributeOfTheSettingsAndOfEachChildThat
     ConfigurationFile saved = readConfigurationSettings(record.configurationPath);
     ASSERT_EQ(saved.state, ConfigurationFileState::READ);
     EXPECT_EQ(saved.settings.attributes, settingsAttributes);
-    EXPECT_EQ(saved.settings.children, (std::vector<ChildEntry>{{gamma->libraryPath(), {{"timeout", "7"}, {"future", "kept"}}},
-                                                                 {beta->libraryPath(), {}},
-                                                                 {delta->libraryPath(), {}}}));
+    EXPECT_EQ(saved.settings.children,
+              (std::vector<ChildEntry>{{gamma->libraryPath(), {{"timeout", "7"}, {"future", "kept"}}},
+                                       {beta->libraryPath(), {}},
+                                       {delta->libraryPath(), {}}}));
 }
 
 // A file in the layout that saving writes comes back unchanged from an OK

@@ -291,7 +291,8 @@ TEST_F(QtConfigurationDialog, TheMoveButtonsMoveTheSelectedRowWithItsPathAndTheS
     EXPECT_EQ(moves, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false}}));
     EXPECT_EQ(rows, (QStringList{"Alpha plant", "Gamma plant", "Beta plant"}));
     EXPECT_EQ(paths, pathTexts({alpha.get(), gamma.get(), beta.get()}));
-    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), gamma->libraryPath(), beta->libraryPath()}));
+    EXPECT_EQ(model.entryPaths(),
+              (std::vector<std::string>{alpha->libraryPath(), gamma->libraryPath(), beta->libraryPath()}));
 }
 
 TEST_F(QtConfigurationDialog, AClickInEmptyListSpaceDisablesRemoveAndConfigure) {

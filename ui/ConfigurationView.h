@@ -17,10 +17,14 @@ class MultiQuellanConfig;
 constexpr int DIALOG_OK = 1;
 constexpr int DIALOG_CANCEL = 2;
 
-// Toolbar commands, in the order of their images.
+// Toolbar commands, in the order of their buttons and images.
 constexpr int ADD_COMMAND = 40002;
 constexpr int REMOVE_COMMAND = 40003;
 constexpr int CONFIGURE_COMMAND = 40004;
+constexpr int MOVE_UP_COMMAND = 40005;
+constexpr int MOVE_DOWN_COMMAND = 40006;
+constexpr int TOOLBAR_COMMANDS[] = {ADD_COMMAND, REMOVE_COMMAND, CONFIGURE_COMMAND, MOVE_UP_COMMAND,
+                                    MOVE_DOWN_COMMAND};
 
 constexpr unsigned BUTTON_UPDATE_PERIOD_MS = 100;
 
@@ -28,6 +32,25 @@ constexpr const char* DIALOG_TITLE = "MultiQuellan Configuration";
 constexpr const char* ADD_TOOL_TIP = "Add a new Quellan";
 constexpr const char* REMOVE_TOOL_TIP = "Remove selected Quellan";
 constexpr const char* CONFIGURE_TOOL_TIP = "Configure selected Quellan";
+constexpr const char* MOVE_UP_TOOL_TIP = "Move selected Quellan up";
+constexpr const char* MOVE_DOWN_TOOL_TIP = "Move selected Quellan down";
+
+// The titles of the list's two columns: each row shows a child's identity
+// and, beside it, the library's path.
+constexpr const char* IDENTITY_COLUMN_TITLE = "Quellan";
+constexpr const char* PATH_COLUMN_TITLE = "Path";
+
+// Which of the buttons that act on the selected row are enabled; add always is.
+struct ButtonStates {
+    bool remove = false;
+    bool configure = false;
+    bool moveUp = false;
+    bool moveDown = false;
+    bool operator==(const ButtonStates& other) const {
+        return remove == other.remove && configure == other.configure && moveUp == other.moveUp &&
+               moveDown == other.moveDown;
+    }
+};
 
 // The open-file dialog of UserPrompts::chooseLibraryFile. Its filter and
 // default extension name the platform's library files, so each window
@@ -45,7 +68,7 @@ constexpr const char* OPEN_LIBRARY_TITLE = "Open Arvola Application Program Inte
 //   - model.initialise() once, after the window and its controls exist and
 //     before the user can act;
 //   - model.command(id) for a toolbar command (or model.add(), remove(),
-//     configure() directly);
+//     configure(), moveUp(), moveDown() directly);
 //   - model.updateButtons() at every tick of the timer started by startTimer.
 class ConfigurationView {
 public:
@@ -57,19 +80,28 @@ public:
     // attached only for this call.
     virtual int runModal(MultiQuellanConfig& model) = 0;
 
-    // Inserts a list row showing `text` at `position` (0 to the row count);
-    // later rows move down by one.
-    virtual void insertRow(std::size_t position, const std::string& text) = 0;
+    // Inserts a list row at `position` (0 to the row count) showing the
+    // child's identity (which may be empty) and its library's path; later rows
+    // move down by one.
+    virtual void insertRow(std::size_t position, const std::string& identity, const std::string& path) = 0;
 
     // Deletes list row `position`; later rows move up by one.
     virtual void removeRow(std::size_t position) = 0;
+
+    // Moves list row `from`, with its texts, to position `to`; the rows
+    // between close up behind it. Whether it stays selected is not said.
+    virtual void moveRow(std::size_t from, std::size_t to) = 0;
+
+    // Selects row `position` alone, as a click on it would, and scrolls it
+    // into view.
+    virtual void selectRow(std::size_t position) = 0;
 
     // The first selected row, searched from the start; nothing when no row is
     // selected.
     virtual std::optional<std::size_t> selectedRow() const = 0;
 
-    // The add button is always enabled; these two follow the selection.
-    virtual void setButtonsEnabled(bool remove, bool configure) = 0;
+    // The add button is always enabled; the others as the model says.
+    virtual void setButtonsEnabled(const ButtonStates& states) = 0;
 
     // Repaints the list at once, not at the next idle moment.
     virtual void redraw() = 0;

@@ -8,8 +8,8 @@ namespace mq {
 
 MultiQuellanConfig::MultiQuellanConfig(UserPrompts& prompts) : prompts(prompts) {}
 
-void MultiQuellanConfig::addEntry(const std::string& path) {
-    entryList.push_back(std::make_shared<Quellan>(path, prompts));
+void MultiQuellanConfig::addEntry(const std::string& path, Attributes attributes) {
+    entryList.push_back({std::make_shared<Quellan>(path, prompts), std::move(attributes)});
 }
 
 int MultiQuellanConfig::runModal(ConfigurationView& attached) {
@@ -19,15 +19,22 @@ int MultiQuellanConfig::runModal(ConfigurationView& attached) {
         ~Attachment() { slot = nullptr; }
     } attachment{view};
     view = &attached;
-    removeButtonEnabled = configureButtonEnabled = false;
+    buttons = ButtonStates{};
     return attached.runModal(*this) == DIALOG_OK ? DIALOG_OK : DIALOG_CANCEL;
 }
 
 std::vector<std::string> MultiQuellanConfig::entryPaths() const {
     std::vector<std::string> paths;
     paths.reserve(entryList.size());
-    for (const auto& entry : entryList) paths.push_back(entry->path());
+    for (const Entry& entry : entryList) paths.push_back(entry.quellan->path());
     return paths;
+}
+
+std::vector<ChildEntry> MultiQuellanConfig::children() const {
+    std::vector<ChildEntry> result;
+    result.reserve(entryList.size());
+    for (const Entry& entry : entryList) result.push_back({entry.quellan->path(), entry.attributes});
+    return result;
 }
 
 void MultiQuellanConfig::initialise() {
@@ -35,14 +42,13 @@ void MultiQuellanConfig::initialise() {
     updateButtons();
     view->startTimer(BUTTON_UPDATE_PERIOD_MS);
     for (std::size_t i = 0; i < entryList.size(); ++i) {
-        std::string text = entryList[i]->identity();
-        if (text.empty()) {
-            // Shown by its path rather than left out, so that row k stays
-            // entry k for remove and configure.
-            prompts.showMessage(INVALID_QUELLAN_MESSAGE, "");
-            text = entryList[i]->path();
-        }
-        view->insertRow(i, text);
+        // Held: the loader's messages may run a message loop.
+        std::shared_ptr<Quellan> quellan = entryList[i].quellan;
+        std::string identity = quellan->identity();
+        // Shown with an empty identity rather than left out, so that row k
+        // stays entry k for every command.
+        if (identity.empty()) prompts.showMessage(INVALID_QUELLAN_MESSAGE, "");
+        view->insertRow(i, identity, quellan->path());
     }
 }
 
@@ -51,6 +57,8 @@ void MultiQuellanConfig::command(int id) {
     case ADD_COMMAND: add(); break;
     case REMOVE_COMMAND: remove(); break;
     case CONFIGURE_COMMAND: configure(); break;
+    case MOVE_UP_COMMAND: moveUp(); break;
+    case MOVE_DOWN_COMMAND: moveDown(); break;
     default: break;
     }
 }
@@ -64,14 +72,13 @@ void MultiQuellanConfig::add() {
         prompts.showMessage(INVALID_QUELLAN_MESSAGE, "");
         return;
     }
-    std::string text = entry->identity();
-    view->insertRow(entryList.size(), text.empty() ? entry->path() : text);
+    view->insertRow(entryList.size(), entry->identity(), entry->path());
     view->redraw();
-    entryList.push_back(std::move(entry));
+    entryList.push_back({std::move(entry), {}});
 }
 
 void MultiQuellanConfig::remove() {
-    if (!view || !removeButtonEnabled) return;
+    if (!view || !buttons.remove) return;
     auto k = selectedEntry();
     if (!k) return;
     entryList.erase(entryList.begin() + static_cast<std::ptrdiff_t>(*k));
@@ -79,19 +86,39 @@ void MultiQuellanConfig::remove() {
 }
 
 void MultiQuellanConfig::configure() {
-    if (!view || !configureButtonEnabled) return;
+    if (!view || !buttons.configure) return;
     auto k = selectedEntry();
     if (!k) return;
-    // Hold the entry: the child's own configuration may run a message loop.
-    std::shared_ptr<Quellan> entry = entryList[*k];
-    entry->configure();
+    // Hold the child: its own configuration may run a message loop.
+    std::shared_ptr<Quellan> quellan = entryList[*k].quellan;
+    quellan->configure();
+}
+
+void MultiQuellanConfig::moveUp() { moveSelected(buttons.moveUp, true); }
+
+void MultiQuellanConfig::moveDown() { moveSelected(buttons.moveDown, false); }
+
+void MultiQuellanConfig::moveSelected(bool enabled, bool up) {
+    if (!view || !enabled) return;
+    auto k = selectedEntry();
+    // The button may still be enabled for a row the selection has left.
+    if (!k || (up ? *k == 0 : *k + 1 >= entryList.size())) return;
+    std::size_t target = up ? *k - 1 : *k + 1;
+    std::swap(entryList[*k], entryList[target]);
+    view->moveRow(*k, target);
+    view->selectRow(target);
+    // Not left to the next tick: a second click must see the button of the
+    // row's new place.
+    updateButtons();
 }
 
 void MultiQuellanConfig::updateButtons() {
     if (!view) return;
-    bool selected = view->selectedRow().has_value();
-    removeButtonEnabled = configureButtonEnabled = selected;
-    view->setButtonsEnabled(removeButtonEnabled, configureButtonEnabled);
+    auto k = selectedEntry();
+    buttons.remove = buttons.configure = k.has_value();
+    buttons.moveUp = k && *k > 0;
+    buttons.moveDown = k && *k + 1 < entryList.size();
+    view->setButtonsEnabled(buttons);
 }
 
 std::optional<std::size_t> MultiQuellanConfig::selectedEntry() const {
@@ -102,10 +129,9 @@ std::optional<std::size_t> MultiQuellanConfig::selectedEntry() const {
 
 void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& prompts, ConfigurationView& view) {
     MultiQuellanConfig dialog(prompts);
-    for (const ChildEntry& child : record.settings.children) dialog.addEntry(child.path);
+    for (const ChildEntry& child : record.settings.children) dialog.addEntry(child.path, child.attributes);
     if (dialog.runModal(view) != DIALOG_OK) return;
-    ConfigurationSettings settings = settingsWithChildren(dialog.entryPaths());
-    settings.attributes = record.settings.attributes;
+    const ConfigurationSettings settings{record.settings.attributes, dialog.children()};
     bool saved = writeConfigurationFile(record.configurationPath, settings);
     prompts.showMessage((saved ? "Configuration saved to " : "Failed to save configuration to ") +
                             record.configurationPath,

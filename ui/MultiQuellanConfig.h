@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/ConfigurationRecord.h"
+#include "config/ConfigurationSettings.h"
 #include "hosting/Quellan.h"
 #include "hosting/UserPrompts.h"
 #include "ui/ConfigurationView.h"
@@ -19,12 +20,20 @@ constexpr const char* INVALID_QUELLAN_MESSAGE = "This does not seem to be a vali
 
 // Knows no window system: it drives a ConfigurationView and speaks to the
 // user only through UserPrompts, with an empty caption (the window system's
-// default). Row k of the view always shows entry k, also for an entry whose
-// identity cannot be had: that one is announced and shown by its path, so
-// remove and configure act on the entry the user selected and saving keeps
-// every entry.
+// default). Row k of the view always shows entry k, with its identity and its
+// path, also for an entry whose identity cannot be had: that one is announced
+// and shown with an empty identity, so remove, configure and the moves act on
+// the entry the user selected and saving keeps every entry.
 class MultiQuellanConfig {
 public:
+    // One child as the dialog holds it: the library, and the attributes its
+    // element carried in the file besides "path", which the dialog does not
+    // edit but a save must keep. A child added in the dialog has none.
+    struct Entry {
+        std::shared_ptr<Quellan> quellan;
+        Attributes attributes;
+    };
+
     // The prompts also go to every Quellan this model creates, for the
     // loader's own messages.
     explicit MultiQuellanConfig(UserPrompts& prompts);
@@ -33,28 +42,29 @@ public:
     MultiQuellanConfig& operator=(const MultiQuellanConfig&) = delete;
     virtual ~MultiQuellanConfig() = default;
 
-    // Appends an entry for a configured path; loads nothing and makes no row
+    // Appends an entry for a configured child; loads nothing and makes no row
     // (rows are made by initialise()).
-    void addEntry(const std::string& path);
+    void addEntry(const std::string& path, Attributes attributes = {});
 
     // Runs `view` modally with this model attached; DIALOG_OK or
     // DIALOG_CANCEL. The entries stay, to be read after the run.
     int runModal(ConfigurationView& view);
 
+    const std::vector<Entry>& entries() const { return entryList; }
     // The paths the entries were created with, in list order.
     std::vector<std::string> entryPaths() const;
-    const std::vector<std::shared_ptr<Quellan>>& entries() const { return entryList; }
+    // The entries as the configuration file's children, in list order.
+    std::vector<ChildEntry> children() const;
 
     // Called by the attached view (see ConfigurationView). Each does nothing
     // when no view is attached. Virtual, so that a view built into another
     // module reaches them through the object alone, not by their names.
 
     // Button states, the button-update timer, then one row per entry with its
-    // identity, loading each child briefly.
+    // identity and path, loading each child briefly.
     virtual void initialise();
 
-    // Dispatches ADD_COMMAND, REMOVE_COMMAND or CONFIGURE_COMMAND; other
-    // identifiers are ignored.
+    // Dispatches one of TOOLBAR_COMMANDS; other identifiers are ignored.
     virtual void command(int id);
 
     // Asks for a library file, runs the child's own configuration, and
@@ -67,26 +77,35 @@ public:
     // Runs the selected entry's own configuration; the list stays as it is.
     void configure();
 
-    // Enables remove and configure exactly while a row is selected.
+    // Swap the selected entry with the one above or below it, row and entry
+    // alike; the selection goes with the moved row and the buttons follow at
+    // once. Nothing happens at the list's edge.
+    void moveUp();
+    void moveDown();
+
+    // Enables remove and configure exactly while a row is selected, move up
+    // while that row is not the first and move down while it is not the last.
     virtual void updateButtons();
 
-    bool removeEnabled() const { return removeButtonEnabled; }
-    bool configureEnabled() const { return configureButtonEnabled; }
+    const ButtonStates& buttonStates() const { return buttons; }
 
 private:
     // The selected row when it addresses an entry.
     std::optional<std::size_t> selectedEntry() const;
+    // Moves the selected entry one place up or down, when its button is
+    // enabled and the place exists.
+    void moveSelected(bool enabled, bool up);
 
     UserPrompts& prompts;
     ConfigurationView* view = nullptr;
-    std::vector<std::shared_ptr<Quellan>> entryList;
-    bool removeButtonEnabled = false;
-    bool configureButtonEnabled = false;
+    std::vector<Entry> entryList;
+    ButtonStates buttons;
 };
 
 // Shows the dialog seeded with the record's children and, on OK, writes the
-// entries' paths, with the settings' attributes, to `record.configurationPath` and shows the outcome with the
-// library's identity as caption. Cancel touches no file and shows nothing.
+// settings' attributes and the entries, each with its own attributes, to
+// `record.configurationPath` and shows the outcome with the library's identity
+// as caption. Cancel touches no file and shows nothing.
 void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& prompts, ConfigurationView& view);
 
 }  // namespace mq

@@ -8,8 +8,27 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace mq {
+
+// For readable failures.
+inline void PrintTo(const ButtonStates& states, std::ostream* out) {
+    *out << "{remove " << states.remove << ", configure " << states.configure << ", up " << states.moveUp
+         << ", down " << states.moveDown << "}";
+}
+inline void PrintTo(const Attribute& attribute, std::ostream* out) {
+    *out << attribute.name << "=\"" << attribute.value << '"';
+}
+inline void PrintTo(const ChildEntry& child, std::ostream* out) {
+    *out << "{path=\"" << child.path << '"';
+    for (const Attribute& attribute : child.attributes) PrintTo(attribute, &(*out << ' '));
+    *out << "}";
+}
+
+}  // namespace mq
 
 namespace mq::test {
 
@@ -67,17 +86,27 @@ public:
         timerPeriod.reset();
         return result;
     }
-    void insertRow(std::size_t position, const std::string& text) override {
-        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(position), text);
+    void insertRow(std::size_t position, const std::string& identity, const std::string& path) override {
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(position), identity);
+        paths.insert(paths.begin() + static_cast<std::ptrdiff_t>(position), path);
     }
     void removeRow(std::size_t position) override {
         rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(position));
+        paths.erase(paths.begin() + static_cast<std::ptrdiff_t>(position));
         if (selection && *selection == position) selection.reset();
     }
+    void moveRow(std::size_t from, std::size_t to) override {
+        for (auto* column : {&rows, &paths}) {
+            std::string moved = (*column)[from];
+            column->erase(column->begin() + static_cast<std::ptrdiff_t>(from));
+            column->insert(column->begin() + static_cast<std::ptrdiff_t>(to), moved);
+        }
+        selection.reset();
+    }
+    void selectRow(std::size_t position) override { selection = position; }
     std::optional<std::size_t> selectedRow() const override { return selection; }
-    void setButtonsEnabled(bool remove, bool configure) override {
-        removeEnabled = remove;
-        configureEnabled = configure;
+    void setButtonsEnabled(const ButtonStates& states) override {
+        buttons = states;
         ++buttonUpdates;
     }
     void redraw() override { ++redraws; }
@@ -90,10 +119,12 @@ public:
     }
 
     User user;
+    // The identity column and the path column.
     std::vector<std::string> rows;
+    std::vector<std::string> paths;
     std::optional<std::size_t> selection;
-    bool removeEnabled = true;
-    bool configureEnabled = true;
+    // All enabled until the model says otherwise.
+    ButtonStates buttons{true, true, true, true};
     int buttonUpdates = 0;
     int redraws = 0;
     int modalRuns = 0;

@@ -47,13 +47,12 @@ TEST_F(ConfigurationModel, AnEmptyConfigurationOpensWithNoRowsAndOnlyAddEnabled)
     FakeView view;
     EXPECT_EQ(run({}, view), DIALOG_OK);
     EXPECT_TRUE(view.rows.empty());
-    EXPECT_FALSE(view.removeEnabled);
-    EXPECT_FALSE(view.configureEnabled);
-    EXPECT_FALSE(model.removeEnabled());
+    EXPECT_EQ(view.buttons, ButtonStates{});
+    EXPECT_EQ(model.buttonStates(), ButtonStates{});
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(ConfigurationModel, OpeningStartsTheButtonTimerAndShowsEachEntryByItsIdentity) {
+TEST_F(ConfigurationModel, OpeningStartsTheButtonTimerAndShowsEachEntryByItsIdentityAndPath) {
     auto alpha = child("Alpha");
     auto beta = child("Beta");
     std::optional<unsigned> period;
@@ -64,16 +63,19 @@ TEST_F(ConfigurationModel, OpeningStartsTheButtonTimerAndShowsEachEntryByItsIden
     run({alpha->libraryPath(), beta->libraryPath()}, view);
     EXPECT_EQ(period, BUTTON_UPDATE_PERIOD_MS);
     EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "Beta plant"}));
+    EXPECT_EQ(view.paths, (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(ConfigurationModel, AnEntryWithoutIdentityIsAnnouncedAndStillGetsARowShowingItsPath) {
+TEST_F(ConfigurationModel, AnEntryWithoutIdentityIsAnnouncedAndStillGetsARowWithItsPath) {
     auto alpha = child("Alpha");
     auto silent = child("Silent", "fail getIdentity 1\n");
     auto gamma = child("Gamma");
     FakeView view;
     run({alpha->libraryPath(), silent->libraryPath(), gamma->libraryPath()}, view);
-    EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", silent->libraryPath(), "Gamma plant"}));
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "", "Gamma plant"}));
+    EXPECT_EQ(view.paths,
+              (std::vector<std::string>{alpha->libraryPath(), silent->libraryPath(), gamma->libraryPath()}));
     EXPECT_EQ(prompts.messages, (std::vector<ShownMessage>{{INVALID_QUELLAN_MESSAGE, ""}}));
 }
 
@@ -82,7 +84,7 @@ TEST_F(ConfigurationModel, AMissingConfiguredFileShowsTheLoaderMessageThenTheInv
     std::string missing = scratch.file("Gone" MQ_LIBRARY_SUFFIX);
     FakeView view;
     run({missing, alpha->libraryPath()}, view);
-    EXPECT_EQ(view.rows, (std::vector<std::string>{missing, "Alpha plant"}));
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"", "Alpha plant"}));
     EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{COULD_NOT_LOAD, INVALID_QUELLAN_MESSAGE}));
 }
 
@@ -102,7 +104,8 @@ TEST_F(ConfigurationModel, RemoveAndConfigureActOnTheEntryOfTheSelectedRowPastAn
     EXPECT_EQ(beta->journal("updateConfiguration").size(), 1u);
     EXPECT_TRUE(gamma->journal("updateConfiguration").empty());
     EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{silent->libraryPath(), gamma->libraryPath()}));
-    EXPECT_EQ(view.rows, (std::vector<std::string>{silent->libraryPath(), "Gamma plant"}));
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"", "Gamma plant"}));
+    EXPECT_EQ(view.paths, model.entryPaths());
 }
 
 // --- add -------------------------------------------------------------------
@@ -120,6 +123,7 @@ TEST_F(ConfigurationModel, AddingAValidChildRunsItsConfigurationAndAppendsOneRow
     EXPECT_EQ(prompts.fileDialogs, 1);
     EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "Beta plant"}));
     EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
+    EXPECT_EQ(view.paths, model.entryPaths());
     EXPECT_EQ(view.redraws, 1);
     auto configurations = beta->journal("updateConfiguration");
     ASSERT_EQ(configurations.size(), 1u);
@@ -232,49 +236,89 @@ TEST_F(ConfigurationModel, ConfigureRunsOnlyTheSelectedChildsConfigurationAndKee
     EXPECT_EQ(model.entries().size(), 2u);
 }
 
-TEST_F(ConfigurationModel, ButtonsFollowTheSelectionAtEachTimerTick) {
+// --- buttons -----------------------------------------------------------------
+
+struct SelectionCase {
+    const char* name;
+    std::optional<std::size_t> row;
+    ButtonStates buttons;
+};
+void PrintTo(const SelectionCase& c, std::ostream* out) { *out << c.name; }
+
+class ButtonsFollowTheSelection : public ConfigurationModel, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(ButtonsFollowTheSelection, AtTheNextTimerTick) {
     auto alpha = child("Alpha");
-    std::vector<std::pair<bool, bool>> states;
+    auto beta = child("Beta");
+    auto gamma = child("Gamma");
+    std::vector<ButtonStates> states;
     FakeView view([&](MultiQuellanConfig& m, FakeView& v) {
-        v.select(0, m);
-        states.emplace_back(v.removeEnabled, v.configureEnabled);
+        v.select(GetParam().row, m);
+        states.push_back(v.buttons);
         // A click in empty list space.
         v.select(std::nullopt, m);
-        states.emplace_back(v.removeEnabled, v.configureEnabled);
+        states.push_back(v.buttons);
         return DIALOG_OK;
     });
-    run({alpha->libraryPath()}, view);
-    EXPECT_EQ(states, (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
+    run({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}, view);
+    EXPECT_EQ(states, (std::vector<ButtonStates>{GetParam().buttons, ButtonStates{}}));
 }
 
-TEST_F(ConfigurationModel, RemoveAndConfigureDoNothingWhileTheirButtonsAreDisabled) {
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ButtonsFollowTheSelection,
+    ::testing::Values(SelectionCase{"Nothing", std::nullopt, {false, false, false, false}},
+                      SelectionCase{"First", 0, {true, true, false, true}},
+                      SelectionCase{"Middle", 1, {true, true, true, true}},
+                      SelectionCase{"Last", 2, {true, true, true, false}}),
+    [](const ::testing::TestParamInfo<SelectionCase>& info) { return info.param.name; });
+
+TEST_F(ConfigurationModel, CommandsDoNothingWhileTheirButtonsAreDisabled) {
     auto alpha = child("Alpha");
+    auto beta = child("Beta");
     FakeView view([&](MultiQuellanConfig& m, FakeView& v) {
         // Selected, but no tick has enabled the buttons yet.
         v.selection = 0;
         m.remove();
         m.configure();
+        m.moveDown();
         return DIALOG_OK;
     });
     alpha->clearJournal();
-    run({alpha->libraryPath()}, view);
-    EXPECT_EQ(view.rows.size(), 1u);
-    EXPECT_EQ(model.entries().size(), 1u);
+    run({alpha->libraryPath(), beta->libraryPath()}, view);
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "Beta plant"}));
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
     EXPECT_TRUE(alpha->journal("updateConfiguration").empty());
 }
 
-TEST_F(ConfigurationModel, RemoveWithoutASelectionIsIgnored) {
+TEST_F(ConfigurationModel, CommandsWithoutASelectionAreIgnored) {
     auto alpha = child("Alpha");
+    auto beta = child("Beta");
     FakeView view([&](MultiQuellanConfig& m, FakeView& v) {
         v.select(0, m);
         // The selection goes before the next tick.
         v.selection.reset();
         m.remove();
         m.configure();
+        m.moveDown();
         return DIALOG_OK;
     });
-    run({alpha->libraryPath()}, view);
-    EXPECT_EQ(model.entries().size(), 1u);
+    run({alpha->libraryPath(), beta->libraryPath()}, view);
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
+}
+
+TEST_F(ConfigurationModel, MoveUpStillEnabledForARowTheSelectionLeftForTheFirstDoesNothing) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    FakeView view([&](MultiQuellanConfig& m, FakeView& v) {
+        v.select(1, m);
+        // The first row is selected before the next tick.
+        v.selection = 0;
+        m.moveUp();
+        return DIALOG_OK;
+    });
+    run({alpha->libraryPath(), beta->libraryPath()}, view);
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "Beta plant"}));
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
 }
 
 TEST_F(ConfigurationModel, CommandsOutsideTheModalRunDoNothing) {
@@ -293,6 +337,59 @@ TEST_F(ConfigurationModel, TheModalResultIsOkOrCancel) {
     EXPECT_EQ(model.runModal(ok), DIALOG_OK);
     EXPECT_EQ(model.runModal(cancel), DIALOG_CANCEL);
 }
+
+// --- moving ----------------------------------------------------------------
+
+struct MoveCase {
+    const char* name;
+    std::size_t selected;
+    std::vector<int> commands;
+    // Where Alpha (0), Beta (1) and Gamma (2) end up.
+    std::vector<std::size_t> order;
+    std::size_t selectedAfter;
+    ButtonStates buttonsAfter;
+};
+void PrintTo(const MoveCase& c, std::ostream* out) { *out << c.name; }
+
+class MovingTheSelectedRow : public ConfigurationModel, public ::testing::WithParamInterface<MoveCase> {};
+
+// No tick comes between the commands: the buttons follow each move at once.
+TEST_P(MovingTheSelectedRow, MovesRowAndEntryTogetherAndTheSelectionFollows) {
+    const char* const names[] = {"Alpha", "Beta", "Gamma"};
+    std::vector<std::unique_ptr<SimChild>> children;
+    for (const char* name : names) children.push_back(child(name));
+    FakeView view([](MultiQuellanConfig& m, FakeView& v) {
+        v.select(GetParam().selected, m);
+        for (int command : GetParam().commands) m.command(command);
+        return DIALOG_OK;
+    });
+    run({children[0]->libraryPath(), children[1]->libraryPath(), children[2]->libraryPath()}, view);
+    std::vector<std::string> rows, paths;
+    for (std::size_t k : GetParam().order) {
+        rows.push_back(std::string(names[k]) + " plant");
+        paths.push_back(children[k]->libraryPath());
+    }
+    EXPECT_EQ(view.rows, rows);
+    EXPECT_EQ(view.paths, paths);
+    EXPECT_EQ(model.entryPaths(), paths);
+    EXPECT_EQ(view.selection, GetParam().selectedAfter);
+    EXPECT_EQ(view.buttons, GetParam().buttonsAfter);
+}
+
+constexpr ButtonStates AT_TOP{true, true, false, true};
+constexpr ButtonStates AT_BOTTOM{true, true, true, false};
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, MovingTheSelectedRow,
+    ::testing::Values(MoveCase{"UpFromTheMiddle", 1, {MOVE_UP_COMMAND}, {1, 0, 2}, 0, AT_TOP},
+                      MoveCase{"DownFromTheMiddle", 1, {MOVE_DOWN_COMMAND}, {0, 2, 1}, 2, AT_BOTTOM},
+                      MoveCase{"UpTwiceFromTheBottom", 2, {MOVE_UP_COMMAND, MOVE_UP_COMMAND}, {2, 0, 1}, 0, AT_TOP},
+                      MoveCase{"DownAndUpAgain", 0, {MOVE_DOWN_COMMAND, MOVE_UP_COMMAND}, {0, 1, 2}, 0, AT_TOP},
+                      MoveCase{"UpAtTheTopDoesNothing", 0, {MOVE_UP_COMMAND}, {0, 1, 2}, 0, AT_TOP},
+                      MoveCase{"DownAtTheBottomDoesNothing", 2, {MOVE_DOWN_COMMAND}, {0, 1, 2}, 2, AT_BOTTOM},
+                      MoveCase{"PastTheBottomStopsThere", 1, {MOVE_DOWN_COMMAND, MOVE_DOWN_COMMAND}, {0, 2, 1}, 2,
+                               AT_BOTTOM}),
+    [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
 
 // --- saving ----------------------------------------------------------------
 
@@ -322,6 +419,72 @@ TEST_F(SavingConfiguration, OkWritesTheEntriesInListOrderAndReportsIt) {
     // The record itself is not edited.
     EXPECT_EQ(record.settings.children.size(), 3u);
 }
+
+TEST_F(SavingConfiguration, OkKeepsEveryAttributeOfTheSettingsAndOfEachChildThatStays) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    auto gamma = child("Gamma");
+    auto delta = child("Delta");
+    const Attributes settingsAttributes{{"parallel", "true"}, {"site", "north & south"}};
+    record.settings = {settingsAttributes,
+                       {{alpha->libraryPath(), {{"timeout", "10"}}},
+                        {beta->libraryPath(), {}},
+                        {gamma->libraryPath(), {{"timeout", "7"}, {"future", "kept"}}}}};
+    prompts.willChoose(delta->libraryPath());
+    FakeView view([](MultiQuellanConfig& m, FakeView& v) {
+        v.select(2, m);
+        m.moveUp();
+        v.select(0, m);
+        m.remove();
+        m.add();
+        return DIALOG_OK;
+    });
+    editAndSaveConfiguration(record, prompts, view);
+    ConfigurationFile saved = readConfigurationSettings(record.configurationPath);
+    ASSERT_EQ(saved.state, ConfigurationFileState::READ);
+    EXPECT_EQ(saved.settings.attributes, settingsAttributes);
+    EXPECT_EQ(saved.settings.children,
+              (std::vector<ChildEntry>{{gamma->libraryPath(), {{"timeout", "7"}, {"future", "kept"}}},
+                                       {beta->libraryPath(), {}},
+                                       {delta->libraryPath(), {}}}));
+}
+
+// A file in the layout that saving writes comes back unchanged from an OK
+// without edits, whatever attributes it carries.
+struct UneditedFile {
+    const char* name;
+    const char* settingsAttributes;
+    const char* childAttributes;
+};
+void PrintTo(const UneditedFile& c, std::ostream* out) { *out << c.name; }
+
+class SavingAnUneditedFile : public SavingConfiguration, public ::testing::WithParamInterface<UneditedFile> {};
+
+TEST_P(SavingAnUneditedFile, LeavesItByteForByte) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    const std::string lineEnd = platform::LINE_END;
+    std::string original = "<?xml version=\"1.0\" ?>" + lineEnd + "<settings" + GetParam().settingsAttributes + ">" +
+                           lineEnd;
+    for (const auto* sim : {alpha.get(), beta.get()})
+        original += "    <quellan path=\"" + sim->libraryPath() + "\"" + GetParam().childAttributes + " />" + lineEnd;
+    original += "</settings>" + lineEnd;
+    writeFile(record.configurationPath, original);
+    ConfigurationFile file = readConfigurationSettings(record.configurationPath);
+    ASSERT_EQ(file.state, ConfigurationFileState::READ);
+    record.settings = file.settings;
+    FakeView view;
+    editAndSaveConfiguration(record, prompts, view);
+    EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{"Configuration saved to " + record.configurationPath}));
+    EXPECT_EQ(readFile(record.configurationPath), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SavingAnUneditedFile,
+    ::testing::Values(UneditedFile{"WithPathsOnly", "", ""},
+                      UneditedFile{"WithMoreAttributes", " parallel=\"true\" site=\"a &amp; b\"",
+                                   " timeout=\"10\" future=\"&lt;kept&gt;\""}),
+    [](const ::testing::TestParamInfo<UneditedFile>& info) { return info.param.name; });
 
 TEST_F(SavingConfiguration, OkKeepsAnEntryWithoutIdentity) {
     auto silent = child("Silent", "fail getIdentity 1\n");

@@ -7,14 +7,16 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPolygonF>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace mq {
@@ -26,7 +28,19 @@ constexpr int DIALOG_WIDTH = 338;
 constexpr int DIALOG_HEIGHT = 298;
 constexpr QSize BUTTON_IMAGE_SIZE(16, 15);
 
-enum class ButtonImage { ADD, REMOVE, CONFIGURE };
+enum class ButtonImage { ADD, REMOVE, CONFIGURE, MOVE_UP, MOVE_DOWN };
+
+enum Column { IDENTITY_COLUMN, PATH_COLUMN, COLUMN_COUNT };
+
+// An arrow of a head and a stem, pointing up, or down when mirrored.
+void drawArrow(QPainter& painter, bool up) {
+    const qreal last = BUTTON_IMAGE_SIZE.height() - 1;
+    auto y = [&](qreal fromTop) { return up ? fromTop : last - fromTop; };
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(32, 96, 176));
+    painter.drawPolygon(QPolygonF{{QPointF(7.5, y(1)), QPointF(14, y(8)), QPointF(1, y(8))}});
+    painter.drawRect(QRectF(5.5, up ? y(8) : y(14), 4, 6));
+}
 
 QIcon buttonIcon(ButtonImage image) {
     QPixmap pixmap(BUTTON_IMAGE_SIZE);
@@ -55,6 +69,8 @@ QIcon buttonIcon(ButtonImage image) {
         painter.drawEllipse(QRectF(5.5, 5, 5, 5));
         break;
     }
+    case ButtonImage::MOVE_UP: drawArrow(painter, true); break;
+    case ButtonImage::MOVE_DOWN: drawArrow(painter, false); break;
     }
     return QIcon(pixmap);
 }
@@ -69,10 +85,10 @@ QAction* addCommand(QToolBar& toolbar, ButtonImage image, const char* name, cons
 }
 
 // A click on empty list space drops the selection, as the platform's own list
-// control does in list mode; QListWidget would keep it.
+// control does; QTreeWidget would keep it.
 class EmptySpaceClick final : public QObject {
 public:
-    explicit EmptySpaceClick(QListWidget& list) : QObject(&list), list(list) {}
+    explicit EmptySpaceClick(QTreeWidget& list) : QObject(&list), list(list) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -84,7 +100,7 @@ protected:
     }
 
 private:
-    QListWidget& list;
+    QTreeWidget& list;
 };
 
 }  // namespace
@@ -110,15 +126,29 @@ int QtConfigurationView::runModal(MultiQuellanConfig& model) {
     removeAction = addCommand(*toolbar, ButtonImage::REMOVE, "remove", REMOVE_TOOL_TIP, model, REMOVE_COMMAND);
     configureAction =
         addCommand(*toolbar, ButtonImage::CONFIGURE, "configure", CONFIGURE_TOOL_TIP, model, CONFIGURE_COMMAND);
+    toolbar->addSeparator();
+    moveUpAction = addCommand(*toolbar, ButtonImage::MOVE_UP, "moveUp", MOVE_UP_TOOL_TIP, model, MOVE_UP_COMMAND);
+    moveDownAction =
+        addCommand(*toolbar, ButtonImage::MOVE_DOWN, "moveDown", MOVE_DOWN_TOOL_TIP, model, MOVE_DOWN_COMMAND);
     layout->addWidget(toolbar);
     layout->setSpacing(0);
 
-    list = new QListWidget(dialog.get());
+    // Rows of a flat tree: the identity whole, the path in what width is
+    // left, cut in the middle so that both its root and its file name show.
+    list = new QTreeWidget(dialog.get());
     list->setObjectName("list");
-    list->setViewMode(QListView::ListMode);
-    list->setFlow(QListView::TopToBottom);
-    list->setWrapping(true);
+    list->setColumnCount(COLUMN_COUNT);
+    list->setHeaderLabels({QString::fromUtf8(IDENTITY_COLUMN_TITLE), QString::fromUtf8(PATH_COLUMN_TITLE)});
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setTextElideMode(Qt::ElideMiddle);
+    list->header()->setSectionResizeMode(IDENTITY_COLUMN, QHeaderView::ResizeToContents);
+    list->header()->setStretchLastSection(true);
+    list->header()->setSectionsMovable(false);
     list->viewport()->installEventFilter(new EmptySpaceClick(*list));
     layout->addWidget(list, 1);
 
@@ -135,37 +165,62 @@ int QtConfigurationView::runModal(MultiQuellanConfig& model) {
 
     // The timer and every widget go with the window.
     list = nullptr;
-    removeAction = configureAction = nullptr;
+    removeAction = configureAction = moveUpAction = moveDownAction = nullptr;
     timer = nullptr;
     dialog.reset();
     attachedModel = nullptr;
     return result;
 }
 
-void QtConfigurationView::insertRow(std::size_t position, const std::string& text) {
+void QtConfigurationView::insertRow(std::size_t position, const std::string& identity, const std::string& path) {
     if (!list) return;
-    list->insertItem(static_cast<int>(position), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    auto text = [](const std::string& bytes) {
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    };
+    auto* item = new QTreeWidgetItem;
+    item->setText(IDENTITY_COLUMN, text(identity));
+    item->setText(PATH_COLUMN, text(path));
+    // The whole path, where the column shows only part of it.
+    item->setToolTip(PATH_COLUMN, text(path));
+    list->insertTopLevelItem(static_cast<int>(position), item);
 }
 
 void QtConfigurationView::removeRow(std::size_t position) {
     if (!list) return;
-    std::unique_ptr<QListWidgetItem> item(list->takeItem(static_cast<int>(position)));
-    // QListWidget hands the current row, and with it the selection, on to the
+    std::unique_ptr<QTreeWidgetItem> item(list->takeTopLevelItem(static_cast<int>(position)));
+    // QTreeWidget hands the current row, and with it the selection, on to the
     // next row; the platform's list leaves nothing selected, so that a second
     // click on Remove cannot take another child.
     list->selectionModel()->clear();
 }
 
+void QtConfigurationView::moveRow(std::size_t from, std::size_t to) {
+    if (!list) return;
+    QTreeWidgetItem* item = list->takeTopLevelItem(static_cast<int>(from));
+    if (item) list->insertTopLevelItem(static_cast<int>(to), item);
+}
+
+void QtConfigurationView::selectRow(std::size_t position) {
+    if (!list) return;
+    QTreeWidgetItem* item = list->topLevelItem(static_cast<int>(position));
+    if (!item) return;
+    // In single selection, making it current selects it alone.
+    list->setCurrentItem(item);
+    list->scrollToItem(item);
+}
+
 std::optional<std::size_t> QtConfigurationView::selectedRow() const {
     if (!list) return std::nullopt;
-    for (int row = 0; row < list->count(); ++row)
-        if (list->item(row)->isSelected()) return static_cast<std::size_t>(row);
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        if (list->topLevelItem(row)->isSelected()) return static_cast<std::size_t>(row);
     return std::nullopt;
 }
 
-void QtConfigurationView::setButtonsEnabled(bool remove, bool configure) {
-    if (removeAction) removeAction->setEnabled(remove);
-    if (configureAction) configureAction->setEnabled(configure);
+void QtConfigurationView::setButtonsEnabled(const ButtonStates& states) {
+    if (removeAction) removeAction->setEnabled(states.remove);
+    if (configureAction) configureAction->setEnabled(states.configure);
+    if (moveUpAction) moveUpAction->setEnabled(states.moveUp);
+    if (moveDownAction) moveDownAction->setEnabled(states.moveDown);
 }
 
 void QtConfigurationView::redraw() {

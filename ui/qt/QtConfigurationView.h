@@ -7,24 +7,27 @@
 
 class QAction;
 class QDialog;
-class QListWidget;
+class QTreeWidget;
 class QTimer;
 
 namespace mq {
 
 // The window exists only inside runModal. Its widgets carry object names
-// ("list", "toolbar", "add", "remove", "configure", "buttons") so that tests
-// can find and drive them like a user.
+// ("list", "toolbar", "add", "remove", "configure", "moveUp", "moveDown",
+// "buttons") so that tests can find and drive them like a user. The list is a
+// flat two-column tree: identity, then path.
 class QtConfigurationView final : public ConfigurationView {
 public:
     QtConfigurationView();
     ~QtConfigurationView() override;
 
     int runModal(MultiQuellanConfig& model) override;
-    void insertRow(std::size_t position, const std::string& text) override;
+    void insertRow(std::size_t position, const std::string& identity, const std::string& path) override;
     void removeRow(std::size_t position) override;
+    void moveRow(std::size_t from, std::size_t to) override;
+    void selectRow(std::size_t position) override;
     std::optional<std::size_t> selectedRow() const override;
-    void setButtonsEnabled(bool remove, bool configure) override;
+    void setButtonsEnabled(const ButtonStates& states) override;
     void redraw() override;
     void startTimer(unsigned periodMilliseconds) override;
 
@@ -32,9 +35,11 @@ private:
     MultiQuellanConfig* attachedModel = nullptr;
     std::unique_ptr<QDialog> dialog;
     // Owned by the dialog; null outside runModal.
-    QListWidget* list = nullptr;
+    QTreeWidget* list = nullptr;
     QAction* removeAction = nullptr;
     QAction* configureAction = nullptr;
+    QAction* moveUpAction = nullptr;
+    QAction* moveDownAction = nullptr;
     QTimer* timer = nullptr;
 };
 

@@ -5,16 +5,28 @@
 #include "ui/win32/Win32Prompts.h"
 #include "ui/win32/resource.h"
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
 namespace mq {
+
+// The resource script can read only resource.h.
+static_assert(ID_ADD_QUELLAN == ADD_COMMAND && ID_REMOVE_QUELLAN == REMOVE_COMMAND &&
+                  ID_CONFIGURE_QUELLAN == CONFIGURE_COMMAND && ID_MOVE_UP_QUELLAN == MOVE_UP_COMMAND &&
+                  ID_MOVE_DOWN_QUELLAN == MOVE_DOWN_COMMAND,
+              "the toolbar's commands differ between the resources and the model");
 
 namespace {
 
 const char* const TOOLBAR_RESOURCE_TYPE = MAKEINTRESOURCEA(241);
 // The colour of the bitmap's background, left out of the button images.
 constexpr COLORREF IMAGE_BACKGROUND = RGB(192, 192, 192);
+
+enum Column { IDENTITY_COLUMN, PATH_COLUMN };
+// The identity column is as wide as its longest text but never wider than
+// this share of the list; the path column takes the rest.
+constexpr int IDENTITY_COLUMN_MAX_PERCENT = 50;
 
 struct BitmapDeleter {
     void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
@@ -110,7 +122,7 @@ INT_PTR Win32ConfigurationView::handle(UINT message, WPARAM wParam, LPARAM lPara
                 EndDialog(dialog, id == IDOK ? DIALOG_OK : DIALOG_CANCEL);
                 return TRUE;
             }
-            if (id == ADD_COMMAND || id == REMOVE_COMMAND || id == CONFIGURE_COMMAND) {
+            if (std::find(std::begin(TOOLBAR_COMMANDS), std::end(TOOLBAR_COMMANDS), id) != std::end(TOOLBAR_COMMANDS)) {
                 model->command(id);
                 return TRUE;
             }
@@ -153,6 +165,7 @@ void Win32ConfigurationView::initialise() {
     list = GetDlgItem(dialog, IDC_CHILD_LIST);
     if (prompts) prompts->setOwner(dialog);
     createToolbar();
+    createColumns();
     recordLayout();
     const RECT& listArea = layout.list;
     SetWindowPos(toolbar, nullptr, listArea.left, listArea.top - layout.toolbarHeight, widthOf(listArea),
@@ -202,6 +215,34 @@ void Win32ConfigurationView::createToolbar() {
     SetWindowLongPtrA(toolbar, GWL_STYLE, GetWindowLongPtrA(toolbar, GWL_STYLE) | CCS_NORESIZE);
 }
 
+void Win32ConfigurationView::createColumns() {
+    if (!list) return;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP,
+                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    const char* const titles[] = {IDENTITY_COLUMN_TITLE, PATH_COLUMN_TITLE};
+    for (int index = 0; index < static_cast<int>(std::size(titles)); ++index) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_SUBITEM;
+        column.pszText = const_cast<char*>(titles[index]);
+        column.iSubItem = index;
+        SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    }
+    fitColumns();
+}
+
+void Win32ConfigurationView::fitColumns() {
+    if (!list) return;
+    // For a column other than the last, "use header" is the wider of its
+    // title and its texts; for the last, whatever width is left.
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, IDENTITY_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    RECT client{};
+    GetClientRect(list, &client);
+    const int widest = widthOf(client) * IDENTITY_COLUMN_MAX_PERCENT / 100;
+    if (SendMessageA(list, LVM_GETCOLUMNWIDTH, IDENTITY_COLUMN, 0) > widest)
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, IDENTITY_COLUMN, MAKELPARAM(widest, 0));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, PATH_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+}
+
 void Win32ConfigurationView::recordLayout() {
     RECT client{};
     GetClientRect(dialog, &client);
@@ -231,6 +272,7 @@ void Win32ConfigurationView::applyLayout(int width, int height) {
     move(GetDlgItem(dialog, IDOK), layout.ok.left + dx, layout.ok.top + dy, 0, 0, SWP_NOSIZE);
     move(GetDlgItem(dialog, IDCANCEL), layout.cancel.left + dx, layout.cancel.top + dy, 0, 0, SWP_NOSIZE);
     if (moves) EndDeferWindowPos(moves);
+    fitColumns();
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
@@ -255,17 +297,63 @@ bool Win32ConfigurationView::fillToolTip(NMHDR* header) {
     return false;
 }
 
-void Win32ConfigurationView::insertRow(std::size_t position, const std::string& text) {
+void Win32ConfigurationView::insertRow(std::size_t position, const std::string& identity, const std::string& path) {
     if (!list) return;
     LVITEMA item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(position);
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = const_cast<char*>(identity.c_str());
+    const LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (row < 0) return;
+    LVITEMA pathItem{};
+    pathItem.iSubItem = PATH_COLUMN;
+    pathItem.pszText = const_cast<char*>(path.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&pathItem));
+    fitColumns();
 }
 
 void Win32ConfigurationView::removeRow(std::size_t position) {
-    if (list) SendMessageA(list, LVM_DELETEITEM, position, 0);
+    if (!list) return;
+    SendMessageA(list, LVM_DELETEITEM, position, 0);
+    fitColumns();
+}
+
+void Win32ConfigurationView::moveRow(std::size_t from, std::size_t to) {
+    if (!list) return;
+    // The list view cannot move an item: it is made again from its texts.
+    const std::string identity = itemText(from, IDENTITY_COLUMN);
+    const std::string path = itemText(from, PATH_COLUMN);
+    if (SendMessageA(list, LVM_DELETEITEM, from, 0)) insertRow(to, identity, path);
+}
+
+std::string Win32ConfigurationView::itemText(std::size_t row, int column) const {
+    // The list view says only how much it copied: a full buffer may have cut the text.
+    std::string text(MAX_PATH, '\0');
+    for (;;) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        const auto copied =
+            static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+        if (copied + 1 < text.size()) {
+            text.resize(copied);
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
+void Win32ConfigurationView::selectRow(std::size_t position) {
+    if (!list) return;
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    // Row -1 addresses every row.
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_ENSUREVISIBLE, position, FALSE);
 }
 
 std::optional<std::size_t> Win32ConfigurationView::selectedRow() const {
@@ -275,11 +363,15 @@ std::optional<std::size_t> Win32ConfigurationView::selectedRow() const {
     return static_cast<std::size_t>(row);
 }
 
-void Win32ConfigurationView::setButtonsEnabled(bool remove, bool configure) {
+void Win32ConfigurationView::setButtonsEnabled(const ButtonStates& states) {
     if (!toolbar) return;
-    SendMessageA(toolbar, TB_ENABLEBUTTON, ADD_COMMAND, MAKELPARAM(TRUE, 0));
-    SendMessageA(toolbar, TB_ENABLEBUTTON, REMOVE_COMMAND, MAKELPARAM(remove ? TRUE : FALSE, 0));
-    SendMessageA(toolbar, TB_ENABLEBUTTON, CONFIGURE_COMMAND, MAKELPARAM(configure ? TRUE : FALSE, 0));
+    const std::pair<int, bool> buttons[] = {{ADD_COMMAND, true},
+                                            {REMOVE_COMMAND, states.remove},
+                                            {CONFIGURE_COMMAND, states.configure},
+                                            {MOVE_UP_COMMAND, states.moveUp},
+                                            {MOVE_DOWN_COMMAND, states.moveDown}};
+    for (const auto& [command, enabled] : buttons)
+        SendMessageA(toolbar, TB_ENABLEBUTTON, command, MAKELPARAM(enabled ? TRUE : FALSE, 0));
 }
 
 void Win32ConfigurationView::redraw() {

@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 #include <type_traits>
 
 namespace mq {
@@ -28,10 +29,12 @@ public:
     ~Win32ConfigurationView() override;
 
     int runModal(MultiQuellanConfig& model) override;
-    void insertRow(std::size_t position, const std::string& text) override;
+    void insertRow(std::size_t position, const std::string& identity, const std::string& path) override;
     void removeRow(std::size_t position) override;
+    void moveRow(std::size_t from, std::size_t to) override;
+    void selectRow(std::size_t position) override;
     std::optional<std::size_t> selectedRow() const override;
-    void setButtonsEnabled(bool remove, bool configure) override;
+    void setButtonsEnabled(const ButtonStates& states) override;
     void redraw() override;
     void startTimer(unsigned periodMilliseconds) override;
 
@@ -55,6 +58,9 @@ private:
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void initialise();
     void createToolbar();
+    void createColumns();
+    void fitColumns();
+    std::string itemText(std::size_t row, int column) const;
     void recordLayout();
     void applyLayout(int width, int height);
     bool fillToolTip(NMHDR* header);

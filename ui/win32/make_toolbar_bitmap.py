@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the configuration toolbar's button images: add, remove, configure.
+"""Draws the configuration toolbar's button images: add, remove, configure,
+move up, move down.
 
-Writes a 48 x 15 bitmap of 24-bit colour, three 16 x 15 images side by side.
+Writes a bitmap of 24-bit colour with the 16 x 15 images side by side.
 Each image is a filled shape with a one-pixel darker outline on the light grey
 that the toolbar maps to the button face.
 Usage: make_toolbar_bitmap.py OUTPUT.bmp
@@ -11,7 +12,7 @@ import math
 import struct
 import sys
 
-WIDTH, HEIGHT, IMAGE_WIDTH = 48, 15, 16
+IMAGE_WIDTH, HEIGHT = 16, 15
 FACE = (192, 192, 192)
 
 
@@ -32,12 +33,27 @@ def gear(x, y):
     return 2.0 <= r and (r <= 4.5 or (tooth and r <= 6.5))
 
 
+def up_arrow(x, y):
+    # A head narrowing to a point at the top, over a stem.
+    head = 1 <= y <= 7 and abs(x - 7) <= y - 1
+    stem = 8 <= y <= 13 and 5 <= x <= 9
+    return head or stem
+
+
+def down_arrow(x, y):
+    return up_arrow(x, HEIGHT - 1 - y)
+
+
 # (shape, fill, outline)
 IMAGES = [
     (plus, (40, 170, 40), (0, 96, 0)),
     (cross, (220, 40, 40), (128, 0, 0)),
     (gear, (110, 128, 160), (40, 48, 72)),
+    (up_arrow, (60, 120, 210), (20, 50, 120)),
+    (down_arrow, (60, 120, 210), (20, 50, 120)),
 ]
+
+WIDTH = IMAGE_WIDTH * len(IMAGES)
 
 
 def pixel(x, y):

@@ -14,12 +14,13 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QListWidget>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -28,9 +29,16 @@
 namespace mq::test {
 namespace {
 
-QStringList rowTexts(const QListWidget& list) {
+// One column of the list: 0 the identities, 1 the paths.
+QStringList rowTexts(const QTreeWidget& list, int column = 0) {
     QStringList texts;
-    for (int row = 0; row < list.count(); ++row) texts << list.item(row)->text();
+    for (int row = 0; row < list.topLevelItemCount(); ++row) texts << list.topLevelItem(row)->text(column);
+    return texts;
+}
+
+QStringList pathTexts(std::initializer_list<const SimChild*> children) {
+    QStringList texts;
+    for (const SimChild* child : children) texts << QString::fromStdString(child->libraryPath());
     return texts;
 }
 
@@ -51,21 +59,32 @@ void click(QWidget& widget, QPoint point, bool twice = false) {
 
 struct DialogParts {
     explicit DialogParts(QDialog& dialog)
-        : list(dialog.findChild<QListWidget*>("list")),
+        : list(dialog.findChild<QTreeWidget*>("list")),
           toolbar(dialog.findChild<QToolBar*>("toolbar")),
           add(dialog.findChild<QAction*>("add")),
           remove(dialog.findChild<QAction*>("remove")),
           configure(dialog.findChild<QAction*>("configure")),
+          moveUp(dialog.findChild<QAction*>("moveUp")),
+          moveDown(dialog.findChild<QAction*>("moveDown")),
           buttons(dialog.findChild<QDialogButtonBox*>("buttons")) {}
-    bool complete() const { return list && toolbar && add && remove && configure && buttons; }
+    bool complete() const { return list && toolbar && add && remove && configure && moveUp && moveDown && buttons; }
+    // What a click on the row does.
+    void select(int row) const { list->setCurrentItem(list->topLevelItem(row)); }
+    std::optional<int> selectedRow() const {
+        QList<QTreeWidgetItem*> selected = list->selectedItems();
+        if (selected.size() != 1) return std::nullopt;
+        return list->indexOfTopLevelItem(selected[0]);
+    }
     QPushButton* ok() const { return buttons->button(QDialogButtonBox::Ok); }
     QPushButton* cancel() const { return buttons->button(QDialogButtonBox::Cancel); }
 
-    QListWidget* list;
+    QTreeWidget* list;
     QToolBar* toolbar;
     QAction* add;
     QAction* remove;
     QAction* configure;
+    QAction* moveUp;
+    QAction* moveDown;
     QDialogButtonBox* buttons;
 };
 
@@ -110,17 +129,21 @@ ConfigurationApplication* QtConfigurationDialog::application = nullptr;
 TEST_F(QtConfigurationDialog, HasItsTitleToolbarListAndButtons) {
     int result = run({}, [](QDialog& dialog, DialogParts& parts) {
         EXPECT_EQ(dialog.windowTitle(), "MultiQuellan Configuration");
-        auto actions = parts.toolbar->actions();
-        ASSERT_EQ(actions.size(), 3);
-        EXPECT_EQ(actions[0], parts.add);
-        EXPECT_EQ(actions[1], parts.remove);
-        EXPECT_EQ(actions[2], parts.configure);
+        QList<QAction*> commands;
+        for (QAction* action : parts.toolbar->actions())
+            if (!action->isSeparator()) commands << action;
+        EXPECT_EQ(commands, (QList<QAction*>{parts.add, parts.remove, parts.configure, parts.moveUp, parts.moveDown}));
         EXPECT_EQ(parts.add->toolTip(), "Add a new Quellan");
         EXPECT_EQ(parts.remove->toolTip(), "Remove selected Quellan");
         EXPECT_EQ(parts.configure->toolTip(), "Configure selected Quellan");
-        for (QAction* action : actions) EXPECT_TRUE(action->icon().availableSizes().contains(QSize(16, 15)));
+        EXPECT_EQ(parts.moveUp->toolTip(), "Move selected Quellan up");
+        EXPECT_EQ(parts.moveDown->toolTip(), "Move selected Quellan down");
+        for (QAction* action : commands) EXPECT_TRUE(action->icon().availableSizes().contains(QSize(16, 15)));
         EXPECT_EQ(parts.toolbar->iconSize(), QSize(16, 15));
-        EXPECT_EQ(parts.list->viewMode(), QListView::ListMode);
+        ASSERT_EQ(parts.list->columnCount(), 2);
+        EXPECT_EQ(parts.list->headerItem()->text(0), "Quellan");
+        EXPECT_EQ(parts.list->headerItem()->text(1), "Path");
+        EXPECT_FALSE(parts.list->rootIsDecorated());
         EXPECT_EQ(parts.list->selectionMode(), QAbstractItemView::SingleSelection);
         // The toolbar sits directly on the list.
         EXPECT_LE(parts.toolbar->geometry().bottom(), parts.list->geometry().top());
@@ -128,8 +151,8 @@ TEST_F(QtConfigurationDialog, HasItsTitleToolbarListAndButtons) {
         ASSERT_NE(parts.ok(), nullptr);
         ASSERT_NE(parts.cancel(), nullptr);
         EXPECT_TRUE(parts.add->isEnabled());
-        EXPECT_FALSE(parts.remove->isEnabled());
-        EXPECT_FALSE(parts.configure->isEnabled());
+        for (QAction* action : {parts.remove, parts.configure, parts.moveUp, parts.moveDown})
+            EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
         auto* timer = dialog.findChild<QTimer*>();
         ASSERT_NE(timer, nullptr);
         EXPECT_TRUE(timer->isActive());
@@ -139,16 +162,18 @@ TEST_F(QtConfigurationDialog, HasItsTitleToolbarListAndButtons) {
     EXPECT_EQ(result, DIALOG_CANCEL);
 }
 
-TEST_F(QtConfigurationDialog, ShowsTheEntriesByIdentityAndOkEndsWithOk) {
+TEST_F(QtConfigurationDialog, ShowsTheEntriesByIdentityAndPathAndOkEndsWithOk) {
     auto alpha = child("Alpha");
     auto silent = child("Silent", "fail getIdentity 1\n");
-    QStringList rows;
+    QStringList rows, paths;
     int result = run({alpha->libraryPath(), silent->libraryPath()}, [&](QDialog&, DialogParts& parts) {
         rows = rowTexts(*parts.list);
+        paths = rowTexts(*parts.list, 1);
         parts.ok()->click();
     });
     EXPECT_EQ(result, DIALOG_OK);
-    EXPECT_EQ(rows, (QStringList{"Alpha plant", QString::fromStdString(silent->libraryPath())}));
+    EXPECT_EQ(rows, (QStringList{"Alpha plant", ""}));
+    EXPECT_EQ(paths, pathTexts({alpha.get(), silent.get()}));
     EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{INVALID_QUELLAN_MESSAGE}));
 }
 
@@ -161,13 +186,15 @@ TEST_F(QtConfigurationDialog, TheAddButtonAppendsAValidChild) {
     auto alpha = child("Alpha");
     auto beta = child("Beta");
     prompts.willChoose(beta->libraryPath());
-    QStringList rows;
+    QStringList rows, paths;
     run({alpha->libraryPath()}, [&](QDialog&, DialogParts& parts) {
         parts.add->trigger();
         rows = rowTexts(*parts.list);
+        paths = rowTexts(*parts.list, 1);
         parts.ok()->click();
     });
     EXPECT_EQ(rows, (QStringList{"Alpha plant", "Beta plant"}));
+    EXPECT_EQ(paths, pathTexts({alpha.get(), beta.get()}));
     EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), beta->libraryPath()}));
 }
 
@@ -177,7 +204,7 @@ TEST_F(QtConfigurationDialog, SelectingARowEnablesRemoveWhichDeletesThatRow) {
     auto gamma = child("Gamma");
     QStringList rows;
     run({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}, [&](QDialog&, DialogParts& parts) {
-        parts.list->setCurrentRow(1);
+        parts.select(1);
         ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled() && parts.configure->isEnabled(); }));
         parts.remove->trigger();
         rows = rowTexts(*parts.list);
@@ -206,7 +233,7 @@ TEST_P(QtRemovingARow, LeavesNoRowSelectedSoOnlyTheChosenChildIsRemovedAndSaved)
     whenModalOpens<QDialog>([&](QDialog& dialog) {
         DialogParts parts(dialog);
         ASSERT_TRUE(parts.complete());
-        click(*parts.list->viewport(), parts.list->visualItemRect(parts.list->item(1)).center());
+        click(*parts.list->viewport(), parts.list->visualItemRect(parts.list->topLevelItem(1)).center());
         ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled(); }));
         QWidget* removeButton = parts.toolbar->widgetForAction(parts.remove);
         ASSERT_NE(removeButton, nullptr);
@@ -237,11 +264,42 @@ INSTANTIATE_TEST_SUITE_P(Clicks, QtRemovingARow,
                              return info.param == RepeatedRemove::TWO_CLICKS ? "TwoClicks" : "DoubleClick";
                          });
 
+TEST_F(QtConfigurationDialog, TheMoveButtonsMoveTheSelectedRowWithItsPathAndTheSelectionFollows) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    auto gamma = child("Gamma");
+    QStringList rows, paths;
+    std::vector<std::optional<int>> selected;
+    std::vector<std::pair<bool, bool>> moves;
+    auto note = [&](DialogParts& parts) {
+        selected.push_back(parts.selectedRow());
+        moves.emplace_back(parts.moveUp->isEnabled(), parts.moveDown->isEnabled());
+    };
+    run({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}, [&](QDialog&, DialogParts& parts) {
+        parts.select(1);
+        ASSERT_TRUE(waitUntil([&] { return parts.moveUp->isEnabled() && parts.moveDown->isEnabled(); }));
+        parts.moveUp->trigger();
+        note(parts);
+        parts.moveDown->trigger();
+        parts.moveDown->trigger();
+        note(parts);
+        rows = rowTexts(*parts.list);
+        paths = rowTexts(*parts.list, 1);
+        parts.ok()->click();
+    });
+    EXPECT_EQ(selected, (std::vector<std::optional<int>>{0, 2}));
+    EXPECT_EQ(moves, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false}}));
+    EXPECT_EQ(rows, (QStringList{"Alpha plant", "Gamma plant", "Beta plant"}));
+    EXPECT_EQ(paths, pathTexts({alpha.get(), gamma.get(), beta.get()}));
+    EXPECT_EQ(model.entryPaths(),
+              (std::vector<std::string>{alpha->libraryPath(), gamma->libraryPath(), beta->libraryPath()}));
+}
+
 TEST_F(QtConfigurationDialog, AClickInEmptyListSpaceDisablesRemoveAndConfigure) {
     auto alpha = child("Alpha");
     bool disabled = false;
     run({alpha->libraryPath()}, [&](QDialog&, DialogParts& parts) {
-        parts.list->setCurrentRow(0);
+        parts.select(0);
         ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled(); }));
         QWidget* space = parts.list->viewport();
         QPointF point(space->width() - 3, space->height() - 3);
@@ -268,7 +326,7 @@ TEST_F(QtConfigurationDialog, TheConfigureButtonRunsTheSelectedChildsConfigurati
         // Opening read both identities; only what configure does counts.
         alpha->clearJournal();
         beta->clearJournal();
-        parts.list->setCurrentRow(0);
+        parts.select(0);
         ASSERT_TRUE(waitUntil([&] { return parts.configure->isEnabled(); }));
         parts.configure->trigger();
         parts.ok()->click();
@@ -299,7 +357,7 @@ TEST_F(QtConfigurationDialog, AScreenshotWithThreeChildren) {
     auto gamma = child("Packaging");
     QPixmap shot;
     run({alpha->libraryPath(), beta->libraryPath(), gamma->libraryPath()}, [&](QDialog& dialog, DialogParts& parts) {
-        parts.list->setCurrentRow(1);
+        parts.select(1);
         ASSERT_TRUE(waitUntil([&] { return parts.remove->isEnabled(); }));
         shot = dialog.grab();
         parts.cancel()->click();

@@ -17,7 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QListWidget>
+#include <QTreeWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -61,19 +61,19 @@ public:
             return;
         }
         auto* dialog = qobject_cast<QDialog*>(window);
-        auto* list = dialog ? dialog->findChild<QListWidget*>("list") : nullptr;
+        auto* list = dialog ? dialog->findChild<QTreeWidget*>("list") : nullptr;
         if (!list) return;
         if (dialog != seen) {
             seen = dialog;
             std::string rows = "rows";
-            for (int row = 0; row < list->count(); ++row)
-                rows += (row ? "|" : " ") + list->item(row)->text().toStdString();
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+                rows += (row ? "|" : " ") + list->topLevelItem(row)->text(0).toStdString();
             log(rows);
         }
         if (next == steps.size()) return;
         const std::string& step = steps[next];
         if (step.rfind("select ", 0) == 0) {
-            list->setCurrentRow(std::stoi(step.substr(7)));
+            list->setCurrentItem(list->topLevelItem(std::stoi(step.substr(7))));
         } else if (step == "remove" || step == "configure") {
             auto* action = dialog->findChild<QAction*>(QString::fromStdString(step));
             if (!action || !action->isEnabled()) return;

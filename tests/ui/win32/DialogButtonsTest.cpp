@@ -1,4 +1,4 @@
-// Remove and configure follow the list's selection at the timer's ticks.
+// The buttons that act on the selected row follow the list's selection at the timer's ticks.
 #include "DialogFixture.h"
 
 namespace mq::test {
@@ -13,37 +13,41 @@ protected:
     }
 };
 
-TEST_F(DialogButtonsTest, SelectingARowEnablesRemoveAndConfigureAtTheNextTick) {
-    bool remove = false, configure = false, add = false;
+// Whether each of TOOLBAR_COMMANDS is enabled, in that order.
+std::vector<bool> enabledButtons(HWND dialog) {
+    std::vector<bool> enabled;
+    for (int command : TOOLBAR_COMMANDS) enabled.push_back(buttonEnabled(dialog, command));
+    return enabled;
+}
+
+TEST_F(DialogButtonsTest, SelectingARowEnablesWhatCanActOnItAtTheNextTick) {
+    std::vector<bool> first, last;
     run([&](HWND dialog) {
         selectRow(dialog, 0);
         tick(dialog);
-        add = buttonEnabled(dialog, ADD_COMMAND);
-        remove = buttonEnabled(dialog, REMOVE_COMMAND);
-        configure = buttonEnabled(dialog, CONFIGURE_COMMAND);
+        first = enabledButtons(dialog);
+        selectRow(dialog, 1);
+        tick(dialog);
+        last = enabledButtons(dialog);
         pressButton(dialog, IDCANCEL);
     });
-    EXPECT_TRUE(add);
-    EXPECT_TRUE(remove);
-    EXPECT_TRUE(configure);
+    // Add, remove, configure, move up, move down.
+    EXPECT_EQ(first, (std::vector<bool>{true, true, true, false, true}));
+    EXPECT_EQ(last, (std::vector<bool>{true, true, true, true, false}));
 }
 
-TEST_F(DialogButtonsTest, LosingTheSelectionDisablesRemoveAndConfigureAtTheNextTick) {
-    bool remove = true, configure = true, add = false;
+TEST_F(DialogButtonsTest, LosingTheSelectionDisablesAllButAddAtTheNextTick) {
+    std::vector<bool> enabled;
     run([&](HWND dialog) {
         selectRow(dialog, 1);
         tick(dialog);
         ASSERT_TRUE(buttonEnabled(dialog, REMOVE_COMMAND));
         clearSelection(dialog);
         tick(dialog);
-        add = buttonEnabled(dialog, ADD_COMMAND);
-        remove = buttonEnabled(dialog, REMOVE_COMMAND);
-        configure = buttonEnabled(dialog, CONFIGURE_COMMAND);
+        enabled = enabledButtons(dialog);
         pressButton(dialog, IDCANCEL);
     });
-    EXPECT_TRUE(add);
-    EXPECT_FALSE(remove);
-    EXPECT_FALSE(configure);
+    EXPECT_EQ(enabled, (std::vector<bool>{true, false, false, false, false}));
 }
 
 TEST_F(DialogButtonsTest, RemovingTheSelectedRowDisablesThemAtTheNextTick) {

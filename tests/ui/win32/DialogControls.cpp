@@ -14,20 +14,42 @@ HWND listOf(HWND dialog) { return GetDlgItem(dialog, LIST_ID); }
 
 HWND toolbarOf(HWND dialog) { return FindWindowExA(dialog, nullptr, TOOLBARCLASSNAMEA, nullptr); }
 
-std::vector<std::string> rowTexts(HWND dialog) {
+std::vector<std::string> rowTexts(HWND dialog, int column) {
     const HWND list = listOf(dialog);
     std::vector<std::string> rows;
     const auto count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
         char text[512] = {};
         LVITEMA item{};
-        item.iSubItem = 0;
+        item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = sizeof(text);
         SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
         rows.emplace_back(text);
     }
     return rows;
+}
+
+std::vector<std::string> columnTitles(HWND dialog) {
+    const HWND list = listOf(dialog);
+    const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const auto count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    std::vector<std::string> titles;
+    for (int index = 0; index < count; ++index) {
+        char text[128] = {};
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = sizeof(text);
+        SendMessageA(list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+        titles.emplace_back(text);
+    }
+    return titles;
+}
+
+int selectedRow(HWND dialog) {
+    return static_cast<int>(
+        SendMessageA(listOf(dialog), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
 void selectRow(HWND dialog, int row) {

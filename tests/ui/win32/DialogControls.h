@@ -11,9 +11,13 @@ namespace mq::test {
 HWND listOf(HWND dialog);
 HWND toolbarOf(HWND dialog);
 
-// The texts of the list's rows, in row order.
-std::vector<std::string> rowTexts(HWND dialog);
+// The texts of one of the list's columns (0 the identities, 1 the paths), in row order.
+std::vector<std::string> rowTexts(HWND dialog, int column = 0);
+// The titles of the list's columns, in order.
+std::vector<std::string> columnTitles(HWND dialog);
 void selectRow(HWND dialog, int row);
+// The first selected row, or -1.
+int selectedRow(HWND dialog);
 void clearSelection(HWND dialog);
 
 bool buttonEnabled(HWND dialog, int command);

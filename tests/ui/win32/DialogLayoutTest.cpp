@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 namespace mq::test {
 namespace {
 
@@ -46,9 +48,9 @@ TEST_F(DialogLayoutTest, DialogFollowsItsTemplate) {
 
         EXPECT_EQ(className(list), WC_LISTVIEWA);
         const auto listStyle = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
-        EXPECT_EQ(listStyle & LVS_TYPEMASK, static_cast<DWORD>(LVS_LIST));
+        EXPECT_EQ(listStyle & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
         EXPECT_TRUE(listStyle & LVS_SINGLESEL);
-        EXPECT_TRUE(listStyle & LVS_NOCOLUMNHEADER);
+        EXPECT_EQ(columnTitles(dialog), (std::vector<std::string>{IDENTITY_COLUMN_TITLE, PATH_COLUMN_TITLE}));
         // The list view may turn its border into a sunken edge.
         EXPECT_TRUE((listStyle & WS_BORDER) || (GetWindowLongPtrA(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
         EXPECT_TRUE(listStyle & WS_TABSTOP);
@@ -67,25 +69,28 @@ TEST_F(DialogLayoutTest, ListAllowsOnlyOneSelectedRow) {
     });
 }
 
-TEST_F(DialogLayoutTest, ToolbarHoldsTheThreeCommandsWithTheirImages) {
+TEST_F(DialogLayoutTest, ToolbarHoldsEveryCommandWithItsImage) {
     run([](HWND dialog) {
         const HWND toolbar = toolbarOf(dialog);
         ASSERT_TRUE(toolbar);
         EXPECT_TRUE(IsWindowVisible(toolbar));
         EXPECT_TRUE(GetWindowLongPtrA(toolbar, GWL_STYLE) & TBSTYLE_TOOLTIPS);
-        ASSERT_EQ(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 3);
-        const int commands[] = {ADD_COMMAND, REMOVE_COMMAND, CONFIGURE_COMMAND};
-        for (int index = 0; index < 3; ++index) {
+        std::vector<int> commands, images;
+        const auto count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+        for (int index = 0; index < count; ++index) {
             TBBUTTON button{};
             SendMessageA(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
-            EXPECT_EQ(button.idCommand, commands[index]);
-            EXPECT_EQ(button.iBitmap, index);
+            if (button.fsStyle & BTNS_SEP) continue;
+            commands.push_back(button.idCommand);
+            images.push_back(button.iBitmap);
         }
-        const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0));
-        ASSERT_TRUE(images);
-        EXPECT_EQ(ImageList_GetImageCount(images), 3);
+        EXPECT_EQ(commands, std::vector<int>(std::begin(TOOLBAR_COMMANDS), std::end(TOOLBAR_COMMANDS)));
+        for (std::size_t index = 0; index < images.size(); ++index) EXPECT_EQ(images[index], static_cast<int>(index));
+        const auto imageList = reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0));
+        ASSERT_TRUE(imageList);
+        EXPECT_EQ(ImageList_GetImageCount(imageList), static_cast<int>(std::size(TOOLBAR_COMMANDS)));
         int width = 0, height = 0;
-        ImageList_GetIconSize(images, &width, &height);
+        ImageList_GetIconSize(imageList, &width, &height);
         EXPECT_EQ(width, 16);
         EXPECT_EQ(height, 15);
         pressButton(dialog, IDCANCEL);
@@ -98,7 +103,7 @@ TEST_F(DialogLayoutTest, ToolTipsComeFromTheStringTable) {
         const HWND toolbar = toolbarOf(dialog);
         const auto tooltips = reinterpret_cast<HWND>(SendMessageA(toolbar, TB_GETTOOLTIPS, 0, 0));
         ASSERT_TRUE(tooltips);
-        for (int command : {ADD_COMMAND, REMOVE_COMMAND, CONFIGURE_COMMAND}) {
+        for (int command : TOOLBAR_COMMANDS) {
             // The tool tip asks the toolbar, which asks the dialog.
             char text[256] = {};
             TTTOOLINFOA tool{};
@@ -111,7 +116,8 @@ TEST_F(DialogLayoutTest, ToolTipsComeFromTheStringTable) {
         }
         pressButton(dialog, IDCANCEL);
     });
-    EXPECT_EQ(tips, (std::vector<std::string>{ADD_TOOL_TIP, REMOVE_TOOL_TIP, CONFIGURE_TOOL_TIP}));
+    EXPECT_EQ(tips, (std::vector<std::string>{ADD_TOOL_TIP, REMOVE_TOOL_TIP, CONFIGURE_TOOL_TIP, MOVE_UP_TOOL_TIP,
+                                              MOVE_DOWN_TOOL_TIP}));
 }
 
 TEST_F(DialogLayoutTest, ToolbarSitsDirectlyAboveTheListAcrossItsWidth) {
@@ -135,6 +141,8 @@ TEST_F(DialogLayoutTest, ResizingGrowsTheListAndKeepsOkAndCancelAtTheCorner) {
         const RECT ok = rectangleIn(dialog, GetDlgItem(dialog, IDOK));
         const RECT cancel = rectangleIn(dialog, GetDlgItem(dialog, IDCANCEL));
         const RECT toolbar = rectangleIn(dialog, toolbarOf(dialog));
+        auto pathColumnWidth = [&] { return SendMessageA(listOf(dialog), LVM_GETCOLUMNWIDTH, 1, 0); };
+        const LRESULT pathWidth = pathColumnWidth();
 
         RECT window{};
         GetWindowRect(dialog, &window);
@@ -154,6 +162,8 @@ TEST_F(DialogLayoutTest, ResizingGrowsTheListAndKeepsOkAndCancelAtTheCorner) {
                                   RECT{cancel.left + dx, cancel.top + dy, cancel.right + dx, cancel.bottom + dy}));
         EXPECT_TRUE(sameRectangle(rectangleIn(dialog, toolbarOf(dialog)),
                                   RECT{toolbar.left, toolbar.top, toolbar.right + dx, toolbar.bottom}));
+        // The path column takes the list's new width.
+        EXPECT_EQ(pathColumnWidth(), pathWidth + dx);
         pressButton(dialog, IDCANCEL);
     });
 }
@@ -257,19 +267,20 @@ TEST_F(DialogLayoutTest, PaintsItselfIntoAPicture) {
     writeFile(MQ_UI_SCREENSHOT_PATH, bytes);
 }
 
-TEST(ToolbarBitmapTest, IsA48By15TrueColourStripWithThreeDrawnImages) {
+TEST(ToolbarBitmapTest, IsATrueColourStripWithOneDrawnImagePerCommand) {
+    const int imageCount = static_cast<int>(std::size(TOOLBAR_COMMANDS));
     const HANDLE loaded = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TOOLBAR_RESOURCE), IMAGE_BITMAP, 0,
                                      0, LR_CREATEDIBSECTION);
     ASSERT_TRUE(loaded);
     DIBSECTION section{};
     ASSERT_EQ(GetObjectA(loaded, sizeof(section), &section), static_cast<int>(sizeof(section)));
-    EXPECT_EQ(section.dsBm.bmWidth, 48);
+    EXPECT_EQ(section.dsBm.bmWidth, 16 * imageCount);
     EXPECT_EQ(section.dsBm.bmHeight, 15);
     EXPECT_EQ(section.dsBm.bmBitsPixel, 24);
     // Every 16-pixel image has some colour other than the background grey.
     const auto* bits = static_cast<const unsigned char*>(section.dsBm.bmBits);
     ASSERT_TRUE(bits);
-    for (int image = 0; image < 3; ++image) {
+    for (int image = 0; image < imageCount; ++image) {
         int drawn = 0;
         for (int y = 0; y < 15; ++y)
             for (int x = image * 16; x < image * 16 + 16; ++x) {

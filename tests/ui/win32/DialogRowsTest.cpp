@@ -8,15 +8,17 @@ using Rows = std::vector<std::string>;
 
 class DialogRowsTest : public DialogTest {};
 
-TEST_F(DialogRowsTest, ListsConfiguredChildrenByIdentityInOrder) {
-    model.addEntry(makeChild("Alpha", "Plant A"));
-    model.addEntry(makeChild("Beta", "Plant B"));
-    Rows rows;
+TEST_F(DialogRowsTest, ListsConfiguredChildrenByIdentityAndPathInOrder) {
+    const Rows configured{makeChild("Alpha", "Plant A"), makeChild("Beta", "Plant B")};
+    for (const auto& path : configured) model.addEntry(path);
+    Rows rows, paths;
     run([&](HWND dialog) {
         rows = rowTexts(dialog);
+        paths = rowTexts(dialog, 1);
         pressButton(dialog, IDOK);
     });
     EXPECT_EQ(rows, (Rows{"Plant A", "Plant B"}));
+    EXPECT_EQ(paths, configured);
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -126,6 +128,36 @@ TEST_F(DialogRowsTest, ConfigureRunsTheSelectedChildsConfigurationAndKeepsTheLis
     EXPECT_TRUE(children[0]->journal("updateConfiguration").empty());
     EXPECT_EQ(children[1]->journal("updateConfiguration").size(), 1u);
     EXPECT_EQ(rows, (Rows{"Plant A", "Plant B"}));
+}
+
+TEST_F(DialogRowsTest, MoveButtonsMoveTheSelectedRowWithItsPathAndTheSelectionFollows) {
+    const Rows configured{makeChild("Alpha", "Plant A"), makeChild("Beta", "Plant B"), makeChild("Gamma", "Plant C")};
+    for (const auto& path : configured) model.addEntry(path);
+    Rows rows, paths;
+    std::vector<int> selected;
+    std::vector<std::pair<bool, bool>> moves;
+    run([&](HWND dialog) {
+        auto note = [&] {
+            selected.push_back(selectedRow(dialog));
+            moves.emplace_back(buttonEnabled(dialog, MOVE_UP_COMMAND), buttonEnabled(dialog, MOVE_DOWN_COMMAND));
+        };
+        selectRow(dialog, 1);
+        tick(dialog);
+        pressToolbarButton(dialog, MOVE_UP_COMMAND);
+        note();
+        pressToolbarButton(dialog, MOVE_DOWN_COMMAND);
+        pressToolbarButton(dialog, MOVE_DOWN_COMMAND);
+        note();
+        rows = rowTexts(dialog);
+        paths = rowTexts(dialog, 1);
+        pressButton(dialog, IDOK);
+    });
+    EXPECT_EQ(selected, (std::vector<int>{0, 2}));
+    EXPECT_EQ(moves, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false}}));
+    EXPECT_EQ(rows, (Rows{"Plant A", "Plant C", "Plant B"}));
+    const Rows moved{configured[0], configured[2], configured[1]};
+    EXPECT_EQ(paths, moved);
+    EXPECT_EQ(model.entryPaths(), moved);
 }
 
 TEST_F(DialogRowsTest, RemoveWithNothingSelectedChangesNothing) {

@@ -33,5 +33,10 @@ foreach(plant Fermentation Utilities)
   string(APPEND sidecar "journal off\n")
   file(WRITE ${PROJECT_BINARY_DIR}/samples/${plant}.sim "${sidecar}")
   install(FILES $<TARGET_FILE:SimQuellan> DESTINATION ${MQ_INSTALL_SAMPLESDIR} RENAME ${plant}${MQ_LIBRARY_SUFFIX})
+  # Stripped as installed targets are (install/strip, CPack), which copies are not.
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\"
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${MQ_INSTALL_SAMPLESDIR}/${plant}${MQ_LIBRARY_SUFFIX}\")
+  endif()")
   install(FILES ${PROJECT_BINARY_DIR}/samples/${plant}.sim DESTINATION ${MQ_INSTALL_SAMPLESDIR})
 endforeach()

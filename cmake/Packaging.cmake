@@ -7,8 +7,11 @@ set(CPACK_PACKAGE_NAME multiquellan)
 set(CPACK_PACKAGE_VENDOR Kalmeno)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Quellan 2 plug-in that multiplexes other Quellan plug-ins")
-set(CPACK_PACKAGE_DESCRIPTION
-  "MultiQuellan loads the Quellan 2 plug-ins named in its configuration file, runs each on a worker thread of its own, and shows a host one merged tree of their nodes and tags. It comes with quellan, a command-line host, and two simulated plants as sample children.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "MultiQuellan loads the Quellan 2 plug-ins named in its configuration file,"
+  "runs each on a worker thread of its own, and shows a host one merged tree"
+  "of their nodes and tags. It comes with quellan, a command-line host, and"
+  "two simulated plants as sample children.")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_STRIP_FILES ON)
 

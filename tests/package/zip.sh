@@ -6,6 +6,8 @@
 #   session   the unpacked quellan.exe, over the MultiQuellan.dll beside it,
 #             reads the unpacked sample plants named in the prefix's
 #             all-users data folder
+#   configuration_process
+#             `quellan.exe configure` starts rundll32 with the unpacked library
 # Usage: zip.sh STEP PACKAGE WORK (MQ_WINE_RUN names the wine runner, whose
 # prefix lies in WORK)
 set -euo pipefail
@@ -34,6 +36,15 @@ unpacked_file() {
   echo "$path"
 }
 
+# The folder as Windows names it, and the tool run by that name, as a user runs it.
+windows_folder() {
+  echo "C:\\Program Files\\$(basename "$(unpacked)")"
+}
+quellan() {
+  unpacked_file quellan.exe >/dev/null
+  "$MQ_WINE_RUN" "$(windows_folder)\\quellan.exe" "$@"
+}
+
 case $step in
   unpack)
     rm -rf "$work"
@@ -57,13 +68,10 @@ case $step in
     ;;
 
   session)
-    folder=$(unpacked)
-    tool=$(unpacked_file quellan.exe)
     unpacked_file MultiQuellan.dll >/dev/null
     unpacked_file include/quellan2.h >/dev/null
     unpacked_file README.txt >/dev/null
-    # What the user finds in the folder, as Windows names it.
-    windows_folder="C:\\Program Files\\$(basename "$folder")"
+    windows_folder=$(windows_folder)
     data="$prefix/drive_c/ProgramData/Kalmeno/Quellan"
     mkdir -p "$data"
     {
@@ -75,13 +83,41 @@ case $step in
       done
       printf '</settings>\r\n'
     } >"$data/MultiQuellanConfiguration.xml"
-    "$MQ_WINE_RUN" "$tool" identity | tee "$work/identity.txt"
-    "$MQ_WINE_RUN" "$tool" tree | tr -d '\r' >"$work/tree.txt" || fail "quellan.exe tree failed"
+    quellan identity | tee "$work/identity.txt"
+    quellan tree | tr -d '\r' >"$work/tree.txt" || fail "quellan.exe tree failed"
     for node in FV-21 "Boiler B-1"; do
       grep -qE "^node +[0-9]+ +$node *\$" "$work/tree.txt" || fail "the tree lacks the sample plants' node $node"
     done
-    "$MQ_WINE_RUN" "$tool" read FV-21/TT-101.PV "Boiler B-1/TT-10.PV" | tr -d '\r' | tee "$work/read.txt"
+    quellan read FV-21/TT-101.PV "Boiler B-1/TT-10.PV" | tr -d '\r' | tee "$work/read.txt"
     [ "$(grep -cE ' float +-?[0-9.]+ *$' "$work/read.txt")" = 2 ] || fail "the read did not give both plants' values"
+    ;;
+
+  configuration_process)
+    library=$(unpacked_file MultiQuellan.dll)
+    # The dialog waits for a user who never comes: once rundll32 has loaded
+    # the unpacked library for its configuration entry (named by its short
+    # path, so found by what it maps), it is ended, and the host's call returns.
+    unpacked_file quellan.exe >/dev/null
+    # Started directly, not through the function, so that $! is the tool's process.
+    "$MQ_WINE_RUN" "$(windows_folder)\\quellan.exe" configure >"$work/configure.txt" 2>&1 &
+    host=$!
+    runner=""
+    for _ in $(seq 600); do
+      for process in $(pgrep -f 'rundll32\.exe .*,UpdateConfiguration' || true); do
+        grep -qF "$library" "/proc/$process/maps" 2>/dev/null && runner=$process
+      done
+      [ -n "$runner" ] && break
+      kill -0 "$host" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -z "$runner" ]; then
+      kill "$host" 2>/dev/null || true
+      cat "$work/configure.txt"
+      fail "quellan.exe configure did not start rundll32 with the unpacked MultiQuellan.dll"
+    fi
+    echo "rundll32 (process $runner) runs: $(tr '\0' ' ' <"/proc/$runner/cmdline")"
+    kill "$runner"
+    wait "$host" || fail "quellan.exe configure ended with status $?"
     ;;
 
   *) fail "unknown step $step" ;;

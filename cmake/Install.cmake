@@ -16,7 +16,12 @@ endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/include/quellan2.h DESTINATION ${MQ_INSTALL_INCLUDEDIR})
 if(WIN32)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${MQ_INSTALL_DOCDIR} RENAME README.txt)
+  # A text file with Windows line ends, which every editor there shows right.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+  file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+  string(REPLACE "\n" "\r\n" readme "${readme}")
+  file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION ${MQ_INSTALL_DOCDIR})
 else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${MQ_INSTALL_DOCDIR})
 endif()

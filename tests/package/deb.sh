@@ -77,6 +77,7 @@ quellan_on_path() {
 export DEBIAN_FRONTEND=noninteractive
 case $step in
   install)
+    [ "$(id -u)" = 0 ] || fail "installing a package needs root"
     rm -rf "$work"
     mkdir -p "$work"
     # A package left behind by an earlier run would hide what this one lacks.

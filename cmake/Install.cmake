@@ -26,12 +26,14 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${MQ_INSTALL_DOCDIR})
 endif()
 
-# Each plant is a copy of SimQuellan under the plant's name with its sidecar
-# beside it, as the demo sets them up. The installed sidecars keep no journal:
+# Each demonstration plant (a sidecar in samples/simquellan/demo) is a copy of
+# SimQuellan under the plant's name with its sidecar beside it, as the demo
+# sets them up. The installed sidecars keep no journal:
 # the samples' folder is not the user's to write in, and a journal left there
 # would outlive the package.
-foreach(plant Fermentation Utilities)
-  set(source ${PROJECT_SOURCE_DIR}/samples/simquellan/demo/${plant}.sim)
+file(GLOB MQ_DEMO_SIDECARS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/simquellan/demo/*.sim)
+foreach(source ${MQ_DEMO_SIDECARS})
+  get_filename_component(plant ${source} NAME_WE)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
   file(READ ${source} sidecar)
   string(REGEX REPLACE "(^|\n)journal [^\n]*" "" sidecar "${sidecar}")

@@ -21,7 +21,7 @@ fail() {
   exit 1
 }
 
-# The one installed path that ends in `suffix`.
+# The one installed path that ends in /$1.
 installed() {
   local found
   found=$(grep -E "/$1\$" "$listing") || fail "the package installs no $1"
@@ -32,7 +32,9 @@ installed() {
 installed_binaries() {
   local path
   while read -r path; do
-    [ -f "$path" ] && [ "$(head -c 4 "$path")" = $'\x7fELF' ] && echo "$path"
+    if [ -f "$path" ] && [ "$(head -c 4 "$path")" = $'\x7fELF' ]; then
+      echo "$path"
+    fi
   done <"$listing"
 }
 

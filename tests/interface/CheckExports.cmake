@@ -1,5 +1,4 @@
-# Compares the names a built library exports with the interface header, and on
-# Windows checks that the DLL imports system DLLs only.
+# Compares the names a built library exports with the interface header.
 
 file(READ ${HEADER} header)
 string(REGEX MATCHALL "QUELLAN2_API [A-Za-z0-9_]+ QUELLAN2_CALL ([A-Za-z0-9_]+)\\(" declarations "${header}")
@@ -25,14 +24,6 @@ if(WINDOWS)
   foreach(row ${rows})
     string(REGEX REPLACE "\\[ *[0-9]+\\] " "" name "${row}")
     list(APPEND exported ${name})
-  endforeach()
-  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${listing}")
-  foreach(import ${imports})
-    string(REPLACE "DLL Name: " "" dll "${import}")
-    string(TOUPPER "${dll}" dll)
-    if(NOT dll MATCHES "^(KERNEL32|USER32|GDI32|SHELL32|COMCTL32|COMDLG32|ADVAPI32|OLE32|MSVCRT|API-MS-WIN-[A-Z0-9-]+)\\.DLL$")
-      message(FATAL_ERROR "${LIBRARY} imports a DLL that is not part of the system: ${dll}")
-    endif()
   endforeach()
 else()
   execute_process(COMMAND ${LISTER} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)

@@ -4,6 +4,8 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
+#include <filesystem>
+
 namespace quellan {
 
 PluginLibrary::PluginLibrary(const std::string& path) {
@@ -15,7 +17,12 @@ PluginLibrary::PluginLibrary(const std::string& path) {
 }
 
 std::string defaultPluginPath() {
-    return mq::platform::parentFolder(mq::platform::executablePath()) + QUELLAN_DEFAULT_PLUGIN;
+    const std::string toolFolder = mq::platform::parentFolder(mq::platform::executablePath());
+    const std::string beside = toolFolder + QUELLAN_DEFAULT_PLUGIN;
+    if (mq::platform::entryExists(beside)) return beside;
+    const std::filesystem::path installed =
+        std::filesystem::path(toolFolder + QUELLAN_INSTALLED_PLUGIN_FOLDER + QUELLAN_DEFAULT_PLUGIN).lexically_normal();
+    return installed.string();
 }
 
 }  // namespace quellan

@@ -79,7 +79,9 @@ private:
     PluginFunctions entries{table};
 };
 
-// The plug-in that is used when none is named: MultiQuellan beside the tool.
+// The plug-in that is used when none is named: MultiQuellan beside the tool
+// (the build tree, the Windows folder), otherwise MultiQuellan in the library
+// folder of the installed layout, found from the tool's own folder.
 std::string defaultPluginPath();
 
 }  // namespace quellan

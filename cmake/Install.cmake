@@ -1,0 +1,49 @@
+# What `cmake --install` lays out (the folders come from InstallLayout.cmake):
+# the library and what it starts or loads beside itself, the quellan tool, the
+# header, the README, and the two demonstration plants as sample children.
+# Tests, benchmarks and fuzzers are not installed.
+
+# Hosts load the library by path; no import library is needed.
+install(TARGETS MultiQuellan quellan
+  RUNTIME DESTINATION ${MQ_INSTALL_BINDIR}
+  LIBRARY DESTINATION ${MQ_INSTALL_LIBRARYDIR})
+if(NOT WIN32)
+  install(TARGETS quellan-rundll RUNTIME DESTINATION ${MQ_INSTALL_LIBRARYDIR})
+  if(MQ_QT_DIALOG)
+    install(TARGETS MultiQuellanDialog LIBRARY DESTINATION ${MQ_INSTALL_LIBRARYDIR})
+  endif()
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/include/quellan2.h DESTINATION ${MQ_INSTALL_INCLUDEDIR})
+if(WIN32)
+  # A text file with Windows line ends, which every editor there shows right.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+  file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+  string(REPLACE "\n" "\r\n" readme "${readme}")
+  file(WRITE ${PROJECT_BINARY_DIR}/README.txt "${readme}")
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION ${MQ_INSTALL_DOCDIR})
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${MQ_INSTALL_DOCDIR})
+endif()
+
+# Each demonstration plant (a sidecar in samples/simquellan/demo) is a copy of
+# SimQuellan under the plant's name with its sidecar beside it, as the demo
+# sets them up. The installed sidecars keep no journal:
+# the samples' folder is not the user's to write in, and a journal left there
+# would outlive the package.
+file(GLOB MQ_DEMO_SIDECARS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/simquellan/demo/*.sim)
+foreach(source ${MQ_DEMO_SIDECARS})
+  get_filename_component(plant ${source} NAME_WE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  file(READ ${source} sidecar)
+  string(REGEX REPLACE "(^|\n)journal [^\n]*" "" sidecar "${sidecar}")
+  string(APPEND sidecar "journal off\n")
+  file(WRITE ${PROJECT_BINARY_DIR}/samples/${plant}.sim "${sidecar}")
+  install(FILES $<TARGET_FILE:SimQuellan> DESTINATION ${MQ_INSTALL_SAMPLESDIR} RENAME ${plant}${MQ_LIBRARY_SUFFIX})
+  # Stripped as installed targets are (install/strip, CPack), which copies are not.
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\"
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${MQ_INSTALL_SAMPLESDIR}/${plant}${MQ_LIBRARY_SUFFIX}\")
+  endif()")
+  install(FILES ${PROJECT_BINARY_DIR}/samples/${plant}.sim DESTINATION ${MQ_INSTALL_SAMPLESDIR})
+endforeach()

@@ -37,8 +37,9 @@ std::string startFailure(const std::string& path) {
     return "start-up failed once and succeeded when tried again";
 }
 
-}  // namespace
-
+// Why the library would refuse the file before starting it, in its order:
+// missing, unreadable, not loadable (with the platform's reason), lacking
+// required functions (in the library's own words); empty when none holds.
 std::string loadProblem(const std::string& path) {
     if (!mq::platform::entryExists(path)) return "the file does not exist";
     if (!mq::platform::isReadableFile(path)) return "the file cannot be read";
@@ -52,6 +53,8 @@ std::string loadProblem(const std::string& path) {
     }
     return {};
 }
+
+}  // namespace
 
 ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     ChildDiagnosis result;

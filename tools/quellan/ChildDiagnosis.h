@@ -35,10 +35,5 @@ struct ChildDiagnosis {
 // to name the failing call. Raises nothing but std::bad_alloc.
 ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured);
 
-// Why the library would refuse the file at `path` (absolute) before starting
-// it: missing, unreadable, not loadable (with the platform's reason), or
-// lacking required functions (in the library's own words); empty when none
-// of these holds.
-std::string loadProblem(const std::string& path);
 
 }  // namespace quellan

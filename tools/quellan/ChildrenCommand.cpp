@@ -74,6 +74,17 @@ bool isMultiQuellan(const std::string& pluginPath) {
     });
 }
 
+// The first configured file that makes the library's open fail as a whole:
+// it looks at every child's file before it starts any child.
+std::string refusedFile(const mq::ConfigurationRecord& record) {
+    for (const mq::ChildEntry& child : record.settings.children) {
+        const std::string path = mq::platform::absolutePath(child.path);
+        if (!mq::platform::entryExists(path)) return path + " does not exist";
+        if (!mq::platform::isReadableFile(path)) return path + " cannot be read";
+    }
+    return {};
+}
+
 Cell countCell(bool known, std::uint64_t count) {
     return known ? Cell(count) : Cell();
 }
@@ -98,6 +109,11 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
                  "the administrators, so the library loads no child\n";
         complete = false;
     }
+    const std::string refused = refusedFile(record);
+    if (!refused.empty()) {
+        about << "Open fails: " << refused << ", and quellan2_connectionOpen then refuses the whole configuration\n";
+        complete = false;
+    }
     if (options.format == OutputFormat::TABLE) out << '\n';
 
     std::vector<std::optional<ChildDiagnosis>> diagnoses;
@@ -113,7 +129,7 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
         if (diagnoses[k])
             for (const std::string& name : diagnoses[k]->topLevelNames) users[name].insert(k);
 
-    Table table{{"child", "in tree", "nodes", "tags", "hidden tags", "shared names", "start s", "problem", "notes"},
+    Table table{{"child", "in tree", "nodes", "tags", "hidden tags", "shared names", "start ms", "problem", "notes"},
                 {}};
     for (std::size_t k = 0; k < diagnoses.size(); ++k) {
         const std::optional<ChildDiagnosis>& diagnosis = diagnoses[k];
@@ -133,7 +149,7 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
                               countCell(diagnosis->inTree, diagnosis->nodes),
                               countCell(diagnosis->inTree, diagnosis->tags),
                               countCell(diagnosis->inTree, diagnosis->hiddenTags), joined(shared),
-                              started ? Cell(static_cast<float>(diagnosis->startSeconds)) : Cell(),
+                              started ? Cell(static_cast<std::int64_t>(diagnosis->startSeconds * 1000 + 0.5)) : Cell(),
                               diagnosis->problem, joined(diagnosis->notes)});
     }
     writeTable(out, table, options.format);
@@ -157,13 +173,11 @@ std::string openFailureHint(const std::string& pluginPath) {
     if (!isMultiQuellan(pluginPath)) return {};
     mq::ConfigurationRecord record;
     mq::loadConfiguration(record);
-    std::string hint = "Run `quellan children` to see what becomes of each configured child";
-    for (const mq::ChildEntry& child : record.settings.children) {
-        const std::string path = mq::platform::absolutePath(child.path);
-        const std::string problem = loadProblem(path);
-        if (!problem.empty()) return hint + "; the first refused is " + path + ": " + problem + ".";
-    }
-    return hint + ".";
+    const std::string hint = "Run `quellan children` to see what becomes of each configured child";
+    if (!mq::isTrustedConfiguration(record))
+        return hint + "; this process is privileged and " + record.configurationPath + " is not trusted.";
+    const std::string refused = refusedFile(record);
+    return refused.empty() ? hint + "." : hint + "; the configured child " + refused + ".";
 }
 
 }  // namespace quellan

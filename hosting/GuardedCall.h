@@ -9,16 +9,18 @@
 
 namespace mq {
 
-// How a guarded call ended: the status it returned, or a fault (a processor
-// fault or an exception), which leaves the status at QUELLAN2_STATUS_ERROR.
+// How a guarded call ended: the status it returned, or the fault that ended
+// it, which leaves the status at QUELLAN2_STATUS_ERROR.
 struct GuardedOutcome {
     QUELLAN2_STATUS status;
-    bool faulted;
+    platform::Fault fault;
+
+    bool faulted() const { return fault != platform::Fault::NONE; }
 };
 
 // Calls a child's entry point so that a fault inside the child ends the call
-// instead of the process, and says whether it faulted: for a host that tells
-// a refusal from a crash.
+// instead of the process, and says how it ended: for a host that tells a
+// refusal from a crash.
 //
 // A fault skips the destructors of the guarded body (platform/FaultGuard.h),
 // so the body owns nothing: it only calls the entry point with arguments that
@@ -35,13 +37,14 @@ GuardedOutcome guardedCallOutcome(Function function, Arguments... arguments) noe
         std::tuple<Arguments...> arguments;
         QUELLAN2_STATUS status;
     } call{function, std::tuple<Arguments...>(arguments...), QUELLAN2_STATUS_ERROR};
-    const bool returned = platform::runGuarded(
+    platform::Fault fault = platform::Fault::NONE;
+    platform::runGuarded(
         [](void* context) {
             Call& pending = *static_cast<Call*>(context);
             pending.status = std::apply(pending.function, pending.arguments);
         },
-        &call);
-    return {call.status, !returned};
+        &call, &fault);
+    return {call.status, fault};
 }
 
 // As guardedCallOutcome, for the callers that need only the status: it is

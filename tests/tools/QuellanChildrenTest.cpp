@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         LeftOut{"OpenFails", SimVariant::FULL, "fail connectionOpen 3\n", nullptr,
                 "start-up failed: quellan2_connectionOpen returned QUELLAN2_STATUS_NOT_SUPPORTED (3)"},
         LeftOut{"FaultAtStartUp", SimVariant::FULL, "fault connectionOpen access\n", nullptr,
-                "start-up failed: quellan2_connectionOpen faulted"}),
+                "start-up failed: quellan2_connectionOpen faulted: access violation"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QuellanChildren, AFailingInitializeDoesNotKeepAChildOutBecauseTheLibraryGoesOn) {

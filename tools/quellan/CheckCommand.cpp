@@ -55,7 +55,7 @@ public:
         return outcome.status;
     }
 
-    mq::GuardedOutcome outcome{QUELLAN2_STATUS_ERROR, false};
+    mq::GuardedOutcome outcome{QUELLAN2_STATUS_ERROR, mq::platform::Fault::NONE};
 
 private:
     const char* name;
@@ -99,9 +99,10 @@ private:
     // Every call goes through the fault guard and is timed; a fault fails
     // both the rule being checked and no-faults.
     void judge(Rule rule, const char* function, const mq::GuardedOutcome& outcome, Clock::duration took) {
-        if (outcome.faulted) {
-            fail(rule, std::string(function) + " faulted");
-            fail(Rule::NO_FAULTS, std::string(function) + " faulted (a processor fault or an exception)");
+        if (outcome.faulted()) {
+            const std::string fault = std::string(function) + " faulted: " + mq::platform::describe(outcome.fault);
+            fail(rule, fault);
+            if (rule != Rule::NO_FAULTS) fail(Rule::NO_FAULTS, fault);
         }
         if (took > PROMPT)
             fail(Rule::PROMPT_ANSWERS,
@@ -220,7 +221,7 @@ bool Checker::checkStartUp() {
         const bool shutDown = std::strcmp(step.function, MQ_CHILD_FUNCTION_NAME(connectionClose)) == 0 ||
                               std::strcmp(step.function, MQ_CHILD_FUNCTION_NAME(uninitialize)) == 0;
         judge(shutDown ? Rule::SHUT_DOWN : Rule::START_UP, step.function, step.outcome, {});
-        if (!step.succeeded() && !step.outcome.faulted)
+        if (!step.succeeded() && !step.outcome.faulted())
             fail(shutDown ? Rule::SHUT_DOWN : Rule::START_UP, step.describe());
     }
     if (!findings[index(Rule::START_UP)].empty()) return false;

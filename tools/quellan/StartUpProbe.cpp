@@ -9,7 +9,7 @@
 namespace quellan {
 
 std::string StartUpStep::describe() const {
-    if (outcome.faulted) return std::string(function) + " faulted (a processor fault or an exception)";
+    if (outcome.faulted()) return std::string(function) + " faulted: " + mq::platform::describe(outcome.fault);
     return std::string(function) + " returned " + statusName(outcome.status) + " (" +
            std::to_string(outcome.status) + ")";
 }

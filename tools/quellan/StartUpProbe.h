@@ -14,9 +14,9 @@ struct StartUpStep {
     const char* function;
     mq::GuardedOutcome outcome;
 
-    bool succeeded() const { return !outcome.faulted && outcome.status == QUELLAN2_STATUS_OK; }
+    bool succeeded() const { return !outcome.faulted() && outcome.status == QUELLAN2_STATUS_OK; }
     // "quellan2_connectionOpen returned QUELLAN2_STATUS_ERROR (1)", or
-    // "quellan2_getIdentity faulted (a processor fault or an exception)".
+    // "quellan2_getIdentity faulted: access violation".
     std::string describe() const;
 };
 

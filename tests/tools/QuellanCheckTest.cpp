@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Misbehaviour{"fault nodeGetTag divide", "no-faults"},
                       Misbehaviour{"fault tagGetName throw", "names"},
                       Misbehaviour{"fault vectorGetType stack", "no-faults"},
-                      Misbehaviour{"sleep connectionGetCurrentTime 1500", "prompt-answers"},
+                      Misbehaviour{"sleep connectionGetCurrentTime 2500", "prompt-answers"},
                       Misbehaviour{"unwritten connectionGetNumNodes", "out-values"},
                       Misbehaviour{"unwritten tagGetUpdateTime", "out-values"},
                       Misbehaviour{"vector connectionReadCurrentData none", "current-data"},

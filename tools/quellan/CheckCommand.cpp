@@ -32,8 +32,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A call slower than this fails prompt-answers: a host's screen waits on it.
-constexpr std::chrono::seconds PROMPT{1};
+// A call slower than this fails prompt-answers: a host's screen waits on it,
+// and MultiQuellan's caller wakes after this long to look at it.
+constexpr std::chrono::seconds PROMPT{2};
 // How much of a large tree is walked, and how many tags the data calls read.
 constexpr std::size_t MOST_NODES = 1000;
 constexpr std::size_t MOST_DATA_TAGS = 16;
@@ -92,8 +93,15 @@ private:
         std::string text;
     };
 
-    void fail(Rule rule, const std::string& text) { findings[index(rule)].push_back({true, text}); }
-    void warn(Rule rule, const std::string& text) { findings[index(rule)].push_back({false, text}); }
+    void fail(Rule rule, const std::string& text) { add(rule, {true, text}); }
+    void warn(Rule rule, const std::string& text) { add(rule, {false, text}); }
+    // A finding is kept once: a plug-in that fails at one call often fails at every such call.
+    void add(Rule rule, Finding finding) {
+        std::vector<Finding>& found = findings[index(rule)];
+        for (const Finding& known : found)
+            if (known.text == finding.text) return;
+        found.push_back(std::move(finding));
+    }
     static std::size_t index(Rule rule) { return static_cast<std::size_t>(rule); }
 
     // Every call goes through the fault guard and is timed; a fault fails
@@ -315,7 +323,7 @@ std::optional<std::vector<Value>> Checker::readVector(Rule rule, const char* pro
         return std::nullopt;
     }
     if (length && count != *length) {
-        fail(rule, from + " has " + std::to_string(count) + " elements, expected " + std::to_string(*length));
+        fail(rule, from + " has " + std::to_string(count) + " element(s), expected " + std::to_string(*length));
         return std::nullopt;
     }
     std::vector<Value> values;

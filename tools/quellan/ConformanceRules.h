@@ -58,7 +58,7 @@ inline constexpr RuleText CONFORMANCE_RULES[] = {
      "quellan2_connectionReadBatchData(Ex) give one element per tag"},
     {Rule::TIMES, "times", "quellan2_tagGetUpdateTime answers for every tag, quellan2_connectionGetCurrentTime once"},
     {Rule::NO_FAULTS, "no-faults", "no call faults or lets an exception out"},
-    {Rule::PROMPT_ANSWERS, "prompt-answers", "every call returns within a second"},
+    {Rule::PROMPT_ANSWERS, "prompt-answers", "every call returns within 2 seconds"},
     {Rule::SHUT_DOWN, "shut-down", "quellan2_connectionClose and quellan2_uninitialize answer OK"},
 };
 

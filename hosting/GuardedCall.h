@@ -9,16 +9,25 @@
 
 namespace mq {
 
+// How a guarded call ended: the status it returned, or the fault that ended
+// it, which leaves the status at QUELLAN2_STATUS_ERROR.
+struct GuardedOutcome {
+    QUELLAN2_STATUS status;
+    platform::Fault fault;
+
+    bool faulted() const { return fault != platform::Fault::NONE; }
+};
+
 // Calls a child's entry point so that a fault inside the child ends the call
-// instead of the process. The status is preset to QUELLAN2_STATUS_ERROR and
-// keeps that value unless the function returns normally.
+// instead of the process, and says how it ended: for a host that tells a
+// refusal from a crash.
 //
 // A fault skips the destructors of the guarded body (platform/FaultGuard.h),
 // so the body owns nothing: it only calls the entry point with arguments that
 // are plain values (handles, numbers, pointers to the caller's memory), held
 // here, outside the body.
 template <typename Function, typename... Arguments>
-QUELLAN2_STATUS guardedCall(Function function, Arguments... arguments) noexcept {
+GuardedOutcome guardedCallOutcome(Function function, Arguments... arguments) noexcept {
     static_assert(std::is_pointer_v<Function> && std::is_function_v<std::remove_pointer_t<Function>>,
                   "a guarded call calls a child's entry point");
     static_assert((std::is_trivially_copyable_v<Arguments> && ...),
@@ -28,13 +37,22 @@ QUELLAN2_STATUS guardedCall(Function function, Arguments... arguments) noexcept 
         std::tuple<Arguments...> arguments;
         QUELLAN2_STATUS status;
     } call{function, std::tuple<Arguments...>(arguments...), QUELLAN2_STATUS_ERROR};
+    platform::Fault fault = platform::Fault::NONE;
     platform::runGuarded(
         [](void* context) {
             Call& pending = *static_cast<Call*>(context);
             pending.status = std::apply(pending.function, pending.arguments);
         },
-        &call);
-    return call.status;
+        &call, &fault);
+    return {call.status, fault};
+}
+
+// As guardedCallOutcome, for the callers that need only the status: it is
+// preset to QUELLAN2_STATUS_ERROR and keeps that value unless the function
+// returns normally.
+template <typename Function, typename... Arguments>
+QUELLAN2_STATUS guardedCall(Function function, Arguments... arguments) noexcept {
+    return guardedCallOutcome(function, arguments...).status;
 }
 
 }  // namespace mq

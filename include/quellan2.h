@@ -11,6 +11,30 @@
  * header in the translation units that define the functions, so that they
  * are exported. A host includes it as it is and uses the pointer types
  * (QUELLAN2_PFN_...) with the platform's symbol lookup.
+ *
+ * Who owns what. Every QUELLAN2_STRING and QUELLAN2_VECTOR that a function
+ * hands out through an out pointer belongs to the caller from then on, also
+ * a vector filled in a slot, and goes back to the plug-in that made it with
+ * quellan2_stringFree or quellan2_vectorFree, exactly once. A string
+ * delivered by quellan2_vectorGetString is a new string of its own. Handles
+ * of connections, nodes and tags stay the plug-in's: a node or tag handle is
+ * valid until its connection closes; the caller never frees them. Texts
+ * passed in (const char*) are only read during the call.
+ *
+ * Threads. A host, and MultiQuellan for each child, calls quellan2_initialize,
+ * quellan2_getIdentity, quellan2_connectionOpen, every connection, node and
+ * tag function, quellan2_connectionClose and quellan2_uninitialize from one
+ * worker thread, one call at a time. The string and vector functions are
+ * called from other threads, also while a worker call runs: they must not
+ * depend on the calling thread and must be safe alongside the worker's calls.
+ *
+ * Arguments. A null handle, out pointer or text is refused with a failing
+ * status (QUELLAN2_STATUS_INVALID_PARAMETER), never a fault. A call that
+ * returns QUELLAN2_STATUS_OK has written every out value. No exception and
+ * no processor fault may leave a function: hosts catch them, but treat the
+ * call as failed.
+ *
+ * `quellan check --plugin PATH` drives a plug-in through these rules.
  */
 #ifndef QUELLAN2_H
 #define QUELLAN2_H
@@ -75,7 +99,10 @@ QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetNode(QUELLAN2_C
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetCurrentTime(QUELLAN2_CONNECTION connection,
                                                                              uint32_t* time);
 
-/* Data */
+/* Data. Each read stores the caller's new vector in *result. The historical
+ * Ex form fills sampleCount vectors, sample k being the values at
+ * startTime + k * interval, which the short form gives one time at a time;
+ * a non-null vector already in a slot is filled in place. */
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionReadCurrentData(QUELLAN2_CONNECTION connection,
                                                                               const QUELLAN2_TAG* tags,
                                                                               uint32_t tagCount,
@@ -127,7 +154,9 @@ QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetBatchTimes(QUELLAN2_N
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name);
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time);
 
-/* Value vectors */
+/* Value vectors. A vector holds `length` elements, each null, a string or a
+ * float (QUELLAN2_TYPE_...); a read delivers one element per tag, in the
+ * order of the tags. An index at or past the length is refused. */
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorCreate(uint32_t length, QUELLAN2_VECTOR* vector);
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorFree(QUELLAN2_VECTOR vector);
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetLength(QUELLAN2_VECTOR vector, uint32_t* length);
@@ -143,7 +172,14 @@ QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetFloat(QUELLAN2_VECT
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetFloat(QUELLAN2_VECTOR vector, uint32_t index,
                                                                    float value);
 
-/* Strings */
+/* Strings. quellan2_stringCopy is called twice: first with a null buffer and
+ * *length 0, to which it answers QUELLAN2_STATUS_INSUFFICIENT_BUFFER with the
+ * text's length in bytes in *length (QUELLAN2_STATUS_OK and 0 for an empty
+ * text); then with a buffer of *length bytes, into which it copies the text
+ * and answers QUELLAN2_STATUS_OK. It writes no terminating zero: the length
+ * says where the text ends. A buffer too short is refused with
+ * QUELLAN2_STATUS_INSUFFICIENT_BUFFER and the needed length. The string
+ * stays valid until quellan2_stringFree, whatever happens to its connection. */
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringCreate(const char* text, QUELLAN2_STRING* string);
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringFree(QUELLAN2_STRING string);
 QUELLAN2_API QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringCopy(QUELLAN2_STRING string, char* buffer,

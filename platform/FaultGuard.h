@@ -3,6 +3,21 @@
 
 namespace mq::platform {
 
+// What ended a guarded body that did not return. On POSIX systems a stack
+// overflow arrives as the access violation it is to the processor.
+enum class Fault {
+    NONE,
+    ACCESS_VIOLATION,
+    ARITHMETIC,  // an integer division by zero, or another arithmetic trap
+    ILLEGAL_INSTRUCTION,
+    STACK_OVERFLOW,
+    EXCEPTION,  // a C++ exception that left the body
+    OTHER,      // a structured exception of another code (Windows)
+};
+
+// "access violation", "arithmetic fault", ...; "none" for NONE.
+const char* describe(Fault fault) noexcept;
+
 // Runs body(context). A processor fault raised by the body's own instructions
 // (access violation, division by zero, illegal instruction, stack overflow,
 // ...) or an exception that leaves it ends the body and makes the call return
@@ -21,6 +36,7 @@ namespace mq::platform {
 // abort() and the C library's fail-fast on a corrupt heap end the process;
 // on POSIX systems a fault signal sent with kill() is not taken for a fault.
 // Guarded bodies may run on any number of threads at once, and may nest.
-bool runGuarded(void (*body)(void*), void* context) noexcept;
+// When `fault` is given, it is set to what ended the body, NONE when it returned.
+bool runGuarded(void (*body)(void*), void* context, Fault* fault = nullptr) noexcept;
 
 }  // namespace mq::platform

@@ -44,6 +44,8 @@ sigset_t guardedSignalSet;
 struct GuardFrame {
     sigjmp_buf jump;
     GuardFrame* outer;
+    // Set by the handler just before it jumps back.
+    volatile sig_atomic_t signalNumber;
 };
 
 // The innermost guarded body running on this thread, or null. Read by the
@@ -87,7 +89,10 @@ void passOn(int signalNumber, siginfo_t* info, void* machineContext) {
 
 void onSignal(int signalNumber, siginfo_t* info, void* machineContext) {
     GuardFrame* frame = activeFrame;
-    if (frame && raisedByTheProcessor(info)) siglongjmp(frame->jump, 1);
+    if (frame && raisedByTheProcessor(info)) {
+        frame->signalNumber = signalNumber;
+        siglongjmp(frame->jump, 1);
+    }
     passOn(signalNumber, info, machineContext);
 }
 
@@ -184,6 +189,14 @@ private:
 // into the dynamic loader.
 __attribute__((tls_model("initial-exec"))) thread_local AlternateStack alternateStack;
 
+Fault faultOf(int signalNumber) {
+    switch (signalNumber) {
+        case SIGFPE: return Fault::ARITHMETIC;
+        case SIGILL: return Fault::ILLEGAL_INSTRUCTION;
+        default: return Fault::ACCESS_VIOLATION;
+    }
+}
+
 bool runCatching(void (*body)(void*), void* context) noexcept {
     try {
         body(context);
@@ -195,12 +208,13 @@ bool runCatching(void (*body)(void*), void* context) noexcept {
 
 }  // namespace
 
-bool runGuarded(void (*body)(void*), void* context) noexcept {
+bool runGuarded(void (*body)(void*), void* context, Fault* fault) noexcept {
     static const InstalledHandlers handlers;
     alternateStack.ensure();
 
     GuardFrame frame;
     frame.outer = activeFrame;
+    frame.signalNumber = 0;
     // The signal mask is not saved: that is a system call on every guarded
     // call, which dominated reading large vectors and trees. The handler runs
     // with SA_NODEFER and an empty mask, so a jump out of it leaves the mask
@@ -209,6 +223,7 @@ bool runGuarded(void (*body)(void*), void* context) noexcept {
     if (sigsetjmp(frame.jump, 0) != 0) {
         activeFrame = frame.outer;
         pthread_sigmask(SIG_UNBLOCK, &guardedSignalSet, nullptr);
+        if (fault) *fault = faultOf(frame.signalNumber);
         return false;
     }
     activeFrame = &frame;
@@ -216,6 +231,7 @@ bool runGuarded(void (*body)(void*), void* context) noexcept {
     bool finished = runCatching(body, context);
     std::atomic_signal_fence(std::memory_order_seq_cst);
     activeFrame = frame.outer;
+    if (fault) *fault = finished ? Fault::NONE : Fault::EXCEPTION;
     return finished;
 }
 

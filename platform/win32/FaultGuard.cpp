@@ -61,16 +61,43 @@ void prepareStack() noexcept {
     _resetstkoflw();
 }
 
+Fault faultOf(DWORD code) {
+    switch (code) {
+        case EXCEPTION_ACCESS_VIOLATION:
+        case EXCEPTION_IN_PAGE_ERROR:
+        case EXCEPTION_DATATYPE_MISALIGNMENT:
+        case EXCEPTION_ARRAY_BOUNDS_EXCEEDED: return Fault::ACCESS_VIOLATION;
+        case EXCEPTION_INT_DIVIDE_BY_ZERO:
+        case EXCEPTION_INT_OVERFLOW:
+        case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+        case EXCEPTION_FLT_INVALID_OPERATION:
+        case EXCEPTION_FLT_OVERFLOW:
+        case EXCEPTION_FLT_UNDERFLOW:
+        case EXCEPTION_FLT_INEXACT_RESULT:
+        case EXCEPTION_FLT_DENORMAL_OPERAND:
+        case EXCEPTION_FLT_STACK_CHECK: return Fault::ARITHMETIC;
+        case EXCEPTION_ILLEGAL_INSTRUCTION:
+        case EXCEPTION_PRIV_INSTRUCTION: return Fault::ILLEGAL_INSTRUCTION;
+        case EXCEPTION_STACK_OVERFLOW: return Fault::STACK_OVERFLOW;
+        default: return Fault::OTHER;
+    }
+}
+
 }  // namespace
 
-bool runGuarded(void (*body)(void*), void* context) noexcept {
+bool runGuarded(void (*body)(void*), void* context, Fault* fault) noexcept {
     prepareStack();
     DWORD code = 0;
     try {
-        if (mqGuardedCall(body, context, &code) != 0) return true;
+        if (mqGuardedCall(body, context, &code) != 0) {
+            if (fault) *fault = Fault::NONE;
+            return true;
+        }
     } catch (...) {
+        if (fault) *fault = Fault::EXCEPTION;
         return false;
     }
+    if (fault) *fault = faultOf(code);
     // The overflow has used up the thread's stack guard page, and the stack
     // below the body's frames stays committed without one: the next overflow
     // on this thread would find no guard and end the process (under wine,

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using mq::platform::runGuarded;
@@ -123,6 +124,24 @@ TEST(FaultGuardFaults, UncaughtStandardExceptionReturnsFalse) {
 
 TEST(FaultGuardFaults, UncaughtExceptionOfAnotherTypeReturnsFalse) {
     EXPECT_FALSE(guarded(&throwInteger));
+}
+
+TEST(FaultGuardFaults, EachFaultIsNamedByItsKind) {
+    using mq::platform::Fault;
+    const std::pair<Body, Fault> expected[] = {
+        {&countRun, Fault::NONE},
+        {&writeThroughNull, Fault::ACCESS_VIOLATION},
+        {&divideByZero, Fault::ARITHMETIC},
+        {&runIllegalInstruction, Fault::ILLEGAL_INSTRUCTION},
+        {&throwStandardException, Fault::EXCEPTION},
+        {&throwInteger, Fault::EXCEPTION},
+    };
+    for (const auto& [body, kind] : expected) {
+        int scratch = 0;
+        Fault fault = Fault::OTHER;
+        runGuarded(body, &scratch, &fault);
+        EXPECT_EQ(kind, fault) << mq::platform::describe(kind) << " came out as " << mq::platform::describe(fault);
+    }
 }
 
 TEST(FaultGuardFaults, SideEffectsBeforeTheFaultRemain) {

@@ -48,6 +48,15 @@ Commands:
       Calls quellan2_updateConfiguration with TEXT (default: empty) and shows
       the configuration text it returned. MultiQuellan shows its
       configuration dialog for this.
+  children
+      Each child in MultiQuellan's configuration file, taken through the
+      library's open: in the tree or why not, node and tag counts, tags
+      below sub-nodes the merged tree does not show, top-level names shared
+      with another child, start-up time. Exit code 1 when a child is left out
+      or the file gave no children.
+  check --plugin PATH
+      Holds the plug-in to the interface's rules, one line per rule (PASS,
+      FAIL, WARN, SKIP). Exit code 1 when a rule failed.
   help
       This text.
 

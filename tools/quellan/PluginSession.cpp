@@ -1,6 +1,8 @@
 // One use of a plug-in: load, initialise, open, and undo each on the way out.
 #include "PluginSession.h"
 
+#include "ChildrenCommand.h"
+
 namespace quellan {
 
 PluginSession::PluginSession(std::string path) : path(std::move(path)) {}
@@ -24,7 +26,13 @@ const PluginFunctions& PluginSession::functions() {
 
 QUELLAN2_CONNECTION PluginSession::connection() {
     if (!connected) {
-        functions().connectionOpen.check("", &handle);
+        try {
+            functions().connectionOpen.check("", &handle);
+        } catch (const ToolError& failure) {
+            const std::string hint = openFailureHint(path);
+            if (hint.empty()) throw;
+            throw ToolError(failure.code(), failure.what() + ("\n" + hint));
+        }
         connected = true;
     }
     return handle;

@@ -1,6 +1,7 @@
 // quellan: the command-line host for any Quellan 2 plug-in.
 #include "CommandLine.h"
 #include "Commands.h"
+#include "DiagnosticCommands.h"
 #include "Help.h"
 #include "PluginLibrary.h"
 #include "PluginSession.h"
@@ -20,6 +21,7 @@ int run(const std::vector<std::string>& arguments) {
         return static_cast<int>(ExitCode::SUCCESS);
     }
     if (line.command.empty()) throw usageError("no command given");
+    if (std::optional<int> code = runDiagnosticCommand(line, std::cout, std::cerr)) return *code;
     const Command& command = findCommand(line.command);
     checkUsage(command, line);
 

@@ -1,0 +1,155 @@
+// quellan children: every way a configured child is left out of MultiQuellan's tree, said by the tool.
+#include "QuellanTool.h"
+#include "support/MachineConfiguration.h"
+#include "support/SimChild.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace mq::test {
+namespace {
+
+const char* const PLANT = "node Line1\ntag Line1 Temperature float base=20\nnode Line1/Pump\ntag Line1/Pump Flow float\n";
+
+// The CSV row of the child whose path ends with `file`.
+std::vector<std::string> rowOf(const ProcessResult& result, const std::string& file) {
+    for (const auto& row : csvRows(result.out))
+        if (!row.empty() && row[0].size() >= file.size() &&
+            row[0].compare(row[0].size() - file.size(), file.size(), file) == 0)
+            return row;
+    return {};
+}
+
+enum class Column { CHILD, IN_TREE, NODES, TAGS, HIDDEN_TAGS, SHARED_NAMES, START_MS, PROBLEM, NOTES };
+std::string field(const std::vector<std::string>& row, Column column) {
+    const auto k = static_cast<std::size_t>(column);
+    return k < row.size() ? row[k] : "<no such field>";
+}
+
+class QuellanChildren : public ::testing::Test {
+protected:
+    ScratchFolder scratch{"quellan-children"};
+    MachineConfiguration configuration;
+};
+
+// How the second of two configured children is spoilt, and what the tool says of it.
+struct LeftOut {
+    const char* name;
+    SimVariant variant;
+    const char* control;  // a sidecar line, or null
+    const char* replacement;  // "text": the file is a text; "folder": the path is a folder; "none": no file
+    const char* problem;
+};
+
+class QuellanChildrenLeftOut : public QuellanChildren, public ::testing::WithParamInterface<LeftOut> {};
+
+TEST_P(QuellanChildrenLeftOut, TheRowSaysWhyAndTheExitCodeIsOne) {
+    const LeftOut& spoilt = GetParam();
+    SimChild good(scratch.path(), "Good", PLANT);
+    SimChild bad(scratch.path(), "Bad", std::string(PLANT) + (spoilt.control ? spoilt.control : ""), spoilt.variant);
+    const std::string badPath = bad.libraryPath();
+    const std::string replacement = spoilt.replacement ? spoilt.replacement : "";
+    if (!replacement.empty()) std::filesystem::remove(badPath);
+    if (replacement == "text") std::ofstream(badPath) << "not a library\n";
+    if (replacement == "folder") std::filesystem::create_directory(badPath);
+    configuration.writeChildren({good.libraryPath(), badPath});
+
+    ProcessResult result = runQuellan({"children", "--csv"});
+    EXPECT_EQ(1, result.exitCode) << describe(result);
+    const auto goodRow = rowOf(result, "Good" MQ_LIBRARY_SUFFIX);
+    const auto badRow = rowOf(result, "Bad" MQ_LIBRARY_SUFFIX);
+    EXPECT_EQ("yes", field(goodRow, Column::IN_TREE)) << result.out;
+    EXPECT_EQ("no", field(badRow, Column::IN_TREE)) << result.out;
+    EXPECT_NE(std::string::npos, field(badRow, Column::PROBLEM).find(spoilt.problem)) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, QuellanChildrenLeftOut,
+    ::testing::Values(
+        LeftOut{"Missing", SimVariant::FULL, nullptr, "none", "the file does not exist"},
+        LeftOut{"Unreadable", SimVariant::FULL, nullptr, "folder", "the file cannot be read"},
+        LeftOut{"NotALibrary", SimVariant::FULL, nullptr, "text", "not a loadable library ("},
+        LeftOut{"MissingFunctions", SimVariant::MISSING_TWO, nullptr, nullptr,
+                "quellan2_nodeGetName and quellan2_stringCopy was not found in "},
+        LeftOut{"IdentityFails", SimVariant::FULL, "fail getIdentity 1\n", nullptr,
+                "start-up failed: quellan2_getIdentity returned QUELLAN2_STATUS_ERROR (1)"},
+        LeftOut{"OpenFails", SimVariant::FULL, "fail connectionOpen 3\n", nullptr,
+                "start-up failed: quellan2_connectionOpen returned QUELLAN2_STATUS_NOT_SUPPORTED (3)"},
+        LeftOut{"FaultAtStartUp", SimVariant::FULL, "fault connectionOpen access\n", nullptr,
+                "start-up failed: quellan2_connectionOpen faulted: access violation"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(QuellanChildren, AFailingInitializeDoesNotKeepAChildOutBecauseTheLibraryGoesOn) {
+    SimChild child(scratch.path(), "Child", std::string(PLANT) + "fail initialize 1\n");
+    configuration.writeChildren({child.libraryPath()});
+    ProcessResult result = runQuellan({"children", "--csv"});
+    EXPECT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_EQ("yes", field(rowOf(result, "Child" MQ_LIBRARY_SUFFIX), Column::IN_TREE)) << result.out;
+}
+
+TEST_F(QuellanChildren, CountsTagsBelowSubNodesAndNamesTopLevelNodesAnotherChildAlsoUses) {
+    SimChild first(scratch.path(), "First", PLANT);
+    SimChild second(scratch.path(), "Second", "node Line1\nnode Boiler\n");
+    configuration.writeChildren({first.libraryPath(), second.libraryPath()});
+    ProcessResult result = runQuellan({"children", "--csv"});
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    const auto firstRow = rowOf(result, "First" MQ_LIBRARY_SUFFIX);
+    EXPECT_EQ("1", field(firstRow, Column::NODES));
+    EXPECT_EQ("1", field(firstRow, Column::TAGS));
+    EXPECT_EQ("1", field(firstRow, Column::HIDDEN_TAGS));
+    EXPECT_EQ("Line1", field(firstRow, Column::SHARED_NAMES));
+    EXPECT_EQ("Line1", field(rowOf(result, "Second" MQ_LIBRARY_SUFFIX), Column::SHARED_NAMES));
+}
+
+TEST_F(QuellanChildren, AMalformedTimeoutIsANoteInTheWordsOfTheReader) {
+    SimChild child(scratch.path(), "Child", PLANT);
+    configuration.writeBytes("<settings><quellan path=\"" + child.libraryPath() + "\" timeout=\"soon\"/></settings>");
+    ProcessResult result = runQuellan({"children", "--csv"});
+    EXPECT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_NE(std::string::npos,
+              field(rowOf(result, "Child" MQ_LIBRARY_SUFFIX), Column::NOTES).find("timeout=\"\"soon\"\" is not"))
+        << result.out;
+}
+
+struct FileState {
+    const char* name;
+    const char* bytes;  // null: no file
+    const char* said;
+};
+
+class QuellanChildrenFile : public QuellanChildren, public ::testing::WithParamInterface<FileState> {};
+
+TEST_P(QuellanChildrenFile, SaysWhichFileAndWhyItGaveNoChild) {
+    if (GetParam().bytes) configuration.writeBytes(GetParam().bytes);
+    ProcessResult result = runQuellan({"children"});
+    EXPECT_EQ(1, result.exitCode) << describe(result);
+    // The path as the library forms it, which may spell the folder otherwise than the test does.
+    const std::string first = outputLines(result.out).at(0);
+    EXPECT_EQ(0u, first.find("Configuration: ")) << first;
+    EXPECT_NE(std::string::npos, first.find("MultiQuellanConfiguration.xml (" + std::string(GetParam().said) +
+                                            ", 0 children)"))
+        << first;
+}
+
+INSTANTIATE_TEST_SUITE_P(NoChild, QuellanChildrenFile,
+                         ::testing::Values(FileState{"Missing", nullptr, "missing"},
+                                           FileState{"Malformed", "<settings><quellan", "malformed"},
+                                           FileState{"NoSettings", "<other/>", "without a settings element"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(QuellanChildren, AFailedOpenOfMultiQuellanPointsToChildrenAndNamesTheMissingFile) {
+    SimChild good(scratch.path(), "Good", PLANT);
+    const std::string missing = scratch.file("Gone" MQ_LIBRARY_SUFFIX);
+    configuration.writeChildren({good.libraryPath(), missing});
+    ProcessResult result = runQuellan({"tree"});
+    EXPECT_EQ(1, result.exitCode) << describe(result);
+    EXPECT_NE(std::string::npos, result.err.find("Run `quellan children`")) << result.err;
+    EXPECT_NE(std::string::npos, result.err.find("Gone" MQ_LIBRARY_SUFFIX " does not exist")) << result.err;
+}
+
+}  // namespace
+}  // namespace mq::test

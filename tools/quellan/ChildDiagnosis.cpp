@@ -1,0 +1,88 @@
+// Following one configured child through MultiQuellan's open.
+#include "ChildDiagnosis.h"
+
+#include "StartUpProbe.h"
+#include "config/CallOptions.h"
+#include "hosting/ChildFunctionTable.h"
+#include "hosting/LibraryHandle.h"
+#include "hosting/ProxyTree.h"
+#include "hosting/Quellan.h"
+#include "interface/Exception.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+
+#include <chrono>
+
+namespace quellan {
+
+namespace {
+
+// Tags of a node's sub-nodes, at any depth, as far as the library read them.
+std::uint64_t tagsBelow(const mq::QuellanProxy::Node& node) {
+    std::uint64_t count = 0;
+    for (const auto& subNode : node.subNodes) count += subNode->nodeTags.size() + tagsBelow(*subNode);
+    return count;
+}
+
+// Why the library could not start a child whose file loads and has every
+// required function: the step that stopped it, or nothing found this time.
+std::string startFailure(const std::string& path) {
+    mq::LibraryHandle library;
+    std::string reason;
+    if (!library.tryLoad(path, reason)) return "could not be loaded on the second try (" + reason + ")";
+    mq::ChildFunctionTable child;
+    child.lookUp(library);
+    const std::vector<StartUpStep> steps = probeStartUp(child);
+    if (const StartUpStep* stopped = stoppingStep(steps)) return "start-up failed: " + stopped->describe();
+    return "start-up failed once and succeeded when tried again";
+}
+
+// Why the library would refuse the file before starting it, in its order:
+// missing, unreadable, not loadable (with the platform's reason), lacking
+// required functions (in the library's own words); empty when none holds.
+std::string loadProblem(const std::string& path) {
+    if (!mq::platform::entryExists(path)) return "the file does not exist";
+    if (!mq::platform::isReadableFile(path)) return "the file cannot be read";
+    mq::LibraryHandle library;
+    std::string reason;
+    if (!library.tryLoad(path, reason)) return "not a loadable library (" + reason + ")";
+    try {
+        mq::ChildFunctionTable().resolve(library, path);
+    } catch (const mq::Exception& missing) {
+        return missing.message();
+    }
+    return {};
+}
+
+}  // namespace
+
+ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
+    ChildDiagnosis result;
+    std::string problem;
+    mq::callTimeout(configured, &problem);
+    if (!problem.empty()) result.notes.push_back(problem);
+
+    // The checks of the library's open, in its order and on the same path.
+    result.path = mq::platform::absolutePath(configured.path);
+    result.problem = loadProblem(result.path);
+    if (!result.problem.empty()) return result;
+
+    mq::Quellan child(result.path);
+    const auto started = std::chrono::steady_clock::now();
+    const bool running = child.open();
+    result.startSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!running) {
+        result.problem = startFailure(result.path);
+        return result;
+    }
+    result.inTree = true;
+    for (const auto& node : child.proxy()->connectionTree().topNodes) {
+        ++result.nodes;
+        result.tags += node->nodeTags.size();
+        result.hiddenTags += tagsBelow(*node);
+        result.topLevelNames.push_back(child.nameOf(*node));
+    }
+    return result;
+}
+
+}  // namespace quellan

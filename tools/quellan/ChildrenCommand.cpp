@@ -1,0 +1,183 @@
+// quellan children: the configured children, each taken through MultiQuellan's open.
+#include "ChildrenCommand.h"
+
+#include "ChildDiagnosis.h"
+#include "ToolError.h"
+#include "config/CallOptions.h"
+#include "config/ConfigurationRecord.h"
+#include "config/TrustedConfiguration.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <thread>
+
+namespace quellan {
+
+namespace {
+
+// A child whose start-up takes longer than this is reported as hanging. The
+// library itself waits for ever; the tool must end.
+constexpr std::chrono::seconds START_UP_WAIT{60};
+
+// One diagnosis, run on a thread that may be abandoned: it owns everything it
+// touches, so that a child that never returns leaves nothing dangling.
+struct PendingDiagnosis {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::optional<ChildDiagnosis> result;
+};
+
+// The diagnosis, or nothing when the child did not finish starting in time.
+std::optional<ChildDiagnosis> diagnoseInTime(const mq::ChildEntry& configured) {
+    auto pending = std::make_shared<PendingDiagnosis>();
+    std::thread([pending, configured] {
+        ChildDiagnosis diagnosis;
+        try {
+            diagnosis = diagnoseChild(configured);
+        } catch (const std::bad_alloc&) {
+            diagnosis.path = configured.path;
+            diagnosis.problem = "the tool ran out of memory";
+        }
+        std::lock_guard<std::mutex> lock(pending->mutex);
+        pending->result = std::move(diagnosis);
+        pending->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(pending->mutex);
+    pending->done.wait_for(lock, START_UP_WAIT, [&] { return pending->result.has_value(); });
+    return pending->result;
+}
+
+std::string joined(const std::vector<std::string>& texts) {
+    std::string text;
+    for (const std::string& each : texts) text += (text.empty() ? "" : "; ") + each;
+    return text;
+}
+
+// Named as the default plug-in, in any case: Windows file names ignore it.
+bool isMultiQuellan(const std::string& pluginPath) {
+    std::size_t start = pluginPath.size();
+    while (start > 0 && !mq::platform::isPathSeparator(pluginPath[start - 1])) --start;
+    const std::string file = pluginPath.substr(start);
+    const std::string expected = QUELLAN_DEFAULT_PLUGIN;
+    return std::equal(file.begin(), file.end(), expected.begin(), expected.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// The first configured file that makes the library's open fail as a whole:
+// it looks at every child's file before it starts any child.
+std::string refusedFile(const mq::ConfigurationRecord& record) {
+    for (const mq::ChildEntry& child : record.settings.children) {
+        const std::string path = mq::platform::absolutePath(child.path);
+        if (!mq::platform::entryExists(path)) return path + " does not exist";
+        if (!mq::platform::isReadableFile(path)) return path + " cannot be read";
+    }
+    return {};
+}
+
+Cell countCell(bool known, std::uint64_t count) {
+    return known ? Cell(count) : Cell();
+}
+
+}  // namespace
+
+int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream& err) {
+    mq::ConfigurationRecord record;
+    mq::loadConfiguration(record);
+    const std::size_t configured = record.settings.children.size();
+
+    std::ostream& about = options.format == OutputFormat::TABLE ? out : err;
+    about << "Configuration: " << (record.configurationPath.empty() ? "(no data folder)" : record.configurationPath)
+          << " (" << mq::describe(record.fileState) << ", " << configured
+          << (configured == 1 ? " child" : " children") << ")\n";
+    bool complete = record.fileState == mq::ConfigurationFileState::READ;
+    std::string problem;
+    mq::parallelCalls(record.settings, &problem);
+    if (!problem.empty()) about << "Settings: " << problem << '\n';
+    if (!mq::isTrustedConfiguration(record)) {
+        about << "Refused: this process is privileged and the file or its folder may be changed by others than "
+                 "the administrators, so the library loads no child\n";
+        complete = false;
+    }
+    const std::string refused = refusedFile(record);
+    if (!refused.empty()) {
+        about << "Open fails: " << refused << ", and quellan2_connectionOpen then refuses the whole configuration\n";
+        complete = false;
+    }
+    if (options.format == OutputFormat::TABLE) out << '\n';
+
+    std::vector<std::optional<ChildDiagnosis>> diagnoses;
+    bool abandoned = false;
+    for (const mq::ChildEntry& child : record.settings.children) {
+        diagnoses.push_back(diagnoseInTime(child));
+        abandoned = abandoned || !diagnoses.back();
+    }
+    // Which children use each top-level name: the merged tree shows them all,
+    // side by side, and a name alone no longer tells them apart.
+    std::map<std::string, std::set<std::size_t>> users;
+    for (std::size_t k = 0; k < diagnoses.size(); ++k)
+        if (diagnoses[k])
+            for (const std::string& name : diagnoses[k]->topLevelNames) users[name].insert(k);
+
+    Table table{{"child", "in tree", "nodes", "tags", "hidden tags", "shared names", "start ms", "problem", "notes"},
+                {}};
+    for (std::size_t k = 0; k < diagnoses.size(); ++k) {
+        const std::optional<ChildDiagnosis>& diagnosis = diagnoses[k];
+        if (!diagnosis) {
+            complete = false;
+            table.rows.push_back({record.settings.children[k].path, std::string("no"), {}, {}, {}, {}, {},
+                                  "start-up did not end within " + std::to_string(START_UP_WAIT.count()) + " s",
+                                  std::string()});
+            continue;
+        }
+        complete = complete && diagnosis->inTree;
+        std::vector<std::string> shared;
+        for (const std::string& name : diagnosis->topLevelNames)
+            if (users[name].size() > 1 && (shared.empty() || shared.back() != name)) shared.push_back(name);
+        const bool started = diagnosis->inTree || diagnosis->startSeconds > 0;
+        table.rows.push_back({diagnosis->path, std::string(diagnosis->inTree ? "yes" : "no"),
+                              countCell(diagnosis->inTree, diagnosis->nodes),
+                              countCell(diagnosis->inTree, diagnosis->tags),
+                              countCell(diagnosis->inTree, diagnosis->hiddenTags), joined(shared),
+                              started ? Cell(static_cast<std::int64_t>(diagnosis->startSeconds * 1000 + 0.5)) : Cell(),
+                              diagnosis->problem, joined(diagnosis->notes)});
+    }
+    writeTable(out, table, options.format);
+    if (options.format == OutputFormat::TABLE && std::any_of(diagnoses.begin(), diagnoses.end(), [](const auto& d) {
+            return d && d->hiddenTags > 0;
+        }))
+        out << "\nHidden tags lie below a child's sub-nodes: MultiQuellan shows two levels, each child's top-level "
+               "nodes and their own tags.\n";
+    const int code = static_cast<int>(complete ? ExitCode::SUCCESS : ExitCode::PLUGIN_FAILED);
+    if (abandoned) {
+        // A thread is still inside a child: unloading the child, or running
+        // the destructors that a normal exit runs, could fault under it.
+        out.flush();
+        err.flush();
+        std::_Exit(code);
+    }
+    return code;
+}
+
+std::string openFailureHint(const std::string& pluginPath) {
+    if (!isMultiQuellan(pluginPath)) return {};
+    mq::ConfigurationRecord record;
+    mq::loadConfiguration(record);
+    const std::string hint = "Run `quellan children` to see what becomes of each configured child";
+    if (!mq::isTrustedConfiguration(record))
+        return hint + "; this process is privileged and " + record.configurationPath + " is not trusted.";
+    const std::string refused = refusedFile(record);
+    return refused.empty() ? hint + "." : hint + "; the configured child " + refused + ".";
+}
+
+}  // namespace quellan

@@ -1,0 +1,29 @@
+// quellan children: which configured children MultiQuellan's tree would hold, and why not the others.
+#pragma once
+
+#include "Table.h"
+
+#include <ostream>
+#include <string>
+
+namespace quellan {
+
+struct ChildrenOptions {
+    OutputFormat format = OutputFormat::TABLE;
+};
+
+// Reads MultiQuellan's configuration file as the library does and takes every
+// child through the library's open (ChildDiagnosis.h): one row per child.
+// Says which file was read and in what state: on `out` before the table in
+// the table format, on `err` with CSV and JSON, whose output is the rows alone.
+// Returns 0 when the file was read and every child would be in the tree,
+// otherwise ExitCode::PLUGIN_FAILED.
+int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream& err);
+
+// One line for a failed quellan2_connectionOpen of `pluginPath`, pointing to
+// `quellan children` and naming the first configured child that the library
+// would refuse before starting it, when there is one. Empty when the plug-in
+// is not MultiQuellan.
+std::string openFailureHint(const std::string& pluginPath);
+
+}  // namespace quellan

@@ -1,9 +1,11 @@
 // One use of a plug-in: load, initialise, open, and undo each on the way out.
 #include "PluginSession.h"
 
+#include "platform/DynamicLibrary.h"
+
 namespace quellan {
 
-PluginSession::PluginSession(std::string path) : path(std::move(path)) {}
+PluginSession::PluginSession(const std::string& path) : libraryPath(mq::platform::absolutePath(path)) {}
 
 PluginSession::~PluginSession() {
     if (!library) return;
@@ -15,7 +17,7 @@ PluginSession::~PluginSession() {
 
 const PluginFunctions& PluginSession::functions() {
     if (!library) {
-        library = std::make_unique<PluginLibrary>(path);
+        library = std::make_unique<PluginLibrary>(libraryPath);
         library->functions().initialize.check();
         initialized = true;
     }
@@ -24,7 +26,10 @@ const PluginFunctions& PluginSession::functions() {
 
 QUELLAN2_CONNECTION PluginSession::connection() {
     if (!connected) {
-        functions().connectionOpen.check("", &handle);
+        const PluginFunctions& plugin = functions();
+        const QUELLAN2_STATUS status = plugin.connectionOpen("", &handle);
+        if (status != QUELLAN2_STATUS_OK)
+            throw ConnectionOpenError(ExitCode::PLUGIN_FAILED, failedCallText(status, plugin.connectionOpen.name()));
         connected = true;
     }
     return handle;

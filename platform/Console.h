@@ -3,7 +3,8 @@
 
 namespace mq::platform {
 
-enum class StandardStream { OUTPUT, ERROR };
+// Not OUTPUT and ERROR: windows.h defines ERROR as a macro.
+enum class StandardStream { STANDARD_OUTPUT, STANDARD_ERROR };
 
 // True when the stream is a terminal (a console window on Windows) rather
 // than a file or a pipe.

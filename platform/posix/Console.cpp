@@ -8,7 +8,7 @@
 namespace mq::platform {
 
 bool isTerminal(StandardStream stream) {
-    return isatty(stream == StandardStream::OUTPUT ? STDOUT_FILENO : STDERR_FILENO) == 1;
+    return isatty(stream == StandardStream::STANDARD_OUTPUT ? STDOUT_FILENO : STDERR_FILENO) == 1;
 }
 
 void prepareStandardOutput() {

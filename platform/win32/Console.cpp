@@ -8,14 +8,15 @@
 namespace mq::platform {
 
 bool isTerminal(StandardStream stream) {
-    HANDLE handle = GetStdHandle(stream == StandardStream::OUTPUT ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    HANDLE handle = GetStdHandle(stream == StandardStream::STANDARD_OUTPUT ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     DWORD mode = 0;
     // GetConsoleMode succeeds only on a console handle, not on a file or pipe.
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
 
 void prepareStandardOutput() {
-    if (isTerminal(StandardStream::OUTPUT) || isTerminal(StandardStream::ERROR)) SetConsoleOutputCP(CP_UTF8);
+    if (isTerminal(StandardStream::STANDARD_OUTPUT) || isTerminal(StandardStream::STANDARD_ERROR))
+        SetConsoleOutputCP(CP_UTF8);
 }
 
 bool readerHasGone() {

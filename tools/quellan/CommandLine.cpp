@@ -139,7 +139,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (!sub->parsed()) continue;
         line.command = command->name;
         for (const OptionUse& use : command->options)
-            if (sub->count(use.name) > 0 && std::string(use.name) != "--values") line.options[use.name] = given[use.name];
+            if (sub->count(use.name) > 0 && std::string(use.name) != "--values")
+                line.options[use.name] = given[use.name];
         const CLI::Option* values = sub->get_option_no_throw("--values");
         line.hasValues = values && values->count() > 0;
     }

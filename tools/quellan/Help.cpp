@@ -109,7 +109,8 @@ std::string optionLines(const std::vector<OptionInfo>& options) {
 std::string helpText() {
     std::string text = INTRODUCTION;
     text += "\nCommands:\n";
-    for (const Command& command : commands()) text += "  " + synopsis(command) + '\n' + wrap(command.description, "      ");
+    for (const Command& command : commands())
+        text += "  " + synopsis(command) + '\n' + wrap(command.description, "      ");
     text += "\nOptions of every command (anywhere after the program name, also as --name=VALUE):\n";
     text += optionLines(globalOptions());
     text += "\nOptions of single commands (after the command):\n";

@@ -8,7 +8,9 @@
 namespace quellan {
 
 Progress::Progress(std::string what, std::uint64_t total)
-    : what(std::move(what)), total(total), visible(mq::platform::isTerminal(mq::platform::StandardStream::ERROR)) {}
+    : what(std::move(what)),
+      total(total),
+      visible(mq::platform::isTerminal(mq::platform::StandardStream::STANDARD_ERROR)) {}
 
 Progress::~Progress() {
     // Blanks over the last text, so that an error message that follows starts clean.

@@ -305,7 +305,7 @@ TEST(QuellanConfigure, SaysThatAMultiQuellanWithoutItsDialogModuleHasNone) {
 TEST(QuellanDemo, ChildrenKeepNoJournal) {
     for (const char* plant : {"Fermentation", "Utilities"}) {
         ScratchFolder folder("quellan-demo");
-        SimChild child(folder.path(), plant, readFile(binaryFolder() + "/demo/" + plant + ".sim"));
+        SimChild child(folder.path(), plant, readFile(std::string(QUELLAN_DEMO_FOLDER) + "/" + plant + ".sim"));
         ASSERT_FALSE(child.sidecarText().empty()) << plant;
         ProcessResult result = runQuellan({"--plugin", child.libraryPath(), "tree"});
         ASSERT_EQ(0, result.exitCode) << describe(result);

@@ -111,7 +111,7 @@ std::string helpText() {
     text += "\nCommands:\n";
     for (const Command& command : commands())
         text += "  " + synopsis(command) + '\n' + wrap(command.description, "      ");
-    text += "\nOptions of every command (anywhere after the program name, also as --name=VALUE):\n";
+    text += "\nOptions of every command (anywhere, also as --name=VALUE):\n";
     text += optionLines(globalOptions());
     text += "\nOptions of single commands (after the command):\n";
     std::vector<OptionInfo> commandOptions;

@@ -156,7 +156,7 @@ TEST_F(QuellanDirect, JsonHasOneObjectPerRowWithTypedValues) {
     EXPECT_EQ("[", lines[0]);
     EXPECT_EQ("  {\"tag\": \"Line1/State\", \"handle\": 2, \"type\": \"string\", \"value\": \"" + state + "\"},",
               lines[1]);
-    const std::string prefix = "  {\"tag\": \"#4\", \"handle\": 4, \"type\": \"float\", \"value\": ";
+    const std::string prefix = "  {\"tag\": \"Line2/Flow\", \"handle\": 4, \"type\": \"float\", \"value\": ";
     ASSERT_EQ(prefix, lines[2].substr(0, prefix.size()));
     EXPECT_EQ(flow, printedFloat(lines[2].substr(prefix.size())));
     EXPECT_EQ('}', lines[2].back());
@@ -170,7 +170,7 @@ TEST_F(QuellanDirect, HandleAddressesTheSameTagAsItsName) {
     auto named = csvRows(byName.out);
     auto addressed = csvRows(byHandle.out);
     ASSERT_EQ(2u, addressed.size());
-    EXPECT_EQ("#3", addressed[1][0]);
+    EXPECT_EQ("Line1/Pump/Speed", addressed[1][0]) << "labelled with the tag's path";
     EXPECT_EQ(named[1][3], addressed[1][3]);
 }
 
@@ -193,7 +193,8 @@ TEST_F(QuellanDirect, BadTimeIsRefusedBeforeThePluginIsCalled) {
 }
 
 TEST_F(QuellanDirect, FailingStatusIsReportedByName) {
-    ProcessResult result = run({"read", "#0"});
+    child->writeSidecar(std::string(SIDECAR) + "fail connectionReadCurrentData 2\n");
+    ProcessResult result = run({"read", "Line1/State"});
     EXPECT_EQ(1, result.exitCode) << describe(result);
     EXPECT_NE(std::string::npos,
               result.err.find("quellan2_connectionReadCurrentData returned QUELLAN2_STATUS_INVALID_PARAMETER"))
@@ -280,7 +281,7 @@ TEST_F(QuellanDirect, ConfigureReportsTheTextThePluginReturned) {
 
 TEST_F(QuellanDirect, OpensWithAnEmptyTextClosesAndFreesEverythingItWasGiven) {
     ASSERT_EQ(0, run({"read", "Line1/State", "Line2/Flow"}).exitCode);
-    ASSERT_EQ(0, run({"history", "Line1/State", "--start", "0", "--samples", "3"}).exitCode);
+    ASSERT_EQ(0, run({"history", "Line1/State", "--start", "0", "--interval", "1", "--samples", "3"}).exitCode);
     ASSERT_EQ(0, run({"write-history", "Line2/Flow", "--time", "0", "--samples", "2", "--values", "1", "2"}).exitCode);
     ASSERT_EQ(0, run({"batches", "Line1", "--from", "0", "--to", "2000000000"}).exitCode);
     ASSERT_EQ(0, run({"identity"}).exitCode);

@@ -120,7 +120,7 @@ TEST_F(QuellanMultiplexed, CurrentReadTakesEachValueFromItsOwnChild) {
     ASSERT_EQ(0, result.exitCode) << describe(result);
     auto rows = csvRows(result.out);
     ASSERT_EQ(5u, rows.size()) << result.out;
-    EXPECT_EQ((std::vector<std::string>{"#4", "4", "float"}),
+    EXPECT_EQ((std::vector<std::string>{"Line1/Temperature (#4)", "4", "float"}),
               std::vector<std::string>(rows[1].begin(), rows[1].end() - 1));
     expectPrinted(plantB->expectedValue("Line1", "Temperature", 1000000000), rows[1][3], "#4");
     expectPrinted(plantA->expectedValue("Line1", "State", CLOCK), rows[2][3], "Line1/State");
@@ -134,7 +134,10 @@ TEST_F(QuellanMultiplexed, HistoryReadsBothChildrenAtTheSameTimePoints) {
     ASSERT_EQ(0, result.exitCode) << describe(result);
     auto rows = csvRows(result.out);
     ASSERT_EQ(4u, rows.size()) << result.out;
-    EXPECT_EQ((std::vector<std::string>{"time", "Line2/Flow", "#4", "Boiler/Pressure", "#1"}), rows[0]);
+        // A handle's column carries its tag's path, with the handle where two tags share it.
+    EXPECT_EQ((std::vector<std::string>{"time", "Line2/Flow", "Line1/Temperature (#4)", "Boiler/Pressure",
+                                        "Line1/Temperature (#1)"}),
+              rows[0]);
     const std::int64_t start = 1714543200;
     for (std::size_t s = 0; s < 3; ++s) {
         const std::vector<std::string>& row = rows[s + 1];

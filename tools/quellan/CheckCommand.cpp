@@ -716,7 +716,7 @@ bool Checker::anyFailure() const {
 int runCheck(const CheckOptions& options, std::ostream& out, std::ostream&) {
     Checker checker(options.plugin);
     checker.run();
-    writeTable(out, checker.table(), options.format);
+    writeTable(*makeRowWriter(out, options.format), checker.table());
     return static_cast<int>(checker.anyFailure() ? ExitCode::PLUGIN_FAILED : ExitCode::SUCCESS);
 }
 

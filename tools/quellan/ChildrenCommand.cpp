@@ -152,7 +152,7 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
                               started ? Cell(static_cast<std::int64_t>(diagnosis->startSeconds * 1000 + 0.5)) : Cell(),
                               diagnosis->problem, joined(diagnosis->notes)});
     }
-    writeTable(out, table, options.format);
+    writeTable(*makeRowWriter(out, options.format), table);
     if (options.format == OutputFormat::TABLE && std::any_of(diagnoses.begin(), diagnoses.end(), [](const auto& d) {
             return d && d->hiddenTags > 0;
         }))

@@ -1,7 +1,10 @@
-// Splitting the tool's command line into command, operands and options.
+// Parsing the tool's command line with CLI11, from the command table.
 #include "CommandLine.h"
 
+#include "Commands.h"
 #include "ToolError.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -10,12 +13,54 @@ namespace quellan {
 
 namespace {
 
-const std::vector<std::string> OPTIONS_WITH_VALUE = {"--plugin", "--start", "--interval", "--samples",
-                                                     "--time",   "--from",  "--to"};
+const std::vector<OptionInfo> GLOBAL_OPTIONS = {
+    {"--plugin", "PATH", "the plug-in library to load (default: MultiQuellan beside this program)"},
+    {"--csv", "", "write comma-separated values"},
+    {"--json", "", "write a JSON array with one object per row"},
+    {"--output", "FILE", "write the rows to FILE instead of standard output, as CSV for .csv, JSON for "
+                         ".json, a table otherwise, unless --csv or --json says"},
+    {"--version", "", "the program's name and version"},
+    {"--help", "", "this text (also -h)"},
+};
 
-bool isOption(const std::string& word) {
-    // A single dash starts negative numbers, which are values.
-    return word.size() > 2 && word[0] == '-' && word[1] == '-';
+const std::vector<OptionInfo> COMMAND_OPTIONS = {
+    {"--start", "T", "the first time point"},
+    {"--interval", "SECONDS", "seconds from one time point to the next"},
+    {"--samples", "N", "the number of time points"},
+    {"--time", "T", "the time point of a write or of a batch"},
+    {"--from", "T", "the start of a span of time, not after --to"},
+    {"--to", "T", "the end of a span of time"},
+    {"--values", "V...", "the values to write: every following word up to the next option"},
+    {"--every", "SECONDS", "seconds from one read to the next"},
+    {"--count", "N", "the number of reads"},
+};
+
+bool isOptionWord(const std::string& word) {
+    // A single dash and a digit start a negative number, which is a value.
+    return word.size() > 1 && word[0] == '-' && !std::isdigit(static_cast<unsigned char>(word[1]));
+}
+
+std::string optionName(const std::string& word) {
+    return word.substr(0, word.find('='));
+}
+
+// What CLI11 left over, as the tool's own message.
+ToolError leftOverError(const CommandLine& line, const std::vector<std::string>& words) {
+    if (line.command.empty()) {
+        const std::string& word = words.front();
+        if (isOptionWord(word)) return usageError("unknown option " + optionName(word));
+        return usageError("unknown command \"" + word + "\"");
+    }
+    const Command& command = findCommand(line.command);
+    for (const std::string& word : words) {
+        if (!isOptionWord(word)) continue;
+        const std::string name = optionName(word);
+        const bool known = std::any_of(COMMAND_OPTIONS.begin(), COMMAND_OPTIONS.end(),
+                                       [&](const OptionInfo& option) { return name == option.name; });
+        if (!known) return usageError("unknown option " + name);
+        return usageError(line.command + " takes no " + name + "; usage: quellan " + synopsis(command));
+    }
+    return usageError("wrong number of arguments; usage: quellan " + synopsis(command));
 }
 
 }  // namespace
@@ -26,63 +71,90 @@ const std::string& CommandLine::required(const std::string& name) const {
     return found->second;
 }
 
-std::vector<std::string> CommandLine::commandOptions() const {
-    std::vector<std::string> names;
-    for (const auto& option : options)
-        if (option.first != "--plugin") names.push_back(option.first);
-    if (hasValues) names.push_back("--values");
-    return names;
+const std::vector<OptionInfo>& globalOptions() {
+    return GLOBAL_OPTIONS;
+}
+
+const OptionInfo& commandOption(const std::string& name) {
+    for (const OptionInfo& option : COMMAND_OPTIONS)
+        if (name == option.name) return option;
+    throw ToolError(ExitCode::INTERNAL, "the command table names an unknown option " + name);
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    bool formatGiven = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string word = arguments[i];
-        if (word == "-h") word = "--help";
-        if (!isOption(word)) {
-            if (line.command.empty())
-                line.command = word;
-            else
-                line.operands.push_back(word);
-            continue;
-        }
-        std::string name = word;
-        std::string value;
-        bool inlineValue = false;
-        std::string::size_type equals = word.find('=');
-        if (equals != std::string::npos) {
-            name = word.substr(0, equals);
-            value = word.substr(equals + 1);
-            inlineValue = true;
-        }
-        if (name == "--help" || name == "--csv" || name == "--json") {
-            if (inlineValue) throw usageError(name + " takes no value");
-            if (name == "--help") {
-                line.help = true;
+    CLI::App app("quellan");
+    // The help is the tool's own, made from the command table.
+    app.set_help_flag();
+    app.allow_extras();
+    // One command per run: a later word that happens to be a command's name
+    // is an operand.
+    app.require_subcommand(0, 1);
+    bool csv = false, json = false;
+    app.add_flag("--csv", csv);
+    app.add_flag("--json", json);
+    app.add_flag("-h,--help", line.help);
+    app.add_flag("--version", line.version);
+    CLI::Option* plugin = app.add_option("--plugin", line.plugin);
+    CLI::Option* output = app.add_option("--output", line.output);
+    for (CLI::Option* option : {plugin, output}) option->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+
+    // Each option's value, by name; a std::map keeps the references stable.
+    std::map<std::string, std::string> given;
+    std::vector<std::pair<const Command*, CLI::App*>> subcommands;
+    for (const Command& command : commands()) {
+        CLI::App* sub = app.add_subcommand(command.name);
+        sub->fallthrough();
+        sub->allow_extras();
+        sub->set_help_flag();
+        sub->add_option("operands", line.operands);
+        for (const OptionUse& use : command.options) {
+            if (std::string(use.name) == "--values") {
+                sub->add_option("--values", line.values)
+                    ->expected(1, CLI::detail::expected_max_vector_size)
+                    ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
                 continue;
             }
-            OutputFormat format = name == "--csv" ? OutputFormat::CSV : OutputFormat::JSON;
-            if (formatGiven && format != line.format) throw usageError("give either --csv or --json, not both");
-            formatGiven = true;
-            line.format = format;
-        } else if (name == "--values") {
-            if (line.hasValues) throw usageError("--values is given twice");
-            line.hasValues = true;
-            if (inlineValue) line.values.push_back(value);
-            while (i + 1 < arguments.size() && !isOption(arguments[i + 1])) line.values.push_back(arguments[++i]);
-        } else if (std::find(OPTIONS_WITH_VALUE.begin(), OPTIONS_WITH_VALUE.end(), name) !=
-                   OPTIONS_WITH_VALUE.end()) {
-            if (!inlineValue) {
-                if (i + 1 >= arguments.size()) throw usageError(name + " needs a value");
-                value = arguments[++i];
-            }
-            if (!line.options.emplace(name, value).second) throw usageError(name + " is given twice");
-            if (name == "--plugin") line.plugin = value;
-        } else {
-            throw usageError("unknown option " + name);
+            sub->add_option(use.name, given[use.name])->multi_option_policy(CLI::MultiOptionPolicy::Throw);
         }
+        subcommands.emplace_back(&command, sub);
     }
+
+    // CLI11 would take the next word as the value of "--name=": an empty
+    // value is refused here instead.
+    for (const std::string& word : arguments)
+        if (isOptionWord(word) && word.back() == '=' && word.find('=') + 1 == word.size())
+            throw usageError(optionName(word) + " needs a value");
+    std::vector<std::string> words(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(words);
+    } catch (const CLI::ParseError& error) {
+        throw usageError(error.what());
+    }
+    if (line.help || line.version) return line;
+    if (plugin->count() > 0 && line.plugin.empty()) throw usageError("--plugin needs a path");
+    if (output->count() > 0 && line.output.empty()) throw usageError("--output needs a file name");
+
+    for (const auto& [command, sub] : subcommands) {
+        if (!sub->parsed()) continue;
+        line.command = command->name;
+        for (const OptionUse& use : command->options)
+            if (sub->count(use.name) > 0 && std::string(use.name) != "--values")
+                line.options[use.name] = given[use.name];
+        const CLI::Option* values = sub->get_option_no_throw("--values");
+        line.hasValues = values && values->count() > 0;
+    }
+    std::vector<std::string> leftOver = app.remaining(true);
+    if (!leftOver.empty()) throw leftOverError(line, leftOver);
+    if (line.command.empty()) throw usageError("no command given");
+
+    if (csv && json) throw usageError("give either --csv or --json, not both");
+    line.format = csv ? OutputFormat::CSV : json ? OutputFormat::JSON
+                  : line.output.empty() ? OutputFormat::TABLE : formatOfFile(line.output);
+
+    const Command& command = findCommand(line.command);
+    if (line.operands.size() < command.minimumOperands || line.operands.size() > command.maximumOperands)
+        throw usageError("wrong number of arguments; usage: quellan " + synopsis(command));
     return line;
 }
 

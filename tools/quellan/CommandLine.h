@@ -21,17 +21,30 @@ struct CommandLine {
     std::vector<std::string> values;
     OutputFormat format = OutputFormat::TABLE;
     std::string plugin;
+    // --output FILE: the rows go to the file instead of standard output.
+    std::string output;
     bool help = false;
+    bool version = false;
 
     bool has(const std::string& name) const { return options.count(name) != 0; }
     // The value of an option the command cannot do without.
     const std::string& required(const std::string& name) const;
-    // The names of the options given other than --plugin, --csv, --json and --help.
-    std::vector<std::string> commandOptions() const;
 };
 
-// Raises a usage error for an unknown option, a missing option value, a
-// repeated option, or --csv together with --json.
+// An option that commands take, described once for the parser and the help.
+struct OptionInfo {
+    const char* name;         // "--start"
+    const char* valueName;    // "T"
+    const char* description;  // for the help
+};
+
+// The options every command takes, then the options of single commands.
+const std::vector<OptionInfo>& globalOptions();
+const OptionInfo& commandOption(const std::string& name);
+
+// Raises a usage error for an unknown command or option, a missing option
+// value, a repeated option, --csv together with --json, an empty --plugin,
+// or operands and options that do not suit the command.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // Whole numbers for counts and intervals, in [minimum, maximum].

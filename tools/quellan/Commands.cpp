@@ -1,24 +1,32 @@
-// The tool's commands: each makes its calls and fills a table.
+// The tool's commands: each makes its calls and writes its rows.
 #include "Commands.h"
 
+#include "ConfigurationDialog.h"
+#include "DiagnosticCommands.h"
 #include "PluginObjects.h"
+#include "Progress.h"
 #include "Times.h"
 #include "ToolError.h"
 #include "Tree.h"
+#include "platform/Interrupt.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 namespace quellan {
 
 namespace {
 
-const std::size_t ANY = std::numeric_limits<std::size_t>::max();
 const std::int64_t LONGEST_INTERVAL = std::numeric_limits<std::int32_t>::max();
-// Far beyond any sensible request, well below what the vectors' memory allows.
+// Far beyond any sensible request; history reads it in chunks, so memory does not grow with it.
 const std::int64_t MOST_SAMPLES = 1000000;
+// Samples per historical call: large enough that calls cost little, small
+// enough that the plug-in's vectors for one chunk stay small.
+const std::uint32_t HISTORY_CHUNK = 10000;
+const std::int64_t LONGEST_WATCH_PAUSE = 86400;
 
-// The tags of a command, labelled as the user wrote them.
+// The tags of a command, labelled as the user wrote them (a handle by its tag's path).
 struct TagList {
     std::vector<std::string> labels;
     std::vector<QUELLAN2_TAG> handles;
@@ -30,8 +38,9 @@ TagList resolveTags(NameResolver& names, std::vector<std::string>::const_iterato
                     std::vector<std::string>::const_iterator last) {
     TagList tags;
     for (auto word = first; word != last; ++word) {
-        tags.labels.push_back(*word);
-        tags.handles.push_back(names.tag(*word));
+        std::string label;
+        tags.handles.push_back(names.tag(*word, &label));
+        tags.labels.push_back(label);
     }
     return tags;
 }
@@ -86,64 +95,109 @@ std::uint32_t valueType(const Value& value) {
 }
 
 // One row per tag: the tag as given, its handle, the element's type and value.
-Table tagValueTable(const TagList& tags, const std::vector<Element>& elements) {
-    Table table{{"tag", "handle", "type", "value"}, {}};
+void tagValueRows(RowWriter& out, const TagList& tags, const std::vector<Element>& elements) {
+    out.columns({"tag", "handle", "type", "value"});
     for (std::size_t i = 0; i < elements.size(); ++i)
-        table.rows.push_back({tags.labels[i], handleCell(tags.handles[i]), typeName(elements[i].type),
-                              cellOf(elements[i].value)});
-    return table;
+        out.row({tags.labels[i], handleCell(tags.handles[i]), typeName(elements[i].type), cellOf(elements[i].value)});
 }
 
-Table identity(const CommandLine&, PluginSession& session) {
+void identity(const CommandLine&, PluginSession& session, RowWriter& out) {
     const PluginFunctions& plugin = session.functions();
     PluginString text(plugin);
     plugin.getIdentity.check(text.out());
-    return {{"identity"}, {{text.text()}}};
+    out.columns({"identity"});
+    out.row({text.text()});
 }
 
-Table tree(const CommandLine&, PluginSession& session) {
-    Table table{{"kind", "handle", "path"}, {}};
+void tree(const CommandLine&, PluginSession& session, RowWriter& out) {
+    out.columns({"kind", "handle", "path"});
     for (const TreeItem& item : readTree(session.functions(), session.connection()))
-        table.rows.push_back({item.kind == TreeItem::Kind::NODE ? "node" : "tag",
+        out.row({item.kind == TreeItem::Kind::NODE ? "node" : "tag",
                               static_cast<std::uint64_t>(item.handle), item.path});
-    return table;
 }
 
-Table read(const CommandLine& line, PluginSession& session) {
+void read(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
     TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
     PluginVectors result(plugin, 1);
     plugin.connectionReadCurrentData.check(session.connection(), tags.handles.data(), tags.count(), result.data());
-    return tagValueTable(tags, result.elements(0, tags.count(), plugin.connectionReadCurrentData.name()));
+    tagValueRows(out, tags, result.elements(0, tags.count(), plugin.connectionReadCurrentData.name()));
 }
 
-Table history(const CommandLine& line, PluginSession& session) {
+void history(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const std::int32_t start = parseTime(line.required("--start"), "--start");
     std::int32_t interval = 0;
     std::uint32_t samples = 1;
     parseSeries(line, start, interval, samples);
+    if (samples > 1 && !line.has("--interval"))
+        throw usageError("history --samples " + std::to_string(samples) +
+                         " needs --interval: without it every sample is the same time point");
 
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
     TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
-    PluginVectors results(plugin, samples);
-    plugin.connectionReadHistoricalDataEx.check(session.connection(), tags.handles.data(), tags.count(), start,
-                                                interval, samples, results.data());
+    std::vector<std::string> columns{"time"};
+    columns.insert(columns.end(), tags.labels.begin(), tags.labels.end());
+    out.columns(std::move(columns));
 
-    Table table{{"time"}, {}};
-    table.columns.insert(table.columns.end(), tags.labels.begin(), tags.labels.end());
-    for (std::uint32_t sample = 0; sample < samples; ++sample) {
-        std::vector<Cell> row{formatTime(start + static_cast<std::int64_t>(interval) * sample)};
-        for (const Element& element :
-             results.elements(sample, tags.count(), plugin.connectionReadHistoricalDataEx.name()))
-            row.push_back(cellOf(element.value));
-        table.rows.push_back(std::move(row));
+    // One call per chunk, its rows written before the next call, so that
+    // memory stays that of one chunk and the first rows show at once.
+    Progress progress("history", samples);
+    for (std::uint32_t done = 0; done < samples;) {
+        const std::uint32_t count = std::min(HISTORY_CHUNK, samples - done);
+        const std::int64_t chunkStart = start + static_cast<std::int64_t>(interval) * done;
+        PluginVectors results(plugin, count);
+        plugin.connectionReadHistoricalDataEx.check(session.connection(), tags.handles.data(), tags.count(),
+                                                    static_cast<std::int32_t>(chunkStart), interval, count,
+                                                    results.data());
+        for (std::uint32_t sample = 0; sample < count; ++sample) {
+            std::vector<Cell> row{formatTime(chunkStart + static_cast<std::int64_t>(interval) * sample)};
+            for (const Element& element :
+                 results.elements(sample, tags.count(), plugin.connectionReadHistoricalDataEx.name()))
+                row.push_back(cellOf(element.value));
+            out.row(std::move(row));
+        }
+        out.flush();
+        done += count;
+        progress.show(done);
     }
-    return table;
 }
 
-Table batchRead(const CommandLine& line, PluginSession& session) {
+// The current values again and again, one row per read, until --count reads
+// are done or the user interrupts.
+void watch(const CommandLine& line, PluginSession& session, RowWriter& out) {
+    const std::int64_t every =
+        line.has("--every") ? parseWholeNumber(line.options.at("--every"), 0, LONGEST_WATCH_PAUSE, "--every") : 1;
+    const std::int64_t count =
+        line.has("--count") ? parseWholeNumber(line.options.at("--count"), 1, LONGEST_INTERVAL, "--count") : 0;
+
+    const PluginFunctions& plugin = session.functions();
+    NameResolver names(plugin, session.connection());
+    TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
+    std::vector<std::string> columns{"time"};
+    columns.insert(columns.end(), tags.labels.begin(), tags.labels.end());
+    out.columns(std::move(columns));
+
+    // From here an interrupt ends the loop instead of the process, so the
+    // session still closes and unloads the plug-in.
+    const mq::platform::InterruptWatch interrupt;
+    for (std::int64_t done = 0; count == 0 || done < count; ++done) {
+        if (done > 0 && interrupt.waitFor(std::chrono::seconds(every))) break;
+        if (interrupt.interrupted()) break;
+        const std::int32_t time = currentTime();
+        PluginVectors result(plugin, 1);
+        plugin.connectionReadCurrentData.check(session.connection(), tags.handles.data(), tags.count(),
+                                               result.data());
+        std::vector<Cell> row{formatTime(time)};
+        for (const Element& element : result.elements(0, tags.count(), plugin.connectionReadCurrentData.name()))
+            row.push_back(cellOf(element.value));
+        out.row(std::move(row));
+        out.flush();
+    }
+}
+
+void batchRead(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const bool timed = line.has("--time");
     const std::int32_t time = optionalTime(line, "--time", 0);
     const std::string& batch = line.operands.front();
@@ -160,10 +214,10 @@ Table batchRead(const CommandLine& line, PluginSession& session) {
         plugin.connectionReadBatchData.check(session.connection(), tags.handles.data(), tags.count(),
                                              batch.c_str(), result.data());
     const char* function = timed ? plugin.connectionReadBatchDataEx.name() : plugin.connectionReadBatchData.name();
-    return tagValueTable(tags, result.elements(0, tags.count(), function));
+    tagValueRows(out, tags, result.elements(0, tags.count(), function));
 }
 
-Table writeHistory(const CommandLine& line, PluginSession& session) {
+void writeHistory(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const std::int32_t start = parseTime(line.required("--time"), "--time");
     std::int32_t interval = 0;
     std::uint32_t samples = 1;
@@ -176,22 +230,21 @@ Table writeHistory(const CommandLine& line, PluginSession& session) {
     TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
     PluginVectors vectors(plugin, samples);
     vectors.create(tags.count());
-    Table table{{"time", "tag", "handle", "type", "value"}, {}};
+    out.columns({"time", "tag", "handle", "type", "value"});
     for (std::uint32_t sample = 0; sample < samples; ++sample) {
         const std::string time = formatTime(start + static_cast<std::int64_t>(interval) * sample);
         for (std::uint32_t i = 0; i < tags.count(); ++i) {
             const Value& value = values[sample * tagCount + i];
             setVectorElement(plugin, vectors[sample], i, value);
-            table.rows.push_back({time, tags.labels[i], handleCell(tags.handles[i]), typeName(valueType(value)),
+            out.row({time, tags.labels[i], handleCell(tags.handles[i]), typeName(valueType(value)),
                                   cellOf(value)});
         }
     }
     plugin.connectionWriteHistoricalDataEx.check(session.connection(), tags.handles.data(), tags.count(), start,
                                                  interval, samples, vectors.data());
-    return table;
 }
 
-Table writeBatch(const CommandLine& line, PluginSession& session) {
+void writeBatch(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const bool timed = line.has("--time");
     const std::int32_t time = optionalTime(line, "--time", 0);
     const std::string& batch = line.operands.front();
@@ -202,10 +255,10 @@ Table writeBatch(const CommandLine& line, PluginSession& session) {
     TagList tags = resolveTags(names, line.operands.begin() + 1, line.operands.end());
     PluginVectors vector(plugin, 1);
     vector.create(tags.count());
-    Table table{{"batch", "tag", "handle", "type", "value"}, {}};
+    out.columns({"batch", "tag", "handle", "type", "value"});
     for (std::uint32_t i = 0; i < tags.count(); ++i) {
         setVectorElement(plugin, vector[0], i, values[i]);
-        table.rows.push_back(
+        out.row(
             {batch, tags.labels[i], handleCell(tags.handles[i]), typeName(valueType(values[i])), cellOf(values[i])});
     }
     if (timed)
@@ -214,12 +267,13 @@ Table writeBatch(const CommandLine& line, PluginSession& session) {
     else
         plugin.connectionWriteBatchData.check(session.connection(), tags.handles.data(), tags.count(),
                                               batch.c_str(), vector[0]);
-    return table;
 }
 
-Table batches(const CommandLine& line, PluginSession& session) {
+void batches(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const std::int32_t from = parseTime(line.required("--from"), "--from");
     const std::int32_t to = parseTime(line.required("--to"), "--to");
+    if (from > to)
+        throw usageError("--from " + formatTime(from) + " is later than --to " + formatTime(to));
 
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
@@ -227,13 +281,12 @@ Table batches(const CommandLine& line, PluginSession& session) {
     PluginVectors result(plugin, 1);
     plugin.nodeGetActiveBatches.check(node, from, to, result.data());
     const std::uint32_t count = result[0] ? vectorLength(plugin, result[0]) : 0;
-    Table table{{"batch"}, {}};
+    out.columns({"batch"});
     for (const Element& element : result.elements(0, count, plugin.nodeGetActiveBatches.name()))
-        table.rows.push_back({cellOf(element.value)});
-    return table;
+        out.row({cellOf(element.value)});
 }
 
-Table batchTimes(const CommandLine& line, PluginSession& session) {
+void batchTimes(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const std::int32_t time = optionalTime(line, "--time", currentTime());
     const std::string& batch = line.operands[1];
 
@@ -244,55 +297,103 @@ Table batchTimes(const CommandLine& line, PluginSession& session) {
     std::uint32_t start = 0xFFFFFFFFu;
     std::uint32_t end = 0xFFFFFFFFu;
     plugin.nodeGetBatchTimes.check(node, batch.c_str(), time, &start, &end);
-    return {{"batch", "start", "end"}, {{batch, deliveredTime(start), deliveredTime(end)}}};
+    out.columns({"batch", "start", "end"});
+    out.row({batch, deliveredTime(start), deliveredTime(end)});
 }
 
-Table updateTime(const CommandLine& line, PluginSession& session) {
+void updateTime(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
     TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
-    Table table{{"tag", "handle", "time"}, {}};
+    out.columns({"tag", "handle", "time"});
     for (std::uint32_t i = 0; i < tags.count(); ++i) {
         std::uint32_t time = 0;
         plugin.tagGetUpdateTime.check(tags.handles[i], &time);
-        table.rows.push_back({tags.labels[i], handleCell(tags.handles[i]), deliveredTime(time)});
+        out.row({tags.labels[i], handleCell(tags.handles[i]), deliveredTime(time)});
     }
-    return table;
 }
 
-Table currentTimeCommand(const CommandLine&, PluginSession& session) {
+void currentTimeCommand(const CommandLine&, PluginSession& session, RowWriter& out) {
     std::uint32_t now = 0;
     session.functions().connectionGetCurrentTime.check(session.connection(), &now);
-    return {{"time"}, {{deliveredTime(now)}}};
+    out.columns({"time"});
+    out.row({deliveredTime(now)});
 }
 
-Table configure(const CommandLine& line, PluginSession& session) {
+void configure(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const std::string text = line.operands.empty() ? std::string() : line.operands.front();
+    checkConfigurationDialog(session.path());
     const PluginFunctions& plugin = session.functions();
     PluginString result(plugin);
     plugin.updateConfiguration.check(text.c_str(), result.out());
-    return {{"status", "configuration"}, {{statusName(QUELLAN2_STATUS_OK), result.text()}}};
+    out.columns({"status", "configuration"});
+    out.row({statusName(QUELLAN2_STATUS_OK), result.text()});
 }
 
+// To add a command: one entry here and its run function above.
 const std::vector<Command> COMMANDS = {
-    {"identity", "identity", 0, 0, {}, identity},
-    {"tree", "tree", 0, 0, {}, tree},
-    {"read", "read TAG...", 1, ANY, {}, read},
-    {"history", "history TAG... --start T [--interval SECONDS] [--samples N]", 1, ANY,
-     {"--start", "--interval", "--samples"}, history},
-    {"batch-read", "batch-read BATCH TAG... [--time T]", 2, ANY, {"--time"}, batchRead},
-    {"write-history", "write-history TAG... --time T [--interval SECONDS] [--samples N] --values V...", 1, ANY,
-     {"--time", "--interval", "--samples", "--values"}, writeHistory},
-    {"write-batch", "write-batch BATCH TAG... --values V... [--time T]", 2, ANY, {"--time", "--values"},
-     writeBatch},
-    {"batches", "batches NODE --from T --to T", 1, 1, {"--from", "--to"}, batches},
-    {"batch-times", "batch-times NODE BATCH [--time T]", 2, 2, {"--time"}, batchTimes},
-    {"update-time", "update-time TAG...", 1, ANY, {}, updateTime},
-    {"time", "time", 0, 0, {}, currentTimeCommand},
-    {"configure", "configure [TEXT]", 0, 1, {}, configure},
+    {"identity", "", 0, 0, {}, "The plug-in's identity text (quellan2_getIdentity).", Output::AT_END, identity},
+    {"tree", "", 0, 0, {},
+     "Every node and tag with its handle and path, depth first. Sub-nodes are shown when the plug-in exports "
+     "the sub-node functions.",
+     Output::AT_END, tree},
+    {"read", "TAG...", 1, ANY, {}, "Current values (quellan2_connectionReadCurrentData).", Output::AT_END, read},
+    {"history", "TAG...", 1, ANY, {{"--start", true}, {"--interval"}, {"--samples"}},
+     "Values at T, T + SECONDS, ... (quellan2_connectionReadHistoricalDataEx), one row per time point, "
+     "asked for 10000 samples at a time and written as they come. Defaults: --interval 0, --samples 1; "
+     "more than one sample needs --interval; at most 1000000 samples.",
+     Output::STREAMED, history},
+    {"watch", "TAG...", 1, ANY, {{"--every"}, {"--count"}},
+     "Current values again every SECONDS (default 1), one row per read, written as it comes, until N reads "
+     "are done or Ctrl-C, which ends it cleanly with exit code 0.",
+     Output::STREAMED, watch},
+    {"batch-read", "BATCH TAG...", 2, ANY, {{"--time"}},
+     "Values of a batch (quellan2_connectionReadBatchDataEx with --time, quellan2_connectionReadBatchData "
+     "without).",
+     Output::AT_END, batchRead},
+    {"write-history", "TAG...", 1, ANY, {{"--time", true}, {"--interval"}, {"--samples"}, {"--values", true}},
+     "Writes values (quellan2_connectionWriteHistoricalDataEx). Give one value per tag and time point: all "
+     "tags of the first time point, then all of the next, and so on.",
+     Output::AT_END, writeHistory},
+    {"write-batch", "BATCH TAG...", 2, ANY, {{"--values", true}, {"--time"}},
+     "Writes one value per tag for a batch (quellan2_connectionWriteBatchDataEx with --time, "
+     "quellan2_connectionWriteBatchData without).",
+     Output::AT_END, writeBatch},
+    {"batches", "NODE", 1, 1, {{"--from", true}, {"--to", true}},
+     "The node's batches active between the two times (quellan2_nodeGetActiveBatches).", Output::AT_END,
+     batches},
+    {"batch-times", "NODE BATCH", 2, 2, {{"--time"}},
+     "Start and end of a batch (quellan2_nodeGetBatchTimes); --time defaults to now. A time the plug-in left "
+     "unset shows as -1.",
+     Output::AT_END, batchTimes},
+    {"update-time", "TAG...", 1, ANY, {}, "When each tag last changed (quellan2_tagGetUpdateTime).",
+     Output::AT_END, updateTime},
+    {"time", "", 0, 0, {}, "The connection's current time (quellan2_connectionGetCurrentTime).", Output::AT_END,
+     currentTimeCommand},
+    {"configure", "[TEXT]", 0, 1, {},
+     "Calls quellan2_updateConfiguration with TEXT (default: empty) and shows the configuration text it "
+     "returned. MultiQuellan shows its configuration dialog for this; a MultiQuellan built without one is "
+     "refused.",
+     Output::AT_END, configure},
+    {"children", "", 0, 0, {},
+     "Each child in MultiQuellan's configuration file, taken through the library's open: in the tree or why "
+     "not, node and tag counts, tags below sub-nodes the merged tree does not show, top-level names shared "
+     "with another child, start-up time. Exit code 1 when a child is left out or the file gave no children. "
+     "Takes no --plugin.",
+     Output::AT_END, nullptr, inspectChildren},
+    {"check", "", 0, 0, {},
+     "Holds the plug-in that --plugin names to the interface's rules, one line per rule (PASS, FAIL, WARN, "
+     "SKIP). Exit code 1 when a rule failed.",
+     Output::AT_END, nullptr, inspectPlugin},
+    // Handled before any plug-in is loaded.
+    {"help", "", 0, 0, {}, "This text.", Output::AT_END, nullptr},
 };
 
 }  // namespace
+
+const std::vector<Command>& commands() {
+    return COMMANDS;
+}
 
 const Command& findCommand(const std::string& name) {
     for (const Command& command : COMMANDS)
@@ -300,14 +401,15 @@ const Command& findCommand(const std::string& name) {
     throw usageError("unknown command \"" + name + "\"");
 }
 
-void checkUsage(const Command& command, const CommandLine& line) {
-    for (const std::string& option : line.commandOptions())
-        if (std::find(command.options.begin(), command.options.end(), option) == command.options.end())
-            throw usageError(std::string(command.name) + " takes no " + option + "; usage: quellan " +
-                             command.synopsis);
-    const std::size_t count = line.operands.size();
-    if (count < command.minimumOperands || count > command.maximumOperands)
-        throw usageError(std::string("wrong number of arguments; usage: quellan ") + command.synopsis);
+std::string synopsis(const Command& command) {
+    std::string text = command.name;
+    if (*command.operands) text += std::string(" ") + command.operands;
+    for (const OptionUse& use : command.options) {
+        const OptionInfo& option = commandOption(use.name);
+        std::string part = std::string(option.name) + " " + option.valueName;
+        text += use.required ? " " + part : " [" + part + "]";
+    }
+    return text;
 }
 
 }  // namespace quellan

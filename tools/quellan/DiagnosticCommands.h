@@ -3,14 +3,14 @@
 
 #include "CommandLine.h"
 
-#include <optional>
 #include <ostream>
 
 namespace quellan {
 
-// Runs `children` or `check` when the line names one and returns its exit
-// code; nothing for any other command. Raises a usage error for arguments
-// the command does not take.
-std::optional<int> runDiagnosticCommand(const CommandLine& line, std::ostream& out, std::ostream& err);
+// quellan children: MultiQuellan's configured children, and why any is left out.
+int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// quellan check --plugin PATH: the plug-in held to the interface's rules.
+int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace quellan

@@ -2,10 +2,11 @@
 #include "PluginSession.h"
 
 #include "ChildrenCommand.h"
+#include "platform/DynamicLibrary.h"
 
 namespace quellan {
 
-PluginSession::PluginSession(std::string path) : path(std::move(path)) {}
+PluginSession::PluginSession(const std::string& path) : libraryPath(mq::platform::absolutePath(path)) {}
 
 PluginSession::~PluginSession() {
     if (!library) return;
@@ -17,7 +18,7 @@ PluginSession::~PluginSession() {
 
 const PluginFunctions& PluginSession::functions() {
     if (!library) {
-        library = std::make_unique<PluginLibrary>(path);
+        library = std::make_unique<PluginLibrary>(libraryPath);
         library->functions().initialize.check();
         initialized = true;
     }
@@ -26,12 +27,13 @@ const PluginFunctions& PluginSession::functions() {
 
 QUELLAN2_CONNECTION PluginSession::connection() {
     if (!connected) {
-        try {
-            functions().connectionOpen.check("", &handle);
-        } catch (const ToolError& failure) {
-            const std::string hint = openFailureHint(path);
-            if (hint.empty()) throw;
-            throw ToolError(failure.code(), failure.what() + ("\n" + hint));
+        const PluginFunctions& plugin = functions();
+        const QUELLAN2_STATUS status = plugin.connectionOpen("", &handle);
+        if (status != QUELLAN2_STATUS_OK) {
+            std::string text = failedCallText(status, plugin.connectionOpen.name());
+            const std::string hint = openFailureHint(libraryPath);
+            if (!hint.empty()) text += "\n" + hint;
+            throw ConnectionOpenError(ExitCode::PLUGIN_FAILED, text);
         }
         connected = true;
     }

@@ -1,18 +1,45 @@
-// Writing a table as aligned text, CSV or JSON.
+// Writing rows as an aligned table, CSV or JSON.
 #include "Table.h"
+
+#include "DisplayText.h"
+#include "ToolError.h"
+#include "platform/Console.h"
+#include "platform/TextEncoding.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 
 namespace quellan {
 
 namespace {
 
+using mq::platform::systemTextToUtf8;
+
+// Every write is checked at once, while errno still tells why it failed.
+void checkWritten(std::ostream& out) {
+    if (out) return;
+    if (mq::platform::readerHasGone()) throw OutputClosed();
+    throw ToolError(ExitCode::INTERNAL, "cannot write the output");
+}
+
+void writeLine(std::ostream& out, const std::string& line) {
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    checkWritten(out);
+}
+
+void flushStream(std::ostream& out) {
+    out.flush();
+    checkWritten(out);
+}
+
+// A cell as text: UTF-8 for texts, null as "null".
 std::string plainText(const Cell& cell) {
     struct Visitor {
         std::string operator()(std::monostate) const { return "null"; }
-        std::string operator()(const std::string& text) const { return text; }
+        std::string operator()(const std::string& text) const { return systemTextToUtf8(text); }
         std::string operator()(float value) const { return formatFloat(value); }
         std::string operator()(std::int64_t value) const { return std::to_string(value); }
         std::string operator()(std::uint64_t value) const { return std::to_string(value); }
@@ -20,31 +47,75 @@ std::string plainText(const Cell& cell) {
     return std::visit(Visitor(), cell);
 }
 
-void writeAligned(std::ostream& out, const Table& table) {
-    std::vector<std::size_t> widths;
-    for (const std::string& column : table.columns) widths.push_back(column.size());
-    for (const auto& row : table.rows)
-        for (std::size_t i = 0; i < row.size() && i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], plainText(row[i]).size());
-    auto line = [&](const std::vector<std::string>& fields) {
-        std::string text;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            text += fields[i];
-            // The last column is not padded, so no line ends in blanks.
-            if (i + 1 < fields.size()) text += std::string(widths[i] - fields[i].size() + 2, ' ');
-        }
-        out << text << '\n';
-    };
-    line(table.columns);
-    for (const auto& row : table.rows) {
-        std::vector<std::string> fields;
-        for (const Cell& cell : row) fields.push_back(plainText(cell));
-        line(fields);
+class AlignedWriter : public RowWriter {
+public:
+    explicit AlignedWriter(std::ostream& out) : out(out) {}
+
+    void columns(std::vector<std::string> names) override {
+        for (std::string& name : names) name = escapeControls(systemTextToUtf8(name));
+        header = std::move(names);
     }
-}
+
+    void row(std::vector<Cell> cells) override {
+        std::vector<std::string> fields;
+        fields.reserve(cells.size());
+        for (const Cell& cell : cells) {
+            fields.push_back(plainText(cell));
+            if (std::holds_alternative<std::string>(cell)) fields.back() = escapeControls(fields.back());
+        }
+        if (settled)
+            writeFields(fields);
+        else
+            pending.push_back(std::move(fields));
+    }
+
+    void flush() override {
+        if (!settled) {
+            settle();
+            settled = true;
+        }
+        flushStream(out);
+    }
+
+    void finish() override { flush(); }
+
+private:
+    void settle() {
+        for (const std::string& name : header) widths.push_back(displayWidth(name));
+        for (const auto& fields : pending)
+            for (std::size_t i = 0; i < fields.size() && i < widths.size(); ++i)
+                widths[i] = std::max(widths[i], displayWidth(fields[i]));
+        writeFields(header);
+        for (const auto& fields : pending) writeFields(fields);
+        pending.clear();
+        pending.shrink_to_fit();
+    }
+
+    void writeFields(const std::vector<std::string>& fields) {
+        std::string line;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            line += fields[i];
+            // The last column is not padded, so no line ends in blanks.
+            if (i + 1 < fields.size()) {
+                const std::size_t width = displayWidth(fields[i]);
+                const std::size_t column = i < widths.size() ? widths[i] : width;
+                line.append(column > width ? column - width + 2 : 2, ' ');
+            }
+        }
+        line += '\n';
+        writeLine(out, line);
+    }
+
+    std::ostream& out;
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> pending;
+    std::vector<std::size_t> widths;
+    bool settled = false;
+};
 
 std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    // An empty text is quoted, so that it differs from null's empty field.
+    if (!text.empty() && text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
     for (char c : text) {
         if (c == '"') quoted += '"';
@@ -53,72 +124,101 @@ std::string csvField(const std::string& text) {
     return quoted + '"';
 }
 
-void writeCsv(std::ostream& out, const Table& table) {
-    auto line = [&](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << csvField(fields[i]);
-        out << '\n';
-    };
-    line(table.columns);
-    for (const auto& row : table.rows) {
-        std::vector<std::string> fields;
-        for (const Cell& cell : row)
-            fields.push_back(std::holds_alternative<std::monostate>(cell) ? std::string() : plainText(cell));
-        line(fields);
-    }
-}
+class CsvWriter : public RowWriter {
+public:
+    explicit CsvWriter(std::ostream& out) : out(out) {}
 
-std::string jsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '"': quoted += "\\\""; break;
-        case '\\': quoted += "\\\\"; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-                quoted += escape;
-            } else {
-                quoted += c;
-            }
-        }
+    void columns(std::vector<std::string> names) override {
+        std::vector<std::string> fields;
+        for (const std::string& name : names) fields.push_back(csvField(systemTextToUtf8(name)));
+        writeFields(fields);
     }
-    return quoted + '"';
-}
+
+    void row(std::vector<Cell> cells) override {
+        std::vector<std::string> fields;
+        fields.reserve(cells.size());
+        for (const Cell& cell : cells)
+            fields.push_back(std::holds_alternative<std::monostate>(cell) ? std::string()
+                                                                          : csvField(plainText(cell)));
+        writeFields(fields);
+    }
+
+    void flush() override { flushStream(out); }
+    void finish() override { flush(); }
+
+private:
+    void writeFields(const std::vector<std::string>& fields) {
+        std::string line;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i) line += ',';
+            line += fields[i];
+        }
+        line += '\n';
+        writeLine(out, line);
+    }
+
+    std::ostream& out;
+};
 
 std::string jsonValue(const Cell& cell) {
+    using nlohmann::json;
     if (std::holds_alternative<std::monostate>(cell)) return "null";
-    if (const std::string* text = std::get_if<std::string>(&cell)) return jsonString(*text);
-    if (const float* value = std::get_if<float>(&cell))
-        if (!std::isfinite(*value)) return jsonString(formatFloat(*value));
-    return plainText(cell);
+    if (const std::string* text = std::get_if<std::string>(&cell)) return json(systemTextToUtf8(*text)).dump();
+    if (const float* value = std::get_if<float>(&cell)) {
+        const std::string text = formatFloat(*value);
+        if (!std::isfinite(*value)) return json(text).dump();
+        // The double nearest the float's shortest text prints as that text
+        // and reads back as the same float.
+        return json(std::strtod(text.c_str(), nullptr)).dump();
+    }
+    if (const std::int64_t* value = std::get_if<std::int64_t>(&cell)) return json(*value).dump();
+    return json(std::get<std::uint64_t>(cell)).dump();
 }
 
-std::vector<std::string> uniqueKeys(const std::vector<std::string>& columns) {
+class JsonWriter : public RowWriter {
+public:
+    explicit JsonWriter(std::ostream& out) : out(out) {}
+
+    void columns(std::vector<std::string> names) override {
+        for (const std::string& column : names) {
+            std::string key = column;
+            for (int copy = 2; std::find(plainKeys.begin(), plainKeys.end(), key) != plainKeys.end(); ++copy)
+                key = column + " (" + std::to_string(copy) + ")";
+            plainKeys.push_back(key);
+        }
+        for (const std::string& key : plainKeys) keys.push_back(nlohmann::json(systemTextToUtf8(key)).dump());
+    }
+
+    void row(std::vector<Cell> cells) override {
+        std::string line = rows++ ? ",\n  {" : "[\n  {";
+        for (std::size_t i = 0; i < cells.size() && i < keys.size(); ++i) {
+            if (i) line += ", ";
+            line += keys[i];
+            line += ": ";
+            line += jsonValue(cells[i]);
+        }
+        line += '}';
+        writeLine(out, line);
+    }
+
+    void flush() override { flushStream(out); }
+
+    void finish() override {
+        writeLine(out, rows ? "\n]\n" : "[]\n");
+        flush();
+    }
+
+private:
+    std::ostream& out;
+    std::vector<std::string> plainKeys;
     std::vector<std::string> keys;
-    for (const std::string& column : columns) {
-        std::string key = column;
-        for (int copy = 2; std::find(keys.begin(), keys.end(), key) != keys.end(); ++copy)
-            key = column + " (" + std::to_string(copy) + ")";
-        keys.push_back(key);
-    }
-    return keys;
-}
+    std::size_t rows = 0;
+};
 
-void writeJson(std::ostream& out, const Table& table) {
-    std::vector<std::string> keys = uniqueKeys(table.columns);
-    out << "[";
-    for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        out << (r ? ",\n  {" : "\n  {");
-        const auto& row = table.rows[r];
-        for (std::size_t i = 0; i < row.size() && i < keys.size(); ++i)
-            out << (i ? ", " : "") << jsonString(keys[i]) << ": " << jsonValue(row[i]);
-        out << "}";
-    }
-    out << (table.rows.empty() ? "]\n" : "\n]\n");
+bool endsWith(const std::string& text, const std::string& end) {
+    if (text.size() < end.size()) return false;
+    return std::equal(end.rbegin(), end.rend(), text.rbegin(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 }  // namespace
@@ -129,12 +229,25 @@ Cell cellOf(const Value& value) {
     return std::monostate();
 }
 
-void writeTable(std::ostream& out, const Table& table, OutputFormat format) {
+OutputFormat formatOfFile(const std::string& path) {
+    if (endsWith(path, ".csv")) return OutputFormat::CSV;
+    if (endsWith(path, ".json")) return OutputFormat::JSON;
+    return OutputFormat::TABLE;
+}
+
+std::unique_ptr<RowWriter> makeRowWriter(std::ostream& out, OutputFormat format) {
     switch (format) {
-    case OutputFormat::TABLE: writeAligned(out, table); break;
-    case OutputFormat::CSV: writeCsv(out, table); break;
-    case OutputFormat::JSON: writeJson(out, table); break;
+    case OutputFormat::CSV: return std::make_unique<CsvWriter>(out);
+    case OutputFormat::JSON: return std::make_unique<JsonWriter>(out);
+    case OutputFormat::TABLE: break;
     }
+    return std::make_unique<AlignedWriter>(out);
+}
+
+void writeTable(RowWriter& writer, const Table& table) {
+    writer.columns(table.columns);
+    for (const auto& row : table.rows) writer.row(row);
+    writer.finish();
 }
 
 }  // namespace quellan

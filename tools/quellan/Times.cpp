@@ -1,4 +1,4 @@
-// Parsing and printing the interface's times: ISO 8601 UTC or seconds since 1970.
+// Parsing and printing the interface's times: ISO 8601, seconds since 1970, or relative to now.
 #include "Times.h"
 
 #include "ToolError.h"
@@ -57,10 +57,11 @@ bool digitsAt(const std::string& text, std::size_t start, std::size_t count, std
     return true;
 }
 
+// YYYY-MM-DDTHH:MM:SS followed by Z, or by an offset from UTC: +HH:MM,
+// +HHMM or +HH (or -), the local time's distance ahead of UTC.
 bool parseIso(const std::string& text, std::int64_t& seconds) {
-    // YYYY-MM-DDTHH:MM:SSZ
-    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't') ||
-        text[13] != ':' || text[16] != ':' || (text[19] != 'Z' && text[19] != 'z'))
+    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't') ||
+        text[13] != ':' || text[16] != ':')
         return false;
     std::int64_t year, month, day, hour, minute, second;
     if (!digitsAt(text, 0, 4, year) || !digitsAt(text, 5, 2, month) || !digitsAt(text, 8, 2, day) ||
@@ -69,8 +70,45 @@ bool parseIso(const std::string& text, std::int64_t& seconds) {
     if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, static_cast<unsigned>(month)) || hour > 23 ||
         minute > 59 || second > 59)
         return false;
+    std::int64_t offset = 0;
+    const std::string zone = text.substr(19);
+    if (zone != "Z" && zone != "z") {
+        if (zone[0] != '+' && zone[0] != '-') return false;
+        std::int64_t offsetHours = 0, offsetMinutes = 0;
+        const bool colon = zone.size() == 6 && zone[3] == ':';
+        if (zone.size() != 3 && zone.size() != 5 && !colon) return false;
+        if (!digitsAt(zone, 1, 2, offsetHours)) return false;
+        if (zone.size() > 3 && !digitsAt(zone, colon ? 4 : 3, 2, offsetMinutes)) return false;
+        if (offsetHours > 23 || offsetMinutes > 59) return false;
+        offset = (offsetHours * 3600 + offsetMinutes * 60) * (zone[0] == '-' ? -1 : 1);
+    }
     seconds = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * SECONDS_PER_DAY +
-              hour * 3600 + minute * 60 + second;
+              hour * 3600 + minute * 60 + second - offset;
+    return true;
+}
+
+// now, now-2h, now+30s, or the same without "now" when a sign starts it:
+// -15m. Units s, m, h, d.
+bool parseRelative(const std::string& text, std::int64_t now, std::int64_t& seconds) {
+    std::string rest = text;
+    if (rest.compare(0, 3, "now") == 0) rest = rest.substr(3);
+    else if (rest.empty() || (rest[0] != '-' && rest[0] != '+')) return false;
+    if (rest.empty()) {
+        seconds = now;
+        return true;
+    }
+    if (rest.size() < 3 || rest.size() > 12 || (rest[0] != '-' && rest[0] != '+')) return false;
+    std::int64_t count = 0;
+    if (!digitsAt(rest, 1, rest.size() - 2, count)) return false;
+    std::int64_t unit = 0;
+    switch (rest.back()) {
+    case 's': unit = 1; break;
+    case 'm': unit = 60; break;
+    case 'h': unit = 3600; break;
+    case 'd': unit = SECONDS_PER_DAY; break;
+    default: return false;
+    }
+    seconds = now + (rest[0] == '-' ? -1 : 1) * count * unit;
     return true;
 }
 
@@ -87,11 +125,12 @@ bool isValidTime(std::int64_t seconds) {
 
 std::int32_t parseTime(const std::string& text, const std::string& what) {
     std::int64_t seconds = -1;
-    if ((parseIso(text, seconds) || parseSeconds(text, seconds)) && isValidTime(seconds))
+    if ((parseIso(text, seconds) || parseSeconds(text, seconds) || parseRelative(text, currentTime(), seconds)) &&
+        isValidTime(seconds))
         return static_cast<std::int32_t>(seconds);
     throw usageError("bad time \"" + text + "\" for " + what +
-                     ": give ISO 8601 UTC (2024-05-01T12:00:00Z) or seconds since 1970, from "
-                     "1970-01-01T00:00:00Z to 2038-01-19T03:14:07Z");
+                     ": give ISO 8601 (2024-05-01T12:00:00Z, 2024-05-01T14:00:00+02:00), seconds since 1970, "
+                     "now, or now-2h, -15m (units s, m, h, d); from 1970-01-01T00:00:00Z to 2038-01-19T03:14:07Z");
 }
 
 std::string formatTime(std::int64_t seconds) {

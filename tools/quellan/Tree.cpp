@@ -117,28 +117,46 @@ bool parseHandle(const std::string& word, std::uintptr_t& handle) {
     return true;
 }
 
-QUELLAN2_TAG NameResolver::tag(const std::string& word) {
-    return reinterpret_cast<QUELLAN2_TAG>(resolve(word, TreeItem::Kind::TAG));
+QUELLAN2_TAG NameResolver::tag(const std::string& word, std::string* label) {
+    return reinterpret_cast<QUELLAN2_TAG>(resolve(word, TreeItem::Kind::TAG, label));
 }
 
 QUELLAN2_NODE NameResolver::node(const std::string& word) {
-    return reinterpret_cast<QUELLAN2_NODE>(resolve(word, TreeItem::Kind::NODE));
+    return reinterpret_cast<QUELLAN2_NODE>(resolve(word, TreeItem::Kind::NODE, nullptr));
 }
 
-std::uintptr_t NameResolver::resolve(const std::string& word, TreeItem::Kind kind) {
-    std::uintptr_t handle = 0;
-    if (parseHandle(word, handle)) return handle;
+const std::vector<TreeItem>& NameResolver::tree() {
     if (!loaded) {
         items = readTree(plugin, connection);
         loaded = true;
     }
-    // A node reached along two paths keeps one handle: that is one match.
-    std::vector<std::uintptr_t> matches;
-    for (const TreeItem& item : items)
-        if (item.kind == kind && item.path == word &&
-            std::find(matches.begin(), matches.end(), item.handle) == matches.end())
-            matches.push_back(item.handle);
+    return items;
+}
+
+std::uintptr_t NameResolver::resolve(const std::string& word, TreeItem::Kind kind, std::string* label) {
     const std::string what = kind == TreeItem::Kind::TAG ? "tag" : "node";
+    // The handles of the items of this kind with a path, without repeats: a
+    // node reached along two paths keeps one handle, and that is one match.
+    auto handlesOf = [&](const std::string& path) {
+        std::vector<std::uintptr_t> matches;
+        for (const TreeItem& item : tree())
+            if (item.kind == kind && item.path == path &&
+                std::find(matches.begin(), matches.end(), item.handle) == matches.end())
+                matches.push_back(item.handle);
+        return matches;
+    };
+    std::uintptr_t handle = 0;
+    if (parseHandle(word, handle)) {
+        auto item = std::find_if(tree().begin(), tree().end(), [&](const TreeItem& candidate) {
+            return candidate.kind == kind && candidate.handle == handle;
+        });
+        if (item == tree().end())
+            throw ToolError(ExitCode::UNKNOWN_NAME,
+                            "no " + what + " has the handle " + word + " (see quellan tree)");
+        if (label) *label = handlesOf(item->path).size() > 1 ? item->path + " (" + word + ")" : item->path;
+        return handle;
+    }
+    std::vector<std::uintptr_t> matches = handlesOf(word);
     if (matches.empty())
         throw ToolError(ExitCode::UNKNOWN_NAME, "no " + what + " is named \"" + word + "\" (see quellan tree)");
     if (matches.size() > 1) {
@@ -148,6 +166,7 @@ std::uintptr_t NameResolver::resolve(const std::string& word, TreeItem::Kind kin
         throw ToolError(ExitCode::UNKNOWN_NAME, "\"" + word + "\" is ambiguous: it names the " + what + "s " +
                                                     handles + "; address one of them as #N");
     }
+    if (label) *label = word;
     return matches.front();
 }
 

@@ -23,20 +23,24 @@ struct TreeItem {
 // tree with a cycle stays finite.
 std::vector<TreeItem> readTree(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection);
 
-// "#N" addresses handle N directly (decimal, or hexadecimal after 0x); other
-// words are paths, looked up in the tree, which is read on the first lookup.
+// "#N" addresses handle N (decimal, or hexadecimal after 0x); other words are
+// paths. Both are looked up in the tree, which is read on the first lookup.
 class NameResolver {
 public:
     NameResolver(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection)
         : plugin(plugin), connection(connection) {}
 
     // Raise ToolError (UNKNOWN_NAME) for a path that names nothing, or
-    // several nodes or tags of different handles.
-    QUELLAN2_TAG tag(const std::string& word);
+    // several nodes or tags of different handles, and for a handle that is
+    // no node or tag of the tree. `label`, when given, receives what a row
+    // is labelled with: the word itself, or for "#N" the path of the item
+    // (followed by " (#N)" when that path names several).
+    QUELLAN2_TAG tag(const std::string& word, std::string* label = nullptr);
     QUELLAN2_NODE node(const std::string& word);
 
 private:
-    std::uintptr_t resolve(const std::string& word, TreeItem::Kind kind);
+    std::uintptr_t resolve(const std::string& word, TreeItem::Kind kind, std::string* label);
+    const std::vector<TreeItem>& tree();
 
     const PluginFunctions& plugin;
     QUELLAN2_CONNECTION connection;

@@ -4,6 +4,7 @@
 #include "ToolError.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -59,12 +60,11 @@ Value parseValue(const std::string& text) {
 std::string formatFloat(float value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    // The shortest text that reads back as the same float, without the
+    // printf-and-check loop: a long history prints millions of them.
     char text[32];
-    for (int precision = 1; precision <= 9; ++precision) {
-        std::snprintf(text, sizeof text, "%.*g", precision, static_cast<double>(value));
-        if (std::strtof(text, nullptr) == value) break;
-    }
-    return text;
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
 }
 
 }  // namespace quellan

@@ -1,13 +1,14 @@
 // quellan: the command-line host for any Quellan 2 plug-in.
 #include "CommandLine.h"
 #include "Commands.h"
-#include "DiagnosticCommands.h"
 #include "Help.h"
 #include "PluginLibrary.h"
 #include "PluginSession.h"
 #include "ToolError.h"
+#include "platform/Console.h"
 
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <new>
 
@@ -16,27 +17,43 @@ namespace {
 
 int run(const std::vector<std::string>& arguments) {
     CommandLine line = parseCommandLine(arguments);
-    if (line.help || line.command == "help") {
-        std::cout << HELP_TEXT;
+    if (line.version) {
+        std::cout << "quellan " << QUELLAN_VERSION << '\n';
         return static_cast<int>(ExitCode::SUCCESS);
     }
-    if (line.command.empty()) throw usageError("no command given");
-    if (std::optional<int> code = runDiagnosticCommand(line, std::cout, std::cerr)) return *code;
+    if (line.help || line.command == "help") {
+        std::cout << helpText();
+        return static_cast<int>(ExitCode::SUCCESS);
+    }
     const Command& command = findCommand(line.command);
-    checkUsage(command, line);
 
-    Table table;
+    std::ofstream file;
+    if (!line.output.empty()) {
+        file.open(line.output, std::ios::binary | std::ios::trunc);
+        if (!file) throw ToolError(ExitCode::USAGE, "cannot write to the file " + line.output);
+    }
+    std::ostream& out = file.is_open() ? file : std::cout;
+    if (command.inspect) return command.inspect(line, out, std::cerr);
+    std::unique_ptr<RowWriter> writer = makeRowWriter(out, line.format);
+    TableCollector collected;
     {
         PluginSession session(line.plugin.empty() ? defaultPluginPath() : line.plugin);
-        table = command.run(line, session);
+        command.run(line, session, command.output == Output::STREAMED ? *writer : collected);
         session.end();
     }
-    // Written only once the plug-in is done with, so that a failure anywhere
-    // leaves stdout empty.
-    writeTable(std::cout, table, line.format);
-    std::cout.flush();
-    if (!std::cout) throw ToolError(ExitCode::INTERNAL, "cannot write the output");
+    // The other commands' rows are written only once the plug-in is done
+    // with, so that a failure anywhere leaves the output empty.
+    if (command.output == Output::STREAMED)
+        writer->finish();
+    else
+        writeTable(*writer, collected.table);
     return static_cast<int>(ExitCode::SUCCESS);
+}
+
+int report(const ToolError& error) {
+    std::cerr << "quellan: " << error.what() << '\n';
+    if (error.code() == ExitCode::USAGE) std::cerr << "Run quellan --help for the commands and options.\n";
+    return static_cast<int>(error.code());
 }
 
 }  // namespace
@@ -44,12 +61,19 @@ int run(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
     using namespace quellan;
+    mq::platform::prepareStandardOutput();
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const OutputClosed&) {
+        // The reader has gone (quellan tree | head): the output ends here.
+        return static_cast<int>(ExitCode::SUCCESS);
+    } catch (const ConnectionOpenError& error) {
+        // The plug-in refused to open its connection: for MultiQuellan, one of
+        // its children failed to load or open, and the text ends with a hint
+        // to run `quellan children`.
+        return report(error);
     } catch (const ToolError& error) {
-        std::cerr << "quellan: " << error.what() << '\n';
-        if (error.code() == ExitCode::USAGE) std::cerr << "Run quellan --help for the commands and options.\n";
-        return static_cast<int>(error.code());
+        return report(error);
     } catch (const std::bad_alloc&) {
         std::cerr << "quellan: out of memory\n";
     } catch (const std::exception& error) {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace mq::test {
@@ -90,6 +91,57 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     return result;
+}
+
+ProcessResult runProcessUntilLines(const std::string& program, const std::vector<std::string>& arguments,
+                                   std::size_t lines, AfterLines after) {
+    if (after != AfterLines::CLOSE_OUTPUT) throw std::logic_error("interrupting a process is not supported here");
+    ScratchFolder folder("process");
+    const std::string errPath = folder.file("stderr");
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) throw std::runtime_error("cannot create a pipe");
+    // Only the child's end is inherited.
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    ProcessResult result;
+    PROCESS_INFORMATION process{};
+    {
+        FileHandle err(errPath);
+        std::string commandLine = quoteArgument(program);
+        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = err.get();
+        const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                            nullptr, &startup, &process);
+        CloseHandle(writeEnd);
+        if (!started) {
+            CloseHandle(readEnd);
+            throw std::runtime_error("cannot start " + program + ": error " + std::to_string(GetLastError()));
+        }
+    }
+    char buffer[4096];
+    DWORD count = 0;
+    while (static_cast<std::size_t>(std::count(result.out.begin(), result.out.end(), '\n')) < lines &&
+           ReadFile(readEnd, buffer, sizeof buffer, &count, nullptr) && count > 0)
+        result.out.append(buffer, count);
+    CloseHandle(readEnd);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    result.exitCode = static_cast<int>(code);
+    result.crashed = (code & 0xC0000000u) == 0xC0000000u;
+    result.err = readFile(errPath);
+    return result;
+}
+
+bool canInterruptProcesses() {
+    return false;
 }
 
 ProcessResult runThisProgram(const std::vector<std::string>& arguments) {

@@ -283,6 +283,10 @@ TEST_F(QuellanTool, APluginInTheCurrentFolderIsFoundByItsBareName) {
     ProcessResult result = runProcess(toolPath(), {"--plugin", "Plant" MQ_LIBRARY_SUFFIX, "identity"});
     ASSERT_EQ(0, result.exitCode) << describe(result);
     EXPECT_EQ((std::vector<std::string>{"identity", "Test plant"}), outputLines(result.out));
+    // The checker loads what it checks by the same rule.
+    ProcessResult checked = runProcess(toolPath(), {"check", "--plugin", "Plant" MQ_LIBRARY_SUFFIX, "--csv"});
+    EXPECT_EQ(0, checked.exitCode) << describe(checked);
+    EXPECT_NE(checked.out.find("exports,PASS"), std::string::npos) << checked.out;
 }
 
 TEST(QuellanVersion, IsTheProjectsVersion) {

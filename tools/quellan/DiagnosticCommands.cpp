@@ -4,6 +4,7 @@
 #include "CheckCommand.h"
 #include "ChildrenCommand.h"
 #include "ToolError.h"
+#include "platform/DynamicLibrary.h"
 
 namespace quellan {
 
@@ -14,7 +15,8 @@ int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& er
 
 int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (line.plugin.empty()) throw usageError("check needs --plugin PATH");
-    return runCheck(CheckOptions{line.plugin, line.format}, out, err);
+    // As for every other command: a relative path is the file in the current folder.
+    return runCheck(CheckOptions{mq::platform::absolutePath(line.plugin), line.format}, out, err);
 }
 
 }  // namespace quellan

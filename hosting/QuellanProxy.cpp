@@ -113,11 +113,6 @@ void QuellanProxy::setWaitSeconds(int32_t first, int32_t extension) {
     waitExtensionSeconds = extension;
 }
 
-bool QuellanProxy::hung() {
-    std::lock_guard<std::mutex> lock(callMutex);
-    return hungCall;
-}
-
 void QuellanProxy::run(std::promise<bool>& started) {
     queue.attach();
     bool announced = false;

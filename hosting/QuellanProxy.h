@@ -103,9 +103,6 @@ public:
     QUELLAN2_CONNECTION childConnection() const { return connection; }
     const Connection& connectionTree() const { return *tree; }
     const std::string& path() const { return libraryPath; }
-    const CallTimeout& callTimeout() const { return timeout; }
-    // True once a call has been given up: the child is thought stuck for good.
-    bool hung();
 
     // When a waiting caller first wakes to look at its call, and how much
     // later each further wake-up lies; for calls without a timeout. Settable

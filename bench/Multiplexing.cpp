@@ -93,6 +93,10 @@ struct ChildPlan {
     std::string variant;
     uint32_t nodes;
     uint32_t tagsPerNode;
+    // Further sidecar lines (the "sleep" controls of a slow child).
+    std::string lines = "";
+    // The configuration's timeout attribute; empty for none.
+    std::string timeout = "";
     uint64_t tags() const { return uint64_t(nodes) * tagsPerNode; }
 };
 
@@ -103,7 +107,8 @@ fs::path childFile(const ChildPlan& plan) {
     const fs::path library = scratch() / (plan.name + MQ_LIBRARY_SUFFIX);
     fs::copy_file(programFolder() / (plan.variant + MQ_LIBRARY_SUFFIX), library, fs::copy_options::overwrite_existing);
     std::ofstream(scratch() / (plan.name + ".sim")) << "clock 1700000000\njournal off\ngrid N " << plan.nodes << " "
-                                                    << plan.tagsPerNode << " float base=1.5\n";
+                                                    << plan.tagsPerNode << " float base=1.5\n"
+                                                    << plan.lines;
     return made[plan.name] = library;
 }
 
@@ -125,10 +130,14 @@ DirectChild& direct(const ChildPlan& plan) {
     return *child;
 }
 
-void writeConfiguration(const std::vector<ChildPlan>& children) {
+void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false) {
     std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
-    file << "<?xml version=\"1.0\" ?>\n<settings>\n";
-    for (const ChildPlan& child : children) file << "    <quellan path=\"" << childFile(child).string() << "\" />\n";
+    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "") << ">\n";
+    for (const ChildPlan& child : children) {
+        file << "    <quellan path=\"" << childFile(child).string() << "\"";
+        if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
+        file << " />\n";
+    }
     file << "</settings>\n";
 }
 
@@ -136,13 +145,13 @@ void writeConfiguration(const std::vector<ChildPlan>& children) {
 // benchmarks use the same list, closed when one asks for another.
 class Session {
 public:
-    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children) {
-        std::string key;
+    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false) {
+        std::string key = parallel ? "parallel:" : "";
         for (const ChildPlan& child : children) key += child.name + ";";
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
-            session.reset(new Session(children, key));
+            session.reset(new Session(children, parallel, key));
         }
         return session->connection;
     }
@@ -159,8 +168,8 @@ private:
         return session;
     }
 
-    Session(const std::vector<ChildPlan>& children, std::string key) : key(std::move(key)) {
-        writeConfiguration(children);
+    Session(const std::vector<ChildPlan>& children, bool parallel, std::string key) : key(std::move(key)) {
+        writeConfiguration(children, parallel);
         if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
             throw std::runtime_error("MultiQuellan did not open");
     }
@@ -184,8 +193,9 @@ void oneTagDirect(benchmark::State& state) {
 }
 BENCHMARK(oneTagDirect)->Name("oneTag/direct")->UseRealTime()->Unit(benchmark::kMicrosecond);
 
+// Argument 1: with parallel calls, which a read over one child must not pay for.
 void oneTagMultiQuellan(benchmark::State& state) {
-    QUELLAN2_CONNECTION connection = Session::over({ONE_TAG_CHILD});
+    QUELLAN2_CONNECTION connection = Session::over({ONE_TAG_CHILD}, state.range(0) != 0);
     Plugin& plugin = multiQuellan();
     QUELLAN2_TAG tag = reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1));
     for (auto _ : state) {
@@ -194,7 +204,12 @@ void oneTagMultiQuellan(benchmark::State& state) {
         if (plugin.takeValues(values, 1) != 1) state.SkipWithError("no value");
     }
 }
-BENCHMARK(oneTagMultiQuellan)->Name("oneTag/multiQuellan")->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(oneTagMultiQuellan)
+    ->Name("oneTag/multiQuellan")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // The floor for any design with a worker per child: a request handed to another
 // thread through a condition variable, and the answer handed back.
@@ -505,6 +520,103 @@ void browse(benchmark::State& state) {
     }
 }
 BENCHMARK(browse)->Name("browse")->Arg(10000)->Arg(100000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// ---- 6. Slow children, side by side ------------------------------------------
+
+const uint32_t SLOW_CHILDREN = 16;
+
+// SLOW_CHILDREN children of one tag, each slowed down by `lines`.
+std::vector<ChildPlan> slowChildren(const std::string& kind, const std::string& lines) {
+    std::vector<ChildPlan> children;
+    for (uint32_t j = 0; j < SLOW_CHILDREN; ++j)
+        children.push_back({kind + std::to_string(j), "SimQuellan", 1, 1, lines});
+    return children;
+}
+
+const std::vector<ChildPlan> SLOW_READERS = slowChildren("SlowRead", "sleep connectionReadCurrentData 20\n");
+const std::vector<ChildPlan> SLOW_STARTERS = slowChildren("SlowStart", "sleep connectionOpen 100\n");
+
+// One slow child read directly, and the read of all of them through
+// MultiQuellan; argument 1 with parallel calls.
+void slowRead(benchmark::State& state) {
+    DirectChild& child = direct(SLOW_READERS[0]);
+    QUELLAN2_CONNECTION connection = Session::over(SLOW_READERS, state.range(0) != 0);
+    Plugin& plugin = multiQuellan();
+    std::vector<QUELLAN2_TAG> tags;
+    for (uint32_t j = 1; j <= SLOW_CHILDREN; ++j) tags.push_back(reinterpret_cast<QUELLAN2_TAG>(uintptr_t(j)));
+    QUELLAN2_TAG childTag = tags[0];
+    SideBySide sides;
+    for (auto _ : state) {
+        sides.direct([&] {
+            QUELLAN2_VECTOR values = nullptr;
+            child.plugin.connectionReadCurrentData(child.connection, &childTag, 1, &values);
+            child.plugin.takeValues(values, 1);
+        });
+        sides.multiQuellan([&] {
+            QUELLAN2_VECTOR values = nullptr;
+            plugin.connectionReadCurrentData(connection, tags.data(), SLOW_CHILDREN, &values);
+            if (plugin.takeValues(values, SLOW_CHILDREN) != SLOW_CHILDREN) state.SkipWithError("values missing");
+        });
+    }
+    sides.report(state);
+}
+BENCHMARK(slowRead)->Name("slowRead")->Arg(0)->Arg(1)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// One slow child started directly, and MultiQuellan's open of all of them;
+// argument 1 with parallel calls.
+void slowOpen(benchmark::State& state) {
+    Session::close();
+    writeConfiguration(SLOW_STARTERS, state.range(0) != 0);
+    Plugin& plugin = multiQuellan();
+    Plugin child(childFile(SLOW_STARTERS[0]));
+    SideBySide sides;
+    for (auto _ : state) {
+        QUELLAN2_CONNECTION connection = nullptr;
+        sides.direct([&] {
+            child.initialize();
+            child.connectionOpen("", &connection);
+            if (walkChild(child, connection) != 1) state.SkipWithError("tags missing");
+        });
+        child.connectionClose(connection);
+        child.uninitialize();
+        sides.multiQuellan([&] { plugin.connectionOpen("", &connection); });
+        uint32_t nodes = 0;
+        plugin.connectionGetNumNodes(connection, &nodes);
+        if (nodes != SLOW_CHILDREN) state.SkipWithError("nodes missing");
+        plugin.connectionClose(connection);
+    }
+    sides.report(state);
+}
+BENCHMARK(slowOpen)->Name("slowOpen")->Arg(0)->Arg(1)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// A read over a child that never answers (timeout 0.2 s) and a healthy one:
+// the first read gives the hung child up, the next refuses it at once. Each
+// run has a hung child of its own, since a hung child's library stays loaded.
+void hungChild(benchmark::State& state) {
+    static int run = 0;
+    const std::string name = "Hung" + std::to_string(run++);
+    const std::vector<ChildPlan> children{{name, "SimQuellan", 1, 1, "sleep connectionReadCurrentData 3600000\n", "0.2"},
+                                          {name + "Healthy", "SimQuellan", 1, 1}};
+    QUELLAN2_CONNECTION connection = Session::over(children, true);
+    Plugin& plugin = multiQuellan();
+    const QUELLAN2_TAG tags[] = {reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1)),
+                                 reinterpret_cast<QUELLAN2_TAG>(uintptr_t(2))};
+    using Clock = std::chrono::steady_clock;
+    Clock::duration first{}, next{};
+    for (auto _ : state) {
+        for (Clock::duration* read : {&first, &next}) {
+            const Clock::time_point start = Clock::now();
+            QUELLAN2_VECTOR values = nullptr;
+            plugin.connectionReadCurrentData(connection, tags, 2, &values);
+            *read = Clock::now() - start;
+            if (plugin.takeValues(values, 2) != 1) state.SkipWithError("the healthy child's value is missing");
+        }
+    }
+    state.counters["firstMs"] = std::chrono::duration<double, std::milli>(first).count();
+    state.counters["nextUs"] = std::chrono::duration<double, std::micro>(next).count();
+    Session::close();
+}
+BENCHMARK(hungChild)->Name("hungChild")->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -20,6 +20,16 @@ ChildVectorSeries::~ChildVectorSeries() {
     for (QUELLAN2_VECTOR handle : handles) guardedCall(functions.vectorFree, handle);
 }
 
+std::vector<QUELLAN2_VECTOR> ChildVectorSeries::lend() {
+    std::vector<QUELLAN2_VECTOR> lent(handles.size(), nullptr);
+    lent.swap(handles);
+    return lent;
+}
+
+void ChildVectorSeries::takeBack(QuellanMessage& message) {
+    if (!message.givenUp) handles = std::move(message.vectors);
+}
+
 void mergeChildVector(const Quellan& child, QUELLAN2_VECTOR childVector, const std::vector<uint32_t>& positions,
                       ValueVector& result) {
     const ChildFunctionTable& functions = child.proxy()->functions();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "hosting/Quellan.h"
+#include "hosting/QuellanMessage.h"
 #include "interface/ValueVector.h"
 #include "quellan2.h"
 
@@ -38,6 +39,13 @@ public:
 
     QUELLAN2_VECTOR* slots() { return handles.data(); }
     QUELLAN2_VECTOR at(uint32_t sample) const { return handles[sample]; }
+
+    // Hands the vectors to a call message for the span of its call; the
+    // slots are empty meanwhile.
+    std::vector<QUELLAN2_VECTOR> lend();
+    // Takes back what the message holds once its call has ended, unless the
+    // caller gave the call up: the message then gives them back to the child.
+    void takeBack(QuellanMessage& message);
 
 private:
     const Quellan& child;

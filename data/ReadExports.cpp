@@ -1,34 +1,62 @@
 // The exported reads: current, historical and batch values over children.
+#include "data/ChildCalls.h"
 #include "data/ChildGroups.h"
 #include "data/ChildVector.h"
 #include "data/SystemTime.h"
+#include "hosting/CallMessages.h"
 #include "interface/ExportGuard.h"
 #include "interface/Multiplexer.h"
 #include "interface/ValueVector.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 using namespace mq;
 
 namespace {
 
+// One call of a data operation on one child.
+template <typename Message>
+struct GroupCall {
+    // Held for the call, so the child outlives it whatever else happens.
+    std::shared_ptr<Quellan> child;
+    const ChildGroup* group = nullptr;
+    std::shared_ptr<Message> message;
+};
+
+template <typename Message>
+std::vector<GroupCall<Message>> groupCalls(const Multiplexer& multiplexer, const ChildGroups& groups) {
+    std::vector<GroupCall<Message>> calls;
+    calls.reserve(groups.size());
+    for (const auto& [childIndex, group] : groups) calls.push_back({multiplexer.children()[childIndex], &group, {}});
+    return calls;
+}
+
 // One call per child that owns any of the tags, in ascending child order, each
-// answer merged into the host's positions. `callChild` makes the child's call
-// with its own tag handles and the address of the child's result vector.
-template <typename CallChild>
+// answer merged into the host's positions. `makeMessage` makes the child's
+// message from its own tag handles; its answer is the message's one vector.
+template <typename Message, typename MakeMessage>
 QUELLAN2_STATUS scatterGatherRead(const QUELLAN2_TAG* tags, uint32_t tagCount, QUELLAN2_VECTOR* result,
-                                  CallChild callChild) {
+                                  MakeMessage makeMessage) {
     Multiplexer& multiplexer = Multiplexer::instance();
     if (!tagsAreKnown(multiplexer, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     auto values = std::make_unique<ValueVector>(tagCount);
-    for (auto& [childIndex, group] : groupByChild(multiplexer, tags, tagCount)) {
-        // Held for the group, so the child outlives its call whatever else happens.
-        std::shared_ptr<Quellan> child = multiplexer.children()[childIndex];
-        ChildVector answer(*child);
-        callChild(*child->proxy(), group.childTags, answer.address());
-        mergeChildVector(*child, answer.get(), group.positions, *values);
-    }
+    const ChildGroups groups = groupByChild(multiplexer, tags, tagCount);
+    std::vector<GroupCall<Message>> calls = groupCalls<Message>(multiplexer, groups);
+    callChildGroups(
+        multiplexer.parallelCalls(), calls.size(),
+        [&](std::size_t k) {
+            calls[k].message = makeMessage(calls[k].group->childTags);
+            calls[k].child->proxy()->start(calls[k].message);
+        },
+        [&](std::size_t k) {
+            GroupCall<Message>& call = calls[k];
+            call.child->proxy()->finish(*call.message);
+            ChildVector answer(*call.child);
+            if (!call.message->givenUp) *answer.address() = std::exchange(call.message->vectors[0], nullptr);
+            mergeChildVector(*call.child, answer.get(), call.group->positions, *values);
+        });
     *result = toHandle(values.release());
     return QUELLAN2_STATUS_OK;
 }
@@ -42,11 +70,10 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionReadCurrentData(QUELLAN2_CONNEC
                                                                  QUELLAN2_VECTOR* result) {
     if (!connection || !tags || !result || tagCount == 0) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return guardExport([&] {
-        return scatterGatherRead(tags, tagCount, result,
-                                 [](QuellanProxy& proxy, std::vector<QUELLAN2_TAG>& childTags, QUELLAN2_VECTOR* answer) {
-                                     proxy.connectionReadCurrentData(
-                                         childTags.data(), static_cast<uint32_t>(childTags.size()), answer);
-                                 });
+        return scatterGatherRead<ConnectionReadCurrentDataMessage>(
+            tags, tagCount, result, [](const std::vector<QUELLAN2_TAG>& childTags) {
+                return std::make_shared<ConnectionReadCurrentDataMessage>(childTags);
+            });
     });
 }
 
@@ -57,13 +84,12 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionReadBatchDataEx(QUELLAN2_CONNEC
     if (!connection || !tags || !batch || !result || tagCount == 0 || batchTime < 0)
         return QUELLAN2_STATUS_INVALID_PARAMETER;
     return guardExport([&] {
-        // Every child gets the same batch pointer; its text is never copied.
-        return scatterGatherRead(tags, tagCount, result,
-                                 [&](QuellanProxy& proxy, std::vector<QUELLAN2_TAG>& childTags, QUELLAN2_VECTOR* answer) {
-                                     proxy.connectionReadBatchData(childTags.data(),
-                                                                   static_cast<uint32_t>(childTags.size()), batch,
-                                                                   batchTime, answer);
-                                 });
+        // One copy of the text for every child, so that each gets the same pointer.
+        const BatchText text = std::make_shared<const std::string>(batch);
+        return scatterGatherRead<ConnectionReadBatchDataMessage>(
+            tags, tagCount, result, [&](const std::vector<QUELLAN2_TAG>& childTags) {
+                return std::make_shared<ConnectionReadBatchDataMessage>(childTags, text, batchTime);
+            });
     });
 }
 
@@ -88,16 +114,28 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionReadHistoricalDataEx(QUELLAN2_C
         for (uint32_t sample = 0; sample < sampleCount; ++sample)
             samples.push_back(std::make_unique<ValueVector>(tagCount));
 
-        for (auto& [childIndex, group] : groupByChild(multiplexer, tags, tagCount)) {
-            std::shared_ptr<Quellan> child = multiplexer.children()[childIndex];
-            const uint32_t groupSize = static_cast<uint32_t>(group.childTags.size());
-            // Every child is read at the same time points.
-            ChildVectorSeries answers(*child, sampleCount, groupSize);
-            child->proxy()->connectionReadHistoricalData(group.childTags.data(), groupSize, startTime, interval,
-                                                         sampleCount, answers.slots());
-            for (uint32_t sample = 0; sample < sampleCount; ++sample)
-                mergeChildVector(*child, answers.at(sample), group.positions, *samples[sample]);
-        }
+        const ChildGroups groups = groupByChild(multiplexer, tags, tagCount);
+        using Message = ConnectionReadHistoricalDataMessage;
+        std::vector<GroupCall<Message>> calls = groupCalls<Message>(multiplexer, groups);
+        // Every child is read at the same time points, into vectors it made itself.
+        std::vector<std::unique_ptr<ChildVectorSeries>> answers(calls.size());
+        callChildGroups(
+            multiplexer.parallelCalls(), calls.size(),
+            [&](std::size_t k) {
+                const uint32_t groupSize = static_cast<uint32_t>(calls[k].group->childTags.size());
+                answers[k] = std::make_unique<ChildVectorSeries>(*calls[k].child, sampleCount, groupSize);
+                calls[k].message = std::make_shared<Message>(calls[k].group->childTags, startTime, interval,
+                                                             answers[k]->lend());
+                calls[k].child->proxy()->start(calls[k].message);
+            },
+            [&](std::size_t k) {
+                calls[k].child->proxy()->finish(*calls[k].message);
+                answers[k]->takeBack(*calls[k].message);
+                for (uint32_t sample = 0; sample < sampleCount; ++sample)
+                    mergeChildVector(*calls[k].child, answers[k]->at(sample), calls[k].group->positions,
+                                     *samples[sample]);
+                answers[k].reset();
+            });
         for (uint32_t sample = 0; sample < sampleCount; ++sample) results[sample] = toHandle(samples[sample].release());
         return QUELLAN2_STATUS_OK;
     });

@@ -1,11 +1,14 @@
 // The exported writes: historical and batch values split over children.
+#include "data/ChildCalls.h"
 #include "data/ChildGroups.h"
 #include "data/ChildVector.h"
 #include "data/SystemTime.h"
+#include "hosting/CallMessages.h"
 #include "interface/ExportGuard.h"
 #include "interface/Multiplexer.h"
 #include "interface/ValueVector.h"
 
+#include <memory>
 #include <vector>
 
 using namespace mq;
@@ -14,6 +17,44 @@ namespace {
 
 bool hasLength(QUELLAN2_VECTOR vector, uint32_t length) {
     return vector && fromHandle(vector)->length() == length;
+}
+
+// One child's part of a write: its values in vectors it made itself, lent to
+// the call message for the span of the call.
+struct GroupWrite {
+    // Held for the call, so the child outlives it whatever else happens.
+    std::shared_ptr<Quellan> child;
+    const ChildGroup* group = nullptr;
+    std::unique_ptr<ChildVectorSeries> values;
+    std::shared_ptr<QuellanMessage> message;
+};
+
+// A child's failure is not the host's: every child is called, and the host
+// hears OK. `makeMessage` makes a group's message from its filled values.
+template <typename MakeMessage>
+void writeToChildren(const Multiplexer& multiplexer, const ChildGroups& groups, uint32_t sampleCount,
+                     const QUELLAN2_VECTOR* hostValues, MakeMessage makeMessage) {
+    std::vector<GroupWrite> writes;
+    writes.reserve(groups.size());
+    for (const auto& [childIndex, group] : groups) writes.push_back({multiplexer.children()[childIndex], &group, {}, {}});
+    callChildGroups(
+        multiplexer.parallelCalls(), writes.size(),
+        [&](std::size_t k) {
+            GroupWrite& write = writes[k];
+            const uint32_t groupSize = static_cast<uint32_t>(write.group->childTags.size());
+            write.values = std::make_unique<ChildVectorSeries>(*write.child, sampleCount, groupSize);
+            for (uint32_t sample = 0; sample < sampleCount; ++sample)
+                fillChildVector(*write.child, write.values->at(sample), *fromHandle(hostValues[sample]),
+                                write.group->positions);
+            write.message = makeMessage(write.group->childTags, write.values->lend());
+            write.child->proxy()->start(write.message);
+        },
+        [&](std::size_t k) {
+            GroupWrite& write = writes[k];
+            write.child->proxy()->finish(*write.message);
+            write.values->takeBack(*write.message);
+            write.values.reset();
+        });
 }
 
 }  // namespace
@@ -35,16 +76,11 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionWriteHistoricalDataEx(QUELLAN2_
         Multiplexer& multiplexer = Multiplexer::instance();
         if (!tagsAreKnown(multiplexer, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
 
-        // A child's failure is not the host's: every child is called, and the host hears OK.
-        for (auto& [childIndex, group] : groupByChild(multiplexer, tags, tagCount)) {
-            std::shared_ptr<Quellan> child = multiplexer.children()[childIndex];
-            const uint32_t groupSize = static_cast<uint32_t>(group.childTags.size());
-            ChildVectorSeries childValues(*child, sampleCount, groupSize);
-            for (uint32_t sample = 0; sample < sampleCount; ++sample)
-                fillChildVector(*child, childValues.at(sample), *fromHandle(values[sample]), group.positions);
-            child->proxy()->connectionWriteHistoricalData(group.childTags.data(), groupSize, startTime, interval,
-                                                          sampleCount, childValues.slots());
-        }
+        writeToChildren(multiplexer, groupByChild(multiplexer, tags, tagCount), sampleCount, values,
+                        [&](const std::vector<QUELLAN2_TAG>& childTags, std::vector<QUELLAN2_VECTOR> lent) {
+                            return std::make_shared<ConnectionWriteHistoricalDataMessage>(childTags, startTime,
+                                                                                          interval, std::move(lent));
+                        });
         return QUELLAN2_STATUS_OK;
     });
 }
@@ -65,14 +101,13 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionWriteBatchDataEx(QUELLAN2_CONNE
     return guardExport([&] {
         Multiplexer& multiplexer = Multiplexer::instance();
         if (!tagsAreKnown(multiplexer, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-        for (auto& [childIndex, group] : groupByChild(multiplexer, tags, tagCount)) {
-            std::shared_ptr<Quellan> child = multiplexer.children()[childIndex];
-            const uint32_t groupSize = static_cast<uint32_t>(group.childTags.size());
-            ChildVectorSeries childValues(*child, 1, groupSize);
-            fillChildVector(*child, childValues.at(0), *fromHandle(values), group.positions);
-            child->proxy()->connectionWriteBatchData(group.childTags.data(), groupSize, batch, batchTime,
-                                                     childValues.at(0));
-        }
+        // One copy of the text for every child, so that each gets the same pointer.
+        const BatchText text = std::make_shared<const std::string>(batch);
+        writeToChildren(multiplexer, groupByChild(multiplexer, tags, tagCount), 1, &values,
+                        [&](const std::vector<QUELLAN2_TAG>& childTags, std::vector<QUELLAN2_VECTOR> lent) {
+                            return std::make_shared<ConnectionWriteBatchDataMessage>(childTags, text, batchTime,
+                                                                                     lent.at(0));
+                        });
         return QUELLAN2_STATUS_OK;
     });
 }

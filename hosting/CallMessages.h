@@ -4,109 +4,119 @@
 #include "hosting/QuellanMessage.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace mq {
 
-// Every handle a message carries is the child's own; addresses point into the
-// caller's memory, which the child reads or writes through.
+// Every handle a message carries is the child's own. A message owns what the
+// child reads and writes (QuellanMessage); vectors live in `vectors`.
+
+// A batch text shared by the messages of one operation, so that every child
+// gets the same pointer, and kept alive by any message the caller gave up.
+using BatchText = std::shared_ptr<const std::string>;
 
 class ConnectionGetCurrentTimeMessage : public QuellanMessage {
 public:
-    explicit ConnectionGetCurrentTimeMessage(uint32_t* time) : time(time) {}
+    explicit ConnectionGetCurrentTimeMessage(uint32_t time) : time(time) {}
     const char* callName() const override { return "quellan2_connectionGetCurrentTime"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
-private:
-    uint32_t* time;
+    // Holds the caller's preset, and the child's answer once it has written one.
+    uint32_t time;
 };
 
+// The result is vectors[0].
 class ConnectionReadCurrentDataMessage : public QuellanMessage {
 public:
-    ConnectionReadCurrentDataMessage(const QUELLAN2_TAG* tags, uint32_t tagCount, QUELLAN2_VECTOR* result)
-        : tags(tags), tagCount(tagCount), result(result) {}
+    explicit ConnectionReadCurrentDataMessage(std::vector<QUELLAN2_TAG> tags) : tags(std::move(tags)) {
+        vectors.assign(1, nullptr);
+    }
     const char* callName() const override { return "quellan2_connectionReadCurrentData"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
 private:
-    const QUELLAN2_TAG* tags;
-    uint32_t tagCount;
-    QUELLAN2_VECTOR* result;
+    std::vector<QUELLAN2_TAG> tags;
 };
 
 // Named after the extended function whether or not the child has it; without
-// it the message emulates the call through the short one, a time point at a time.
+// it the message emulates the call through the short one, a time point at a
+// time. `slots` are the result slots, one per sample, lent by the caller.
 class ConnectionReadHistoricalDataMessage : public QuellanMessage {
 public:
-    ConnectionReadHistoricalDataMessage(const QUELLAN2_TAG* tags, uint32_t tagCount, int32_t startTime,
-                                        int32_t interval, uint32_t sampleCount, QUELLAN2_VECTOR* results)
-        : tags(tags), tagCount(tagCount), startTime(startTime), interval(interval), sampleCount(sampleCount),
-          results(results) {}
+    ConnectionReadHistoricalDataMessage(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
+                                        std::vector<QUELLAN2_VECTOR> slots)
+        : tags(std::move(tags)), startTime(startTime), interval(interval) {
+        vectors = std::move(slots);
+    }
     const char* callName() const override { return "quellan2_connectionReadHistoricalDataEx"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
 private:
-    const QUELLAN2_TAG* tags;
-    uint32_t tagCount;
+    std::vector<QUELLAN2_TAG> tags;
     int32_t startTime;
     int32_t interval;
-    uint32_t sampleCount;
-    QUELLAN2_VECTOR* results;
 };
 
+// The result is vectors[0].
 class ConnectionReadBatchDataMessage : public QuellanMessage {
 public:
-    ConnectionReadBatchDataMessage(const QUELLAN2_TAG* tags, uint32_t tagCount, const char* batch,
-                                   int32_t batchTime, QUELLAN2_VECTOR* result)
-        : tags(tags), tagCount(tagCount), batch(batch), batchTime(batchTime), result(result) {}
+    ConnectionReadBatchDataMessage(std::vector<QUELLAN2_TAG> tags, BatchText batch, int32_t batchTime)
+        : tags(std::move(tags)), batch(std::move(batch)), batchTime(batchTime) {
+        vectors.assign(1, nullptr);
+    }
     const char* callName() const override { return "quellan2_connectionReadBatchDataEx"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
 private:
-    const QUELLAN2_TAG* tags;
-    uint32_t tagCount;
-    const char* batch;
+    std::vector<QUELLAN2_TAG> tags;
+    BatchText batch;
     int32_t batchTime;
-    QUELLAN2_VECTOR* result;
 };
 
+// `values` are the vectors to write, one per sample, lent by the caller.
 class ConnectionWriteHistoricalDataMessage : public QuellanMessage {
 public:
-    ConnectionWriteHistoricalDataMessage(const QUELLAN2_TAG* tags, uint32_t tagCount, int32_t startTime,
-                                         int32_t interval, uint32_t sampleCount, const QUELLAN2_VECTOR* values)
-        : tags(tags), tagCount(tagCount), startTime(startTime), interval(interval), sampleCount(sampleCount),
-          values(values) {}
+    ConnectionWriteHistoricalDataMessage(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
+                                         std::vector<QUELLAN2_VECTOR> values)
+        : tags(std::move(tags)), startTime(startTime), interval(interval) {
+        vectors = std::move(values);
+    }
     const char* callName() const override { return "quellan2_connectionWriteHistoricalDataEx"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
 private:
-    const QUELLAN2_TAG* tags;
-    uint32_t tagCount;
+    std::vector<QUELLAN2_TAG> tags;
     int32_t startTime;
     int32_t interval;
-    uint32_t sampleCount;
-    const QUELLAN2_VECTOR* values;
 };
 
+// `values`, lent by the caller, is vectors[0].
 class ConnectionWriteBatchDataMessage : public QuellanMessage {
 public:
-    ConnectionWriteBatchDataMessage(const QUELLAN2_TAG* tags, uint32_t tagCount, const char* batch,
-                                    int32_t batchTime, QUELLAN2_VECTOR values)
-        : tags(tags), tagCount(tagCount), batch(batch), batchTime(batchTime), values(values) {}
+    ConnectionWriteBatchDataMessage(std::vector<QUELLAN2_TAG> tags, BatchText batch, int32_t batchTime,
+                                    QUELLAN2_VECTOR values)
+        : tags(std::move(tags)), batch(std::move(batch)), batchTime(batchTime) {
+        vectors.assign(1, values);
+    }
     const char* callName() const override { return "quellan2_connectionWriteBatchDataEx"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
 private:
-    const QUELLAN2_TAG* tags;
-    uint32_t tagCount;
-    const char* batch;
+    std::vector<QUELLAN2_TAG> tags;
+    BatchText batch;
     int32_t batchTime;
-    QUELLAN2_VECTOR values;
 };
 
+// The list is vectors[0].
 class NodeGetActiveBatchesMessage : public QuellanMessage {
 public:
-    NodeGetActiveBatchesMessage(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime, QUELLAN2_VECTOR* result)
-        : node(node), fromTime(fromTime), toTime(toTime), result(result) {}
+    NodeGetActiveBatchesMessage(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime)
+        : node(node), fromTime(fromTime), toTime(toTime) {
+        vectors.assign(1, nullptr);
+    }
     const char* callName() const override { return "quellan2_nodeGetActiveBatches"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
@@ -114,34 +124,37 @@ private:
     QUELLAN2_NODE node;
     int32_t fromTime;
     int32_t toTime;
-    QUELLAN2_VECTOR* result;
 };
 
 class NodeGetBatchTimesMessage : public QuellanMessage {
 public:
-    NodeGetBatchTimesMessage(QUELLAN2_NODE node, const char* batch, int32_t batchTime, uint32_t* startTime,
-                             uint32_t* endTime)
-        : node(node), batch(batch), batchTime(batchTime), startTime(startTime), endTime(endTime) {}
+    NodeGetBatchTimesMessage(QUELLAN2_NODE node, BatchText batch, int32_t batchTime, uint32_t startTime,
+                             uint32_t endTime)
+        : startTime(startTime), endTime(endTime), node(node), batch(std::move(batch)), batchTime(batchTime) {}
     const char* callName() const override { return "quellan2_nodeGetBatchTimes"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
+    // The caller's presets, and the child's answers once it has written them.
+    uint32_t startTime;
+    uint32_t endTime;
+
 private:
     QUELLAN2_NODE node;
-    const char* batch;
+    BatchText batch;
     int32_t batchTime;
-    uint32_t* startTime;
-    uint32_t* endTime;
 };
 
 class TagGetUpdateTimeMessage : public QuellanMessage {
 public:
-    TagGetUpdateTimeMessage(QUELLAN2_TAG tag, uint32_t* time) : tag(tag), time(time) {}
+    TagGetUpdateTimeMessage(QUELLAN2_TAG tag, uint32_t time) : time(time), tag(tag) {}
     const char* callName() const override { return "quellan2_tagGetUpdateTime"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
 
+    // The caller's preset, and the child's answer once it has written one.
+    uint32_t time;
+
 private:
     QUELLAN2_TAG tag;
-    uint32_t* time;
 };
 
 }  // namespace mq

@@ -35,6 +35,8 @@ public:
     void* resolve(const char* name) const;
 
     bool loaded() const { return module != nullptr; }
+    // The module held; the same for every path that names the same file.
+    platform::ModuleHandle handle() const { return module; }
 
     // True when the held module is the library that runs this code: loading
     // MultiQuellan as its own child would hand it its own state.

@@ -34,20 +34,55 @@ ChildFunctionTable entriesOf(const LibraryHandle& library) {
 
 Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
 
+Quellan::Quellan(std::string path, CallTimeout timeout)
+    : libraryPath(std::move(path)), timeout(timeout), prompts(silentPrompts()) {}
+
+Quellan::~Quellan() {
+    QuellanProxy::retire(std::move(startingProxy));
+    QuellanProxy::retire(std::move(runningProxy));
+}
+
 bool Quellan::open() {
-    if (runningProxy) return true;
-    try {
-        runningProxy = std::make_shared<QuellanProxy>(libraryPath, std::string());
-    } catch (const Exception&) {
-        runningProxy.reset();
-        return false;
-    }
+    if (!runningProxy && !(startingProxy || start())) return false;
+    if (!awaitStart()) return false;
+    if (adopted) return true;
+    adopted = true;
+    // Read on the calling thread once every child has started, so that it
+    // meets no worker of the same module inside its start-up.
     const int64_t nodes = static_cast<int64_t>(runningProxy->connectionTree().topNodes.size());
     QUELLAN2_STRING identity = nullptr;
     identityText = guardedCall(runningProxy->functions().getIdentity, &identity) == QUELLAN2_STATUS_OK
                        ? stringFromChild(identity)
                        : std::string();
     topNodeCount = nodes;
+    return true;
+}
+
+bool Quellan::start() {
+    if (runningProxy || startingProxy) return true;
+    if (startFailed) return false;
+    try {
+        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout);
+    } catch (const Exception&) {
+        startFailed = true;
+        return false;
+    }
+    return true;
+}
+
+void Quellan::stop() {
+    if (runningProxy) runningProxy->call(nullptr);
+}
+
+bool Quellan::awaitStart() {
+    if (runningProxy) return true;
+    if (!startingProxy) return false;
+    if (!startingProxy->awaitStart()) {
+        startFailed = true;
+        QuellanProxy::retire(std::move(startingProxy));
+        return false;
+    }
+    runningProxy = std::move(startingProxy);
     return true;
 }
 

@@ -19,10 +19,26 @@ class Quellan {
 public:
     // Loads nothing. Messages of identity() and configure() go to `prompts`.
     explicit Quellan(std::string path, UserPrompts& prompts = silentPrompts());
+    // A child of the host whose calls are given up after `timeout`.
+    Quellan(std::string path, CallTimeout timeout);
+    // A proxy with a timeout is retired, so that no close waits longer than that.
+    ~Quellan();
+    Quellan(const Quellan&) = delete;
+    Quellan& operator=(const Quellan&) = delete;
 
     // True when the child runs, already or now; false when starting it failed
-    // (the Quellan then stays idle with no nodes).
+    // (the Quellan then stays idle with no nodes, and is not started again).
+    // Starts the child unless start() has, waits for its start-up, then reads
+    // its identity and node count.
     bool open();
+    // Loads the child and starts its worker without waiting for its start-up,
+    // so that several children start at once. False when it cannot be loaded.
+    bool start();
+    // Waits for the start-up that start() began, no longer than the timeout.
+    // False when it failed or took too long: the child is then left out.
+    bool awaitStart();
+    // Asks the child's worker to stop after its queued calls, without waiting.
+    void stop();
 
     // The child's identity text, read from the library when not known yet;
     // empty when it cannot be had.
@@ -49,7 +65,13 @@ private:
     bool readIdentity();
 
     std::shared_ptr<QuellanProxy> runningProxy;
+    // Set between start() and awaitStart().
+    std::shared_ptr<QuellanProxy> startingProxy;
     std::string libraryPath;
+    CallTimeout timeout;
+    bool startFailed = false;
+    // Set once open() has read the running child's identity and node count.
+    bool adopted = false;
     std::string identityText;
     int64_t topNodeCount = 0;
     UserPrompts& prompts;

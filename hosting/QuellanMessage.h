@@ -4,15 +4,22 @@
 #include "quellan2.h"
 
 #include <chrono>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace mq {
 
 class QuellanProxy;
 
-// Lives on the caller's stack for the duration of QuellanProxy::call. The
-// worker stamps it under the proxy's lock, runs it without the lock, and
-// never touches it after setting endedAt.
+// Shared between the caller and the worker: a caller that gives a call up
+// (its child's timeout has passed) lets go of the message and leaves, and the
+// worker finishes with it whenever the child returns. So the message owns
+// everything the child reads or writes during the call (tag lists, batch
+// text, vectors, times); the caller copies the results out only when the call
+// has ended while it still waited. The worker stamps it under the proxy's
+// lock, runs it without the lock, and never touches it after setting endedAt
+// unless the caller has given it up.
 class QuellanMessage {
 public:
     // Deadlines follow a monotonic clock, so a change of the wall clock
@@ -31,10 +38,24 @@ public:
     virtual QUELLAN2_STATUS execute(QuellanProxy& proxy) = 0;
 
     QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+    std::optional<Clock::time_point> postedAt;
     std::optional<Clock::time_point> startedAt;
     std::optional<Clock::time_point> endedAt;
     // How often the waiting caller woke at a deadline while the call ran.
     unsigned deadlineWakeUps = 0;
+    // Set by a caller that stopped waiting before the call ended. The child's
+    // vectors below are then the worker's to give back to the child.
+    bool givenUp = false;
+    // The child's vectors that the call fills or reads, owned by the message
+    // while the call is under way: results the child delivers, or vectors the
+    // caller lent for the call and takes back once it has ended.
+    std::vector<QUELLAN2_VECTOR> vectors;
+
+private:
+    friend class QuellanProxy;
+    // The queue's own share of the message while it is queued or running: the
+    // queue itself carries only addresses.
+    std::shared_ptr<QuellanMessage> inFlight;
 };
 
 }  // namespace mq

@@ -3,36 +3,48 @@
 
 #include "hosting/CallMessages.h"
 #include "hosting/GuardedCall.h"
+#include "hosting/ModuleLocks.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Exception.h"
 #include "platform/ScopeExit.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
 namespace mq {
 
+namespace {
+
+std::string failedToOpen(const std::string& path) {
+    return "Failed to open connection in " + path + ".";
+}
+
+}  // namespace
+
 QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
-    : libraryPath(std::move(path)), connectionText(std::move(connectionText)) {
-    const std::string failedToOpen = "Failed to open connection in " + libraryPath + ".";
+    : QuellanProxy(std::move(path), std::move(connectionText), std::nullopt) {
+    // The worker ends right after a failed start-up; the destructor, which
+    // runs since the delegated constructor has completed, joins it.
+    if (!awaitStart()) throw Exception(failedToOpen(libraryPath));
+}
+
+QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout)
+    : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout) {
     library.load(libraryPath);
     // Our own module would share the Multiplexer with its parent.
-    if (library.isThisLibrary()) throw Exception(failedToOpen);
+    if (library.isThisLibrary()) throw Exception(failedToOpen(libraryPath));
     child.resolve(library, libraryPath);
+    moduleLock = mq::moduleLock(library.handle());
 
     std::promise<bool> started;
-    std::future<bool> running = started.get_future();
+    running = started.get_future();
     try {
-        // The worker owns the promise, so the constructor may return while the
+        // The worker owns the promise, so a waiting caller may go on while the
         // worker is still inside set_value.
-        workerThread = std::thread([this, started = std::move(started)]() mutable { run(started); });
+        workerThread = std::thread([this, started = std::move(started)]() mutable { work(started); });
     } catch (const std::system_error&) {
-        throw Exception(failedToOpen);
-    }
-    if (!running.get()) {
-        // On this path the worker ends right after announcing the failure.
-        workerThread.join();
-        throw Exception(failedToOpen);
+        throw Exception(failedToOpen(libraryPath));
     }
 }
 
@@ -54,7 +66,45 @@ QuellanProxy::~QuellanProxy() {
     if (tree)
         for (const auto& node : tree->topNodes) releaseUnreadNames(child, *node);
     call(nullptr);
+    // Not joinable when the worker was left behind: this then runs on the worker itself.
     if (workerThread.joinable()) workerThread.join();
+}
+
+bool QuellanProxy::awaitStart() {
+    if (timeout && running.wait_for(*timeout) != std::future_status::ready) return false;
+    return running.get();
+}
+
+void QuellanProxy::retire(std::shared_ptr<QuellanProxy> proxy) {
+    if (!proxy || !proxy->timeout) return;
+    QuellanProxy& retired = *proxy;
+    retired.call(nullptr);
+    std::unique_lock<std::mutex> lock(retired.callMutex);
+    if (retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; })) return;
+    // The worker is inside the child and may stay there for ever. It takes
+    // over this share of the proxy, and a hold on this library, so that
+    // neither the child's code nor ours is unloaded under it.
+    retired.modulePin = platform::ModulePin::thisModule();
+    retired.workerThread.detach();
+    retired.leftBehind = std::move(proxy);
+}
+
+void QuellanProxy::work(std::promise<bool>& started) {
+    run(started);
+    std::shared_ptr<QuellanProxy> ownShare;
+    platform::ModulePin pin;
+    {
+        std::lock_guard<std::mutex> lock(callMutex);
+        workerEnded = true;
+        ownShare = std::move(leftBehind);
+        pin = std::move(modulePin);
+        callCondition.notify_all();
+    }
+    // A worker left behind may hold the last share: the proxy, and the
+    // child's library with it, go here, on this thread. Its hold on this
+    // library is let go as the thread's very last act.
+    ownShare.reset();
+    pin.releaseAsThreadEnds();
 }
 
 void QuellanProxy::setWaitSeconds(int32_t first, int32_t extension) {
@@ -67,19 +117,24 @@ void QuellanProxy::run(std::promise<bool>& started) {
     queue.attach();
     bool announced = false;
     try {
+        std::unique_lock<std::mutex> moduleTurn(*moduleLock);
         guardedCall(child.initialize);
         // From here on the child is uninitialised on every way out.
-        auto uninitialize = platform::ScopeExit([this] { guardedCall(child.uninitialize); });
+        auto uninitialize = platform::ScopeExit([&] {
+            if (!moduleTurn.owns_lock()) moduleTurn.lock();
+            guardedCall(child.uninitialize);
+        });
 
         if (!startChild()) {
-            queue.close();
+            for (void* unrun : queue.close()) completeUnrun(*static_cast<QuellanMessage*>(unrun));
             announced = true;
             started.set_value(false);
             return;
         }
         announced = true;
         started.set_value(true);
-        serve();
+        moduleTurn.unlock();
+        serve(moduleTurn);
     } catch (...) {
         // Start-up ran out of memory, or the platform failed us while serving.
         for (void* unrun : queue.close()) completeUnrun(*static_cast<QuellanMessage*>(unrun));
@@ -97,117 +152,219 @@ bool QuellanProxy::startChild() {
     return true;
 }
 
-void QuellanProxy::serve() {
+void QuellanProxy::serve(std::unique_lock<std::mutex>& moduleTurn) {
     void* item = nullptr;
-    while (queue.next(item)) runMessage(*static_cast<QuellanMessage*>(item));
+    while (queue.next(item)) runMessage(*static_cast<QuellanMessage*>(item), moduleTurn);
     // Calls that were queued but will never run (the loop ended on a quit
     // message the child posted, or on a failure) must not leave callers waiting.
     for (void* unrun : queue.close()) completeUnrun(*static_cast<QuellanMessage*>(unrun));
+    moduleTurn.lock();
     guardedCall(child.connectionClose, connection);
 }
 
-void QuellanProxy::runMessage(QuellanMessage& message) {
+void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn) {
+    // The queue's share: from here the worker keeps the message alive itself.
+    const std::shared_ptr<QuellanMessage> held = std::move(message.inFlight);
     {
         std::lock_guard<std::mutex> lock(callMutex);
-        message.startedAt = QuellanMessage::Clock::now();
+        if (message.givenUp) {
+            // Its caller left before the call began: the child never sees it.
+            message.startedAt = message.endedAt = QuellanMessage::Clock::now();
+        } else {
+            message.startedAt = QuellanMessage::Clock::now();
+            callCondition.notify_all();
+        }
+    }
+    if (message.endedAt) {
+        giveBackVectors(message);
+        return;
+    }
+    moduleTurn.lock();
+    const QUELLAN2_STATUS status = message.execute(*this);
+    moduleTurn.unlock();
+    bool givenUp = false;
+    {
+        std::lock_guard<std::mutex> lock(callMutex);
+        message.status = status;
+        message.endedAt = QuellanMessage::Clock::now();
+        givenUp = message.givenUp;
         callCondition.notify_all();
     }
-    QUELLAN2_STATUS status = message.execute(*this);
-    // The caller may destroy the message as soon as it sees endedAt, so this is
-    // the worker's last touch of it.
-    std::lock_guard<std::mutex> lock(callMutex);
-    message.status = status;
-    message.endedAt = QuellanMessage::Clock::now();
-    callCondition.notify_all();
+    // A waiting caller takes the message over once it sees endedAt; one that
+    // has left will never look at it again.
+    if (givenUp) giveBackVectors(message);
 }
 
 void QuellanProxy::completeUnrun(QuellanMessage& message) {
-    std::lock_guard<std::mutex> lock(callMutex);
-    message.startedAt = message.endedAt = QuellanMessage::Clock::now();
-    message.status = QUELLAN2_STATUS_ERROR;
-    callCondition.notify_all();
+    const std::shared_ptr<QuellanMessage> held = std::move(message.inFlight);
+    bool givenUp = false;
+    {
+        std::lock_guard<std::mutex> lock(callMutex);
+        message.startedAt = message.endedAt = QuellanMessage::Clock::now();
+        message.status = QUELLAN2_STATUS_ERROR;
+        givenUp = message.givenUp;
+        callCondition.notify_all();
+    }
+    if (givenUp) giveBackVectors(message);
 }
 
-QUELLAN2_STATUS QuellanProxy::call(QuellanMessage* message) {
+void QuellanProxy::giveBackVectors(QuellanMessage& message) {
+    for (QUELLAN2_VECTOR vector : message.vectors)
+        if (vector) guardedCall(child.vectorFree, vector);
+    message.vectors.clear();
+}
+
+void QuellanProxy::start(const std::shared_ptr<QuellanMessage>& message) {
+    message->postedAt = QuellanMessage::Clock::now();
+    bool refused = false;
+    {
+        std::lock_guard<std::mutex> lock(callMutex);
+        refused = hungCall;
+    }
+    if (!refused) {
+        message->inFlight = message;
+        if (queue.post(message.get())) return;
+        // Stopping or ended: the worker will never take it.
+    }
+    completeUnrun(*message);
+}
+
+QUELLAN2_STATUS QuellanProxy::finish(QuellanMessage& message) {
+    std::unique_lock<std::mutex> lock(callMutex);
+    if (timeout) {
+        // A hard deadline from the post: the time the call spent queued counts too.
+        if (!callCondition.wait_until(lock, *message.postedAt + *timeout, [&] { return message.endedAt.has_value(); })) {
+            message.givenUp = true;
+            hungCall = true;
+            return QUELLAN2_STATUS_ERROR;
+        }
+        return message.status;
+    }
+    callCondition.wait(lock, [&] { return message.startedAt.has_value(); });
+    // The deadlines only decide when the caller looks again; a call without
+    // a timeout is never abandoned, however long the child takes.
+    QuellanMessage::Clock::time_point deadline = *message.startedAt + std::chrono::seconds(firstWaitSeconds);
+    while (!message.endedAt) {
+        if (callCondition.wait_until(lock, deadline) == std::cv_status::timeout && !message.endedAt) {
+            ++message.deadlineWakeUps;
+            deadline += std::chrono::seconds(waitExtensionSeconds);
+        }
+    }
+    return message.status;
+}
+
+QUELLAN2_STATUS QuellanProxy::call(const std::shared_ptr<QuellanMessage>& message) {
     if (!message) {
         // A second stop request, or one after the worker has ended, has nothing left to stop.
         queue.post(nullptr);
         return QUELLAN2_STATUS_OK;
     }
-    if (!queue.post(message)) {
-        // Stopping or ended: the worker will never take it.
-        completeUnrun(*message);
-        return message->status;
-    }
-
-    std::unique_lock<std::mutex> lock(callMutex);
-    callCondition.wait(lock, [message] { return message->startedAt.has_value(); });
-    // The deadlines only decide when the caller looks again; a call is never
-    // abandoned, however long the child takes.
-    QuellanMessage::Clock::time_point deadline = *message->startedAt + std::chrono::seconds(firstWaitSeconds);
-    while (!message->endedAt) {
-        if (callCondition.wait_until(lock, deadline) == std::cv_status::timeout && !message->endedAt) {
-            ++message->deadlineWakeUps;
-            deadline += std::chrono::seconds(waitExtensionSeconds);
-        }
-    }
-    return message->status;
+    start(message);
+    return finish(*message);
 }
+
+namespace {
+
+std::vector<QUELLAN2_TAG> tagList(const QUELLAN2_TAG* tags, uint32_t tagCount) {
+    return tags ? std::vector<QUELLAN2_TAG>(tags, tags + tagCount) : std::vector<QUELLAN2_TAG>();
+}
+
+// The caller's slots, handed to a message for the span of its call.
+std::vector<QUELLAN2_VECTOR> lend(QUELLAN2_VECTOR* slots, uint32_t count) {
+    std::vector<QUELLAN2_VECTOR> lent(slots, slots + count);
+    std::fill(slots, slots + count, nullptr);
+    return lent;
+}
+
+// What the message holds goes back to the caller's slots, unless the caller gave the call up.
+void takeBack(const QuellanMessage& message, QUELLAN2_VECTOR* slots) {
+    if (!message.givenUp) std::copy(message.vectors.begin(), message.vectors.end(), slots);
+}
+
+}  // namespace
 
 QUELLAN2_STATUS QuellanProxy::connectionReadCurrentData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                         QUELLAN2_VECTOR* result) {
-    ConnectionReadCurrentDataMessage message(tags, tagCount, result);
-    return call(&message);
+    auto message = std::make_shared<ConnectionReadCurrentDataMessage>(tagList(tags, tagCount));
+    const QUELLAN2_STATUS status = call(message);
+    takeBack(*message, result);
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::connectionReadHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                            int32_t startTime, int32_t interval,
                                                            uint32_t sampleCount, QUELLAN2_VECTOR* results) {
-    ConnectionReadHistoricalDataMessage message(tags, tagCount, startTime, interval, sampleCount, results);
-    return call(&message);
+    if (!results) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    auto message = std::make_shared<ConnectionReadHistoricalDataMessage>(tagList(tags, tagCount), startTime,
+                                                                         interval, lend(results, sampleCount));
+    const QUELLAN2_STATUS status = call(message);
+    takeBack(*message, results);
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::connectionReadBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                       const char* batch, int32_t batchTime,
                                                       QUELLAN2_VECTOR* result) {
-    ConnectionReadBatchDataMessage message(tags, tagCount, batch, batchTime, result);
-    return call(&message);
+    auto message = std::make_shared<ConnectionReadBatchDataMessage>(
+        tagList(tags, tagCount), std::make_shared<const std::string>(batch), batchTime);
+    const QUELLAN2_STATUS status = call(message);
+    takeBack(*message, result);
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::connectionWriteHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                             int32_t startTime, int32_t interval,
-                                                            uint32_t sampleCount, const QUELLAN2_VECTOR* values) {
-    ConnectionWriteHistoricalDataMessage message(tags, tagCount, startTime, interval, sampleCount, values);
-    return call(&message);
+                                                            uint32_t sampleCount, QUELLAN2_VECTOR* values) {
+    if (!values) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    auto message = std::make_shared<ConnectionWriteHistoricalDataMessage>(tagList(tags, tagCount), startTime,
+                                                                          interval, lend(values, sampleCount));
+    const QUELLAN2_STATUS status = call(message);
+    takeBack(*message, values);
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::connectionWriteBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                        const char* batch, int32_t batchTime,
-                                                       QUELLAN2_VECTOR values) {
-    ConnectionWriteBatchDataMessage message(tags, tagCount, batch, batchTime, values);
-    return call(&message);
+                                                       QUELLAN2_VECTOR* values) {
+    auto message = std::make_shared<ConnectionWriteBatchDataMessage>(
+        tagList(tags, tagCount), std::make_shared<const std::string>(batch), batchTime, std::exchange(*values, nullptr));
+    const QUELLAN2_STATUS status = call(message);
+    takeBack(*message, values);
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::nodeGetActiveBatches(const Node& node, int32_t fromTime, int32_t toTime,
                                                    QUELLAN2_VECTOR* result) {
-    NodeGetActiveBatchesMessage message(node.handle, fromTime, toTime, result);
-    return call(&message);
+    auto message = std::make_shared<NodeGetActiveBatchesMessage>(node.handle, fromTime, toTime);
+    const QUELLAN2_STATUS status = call(message);
+    takeBack(*message, result);
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::nodeGetBatchTimes(const Node& node, const char* batch, int32_t batchTime,
                                                 uint32_t* startTime, uint32_t* endTime) {
-    NodeGetBatchTimesMessage message(node.handle, batch, batchTime, startTime, endTime);
-    return call(&message);
+    auto message = std::make_shared<NodeGetBatchTimesMessage>(node.handle, std::make_shared<const std::string>(batch),
+                                                              batchTime, *startTime, *endTime);
+    const QUELLAN2_STATUS status = call(message);
+    if (!message->givenUp) {
+        *startTime = message->startTime;
+        *endTime = message->endTime;
+    }
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::tagGetUpdateTime(const Tag& tag, uint32_t* time) {
-    TagGetUpdateTimeMessage message(tag.handle, time);
-    return call(&message);
+    auto message = std::make_shared<TagGetUpdateTimeMessage>(tag.handle, *time);
+    const QUELLAN2_STATUS status = call(message);
+    if (!message->givenUp) *time = message->time;
+    return status;
 }
 
 QUELLAN2_STATUS QuellanProxy::connectionGetCurrentTime(uint32_t* time) {
-    ConnectionGetCurrentTimeMessage message(time);
-    return call(&message);
+    auto message = std::make_shared<ConnectionGetCurrentTimeMessage>(*time);
+    const QUELLAN2_STATUS status = call(message);
+    if (!message->givenUp) *time = message->time;
+    return status;
 }
 
 }  // namespace mq

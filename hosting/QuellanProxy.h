@@ -1,8 +1,10 @@
 // One running child: its library, its worker thread and its tree.
 #pragma once
 
+#include "config/CallOptions.h"
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/LibraryHandle.h"
+#include "platform/ModulePin.h"
 #include "platform/WorkerQueue.h"
 #include "quellan2.h"
 
@@ -20,45 +22,76 @@ class QuellanMessage;
 
 // Loads a child, starts a worker thread that belongs to it alone, and lets
 // that worker initialise the child, open its connection and read its whole
-// tree before the constructor returns. From then on every call on the child's
-// connection, nodes and tags runs on the worker, one at a time in posting
-// order, while the caller waits. The child's string and vector functions are
-// the exception: callers use them directly, on their own thread.
+// tree. From then on every call on the child's connection, nodes and tags runs
+// on the worker, one at a time in posting order. The child's string and vector
+// functions are the exception: callers use them directly, on their own thread.
+//
+// Workers of children that share one loaded module (two configured paths of
+// the same file) take turns: no two of them run the child's code at once.
+//
+// With a timeout, no caller waits longer than that for a call (or for the
+// start-up, or for the shutdown): a call that has not ended by then is given
+// up and the child counts as hung, so that later calls fail at once. A hung
+// child's worker is left behind when the proxy is retired (retire()).
 class QuellanProxy {
 public:
     class Connection;
     class Node;
     class Tag;
 
+    // Starts the child and waits for its start-up, however long it takes.
     // Raises Exception when the child cannot be started: the library cannot
     // be loaded or is this library itself, required functions are missing,
     // or the child's identity or connection cannot be had.
     QuellanProxy(std::string path, std::string connectionText);
+    // Starts the worker without waiting for it; awaitStart() tells whether the
+    // child runs. Raises Exception only for what the caller's thread finds:
+    // the library, its functions, the thread.
+    QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout);
     // Stops the worker after the calls already queued, waits for it without a
     // time limit (it closes the child's connection and uninitialises the
-    // child), then unloads the library.
+    // child), then unloads the library. A proxy with a timeout is let go
+    // through retire(), which waits no longer than that.
     ~QuellanProxy();
     QuellanProxy(const QuellanProxy&) = delete;
     QuellanProxy& operator=(const QuellanProxy&) = delete;
 
-    // Runs the message on the worker and returns its status once the child's
-    // function has returned, however long that takes. A call that cannot be
-    // queued (the stop request has been posted, or the worker has ended)
-    // returns QUELLAN2_STATUS_ERROR at once, without reaching the child.
-    // With no message, asks the worker to stop and returns QUELLAN2_STATUS_OK.
-    QUELLAN2_STATUS call(QuellanMessage* message);
+    // Waits for the worker's start-up, no longer than the timeout. True when
+    // the child runs; otherwise the proxy serves no calls and is to be retired.
+    bool awaitStart();
 
-    // The typed calls of the data operations. Tag and node handles are the child's own.
+    // Lets go of a proxy. Without a timeout this is the release of one owner.
+    // With one, it asks the worker to stop and waits for it at most the
+    // timeout; a worker that is still inside the child then is left behind:
+    // it keeps the proxy (and so the child's library) and this library loaded
+    // until the child returns, and then ends by itself.
+    static void retire(std::shared_ptr<QuellanProxy> proxy);
+
+    // Posts the message to the worker. A call that cannot be queued (the stop
+    // request has been posted, the worker has ended, the child is hung) ends at
+    // once with QUELLAN2_STATUS_ERROR, without reaching the child.
+    void start(const std::shared_ptr<QuellanMessage>& message);
+    // Waits for a started message and returns its status: once the child's
+    // function has returned or, with a timeout, once the timeout has passed
+    // since the post (status QUELLAN2_STATUS_ERROR, and message.givenUp set).
+    QUELLAN2_STATUS finish(QuellanMessage& message);
+    // start() and finish(). With no message, asks the worker to stop and
+    // returns QUELLAN2_STATUS_OK.
+    QUELLAN2_STATUS call(const std::shared_ptr<QuellanMessage>& message);
+
+    // The typed calls. Tag and node handles are the child's own. Vectors lent
+    // to a call (the historical slots, the values to write) come back in their
+    // slots when the call ends; a call that is given up keeps them, leaves the
+    // slots null and gives them back to the child itself.
     QUELLAN2_STATUS connectionReadCurrentData(const QUELLAN2_TAG* tags, uint32_t tagCount, QUELLAN2_VECTOR* result);
     QUELLAN2_STATUS connectionReadHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount, int32_t startTime,
                                                  int32_t interval, uint32_t sampleCount, QUELLAN2_VECTOR* results);
     QUELLAN2_STATUS connectionReadBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount, const char* batch,
                                             int32_t batchTime, QUELLAN2_VECTOR* result);
     QUELLAN2_STATUS connectionWriteHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount, int32_t startTime,
-                                                  int32_t interval, uint32_t sampleCount,
-                                                  const QUELLAN2_VECTOR* values);
+                                                  int32_t interval, uint32_t sampleCount, QUELLAN2_VECTOR* values);
     QUELLAN2_STATUS connectionWriteBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount, const char* batch,
-                                             int32_t batchTime, QUELLAN2_VECTOR values);
+                                             int32_t batchTime, QUELLAN2_VECTOR* values);
     QUELLAN2_STATUS nodeGetActiveBatches(const Node& node, int32_t fromTime, int32_t toTime,
                                          QUELLAN2_VECTOR* result);
     QUELLAN2_STATUS nodeGetBatchTimes(const Node& node, const char* batch, int32_t batchTime, uint32_t* startTime,
@@ -72,31 +105,42 @@ public:
     const std::string& path() const { return libraryPath; }
 
     // When a waiting caller first wakes to look at its call, and how much
-    // later each further wake-up lies. Settable for tests; never shortened
-    // while a call waits.
+    // later each further wake-up lies; for calls without a timeout. Settable
+    // for tests; never shortened while a call waits.
     void setWaitSeconds(int32_t first, int32_t extension);
 
 private:
+    void work(std::promise<bool>& started);
     void run(std::promise<bool>& started);
     bool startChild();
-    void serve();
-    void runMessage(QuellanMessage& message);
+    void serve(std::unique_lock<std::mutex>& moduleTurn);
+    void runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn);
     void completeUnrun(QuellanMessage& message);
+    void giveBackVectors(QuellanMessage& message);
 
     // Declared first so that it is destroyed last: nothing of the child may
     // run once its library is gone.
     LibraryHandle library;
     std::string libraryPath;
     std::string connectionText;
+    CallTimeout timeout;
     int32_t firstWaitSeconds = 2;
     int32_t waitExtensionSeconds = 60;
     ChildFunctionTable child;
+    // Shared by the workers of every child in the same module.
+    std::shared_ptr<std::mutex> moduleLock;
     QUELLAN2_CONNECTION connection = nullptr;
     // Built by the worker at start-up and never changed; the Multiplexer's
     // tables point into it for as long as this proxy lives.
     std::unique_ptr<Connection> tree;
     std::mutex callMutex;
     std::condition_variable callCondition;
+    // Guarded by callMutex.
+    bool hungCall = false;
+    bool workerEnded = false;
+    std::shared_ptr<QuellanProxy> leftBehind;
+    platform::ModulePin modulePin;
+    std::future<bool> running;
     platform::WorkerQueue queue;
     std::thread workerThread;
 };

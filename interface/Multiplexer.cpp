@@ -1,6 +1,7 @@
 // The Multiplexer: creating it, opening the children and merging their trees.
 #include "interface/Multiplexer.h"
 
+#include "config/CallOptions.h"
 #include "config/TrustedConfiguration.h"
 #include "hosting/ProxyTree.h"
 #include "platform/DynamicLibrary.h"
@@ -34,6 +35,11 @@ void Multiplexer::destroy() {
 
 Multiplexer::Multiplexer() {
     loadConfiguration(record);
+    parallel = mq::parallelCalls(record.settings);
+}
+
+Multiplexer::~Multiplexer() {
+    for (const std::shared_ptr<Quellan>& child : childList) child->stop();
 }
 
 void Multiplexer::open() {
@@ -52,17 +58,23 @@ void Multiplexer::open() {
         const std::string path = platform::absolutePath(configured.path);
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
-        childList.push_back(std::make_shared<Quellan>(path));
+        childList.push_back(std::make_shared<Quellan>(path, callTimeout(configured)));
     }
-    for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) mergeChild(childIndex);
+    if (parallel) {
+        for (const std::shared_ptr<Quellan>& child : childList) child->start();
+        for (const std::shared_ptr<Quellan>& child : childList) child->awaitStart();
+    }
+    // A child that cannot be started has no nodes and so adds nothing.
+    for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) {
+        childList[childIndex]->open();
+        mergeChild(childIndex);
+    }
     rollback.release();
     opened = true;
 }
 
 void Multiplexer::mergeChild(uint64_t childIndex) {
-    Quellan& child = *childList[childIndex];
-    // A child that cannot be started has no nodes and so adds nothing.
-    child.open();
+    const Quellan& child = *childList[childIndex];
     for (int64_t k = 0; k < child.nodeCount(); ++k) {
         QuellanProxy::Node& node = *child.proxy()->connectionTree().topNodes[static_cast<std::size_t>(k)];
         const uint64_t tagCount = node.nodeTags.size();

@@ -25,7 +25,13 @@ public:
     // instance() reads the configuration afresh.
     static void destroy();
 
-    // Starts every configured child and merges their trees. Raises a standard
+    // Asks every child's worker to stop at once, so that the children close
+    // side by side; each is then waited for as its Quellan goes.
+    ~Multiplexer();
+
+    // Starts every configured child and merges their trees; with parallel
+    // calls configured, the children start side by side, and are merged in
+    // child order once all have started. Raises a standard
     // exception when a configured file is missing or unreadable; nothing is
     // started then, and a later open starts clean. An opened Multiplexer is
     // left as it is.
@@ -34,6 +40,9 @@ public:
     QUELLAN2_CONNECTION connectionHandle() { return reinterpret_cast<QUELLAN2_CONNECTION>(this); }
 
     const ConfigurationRecord& configuration() const { return record; }
+    // True when the file asks for parallel calls: every data operation then
+    // starts the call of every child before it waits for the first.
+    bool parallelCalls() const { return parallel; }
     const std::vector<std::shared_ptr<Quellan>>& children() const { return childList; }
     const std::vector<NodeEntry>& nodeTable() const { return nodes; }
     const std::vector<TagEntry>& tagTable() const { return tags; }
@@ -55,6 +64,7 @@ private:
     std::vector<NodeEntry> nodes;
     std::vector<TagEntry> tags;
     bool opened = false;
+    bool parallel = false;
 };
 
 }  // namespace mq

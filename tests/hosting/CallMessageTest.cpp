@@ -40,18 +40,17 @@ protected:
 
 TEST_F(CallMessages, NameTheExtendedFunctionsWhetherOrNotTheChildHasThem) {
     EXPECT_STREQ("quellan2_connectionReadHistoricalDataEx",
-                 ConnectionReadHistoricalDataMessage(nullptr, 0, 0, 0, 0, nullptr).callName());
-    EXPECT_STREQ("quellan2_connectionReadBatchDataEx",
-                 ConnectionReadBatchDataMessage(nullptr, 0, nullptr, 0, nullptr).callName());
+                 ConnectionReadHistoricalDataMessage({}, 0, 0, {}).callName());
+    EXPECT_STREQ("quellan2_connectionReadBatchDataEx", ConnectionReadBatchDataMessage({}, nullptr, 0).callName());
     EXPECT_STREQ("quellan2_connectionWriteHistoricalDataEx",
-                 ConnectionWriteHistoricalDataMessage(nullptr, 0, 0, 0, 0, nullptr).callName());
+                 ConnectionWriteHistoricalDataMessage({}, 0, 0, {}).callName());
     EXPECT_STREQ("quellan2_connectionWriteBatchDataEx",
-                 ConnectionWriteBatchDataMessage(nullptr, 0, nullptr, 0, nullptr).callName());
-    EXPECT_STREQ("quellan2_connectionReadCurrentData", ConnectionReadCurrentDataMessage(nullptr, 0, nullptr).callName());
-    EXPECT_STREQ("quellan2_connectionGetCurrentTime", ConnectionGetCurrentTimeMessage(nullptr).callName());
-    EXPECT_STREQ("quellan2_nodeGetActiveBatches", NodeGetActiveBatchesMessage(nullptr, 0, 0, nullptr).callName());
-    EXPECT_STREQ("quellan2_nodeGetBatchTimes", NodeGetBatchTimesMessage(nullptr, nullptr, 0, nullptr, nullptr).callName());
-    EXPECT_STREQ("quellan2_tagGetUpdateTime", TagGetUpdateTimeMessage(nullptr, nullptr).callName());
+                 ConnectionWriteBatchDataMessage({}, nullptr, 0, nullptr).callName());
+    EXPECT_STREQ("quellan2_connectionReadCurrentData", ConnectionReadCurrentDataMessage({}).callName());
+    EXPECT_STREQ("quellan2_connectionGetCurrentTime", ConnectionGetCurrentTimeMessage(0).callName());
+    EXPECT_STREQ("quellan2_nodeGetActiveBatches", NodeGetActiveBatchesMessage(nullptr, 0, 0).callName());
+    EXPECT_STREQ("quellan2_nodeGetBatchTimes", NodeGetBatchTimesMessage(nullptr, nullptr, 0, 0, 0).callName());
+    EXPECT_STREQ("quellan2_tagGetUpdateTime", TagGetUpdateTimeMessage(nullptr, 0).callName());
 }
 
 TEST_F(CallMessages, AHistoricalReadWithTheExtendedFunctionIsOneCall) {
@@ -138,8 +137,8 @@ TEST_F(CallMessages, ABatchWriteWithoutTheExtendedFunctionRefusesANegativeTime) 
     start(SimVariant::NO_EX);
     QUELLAN2_VECTOR values = childVector(2);
     child->clearJournal();
-    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionWriteBatchData(tags, 2, "B-7", -5, values));
-    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->connectionWriteBatchData(tags, 2, "B-7", 5, values));
+    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionWriteBatchData(tags, 2, "B-7", -5, &values));
+    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->connectionWriteBatchData(tags, 2, "B-7", 5, &values));
     EXPECT_EQ(1u, count(child->journal(), "connectionWriteBatchData"));
     free(values);
 }

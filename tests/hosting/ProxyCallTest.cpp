@@ -97,13 +97,12 @@ TEST_F(ProxyCall, ALongCallWakesItsCallerAtEachDeadlineAndIsWaitedFor) {
     // 2 s then every 60 s in production; 1 s and 1 s here, against a call of 2.5 s.
     proxy->setWaitSeconds(1, 1);
     ASSERT_EQ(0u, child->control("sleep connectionGetCurrentTime 2500 times=1"));
-    uint32_t time = 0;
-    ConnectionGetCurrentTimeMessage message(&time);
-    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(&message));
-    EXPECT_EQ(CLOCK, time);
-    EXPECT_EQ(2u, message.deadlineWakeUps);
-    ASSERT_TRUE(message.startedAt && message.endedAt);
-    EXPECT_GE(*message.endedAt - *message.startedAt, std::chrono::milliseconds(2500));
+    auto message = std::make_shared<ConnectionGetCurrentTimeMessage>(0);
+    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(message));
+    EXPECT_EQ(CLOCK, message->time);
+    EXPECT_EQ(2u, message->deadlineWakeUps);
+    ASSERT_TRUE(message->startedAt && message->endedAt);
+    EXPECT_GE(*message->endedAt - *message->startedAt, std::chrono::milliseconds(2500));
 }
 
 TEST_F(ProxyCall, TwoThreadsCallingOneProxyEachGetTheirOwnAnswer) {
@@ -149,15 +148,15 @@ TEST_F(ProxyCall, CallsQueuedBeforeTheLastOwnerLetsGoRunBeforeTheChildIsClosed) 
 }
 
 TEST_F(ProxyCall, ACallAfterTheStopRequestFailsAtOnceAndNeverReachesTheChild) {
-    HeldCall held;
-    std::future<void> busy = held.entered.get_future();
-    std::thread holder([&] { proxy->call(&held); });
+    auto held = std::make_shared<HeldCall>();
+    std::future<void> busy = held->entered.get_future();
+    std::thread holder([&] { proxy->call(held); });
     busy.wait();
     EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(nullptr));
     uint32_t time = 0;
     EXPECT_EQ(QUELLAN2_STATUS_ERROR, proxy->connectionGetCurrentTime(&time));
-    EXPECT_FALSE(held.finished) << "the late call waited for the worker";
-    held.release.set_value();
+    EXPECT_FALSE(held->finished) << "the late call waited for the worker";
+    held->release.set_value();
     holder.join();
     proxy.reset();
     EXPECT_EQ(0u, count(child->journal(), "connectionGetCurrentTime"));

@@ -127,6 +127,14 @@ std::vector<JournalEntry> SimChild::journal() const {
     return readJournal(journalPath());
 }
 
+std::vector<std::string> SimChild::journalNotes() const {
+    std::vector<std::string> notes;
+    std::istringstream lines(readFile(journalPath()));
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("# ", 0) == 0) notes.push_back(line.substr(2));
+    return notes;
+}
+
 std::vector<JournalEntry> SimChild::journal(const std::string& function) const {
     std::vector<JournalEntry> selected;
     for (JournalEntry& entry : journal())

@@ -73,6 +73,8 @@ public:
     // Only the entries of one function.
     std::vector<JournalEntry> journal(const std::string& function) const;
     void clearJournal() const;
+    // The journal's note lines, without their "# ".
+    std::vector<std::string> journalNotes() const;
 
     SimValue expectedValue(const std::string& nodePath, const std::string& tagName, std::int64_t time) const {
         return expectedSimValue(text, nodePath, tagName, time);

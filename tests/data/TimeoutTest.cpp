@@ -1,0 +1,187 @@
+// Call timeouts: a call given up is a failing child call, and the child is then left alone.
+#include "TimeoutFixture.h"
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+namespace mq::test {
+namespace {
+
+constexpr int64_t CLOCK = 1700000000;
+
+std::string textOf(const SimValue& value) {
+    if (const float* number = std::get_if<float>(&value)) return std::to_string(*number);
+    if (const std::string* text = std::get_if<std::string>(&value)) return '"' + *text + '"';
+    return "null";
+}
+
+// A host vector as text; the vector is freed.
+std::string take(const LoadedPlugin& plugin, QUELLAN2_VECTOR vector) {
+    uint32_t length = 0;
+    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorGetLength(vector, &length));
+    std::string text = "[";
+    for (uint32_t k = 0; k < length; ++k) text += (k ? "," : "") + textOf(valueAt(plugin, vector, k));
+    plugin->vectorFree(vector);
+    return text + "]";
+}
+
+QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, float first, float second) {
+    QUELLAN2_VECTOR vector = nullptr;
+    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(2, &vector));
+    plugin->vectorSetFloat(vector, 0, first);
+    plugin->vectorSetFloat(vector, 1, second);
+    return vector;
+}
+
+QUELLAN2_TAG tagAt(uintptr_t position) {
+    return reinterpret_cast<QUELLAN2_TAG>(position);
+}
+QUELLAN2_NODE nodeAt(uintptr_t position) {
+    return reinterpret_cast<QUELLAN2_NODE>(position);
+}
+
+// Tags of both children: the slow child's 1 and 2, the healthy child's 4 and 5.
+const QUELLAN2_TAG BOTH[] = {tagAt(4), tagAt(1), tagAt(5), tagAt(2)};
+// A slow and a healthy tag for writes; only the healthy one is read back.
+const QUELLAN2_TAG WRITTEN[] = {tagAt(1), tagAt(4)};
+const QUELLAN2_TAG HEALTHY_WRITTEN[] = {tagAt(4)};
+
+// One kind of call that reaches the slow child: the child's function that
+// is slowed down, and the host's operation, which returns what the host got.
+struct ChildCall {
+    const char* function;
+    std::function<std::string(const LoadedPlugin&, QUELLAN2_CONNECTION)> run;
+};
+
+const ChildCall CALLS[] = {
+    {"connectionReadCurrentData",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+         QUELLAN2_VECTOR result = nullptr;
+         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionReadCurrentData(connection, BOTH, 4, &result));
+         return take(plugin, result);
+     }},
+    {"connectionReadHistoricalDataEx",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+         QUELLAN2_VECTOR results[2] = {};
+         EXPECT_EQ(QUELLAN2_STATUS_OK,
+                   plugin->connectionReadHistoricalDataEx(connection, BOTH, 4, 1699990000, 45, 2, results));
+         return take(plugin, results[0]) + take(plugin, results[1]);
+     }},
+    {"connectionReadBatchDataEx",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+         QUELLAN2_VECTOR result = nullptr;
+         EXPECT_EQ(QUELLAN2_STATUS_OK,
+                   plugin->connectionReadBatchDataEx(connection, BOTH, 4, "B-7", 1699999999, &result));
+         return take(plugin, result);
+     }},
+    {"connectionWriteHistoricalDataEx",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+         QUELLAN2_VECTOR values[2] = {hostVector(plugin, 1, 2), hostVector(plugin, 3, 4)};
+         EXPECT_EQ(QUELLAN2_STATUS_OK,
+                   plugin->connectionWriteHistoricalDataEx(connection, WRITTEN, 2, 1600000000, 60, 2, values));
+         for (QUELLAN2_VECTOR vector : values) plugin->vectorFree(vector);
+         QUELLAN2_VECTOR readBack = nullptr;
+         EXPECT_EQ(QUELLAN2_STATUS_OK,
+                   plugin->connectionReadHistoricalDataEx(connection, HEALTHY_WRITTEN, 1, 1600000060, 0, 1, &readBack));
+         return take(plugin, readBack);
+     }},
+    {"connectionWriteBatchDataEx",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+         QUELLAN2_VECTOR values = hostVector(plugin, -1, -2);
+         EXPECT_EQ(QUELLAN2_STATUS_OK,
+                   plugin->connectionWriteBatchDataEx(connection, WRITTEN, 2, "W-1", 1600000000, values));
+         plugin->vectorFree(values);
+         QUELLAN2_VECTOR readBack = nullptr;
+         EXPECT_EQ(QUELLAN2_STATUS_OK,
+                   plugin->connectionReadBatchDataEx(connection, HEALTHY_WRITTEN, 1, "W-1", 1600000000, &readBack));
+         return take(plugin, readBack);
+     }},
+    {"nodeGetActiveBatches",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+         QUELLAN2_VECTOR batches = nullptr;
+         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetActiveBatches(nodeAt(1), 1699980000, 1700000000, &batches));
+         return take(plugin, batches);
+     }},
+    {"nodeGetBatchTimes",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+         uint32_t start = 0, end = 0;
+         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetBatchTimes(nodeAt(1), "B-7", 1699999999, &start, &end));
+         return std::to_string(start) + " " + std::to_string(end);
+     }},
+    {"tagGetUpdateTime",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+         uint32_t time = 0;
+         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->tagGetUpdateTime(tagAt(1), &time));
+         return std::to_string(time);
+     }},
+    {"connectionGetCurrentTime",
+     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+         uint32_t time = 0;
+         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionGetCurrentTime(connection, &time));
+         return std::to_string(time);
+     }},
+};
+
+const char* const SEQUENTIAL = "";
+const char* const PARALLEL = " parallel=\"true\"";
+
+class TimedOutCall : public TimeoutTest,
+                     public ::testing::WithParamInterface<std::tuple<ChildCall, const char*>> {};
+
+TEST_P(TimedOutCall, IsAnsweredAsAFailingChildCallAndTheChildIsThenLeftAlone) {
+    const auto& [call, settings] = GetParam();
+    configureSlowAndHealthy("Failing", "fail " + std::string(call.function) + " 1\n", settings);
+    QUELLAN2_CONNECTION connection = open();
+    const std::string failing = call.run(*plugin, connection);
+    (*plugin)->connectionClose(connection);
+
+    // The call takes 1 s and the timeout is 0.2 s.
+    SimChild& slow = configureSlowAndHealthy("Hanging", "sleep " + std::string(call.function) + " 1000\n", settings);
+    connection = open();
+    EXPECT_EQ(failing, call.run(*plugin, connection)) << "the call given up";
+    EXPECT_EQ(failing, call.run(*plugin, connection)) << "the next call, refused";
+    awaitCalls(slow, call.function, 1);
+    (*plugin)->connectionClose(connection);
+    EXPECT_EQ(1u, slow.journal(call.function).size()) << "only the first call reached the child";
+    EXPECT_EQ(1u, slow.journal("uninitialize").size()) << "the child was closed once it returned";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKindOfCall, TimedOutCall,
+                         ::testing::Combine(::testing::ValuesIn(CALLS), ::testing::Values(SEQUENTIAL, PARALLEL)),
+                         [](const ::testing::TestParamInfo<std::tuple<ChildCall, const char*>>& info) {
+                             return std::string(std::get<0>(info.param).function) +
+                                    (std::get<1>(info.param) == PARALLEL ? "Parallel" : "Sequential");
+                         });
+
+class TimedOutStart : public TimeoutTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TimedOutStart, LeavesTheChildOutAndClosesItOnceItHasStarted) {
+    SimChild& slow = configureSlowAndHealthy("Starting", "sleep connectionOpen 1000\n", GetParam());
+    QUELLAN2_CONNECTION connection = open();
+    uint32_t nodes = 0;
+    ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionGetNumNodes(connection, &nodes));
+    EXPECT_EQ(1u, nodes) << "only the healthy child's node";
+    QUELLAN2_VECTOR result = nullptr;
+    const QUELLAN2_TAG healthyTag[] = {tagAt(2)};  // Q q1, the second tag now
+    ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionReadCurrentData(connection, healthyTag, 1, &result));
+    EXPECT_EQ(healthy->expectedValue("Q", "q1", CLOCK), valueAt(*plugin, result, 0));
+    (*plugin)->vectorFree(result);
+    awaitCalls(slow, "uninitialize", 1);
+    EXPECT_EQ(1u, slow.journal("connectionOpen").size());
+    // Names the tree read are given back after the child closes (strings outlive connections).
+    std::vector<JournalEntry> calls = slow.journal();
+    calls.erase(std::remove_if(calls.begin(), calls.end(), [](const JournalEntry& e) { return e.function == "stringFree"; }),
+                calls.end());
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ("connectionClose", calls[calls.size() - 2].function) << "asked to stop while it was starting";
+    EXPECT_EQ("uninitialize", calls.back().function);
+}
+
+INSTANTIATE_TEST_SUITE_P(OneAfterAnotherAndSideBySide, TimedOutStart, ::testing::Values(SEQUENTIAL, PARALLEL),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param == PARALLEL ? "Parallel" : "Sequential");
+                         });
+
+}  // namespace
+}  // namespace mq::test

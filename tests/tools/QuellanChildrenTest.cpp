@@ -115,6 +115,20 @@ TEST_F(QuellanChildren, AMalformedTimeoutIsANoteInTheWordsOfTheReader) {
         << result.out;
 }
 
+TEST_F(QuellanChildren, AStartUpPastTheChildsTimeoutLeavesItOutAndSaysSo) {
+    SimChild good(scratch.path(), "Good", PLANT);
+    SimChild slow(scratch.path(), "Slow", std::string(PLANT) + "sleep connectionOpen 1500\n");
+    configuration.writeBytes("<settings><quellan path=\"" + good.libraryPath() + "\"/><quellan path=\"" +
+                             slow.libraryPath() + "\" timeout=\"0.2\"/></settings>");
+    ProcessResult result = runQuellan({"children", "--csv"});
+    EXPECT_EQ(1, result.exitCode) << describe(result);
+    EXPECT_EQ("yes", field(rowOf(result, "Good" MQ_LIBRARY_SUFFIX), Column::IN_TREE)) << result.out;
+    const auto slowRow = rowOf(result, "Slow" MQ_LIBRARY_SUFFIX);
+    EXPECT_EQ("no", field(slowRow, Column::IN_TREE)) << result.out;
+    EXPECT_NE(std::string::npos, field(slowRow, Column::PROBLEM).find("within the child's timeout of 0.2 s"))
+        << result.out;
+}
+
 struct FileState {
     const char* name;
     const char* bytes;  // null: no file

@@ -131,11 +131,14 @@ private:
     // every call on the connection, its nodes and tags.
     template <typename Function, typename... Arguments>
     QUELLAN2_STATUS onWorker(Rule rule, const char* name, Function function, Arguments... arguments) {
-        GuardedMessage message(name, [&] { return mq::guardedCallOutcome(function, arguments...); });
+        // The checker's proxy has no timeout: the call has ended when call()
+        // returns, so the message may refer to this frame's arguments.
+        auto message =
+            std::make_shared<GuardedMessage>(name, [&] { return mq::guardedCallOutcome(function, arguments...); });
         const Clock::time_point start = Clock::now();
-        proxy->call(&message);
-        judge(rule, name, message.outcome, Clock::now() - start);
-        return message.outcome.status;
+        proxy->call(message);
+        judge(rule, name, message->outcome, Clock::now() - start);
+        return message->outcome.status;
     }
 
     // A call that must be refused: any status but OK, and no fault.

@@ -59,7 +59,7 @@ std::string loadProblem(const std::string& path) {
 ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     ChildDiagnosis result;
     std::string problem;
-    mq::callTimeout(configured, &problem);
+    const mq::CallTimeout timeout = mq::callTimeout(configured, &problem);
     if (!problem.empty()) result.notes.push_back(problem);
 
     // The checks of the library's open, in its order and on the same path.
@@ -67,12 +67,17 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     result.problem = loadProblem(result.path);
     if (!result.problem.empty()) return result;
 
-    mq::Quellan child(result.path);
+    // With the child's own timeout, as the library starts it.
+    mq::Quellan child(result.path, timeout);
     const auto started = std::chrono::steady_clock::now();
     const bool running = child.open();
-    result.startSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const auto took = std::chrono::steady_clock::now() - started;
+    result.startSeconds = std::chrono::duration<double>(took).count();
     if (!running) {
-        result.problem = startFailure(result.path);
+        result.problem = timeout && took >= *timeout
+                             ? "start-up did not end within the child's timeout of " +
+                                   *mq::findAttribute(configured.attributes, mq::TIMEOUT_ATTRIBUTE) + " s"
+                             : startFailure(result.path);
         return result;
     }
     result.inTree = true;

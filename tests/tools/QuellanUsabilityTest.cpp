@@ -97,6 +97,21 @@ INSTANTIATE_TEST_SUITE_P(
                 "watch takes no --start; usage: quellan watch TAG... [--every SECONDS] [--count N]"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
+TEST_F(QuellanTool, OptionsMayStandBeforeTheCommandAsWell) {
+    ProcessResult after =
+        run({"history", "Line1/Temperature", "--start", "0", "--interval", "60", "--samples", "2", "--csv"});
+    ASSERT_EQ(0, after.exitCode) << describe(after);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--csv", "--start", "0", "--interval", "60", "--samples", "2", "history",
+                                   "Line1/Temperature"},
+          std::vector<std::string>{"--start=0", "history", "--csv", "--samples", "2", "Line1/Temperature",
+                                   "--interval", "60"}}) {
+        ProcessResult before = run(arguments);
+        EXPECT_EQ(0, before.exitCode) << describe(before);
+        EXPECT_EQ(after.out, before.out);
+    }
+}
+
 // A time form and the time it stands for: absolute seconds, or an offset from the system clock.
 struct TimeForm {
     const char* name;

@@ -63,6 +63,34 @@ ToolError leftOverError(const CommandLine& line, const std::vector<std::string>&
     return usageError("wrong number of arguments; usage: quellan " + synopsis(command));
 }
 
+// The options that take no value.
+bool isFlag(const std::string& name) {
+    return name == "--csv" || name == "--json" || name == "--help" || name == "-h" || name == "--version";
+}
+
+// Options may stand anywhere after the program name, also before the command
+// (`quellan --start T history TAG`), as they always could; the parser wants
+// the command's own options after the command, so the command word goes first.
+// The command is the first word that is not an option or an option's value
+// (--values takes every following word up to the next option).
+std::vector<std::string> commandFirst(std::vector<std::string> words) {
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        const std::string& word = words[k];
+        if (!isOptionWord(word)) {
+            std::rotate(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(k),
+                        words.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+            break;
+        }
+        if (isFlag(word) || word.find('=') != std::string::npos) continue;
+        if (word == "--values") {
+            while (k + 1 < words.size() && !isOptionWord(words[k + 1])) ++k;
+        } else {
+            ++k;
+        }
+    }
+    return words;
+}
+
 }  // namespace
 
 const std::string& CommandLine::required(const std::string& name) const {
@@ -125,7 +153,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& word : arguments)
         if (isOptionWord(word) && word.back() == '=' && word.find('=') + 1 == word.size())
             throw usageError(optionName(word) + " needs a value");
-    std::vector<std::string> words(arguments.rbegin(), arguments.rend());
+    const std::vector<std::string> ordered = commandFirst(arguments);
+    std::vector<std::string> words(ordered.rbegin(), ordered.rend());
     try {
         app.parse(words);
     } catch (const CLI::ParseError& error) {

@@ -113,7 +113,7 @@ std::string helpText() {
         text += "  " + synopsis(command) + '\n' + wrap(command.description, "      ");
     text += "\nOptions of every command (anywhere, also as --name=VALUE):\n";
     text += optionLines(globalOptions());
-    text += "\nOptions of single commands (after the command):\n";
+    text += "\nOptions of single commands (anywhere, also before the command):\n";
     std::vector<OptionInfo> commandOptions;
     for (const Command& command : commands())
         for (const OptionUse& use : command.options) {

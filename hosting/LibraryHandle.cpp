@@ -4,10 +4,35 @@
 #include "interface/Exception.h"
 #include "platform/FileSystem.h"
 
+#include <mutex>
+
 namespace mq {
 
+namespace {
+
+// Every load and unload of a plug-in takes this lock. The platform's loader
+// orders them already, but invisibly to the thread sanitizer, and a module
+// that a worker left behind unloads on its own thread may be loaded again,
+// at the same address, by another thread.
+std::mutex& loaderOrder() {
+    static std::mutex order;
+    return order;
+}
+
+platform::ModuleHandle orderedLoad(const std::string& path, std::string& reason) {
+    std::lock_guard<std::mutex> lock(loaderOrder());
+    return platform::loadLibrary(path, reason);
+}
+
+bool orderedUnload(platform::ModuleHandle module) {
+    std::lock_guard<std::mutex> lock(loaderOrder());
+    return platform::unloadLibrary(module);
+}
+
+}  // namespace
+
 LibraryHandle::~LibraryHandle() {
-    if (module) platform::unloadLibrary(module);
+    if (module) orderedUnload(module);
 }
 
 void LibraryHandle::load(const std::string& path) {
@@ -18,9 +43,9 @@ void LibraryHandle::load(const std::string& path) {
 }
 
 bool LibraryHandle::tryLoad(const std::string& path, std::string& reason) {
-    platform::ModuleHandle loadedModule = platform::loadLibrary(path, reason);
+    platform::ModuleHandle loadedModule = orderedLoad(path, reason);
     if (!loadedModule) return false;
-    if (module) platform::unloadLibrary(module);
+    if (module) orderedUnload(module);
     module = loadedModule;
     return true;
 }
@@ -28,7 +53,7 @@ bool LibraryHandle::tryLoad(const std::string& path, std::string& reason) {
 bool LibraryHandle::reload(const std::string& path) noexcept {
     try {
         if (module) {
-            if (!platform::unloadLibrary(module)) return false;
+            if (!orderedUnload(module)) return false;
             module = nullptr;
         }
         load(path);

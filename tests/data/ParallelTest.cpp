@@ -1,5 +1,6 @@
 // Parallel calls: the same answers, trees and child calls as one after another, sooner.
 #include "MultiplexerFixture.h"
+#include "VectorText.h"
 
 #include <functional>
 #include <regex>
@@ -17,22 +18,6 @@ const char* const PLANTS[] = {
     "clock 1700000000\nnode R\ntag R r1 float base=7 noise=3\ntag R r2 string states=A,B,C dwell=30\n",
 };
 
-std::string textOf(const SimValue& value) {
-    if (const float* number = std::get_if<float>(&value)) return std::to_string(*number);
-    if (const std::string* text = std::get_if<std::string>(&value)) return '"' + *text + '"';
-    return "null";
-}
-
-// A host vector as text; the vector is freed.
-std::string take(const LoadedPlugin& plugin, QUELLAN2_VECTOR vector) {
-    uint32_t length = 0;
-    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorGetLength(vector, &length));
-    std::string text = "[";
-    for (uint32_t k = 0; k < length; ++k) text += (k ? "," : "") + textOf(valueAt(plugin, vector, k));
-    plugin->vectorFree(vector);
-    return text + "]";
-}
-
 QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, const std::vector<float>& values) {
     QUELLAN2_VECTOR vector = nullptr;
     EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(static_cast<uint32_t>(values.size()), &vector));
@@ -40,9 +25,6 @@ QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, const std::vector<float>&
     return vector;
 }
 
-QUELLAN2_TAG tagAt(uintptr_t position) {
-    return reinterpret_cast<QUELLAN2_TAG>(position);
-}
 
 // Tags of all three children, not in child order.
 const QUELLAN2_TAG MIXED[] = {tagAt(6), tagAt(4), tagAt(1), tagAt(7), tagAt(5), tagAt(2)};

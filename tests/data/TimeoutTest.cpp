@@ -1,5 +1,6 @@
 // Call timeouts: a call given up is a failing child call, and the child is then left alone.
 #include "TimeoutFixture.h"
+#include "VectorText.h"
 
 #include <algorithm>
 #include <functional>
@@ -10,22 +11,6 @@ namespace {
 
 constexpr int64_t CLOCK = 1700000000;
 
-std::string textOf(const SimValue& value) {
-    if (const float* number = std::get_if<float>(&value)) return std::to_string(*number);
-    if (const std::string* text = std::get_if<std::string>(&value)) return '"' + *text + '"';
-    return "null";
-}
-
-// A host vector as text; the vector is freed.
-std::string take(const LoadedPlugin& plugin, QUELLAN2_VECTOR vector) {
-    uint32_t length = 0;
-    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorGetLength(vector, &length));
-    std::string text = "[";
-    for (uint32_t k = 0; k < length; ++k) text += (k ? "," : "") + textOf(valueAt(plugin, vector, k));
-    plugin->vectorFree(vector);
-    return text + "]";
-}
-
 QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, float first, float second) {
     QUELLAN2_VECTOR vector = nullptr;
     EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(2, &vector));
@@ -34,9 +19,6 @@ QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, float first, float second
     return vector;
 }
 
-QUELLAN2_TAG tagAt(uintptr_t position) {
-    return reinterpret_cast<QUELLAN2_TAG>(position);
-}
 QUELLAN2_NODE nodeAt(uintptr_t position) {
     return reinterpret_cast<QUELLAN2_NODE>(position);
 }

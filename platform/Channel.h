@@ -1,0 +1,44 @@
+// A byte stream between this process and a helper process it started.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace mq::platform {
+
+// One end of a two-way stream: on POSIX systems one end of a socket pair, on
+// Windows a pair of anonymous pipes. Reads and writes block; one thread may
+// read while another writes. A stream whose other process has ended (however
+// it ended) fails every read and write from then on instead of blocking, and
+// a write never raises a signal.
+class Channel {
+public:
+    Channel() = default;
+    ~Channel();
+    Channel(Channel&& other) noexcept;
+    Channel& operator=(Channel&& other) noexcept;
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+    // Writes every byte. False when the other end is gone or the system fails.
+    bool write(const void* data, std::size_t size) noexcept;
+    // Reads exactly `size` bytes, waiting as long as that takes. False when
+    // the other end closed before they all came, or the system fails.
+    bool read(void* data, std::size_t size) noexcept;
+
+    bool isOpen() const noexcept { return readEnd != CLOSED; }
+    // Closes this end; the other end's reads then fail once they have taken
+    // what was written before. Not while another thread reads or writes.
+    void close() noexcept;
+
+private:
+    friend class HelperProcess;
+    static constexpr std::intptr_t CLOSED = -1;
+    Channel(std::intptr_t readEnd, std::intptr_t writeEnd) noexcept : readEnd(readEnd), writeEnd(writeEnd) {}
+
+    // A descriptor or handle each; on POSIX systems the same socket twice.
+    std::intptr_t readEnd = CLOSED;
+    std::intptr_t writeEnd = CLOSED;
+};
+
+}  // namespace mq::platform

@@ -1,0 +1,69 @@
+// A helper program started by this library with a channel to it, which never outlives this process.
+#pragma once
+
+#include "platform/Channel.h"
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace mq::platform {
+
+// The host's side: start() runs a program of this library's own (named by its
+// full path, never searched for) with one end of a new channel, and nothing
+// else of this process: no other descriptor or handle, no standard input or
+// output (the helper's standard error is this process's). The helper ends when
+// this process ends, however that happens: POSIX systems send it SIGKILL when
+// the thread that started it ends (so start it from a thread that lives as
+// long as the helper is needed), Windows puts it into a job object of this
+// process that kills every member when the process goes.
+//
+// The helper's side: attachToHost() takes the channel from what start()
+// handed over and ties the helper's life to the host's.
+class HelperProcess {
+public:
+    HelperProcess() = default;
+    // Kills a helper that still runs and reaps it: no zombie, no handle stays.
+    ~HelperProcess();
+    HelperProcess(HelperProcess&& other) noexcept;
+    HelperProcess& operator=(HelperProcess&& other) noexcept;
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    // Starts `program`; `channel` receives this process's end of the channel.
+    // A helper that is not running (isStarted() false) when the program
+    // cannot be started; `channel` then stays closed.
+    static HelperProcess start(const std::string& program, Channel& channel);
+
+    bool isStarted() const noexcept { return process != NONE; }
+    // Ends the helper at once. Safe from any thread, also while another thread
+    // waits in waitForExit() or uses the channel (whose reads and writes then
+    // fail), and any number of times.
+    void kill() noexcept;
+    // Waits up to `timeout` for the helper to end by itself, and reaps it.
+    // True when it has ended (or was never started).
+    bool waitForExit(std::chrono::milliseconds timeout) noexcept;
+    // The system's number for the process, for diagnostics and tests; 0 when none.
+    std::int64_t id() const noexcept;
+
+    // In the helper, once, first thing in main: its end of the channel, from
+    // the command line start() gave it; a closed channel when the command line
+    // names none. From here on the helper ends when the host does (POSIX: a
+    // parent-death signal, set only if the host is still its parent; Windows:
+    // the job), and a crash ends it quietly, without a dialog or debugger.
+    static Channel attachToHost(int argc, char** argv);
+
+private:
+    static constexpr std::intptr_t NONE = -1;
+
+    // A process id or process handle.
+    std::intptr_t process = NONE;
+    std::int64_t processId = 0;
+    // Orders kill() against the reaping in waitForExit(), so that a kill never
+    // reaches a process id that the system has already given to another.
+    std::mutex reaping;
+    bool reaped = false;
+};
+
+}  // namespace mq::platform

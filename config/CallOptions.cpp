@@ -1,4 +1,4 @@
-// Reading the parallel and timeout attributes, with the default for a value that is not one.
+// Reading the parallel, timeout and isolation attributes, with the default for a value that is not one.
 #include "config/CallOptions.h"
 
 #include <cstdint>
@@ -59,6 +59,14 @@ CallTimeout callTimeout(const ChildEntry& child, std::string* problem) {
     }
     if (*nanoseconds == 0) return std::nullopt;
     return std::chrono::nanoseconds(*nanoseconds);
+}
+
+Isolation childIsolation(const ChildEntry& child, std::string* problem) {
+    const std::string* value = findAttribute(child.attributes, ISOLATION_ATTRIBUTE);
+    if (!value || *value == "none") return Isolation::NONE;
+    if (*value == "process") return Isolation::PROCESS;
+    if (problem) *problem = "isolation=\"" + *value + "\" is neither \"process\" nor \"none\"; the child is loaded into the host";
+    return Isolation::NONE;
 }
 
 }  // namespace mq

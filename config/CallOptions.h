@@ -1,4 +1,4 @@
-// The optional attributes that change how children are called: parallel calls and call deadlines.
+// The optional attributes that change how children are called: parallel calls, call deadlines and isolation.
 #pragma once
 
 #include "config/ConfigurationSettings.h"
@@ -14,6 +14,9 @@ constexpr const char* PARALLEL_ATTRIBUTE = "parallel";
 // <quellan timeout="SECONDS">: a call to that child is given up after SECONDS.
 constexpr const char* TIMEOUT_ATTRIBUTE = "timeout";
 
+// <quellan isolation="process">: the child runs in a surrogate process of its own.
+constexpr const char* ISOLATION_ATTRIBUTE = "isolation";
+
 // A call timeout; no value waits for ever.
 using CallTimeout = std::optional<std::chrono::nanoseconds>;
 
@@ -25,5 +28,15 @@ bool parallelCalls(const ConfigurationSettings& settings, std::string* problem =
 // 999999999; absent or 0 wait for ever. A malformed value ("-1", "abc", "1e3")
 // is ignored (for ever), and `problem`, when given, says why.
 CallTimeout callTimeout(const ChildEntry& child, std::string* problem = nullptr);
+
+// Where a child's code runs.
+enum class Isolation {
+    NONE,     // loaded into this process, as always
+    PROCESS,  // in a surrogate process of its own
+};
+
+// The child's isolation="process"; absent or "none" give NONE. Any other value
+// is malformed: it is ignored (NONE), and `problem`, when given, says why.
+Isolation childIsolation(const ChildEntry& child, std::string* problem = nullptr);
 
 }  // namespace mq

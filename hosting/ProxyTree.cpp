@@ -36,15 +36,14 @@ InTree<Object> makeInTree(std::pmr::memory_resource& storage, Arguments&&... arg
 
 }  // namespace
 
-QuellanProxy::Tag::Tag(const QuellanProxy& proxy, QUELLAN2_TAG handle) : handle(handle) {
+QuellanProxy::Tag::Tag(const ChildFunctionTable& child, QUELLAN2_TAG handle) : handle(handle) {
     QUELLAN2_STRING delivered = nullptr;
-    if (guardedCall(proxy.functions().tagGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
+    if (guardedCall(child.tagGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
 }
 
-QuellanProxy::Node::Node(const QuellanProxy& proxy, std::pmr::memory_resource& storage, QUELLAN2_NODE handle,
+QuellanProxy::Node::Node(const ChildFunctionTable& child, std::pmr::memory_resource& storage, QUELLAN2_NODE handle,
                          int depth, std::vector<QUELLAN2_NODE>& ancestors)
     : handle(handle) {
-    const ChildFunctionTable& child = proxy.functions();
     QUELLAN2_STRING delivered = nullptr;
     if (guardedCall(child.nodeGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
 
@@ -60,7 +59,7 @@ QuellanProxy::Node::Node(const QuellanProxy& proxy, std::pmr::memory_resource& s
         for (uint32_t index = 0; index < subNodeCount; ++index) {
             QUELLAN2_NODE subNode = nullptr;
             if (guardedCall(child.nodeGetNode, handle, index, &subNode) == QUELLAN2_STATUS_OK)
-                subNodes.push_back(makeInTree<Node>(storage, proxy, storage, subNode, depth + 1, ancestors));
+                subNodes.push_back(makeInTree<Node>(storage, child, storage, subNode, depth + 1, ancestors));
         }
         ancestors.pop_back();
     }
@@ -69,19 +68,18 @@ QuellanProxy::Node::Node(const QuellanProxy& proxy, std::pmr::memory_resource& s
     for (uint32_t index = 0; index < tagCount; ++index) {
         QUELLAN2_TAG tag = nullptr;
         if (guardedCall(child.nodeGetTag, handle, index, &tag) == QUELLAN2_STATUS_OK)
-            nodeTags.push_back(makeInTree<Tag>(storage, proxy, tag));
+            nodeTags.push_back(makeInTree<Tag>(storage, child, tag));
     }
 }
 
-QuellanProxy::Connection::Connection(const QuellanProxy& proxy, QUELLAN2_CONNECTION handle) : handle(handle) {
-    const ChildFunctionTable& child = proxy.functions();
+QuellanProxy::Connection::Connection(const ChildFunctionTable& child, QUELLAN2_CONNECTION handle) : handle(handle) {
     const uint32_t nodeCount = countOf(child.connectionGetNumNodes, handle);
     reserveFor(topNodes, nodeCount);
     std::vector<QUELLAN2_NODE> ancestors;
     for (uint32_t index = 0; index < nodeCount; ++index) {
         QUELLAN2_NODE node = nullptr;
         if (guardedCall(child.connectionGetNode, handle, index, &node) == QUELLAN2_STATUS_OK)
-            topNodes.push_back(makeInTree<Node>(storage, proxy, storage, node, 1, ancestors));
+            topNodes.push_back(makeInTree<Node>(storage, child, storage, node, 1, ancestors));
     }
 }
 

@@ -1,6 +1,7 @@
 // One configured child: its start-up, identity, configuration and name reading.
 #include "hosting/Quellan.h"
 
+#include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ProxyTree.h"
@@ -34,8 +35,8 @@ ChildFunctionTable entriesOf(const LibraryHandle& library) {
 
 Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
 
-Quellan::Quellan(std::string path, CallTimeout timeout)
-    : libraryPath(std::move(path)), timeout(timeout), prompts(silentPrompts()) {}
+Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation)
+    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), prompts(silentPrompts()) {}
 
 Quellan::~Quellan() {
     QuellanProxy::retire(std::move(startingProxy));
@@ -51,7 +52,7 @@ bool Quellan::open() {
     // meets no worker of the same module inside its start-up.
     const int64_t nodes = static_cast<int64_t>(runningProxy->connectionTree().topNodes.size());
     QUELLAN2_STRING identity = nullptr;
-    identityText = guardedCall(runningProxy->functions().getIdentity, &identity) == QUELLAN2_STATUS_OK
+    identityText = runningProxy->childModule().getIdentity(&identity) == QUELLAN2_STATUS_OK
                        ? stringFromChild(identity)
                        : std::string();
     topNodeCount = nodes;
@@ -62,7 +63,7 @@ bool Quellan::start() {
     if (runningProxy || startingProxy) return true;
     if (startFailed) return false;
     try {
-        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout);
+        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation);
     } catch (const Exception&) {
         startFailed = true;
         return false;
@@ -88,24 +89,7 @@ bool Quellan::awaitStart() {
 
 std::string Quellan::stringFromChild(QUELLAN2_STRING string) const {
     if (!runningProxy) return {};
-    const ChildFunctionTable& child = runningProxy->functions();
-    uint32_t length = 0;
-    QUELLAN2_STATUS status = guardedCall(child.stringCopy, string, static_cast<char*>(nullptr), &length);
-    if (status == QUELLAN2_STATUS_OK) {
-        // An empty text: nothing to copy, but the string is the child's to free.
-        guardedCall(child.stringFree, string);
-        return {};
-    }
-    if (status != QUELLAN2_STATUS_INSUFFICIENT_BUFFER) {
-        // A child that will not tell the length has still handed the string
-        // over; keeping it would leak the child's memory at every such call.
-        if (string) guardedCall(child.stringFree, string);
-        return {};
-    }
-    std::string buffer(length, '\0');
-    guardedCall(child.stringCopy, string, buffer.data(), &length);
-    guardedCall(child.stringFree, string);
-    return textBeforeZero(buffer);
+    return childText(runningProxy->functions(), string);
 }
 
 std::string Quellan::nameOf(QuellanProxy::Node& node) const {

@@ -19,8 +19,9 @@ class Quellan {
 public:
     // Loads nothing. Messages of identity() and configure() go to `prompts`.
     explicit Quellan(std::string path, UserPrompts& prompts = silentPrompts());
-    // A child of the host whose calls are given up after `timeout`.
-    Quellan(std::string path, CallTimeout timeout);
+    // A child of the host whose calls are given up after `timeout`, run where
+    // `isolation` says.
+    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE);
     // A proxy with a timeout is retired, so that no close waits longer than that.
     ~Quellan();
     Quellan(const Quellan&) = delete;
@@ -69,6 +70,7 @@ private:
     std::shared_ptr<QuellanProxy> startingProxy;
     std::string libraryPath;
     CallTimeout timeout;
+    Isolation isolation = Isolation::NONE;
     bool startFailed = false;
     // Set once open() has read the running child's identity and node count.
     bool adopted = false;

@@ -3,7 +3,6 @@
 
 #include "hosting/CallMessages.h"
 #include "hosting/GuardedCall.h"
-#include "hosting/ModuleLocks.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Exception.h"
 #include "platform/ScopeExit.h"
@@ -23,19 +22,16 @@ std::string failedToOpen(const std::string& path) {
 }  // namespace
 
 QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
-    : QuellanProxy(std::move(path), std::move(connectionText), std::nullopt) {
+    : QuellanProxy(std::move(path), std::move(connectionText), std::nullopt, Isolation::NONE) {
     // The worker ends right after a failed start-up; the destructor, which
     // runs since the delegated constructor has completed, joins it.
     if (!awaitStart()) throw Exception(failedToOpen(libraryPath));
 }
 
-QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout)
+QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation)
     : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout) {
-    library.load(libraryPath);
-    // Our own module would share the Multiplexer with its parent.
-    if (library.isThisLibrary()) throw Exception(failedToOpen(libraryPath));
-    child.resolve(library, libraryPath);
-    moduleLock = mq::moduleLock(library.handle());
+    module = makeChildModule(libraryPath, isolation);
+    if (!module) throw Exception(failedToOpen(libraryPath));
 
     std::promise<bool> started;
     running = started.get_future();
@@ -64,14 +60,17 @@ void releaseUnreadNames(const ChildFunctionTable& child, QuellanProxy::Node& nod
 
 QuellanProxy::~QuellanProxy() {
     if (tree)
-        for (const auto& node : tree->topNodes) releaseUnreadNames(child, *node);
+        for (const auto& node : tree->topNodes) releaseUnreadNames(functions(), *node);
     call(nullptr);
     // Not joinable when the worker was left behind: this then runs on the worker itself.
     if (workerThread.joinable()) workerThread.join();
 }
 
 bool QuellanProxy::awaitStart() {
-    if (timeout && running.wait_for(*timeout) != std::future_status::ready) return false;
+    if (timeout && running.wait_for(*timeout) != std::future_status::ready) {
+        module->abandon();
+        return false;
+    }
     return running.get();
 }
 
@@ -80,6 +79,9 @@ void QuellanProxy::retire(std::shared_ptr<QuellanProxy> proxy) {
     QuellanProxy& retired = *proxy;
     retired.call(nullptr);
     std::unique_lock<std::mutex> lock(retired.callMutex);
+    if (retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; })) return;
+    // An isolated child's worker comes back as soon as its surrogate has gone.
+    retired.module->abandon();
     if (retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; })) return;
     // The worker is inside the child and may stay there for ever. It takes
     // over this share of the proxy, and a hold on this library, so that
@@ -117,12 +119,12 @@ void QuellanProxy::run(std::promise<bool>& started) {
     queue.attach();
     bool announced = false;
     try {
-        std::unique_lock<std::mutex> moduleTurn(*moduleLock);
-        guardedCall(child.initialize);
+        std::unique_lock<std::mutex> moduleTurn(module->turn());
+        module->initialize();
         // From here on the child is uninitialised on every way out.
         auto uninitialize = platform::ScopeExit([&] {
             if (!moduleTurn.owns_lock()) moduleTurn.lock();
-            guardedCall(child.uninitialize);
+            module->uninitialize();
         });
 
         if (!startChild()) {
@@ -144,11 +146,11 @@ void QuellanProxy::run(std::promise<bool>& started) {
 
 bool QuellanProxy::startChild() {
     QUELLAN2_STRING identity = nullptr;
-    if (guardedCall(child.getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
+    if (module->getIdentity(&identity) != QUELLAN2_STATUS_OK) return false;
     // Only the status matters here; Quellan::open reads the text itself.
-    guardedCall(child.stringFree, identity);
-    if (guardedCall(child.connectionOpen, connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
-    tree = std::make_unique<Connection>(*this, connection);
+    guardedCall(functions().stringFree, identity);
+    if (module->connectionOpen(connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
+    tree = std::make_unique<Connection>(functions(), connection);
     return true;
 }
 
@@ -159,7 +161,7 @@ void QuellanProxy::serve(std::unique_lock<std::mutex>& moduleTurn) {
     // message the child posted, or on a failure) must not leave callers waiting.
     for (void* unrun : queue.close()) completeUnrun(*static_cast<QuellanMessage*>(unrun));
     moduleTurn.lock();
-    guardedCall(child.connectionClose, connection);
+    guardedCall(functions().connectionClose, connection);
 }
 
 void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn) {
@@ -210,7 +212,7 @@ void QuellanProxy::completeUnrun(QuellanMessage& message) {
 
 void QuellanProxy::giveBackVectors(QuellanMessage& message) {
     for (QUELLAN2_VECTOR vector : message.vectors)
-        if (vector) guardedCall(child.vectorFree, vector);
+        if (vector) guardedCall(functions().vectorFree, vector);
     message.vectors.clear();
 }
 
@@ -236,6 +238,8 @@ QUELLAN2_STATUS QuellanProxy::finish(QuellanMessage& message) {
         if (!callCondition.wait_until(lock, *message.postedAt + *timeout, [&] { return message.endedAt.has_value(); })) {
             message.givenUp = true;
             hungCall = true;
+            lock.unlock();
+            module->abandon();
             return QUELLAN2_STATUS_ERROR;
         }
         return message.status;

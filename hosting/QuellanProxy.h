@@ -3,7 +3,7 @@
 
 #include "config/CallOptions.h"
 #include "hosting/ChildFunctionTable.h"
-#include "hosting/LibraryHandle.h"
+#include "hosting/ChildModule.h"
 #include "platform/ModulePin.h"
 #include "platform/WorkerQueue.h"
 #include "quellan2.h"
@@ -20,7 +20,8 @@ namespace mq {
 
 class QuellanMessage;
 
-// Loads a child, starts a worker thread that belongs to it alone, and lets
+// Loads a child (or, isolated, prepares its surrogate process), starts a
+// worker thread that belongs to it alone, and lets
 // that worker initialise the child, open its connection and read its whole
 // tree. From then on every call on the child's connection, nodes and tags runs
 // on the worker, one at a time in posting order. The child's string and vector
@@ -46,8 +47,10 @@ public:
     QuellanProxy(std::string path, std::string connectionText);
     // Starts the worker without waiting for it; awaitStart() tells whether the
     // child runs. Raises Exception only for what the caller's thread finds:
-    // the library, its functions, the thread.
-    QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout);
+    // the library, its functions, the thread. An isolated child's library is
+    // loaded by its surrogate, on the worker, so its failures show in awaitStart().
+    QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout,
+                 Isolation isolation = Isolation::NONE);
     // Stops the worker after the calls already queued, waits for it without a
     // time limit (it closes the child's connection and uninitialises the
     // child), then unloads the library. A proxy with a timeout is let go
@@ -99,7 +102,8 @@ public:
     QUELLAN2_STATUS tagGetUpdateTime(const Tag& tag, uint32_t* time);
     QUELLAN2_STATUS connectionGetCurrentTime(uint32_t* time);
 
-    const ChildFunctionTable& functions() const { return child; }
+    const ChildFunctionTable& functions() const { return module->functions(); }
+    ChildModule& childModule() const { return *module; }
     QUELLAN2_CONNECTION childConnection() const { return connection; }
     const Connection& connectionTree() const { return *tree; }
     const std::string& path() const { return libraryPath; }
@@ -119,16 +123,13 @@ private:
     void giveBackVectors(QuellanMessage& message);
 
     // Declared first so that it is destroyed last: nothing of the child may
-    // run once its library is gone.
-    LibraryHandle library;
+    // run once its library (or its surrogate) is gone.
+    std::unique_ptr<ChildModule> module;
     std::string libraryPath;
     std::string connectionText;
     CallTimeout timeout;
     int32_t firstWaitSeconds = 2;
     int32_t waitExtensionSeconds = 60;
-    ChildFunctionTable child;
-    // Shared by the workers of every child in the same module.
-    std::shared_ptr<std::mutex> moduleLock;
     QUELLAN2_CONNECTION connection = nullptr;
     // Built by the worker at start-up and never changed; the Multiplexer's
     // tables point into it for as long as this proxy lives.

@@ -1,0 +1,472 @@
+// The host's side of an isolated child: starting its surrogate, and the stand-ins that forward each call to it.
+#include "hosting/IsolatedChild.h"
+
+#include "hosting/MirrorValues.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <utility>
+
+namespace mq {
+
+namespace {
+
+using surrogate::Decoder;
+using surrogate::Encoder;
+using surrogate::NodeRecord;
+using surrogate::Request;
+using surrogate::TagRecord;
+using surrogate::VectorRecord;
+
+// A surrogate that has been asked to end gets this long to do so by itself.
+constexpr std::chrono::milliseconds EXIT_GRACE{1000};
+// The index of a handle that is none: the surrogate refuses it.
+constexpr std::uint64_t NO_INDEX = std::numeric_limits<std::uint64_t>::max();
+
+IsolatedChild* childOf(QUELLAN2_CONNECTION connection) {
+    return reinterpret_cast<IsolatedChild*>(connection);
+}
+NodeRecord* nodeOf(QUELLAN2_NODE node) {
+    return reinterpret_cast<NodeRecord*>(node);
+}
+TagRecord* tagOf(QUELLAN2_TAG tag) {
+    return reinterpret_cast<TagRecord*>(tag);
+}
+QUELLAN2_NODE toHandle(const NodeRecord& node) {
+    return reinterpret_cast<QUELLAN2_NODE>(const_cast<NodeRecord*>(&node));
+}
+QUELLAN2_TAG toHandle(const TagRecord& tag) {
+    return reinterpret_cast<QUELLAN2_TAG>(const_cast<TagRecord*>(&tag));
+}
+
+// A name from the tree as a string the caller owns, or the child's refusal.
+QUELLAN2_STATUS handOut(const std::optional<std::string>& name, QUELLAN2_STRING* string) {
+    if (!string) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    if (!name) return QUELLAN2_STATUS_ERROR;
+    *string = toHandle(new MirrorString{*name});
+    return QUELLAN2_STATUS_OK;
+}
+
+// One round trip: the request is built by the caller, the reply read by
+// `answer`, which takes the decoder after the status and returns false when
+// the reply makes no sense. Any failure ends the surrogate; the call then
+// fails as a failing child's call does. Nothing may escape into the caller,
+// which is a guarded call of the proxy.
+template <typename Answer>
+QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request, Answer answer) noexcept {
+    try {
+        std::string reply;
+        if (!child.exchange(request, reply)) return QUELLAN2_STATUS_ERROR;
+        Decoder in(reply);
+        const QUELLAN2_STATUS status = in.u32();
+        if (in.ok() && answer(in) && in.atEnd()) return status;
+        child.lose();
+    } catch (const std::bad_alloc&) {
+        // The surrogate's reply and the call's state are out of step now.
+        child.lose();
+    }
+    return QUELLAN2_STATUS_ERROR;
+}
+
+QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request) noexcept {
+    return roundTrip(child, request, [](Decoder&) { return true; });
+}
+
+// The tag list of a data call, as the surrogate's indices.
+bool encodeTags(Encoder& out, const QUELLAN2_TAG* tags, uint32_t tagCount) {
+    if (!tags && tagCount) return false;
+    out.u32(tagCount);
+    for (uint32_t k = 0; k < tagCount; ++k) out.u64(tags[k] ? tagOf(tags[k])->index : NO_INDEX);
+    return true;
+}
+
+const VectorRecord* recordOf(QUELLAN2_VECTOR vector) {
+    return vector ? &mirrorOf(vector)->record : nullptr;
+}
+
+// A slot the call filled: the vector the child left in it, in a new mirror
+// or in the mirror that was lent for it, or null.
+bool takeSlot(Decoder& in, uint32_t maxElements, QUELLAN2_VECTOR& slot) {
+    std::optional<VectorRecord> delivered = surrogate::decodeSlot(in, maxElements);
+    if (!in.ok()) return false;
+    if (!delivered) {
+        if (slot) delete mirrorOf(std::exchange(slot, nullptr));
+    } else if (slot) {
+        mirrorOf(slot)->record = std::move(*delivered);
+    } else {
+        slot = toHandle(new MirrorVector{std::move(*delivered)});
+    }
+    return true;
+}
+
+// A read that delivers one vector of one element per tag.
+QUELLAN2_STATUS readOne(QUELLAN2_CONNECTION connection, Encoder& request, uint32_t tagCount,
+                        QUELLAN2_VECTOR* result) {
+    if (!connection || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return roundTrip(*childOf(connection), request,
+                     [&](Decoder& in) { return takeSlot(in, tagCount, *result); });
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL refuse() {
+    return QUELLAN2_STATUS_ERROR;
+}
+QUELLAN2_STATUS QUELLAN2_CALL refuseIdentity(QUELLAN2_STRING*) {
+    return QUELLAN2_STATUS_ERROR;
+}
+QUELLAN2_STATUS QUELLAN2_CALL refuseConfiguration(const char*, QUELLAN2_STRING*) {
+    return QUELLAN2_STATUS_ERROR;
+}
+QUELLAN2_STATUS QUELLAN2_CALL refuseOpen(const char*, QUELLAN2_CONNECTION*) {
+    return QUELLAN2_STATUS_ERROR;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionClose(QUELLAN2_CONNECTION connection) {
+    if (!connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::CLOSE);
+    return roundTrip(*childOf(connection), request);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionGetNumNodes(QUELLAN2_CONNECTION connection, uint32_t* count) {
+    if (!connection || !count) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    *count = static_cast<uint32_t>(childOf(connection)->topNodes().size());
+    return QUELLAN2_STATUS_OK;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionGetNode(QUELLAN2_CONNECTION connection, uint32_t index, QUELLAN2_NODE* node) {
+    if (!connection || !node || index >= childOf(connection)->topNodes().size())
+        return QUELLAN2_STATUS_INVALID_PARAMETER;
+    *node = toHandle(childOf(connection)->topNodes()[index]);
+    return QUELLAN2_STATUS_OK;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionGetCurrentTime(QUELLAN2_CONNECTION connection, uint32_t* time) {
+    if (!connection || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::CURRENT_TIME);
+    request.u32(*time);
+    return roundTrip(*childOf(connection), request, [&](Decoder& in) {
+        *time = in.u32();
+        return true;
+    });
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionReadCurrentData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                        uint32_t tagCount, QUELLAN2_VECTOR* result) {
+    Encoder request(Request::READ_CURRENT);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return readOne(connection, request, tagCount, result);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                           uint32_t tagCount, int32_t time, QUELLAN2_VECTOR* result) {
+    Encoder request(Request::READ_HISTORICAL);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.i32(time);
+    return readOne(connection, request, tagCount, result);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalDataEx(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                             uint32_t tagCount, int32_t startTime, int32_t interval,
+                                                             uint32_t sampleCount, QUELLAN2_VECTOR* results) {
+    if (!connection || !results) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::READ_HISTORICAL_EX);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.i32(startTime);
+    request.i32(interval);
+    request.u32(sampleCount);
+    for (uint32_t sample = 0; sample < sampleCount; ++sample) surrogate::encodeLent(request, recordOf(results[sample]));
+    return roundTrip(*childOf(connection), request, [&](Decoder& in) {
+        for (uint32_t sample = 0; sample < sampleCount; ++sample)
+            if (!takeSlot(in, tagCount, results[sample])) return false;
+        return true;
+    });
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                      uint32_t tagCount, const char* batch, QUELLAN2_VECTOR* result) {
+    if (!batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::READ_BATCH);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.text(batch);
+    return readOne(connection, request, tagCount, result);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchDataEx(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                        uint32_t tagCount, const char* batch, int32_t batchTime,
+                                                        QUELLAN2_VECTOR* result) {
+    if (!batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::READ_BATCH_EX);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.text(batch);
+    request.i32(batchTime);
+    return readOne(connection, request, tagCount, result);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                            uint32_t tagCount, int32_t time, QUELLAN2_VECTOR values) {
+    if (!connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::WRITE_HISTORICAL);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.i32(time);
+    surrogate::encodeLent(request, recordOf(values));
+    return roundTrip(*childOf(connection), request);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalDataEx(QUELLAN2_CONNECTION connection,
+                                                              const QUELLAN2_TAG* tags, uint32_t tagCount,
+                                                              int32_t startTime, int32_t interval,
+                                                              uint32_t sampleCount, const QUELLAN2_VECTOR* values) {
+    if (!connection || !values) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::WRITE_HISTORICAL_EX);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.i32(startTime);
+    request.i32(interval);
+    request.u32(sampleCount);
+    for (uint32_t sample = 0; sample < sampleCount; ++sample) surrogate::encodeLent(request, recordOf(values[sample]));
+    return roundTrip(*childOf(connection), request);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                       uint32_t tagCount, const char* batch, QUELLAN2_VECTOR values) {
+    if (!connection || !batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::WRITE_BATCH);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.text(batch);
+    surrogate::encodeLent(request, recordOf(values));
+    return roundTrip(*childOf(connection), request);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchDataEx(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
+                                                         uint32_t tagCount, const char* batch, int32_t batchTime,
+                                                         QUELLAN2_VECTOR values) {
+    if (!connection || !batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::WRITE_BATCH_EX);
+    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    request.text(batch);
+    request.i32(batchTime);
+    surrogate::encodeLent(request, recordOf(values));
+    return roundTrip(*childOf(connection), request);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetName(QUELLAN2_NODE node, QUELLAN2_STRING* name) {
+    if (!node) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return handOut(nodeOf(node)->name, name);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetNumNodes(QUELLAN2_NODE node, uint32_t* count) {
+    if (!node || !count) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    *count = static_cast<uint32_t>(nodeOf(node)->subNodes.size());
+    return QUELLAN2_STATUS_OK;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetNode(QUELLAN2_NODE node, uint32_t index, QUELLAN2_NODE* subNode) {
+    if (!node || !subNode || index >= nodeOf(node)->subNodes.size()) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    *subNode = toHandle(nodeOf(node)->subNodes[index]);
+    return QUELLAN2_STATUS_OK;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetNumTags(QUELLAN2_NODE node, uint32_t* count) {
+    if (!node || !count) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    *count = static_cast<uint32_t>(nodeOf(node)->tags.size());
+    return QUELLAN2_STATUS_OK;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetTag(QUELLAN2_NODE node, uint32_t index, QUELLAN2_TAG* tag) {
+    if (!node || !tag || index >= nodeOf(node)->tags.size()) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    *tag = toHandle(nodeOf(node)->tags[index]);
+    return QUELLAN2_STATUS_OK;
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetActiveBatches(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime,
+                                                   QUELLAN2_VECTOR* result) {
+    if (!node || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::ACTIVE_BATCHES);
+    request.u64(nodeOf(node)->index);
+    request.i32(fromTime);
+    request.i32(toTime);
+    return roundTrip(*nodeOf(node)->owner, request,
+                     [&](Decoder& in) { return takeSlot(in, surrogate::MAX_LIST_ELEMENTS, *result); });
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* batch, int32_t batchTime,
+                                                uint32_t* startTime, uint32_t* endTime) {
+    if (!node || !batch || !startTime || !endTime) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::BATCH_TIMES);
+    request.u64(nodeOf(node)->index);
+    request.text(batch);
+    request.i32(batchTime);
+    request.u32(*startTime);
+    request.u32(*endTime);
+    return roundTrip(*nodeOf(node)->owner, request, [&](Decoder& in) {
+        const uint32_t start = in.u32();
+        const uint32_t end = in.u32();
+        *startTime = start;
+        *endTime = end;
+        return true;
+    });
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name) {
+    if (!tag) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return handOut(tagOf(tag)->name, name);
+}
+
+QUELLAN2_STATUS QUELLAN2_CALL tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time) {
+    if (!tag || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::UPDATE_TIME);
+    request.u64(tagOf(tag)->index);
+    request.u32(*time);
+    return roundTrip(*tagOf(tag)->owner, request, [&](Decoder& in) {
+        *time = in.u32();
+        return true;
+    });
+}
+
+// Every entry forwards or answers here. The start-up entries, which carry
+// no handle, are refused: the proxy makes those calls through the module.
+ChildFunctionTable standIns() {
+    ChildFunctionTable table;
+    table.initialize = refuse;
+    table.uninitialize = refuse;
+    table.getIdentity = refuseIdentity;
+    table.updateConfiguration = refuseConfiguration;
+    table.connectionOpen = refuseOpen;
+    table.connectionClose = connectionClose;
+    table.connectionGetNumNodes = connectionGetNumNodes;
+    table.connectionGetNode = connectionGetNode;
+    table.connectionGetCurrentTime = connectionGetCurrentTime;
+    table.connectionReadCurrentData = connectionReadCurrentData;
+    table.connectionReadHistoricalData = connectionReadHistoricalData;
+    table.connectionReadHistoricalDataEx = connectionReadHistoricalDataEx;
+    table.connectionReadBatchData = connectionReadBatchData;
+    table.connectionReadBatchDataEx = connectionReadBatchDataEx;
+    table.connectionWriteHistoricalData = connectionWriteHistoricalData;
+    table.connectionWriteHistoricalDataEx = connectionWriteHistoricalDataEx;
+    table.connectionWriteBatchData = connectionWriteBatchData;
+    table.connectionWriteBatchDataEx = connectionWriteBatchDataEx;
+    table.nodeGetName = nodeGetName;
+    table.nodeGetNumNodes = nodeGetNumNodes;
+    table.nodeGetNode = nodeGetNode;
+    table.nodeGetNumTags = nodeGetNumTags;
+    table.nodeGetTag = nodeGetTag;
+    table.nodeGetActiveBatches = nodeGetActiveBatches;
+    table.nodeGetBatchTimes = nodeGetBatchTimes;
+    table.tagGetName = tagGetName;
+    table.tagGetUpdateTime = tagGetUpdateTime;
+    useMirrorValues(table);
+    return table;
+}
+
+}  // namespace
+
+IsolatedChild::IsolatedChild(std::string path) : libraryPath(std::move(path)) {
+    table = standIns();
+    // Each surrogate is a process of its own: nothing to share a turn with.
+    turns = std::make_shared<std::mutex>();
+}
+
+IsolatedChild::~IsolatedChild() {
+    channel.close();
+    if (!process.waitForExit(EXIT_GRACE)) process.kill();
+    process.waitForExit(EXIT_GRACE);
+}
+
+bool IsolatedChild::startSurrogate() {
+    const std::string folder = platform::parentFolder(platform::thisModulePath());
+    if (folder.empty()) return false;
+    {
+        std::lock_guard<std::mutex> lock(processGuard);
+        // Given up before it began.
+        if (lost.load()) return false;
+        process = platform::HelperProcess::start(folder + MQ_SURROGATE_PROGRAM, channel);
+    }
+    if (!process.isStarted()) return false;
+
+    Encoder request(Request::LOAD);
+    request.text(libraryPath);
+    std::string reply;
+    if (!exchange(request, reply)) return false;
+    Decoder in(reply);
+    const bool loaded = in.u8() == 1;
+    in.text();  // the reason it was not, which the library does not report
+    const std::uint64_t present = in.u64();
+    if (!in.atEnd()) {
+        lose();
+        return false;
+    }
+    if (!loaded) return false;
+    // The optional functions the child lacks are lacking here too.
+    unsigned entry = 0;
+#define MQ_CHILD_FUNCTION(name, required) \
+    if (!required && !((present >> entry) & 1)) table.name = nullptr; \
+    ++entry;
+#include "hosting/ChildFunctions.def"
+    return true;
+}
+
+QUELLAN2_STATUS IsolatedChild::initialize() {
+    if (!startSurrogate()) {
+        lose();
+        return QUELLAN2_STATUS_ERROR;
+    }
+    Encoder request(Request::INITIALIZE);
+    return roundTrip(*this, request);
+}
+
+QUELLAN2_STATUS IsolatedChild::uninitialize() {
+    Encoder request(Request::UNINITIALIZE);
+    return roundTrip(*this, request);
+}
+
+QUELLAN2_STATUS IsolatedChild::getIdentity(QUELLAN2_STRING* identity) {
+    if (!identity) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::GET_IDENTITY);
+    return roundTrip(*this, request, [&](Decoder& in) {
+        std::optional<std::string> text = in.optionalText();
+        if (text) *identity = toHandle(new MirrorString{std::move(*text)});
+        return true;
+    });
+}
+
+QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) {
+    if (!connectionText || !connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    Encoder request(Request::OPEN);
+    request.text(connectionText);
+    bool opened = false;
+    const QUELLAN2_STATUS status = roundTrip(*this, request, [&](Decoder& in) {
+        // The tree follows an open that succeeded.
+        if (in.u8() != 1) return in.ok();
+        opened = surrogate::decodeTree(in, this, tree);
+        return opened;
+    });
+    if (status != QUELLAN2_STATUS_OK) return status;
+    if (!opened) return QUELLAN2_STATUS_ERROR;
+    *connection = reinterpret_cast<QUELLAN2_CONNECTION>(this);
+    return status;
+}
+
+void IsolatedChild::abandon() noexcept {
+    lose();
+}
+
+void IsolatedChild::lose() noexcept {
+    lost.store(true);
+    std::lock_guard<std::mutex> lock(processGuard);
+    process.kill();
+}
+
+bool IsolatedChild::exchange(Encoder& request, std::string& reply) {
+    std::lock_guard<std::mutex> lock(exchanging);
+    if (lost.load()) return false;
+    if (request.finish() && surrogate::sendFrame(channel, request) && surrogate::receiveFrame(channel, reply))
+        return true;
+    lose();
+    // Reaped at once, so that a dead surrogate is no zombie while its connection stays open.
+    process.waitForExit(EXIT_GRACE);
+    return false;
+}
+
+}  // namespace mq

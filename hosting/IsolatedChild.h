@@ -1,0 +1,69 @@
+// A child that runs in a surrogate process of its own, and the stand-ins here that forward its calls.
+#pragma once
+
+#include "hosting/ChildModule.h"
+#include "hosting/SurrogateProtocol.h"
+#include "platform/Channel.h"
+#include "platform/HelperProcess.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace mq {
+
+// The surrogate (quellan-surrogate beside this library) loads the child with
+// the same loader, function table and fault guard as this process would, and
+// serves one connection. What a crash, abort, exit or heap corruption of the
+// child ends there is the surrogate, not the host.
+//
+// Calls on the connection, its nodes and tags are one round trip each; the
+// tree is read by the surrogate and crosses whole with the open, and vectors
+// and strings cross whole with the call that delivers them (MirrorValues.h),
+// so that browsing and reading values take no round trip. This object is the
+// connection's handle; the tree's records are its nodes' and tags' handles.
+//
+// Once the surrogate has gone (it died, answered nonsense, or was ended by
+// abandon()) every call fails at once, as a failing child's call does.
+class IsolatedChild final : public ChildModule {
+public:
+    explicit IsolatedChild(std::string path);
+    // Closes the channel, lets the surrogate end by itself for a moment, then
+    // ends it; it is reaped either way.
+    ~IsolatedChild() override;
+
+    QUELLAN2_STATUS initialize() override;
+    QUELLAN2_STATUS uninitialize() override;
+    QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override;
+    QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
+    void abandon() noexcept override;
+
+    // Sends a request and receives its reply. False, with the surrogate ended,
+    // when either fails; at once when the surrogate has gone already.
+    bool exchange(surrogate::Encoder& request, std::string& reply);
+    // Ends the surrogate for good: after a reply that makes no sense.
+    void lose() noexcept;
+
+    const std::vector<surrogate::NodeRecord>& topNodes() const { return tree; }
+    // The surrogate's process number while it runs; 0 otherwise. For tests.
+    std::int64_t surrogateId() const noexcept { return process.id(); }
+
+private:
+    bool startSurrogate();
+
+    std::string libraryPath;
+    // Orders the surrogate's start on the worker against an abandon() from
+    // the thread that gave a call up.
+    std::mutex processGuard;
+    platform::HelperProcess process;
+    platform::Channel channel;
+    // One request at a time: the worker's calls and the host thread's
+    // identity read share the channel.
+    std::mutex exchanging;
+    std::atomic<bool> lost{false};
+    // Read with the open; never changed after it.
+    std::vector<surrogate::NodeRecord> tree;
+};
+
+}  // namespace mq

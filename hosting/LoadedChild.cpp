@@ -1,0 +1,47 @@
+// A child whose library is loaded into this process and called directly.
+#include "hosting/ChildModule.h"
+
+#include "hosting/GuardedCall.h"
+#include "hosting/IsolatedChild.h"
+#include "hosting/LibraryHandle.h"
+#include "hosting/ModuleLocks.h"
+
+namespace mq {
+
+namespace {
+
+class LoadedChild final : public ChildModule {
+public:
+    explicit LoadedChild(const std::string& path) {
+        library.load(path);
+        if (isThisLibrary()) return;
+        table.resolve(library, path);
+        turns = moduleLock(library.handle());
+    }
+
+    // Our own module would share the Multiplexer with its parent.
+    bool isThisLibrary() const { return library.isThisLibrary(); }
+
+    QUELLAN2_STATUS initialize() override { return guardedCall(table.initialize); }
+    QUELLAN2_STATUS uninitialize() override { return guardedCall(table.uninitialize); }
+    QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override {
+        return guardedCall(table.getIdentity, identity);
+    }
+    QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override {
+        return guardedCall(table.connectionOpen, connectionText, connection);
+    }
+
+private:
+    LibraryHandle library;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildModule> makeChildModule(const std::string& path, Isolation isolation) {
+    if (isolation == Isolation::PROCESS) return std::make_unique<IsolatedChild>(path);
+    auto loaded = std::make_unique<LoadedChild>(path);
+    if (loaded->isThisLibrary()) return nullptr;
+    return loaded;
+}
+
+}  // namespace mq

@@ -1,0 +1,293 @@
+// Encoding and decoding the surrogate's messages, bounded by the bytes at hand.
+#include "hosting/SurrogateProtocol.h"
+
+#include "hosting/ProxyTree.h"
+
+#include <cstring>
+
+namespace mq::surrogate {
+
+namespace {
+
+constexpr std::size_t LENGTH_BYTES = 4;
+
+// What a lent element holds.
+enum LentValue : std::uint8_t { UNSET = 0, FLOAT_VALUE = 1, STRING_VALUE = 2 };
+
+// The smallest encodings, for counts that must fit the bytes that follow.
+constexpr std::size_t ANSWER_BYTES = 5;
+constexpr std::size_t ELEMENT_BYTES = ANSWER_BYTES;
+constexpr std::size_t LENT_ELEMENT_BYTES = 1;
+constexpr std::size_t TAG_BYTES = 9;
+constexpr std::size_t NODE_BYTES = 17;
+
+}  // namespace
+
+Encoder::Encoder() {
+    clear();
+}
+
+Encoder::Encoder(Request kind) : Encoder() {
+    u8(static_cast<std::uint8_t>(kind));
+}
+
+void Encoder::clear() {
+    bytes.assign(LENGTH_BYTES, '\0');
+}
+
+void Encoder::u32(std::uint32_t value) {
+    char little[4];
+    for (int k = 0; k < 4; ++k) little[k] = static_cast<char>((value >> (8 * k)) & 0xFF);
+    bytes.append(little, sizeof little);
+}
+
+void Encoder::u64(std::uint64_t value) {
+    u32(static_cast<std::uint32_t>(value));
+    u32(static_cast<std::uint32_t>(value >> 32));
+}
+
+void Encoder::text(const std::string& value) {
+    u32(static_cast<std::uint32_t>(value.size()));
+    bytes.append(value);
+}
+
+void Encoder::optionalText(const std::optional<std::string>& value) {
+    u8(value ? 1 : 0);
+    if (value) text(*value);
+}
+
+bool Encoder::finish() {
+    const std::size_t body = bytes.size() - LENGTH_BYTES;
+    if (body > MAX_FRAME_BYTES) return false;
+    for (std::size_t k = 0; k < LENGTH_BYTES; ++k) bytes[k] = static_cast<char>((body >> (8 * k)) & 0xFF);
+    return true;
+}
+
+bool Decoder::take(void* out, std::size_t size) {
+    if (failed || left < size) {
+        fail();
+        std::memset(out, 0, size);
+        return false;
+    }
+    std::memcpy(out, next, size);
+    next += size;
+    left -= size;
+    return true;
+}
+
+std::uint8_t Decoder::u8() {
+    unsigned char value = 0;
+    take(&value, 1);
+    return value;
+}
+
+std::uint32_t Decoder::u32() {
+    unsigned char little[4];
+    if (!take(little, sizeof little)) return 0;
+    return static_cast<std::uint32_t>(little[0]) | static_cast<std::uint32_t>(little[1]) << 8 |
+           static_cast<std::uint32_t>(little[2]) << 16 | static_cast<std::uint32_t>(little[3]) << 24;
+}
+
+std::uint64_t Decoder::u64() {
+    const std::uint64_t low = u32();
+    const std::uint64_t high = u32();
+    return low | high << 32;
+}
+
+std::string Decoder::text() {
+    const std::uint32_t size = count(1);
+    if (failed) return {};
+    std::string value(next, size);
+    next += size;
+    left -= size;
+    return value;
+}
+
+std::optional<std::string> Decoder::optionalText() {
+    const std::uint8_t present = u8();
+    if (present > 1) fail();
+    if (present != 1 || failed) return std::nullopt;
+    return text();
+}
+
+std::uint32_t Decoder::count(std::size_t bytesEach) {
+    const std::uint32_t value = u32();
+    if (failed) return 0;
+    if (bytesEach && value > left / bytesEach) {
+        fail();
+        return 0;
+    }
+    return value;
+}
+
+bool sendFrame(platform::Channel& channel, const Encoder& frame) {
+    return channel.write(frame.frame().data(), frame.frame().size());
+}
+
+bool receiveFrame(platform::Channel& channel, std::string& body) {
+    unsigned char little[LENGTH_BYTES];
+    if (!channel.read(little, sizeof little)) return false;
+    const std::uint32_t size = static_cast<std::uint32_t>(little[0]) | static_cast<std::uint32_t>(little[1]) << 8 |
+                               static_cast<std::uint32_t>(little[2]) << 16 |
+                               static_cast<std::uint32_t>(little[3]) << 24;
+    if (size > MAX_FRAME_BYTES) return false;
+    body.resize(size);
+    return size == 0 || channel.read(body.data(), size);
+}
+
+void encode(Encoder& out, const Answer<std::uint32_t>& answer) {
+    out.u32(answer.status);
+    out.u8(answer.written ? 1 : 0);
+    if (answer.written) out.u32(answer.value);
+}
+
+Answer<std::uint32_t> decodeAnswer(Decoder& in) {
+    Answer<std::uint32_t> answer;
+    answer.status = in.u32();
+    const std::uint8_t written = in.u8();
+    if (written > 1) in.fail();
+    answer.written = written == 1;
+    if (answer.written) answer.value = in.u32();
+    return answer;
+}
+
+void encodeSlot(Encoder& out, const VectorRecord* vector) {
+    out.u8(vector ? 1 : 0);
+    if (!vector) return;
+    encode(out, vector->length);
+    out.u32(static_cast<std::uint32_t>(vector->elements.size()));
+    for (const ElementRecord& element : vector->elements) {
+        encode(out, element.type);
+        if (!element.type.written) continue;
+        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
+            encode(out, element.floatBits);
+        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
+            out.u32(element.stringStatus);
+            out.optionalText(element.text);
+        }
+    }
+}
+
+std::optional<VectorRecord> decodeSlot(Decoder& in, std::uint32_t maxElements) {
+    const std::uint8_t present = in.u8();
+    if (present > 1) in.fail();
+    if (present != 1 || !in.ok()) return std::nullopt;
+    VectorRecord vector;
+    vector.length = decodeAnswer(in);
+    const std::uint32_t elements = in.count(ELEMENT_BYTES);
+    if (elements > maxElements) in.fail();
+    vector.elements.resize(in.ok() ? elements : 0);
+    for (ElementRecord& element : vector.elements) {
+        element.type = decodeAnswer(in);
+        if (!element.type.written) continue;
+        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
+            element.floatBits = decodeAnswer(in);
+        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
+            element.stringStatus = in.u32();
+            element.text = in.optionalText();
+        }
+    }
+    if (!in.ok()) return std::nullopt;
+    return vector;
+}
+
+void encodeLent(Encoder& out, const VectorRecord* vector) {
+    out.u8(vector ? 1 : 0);
+    if (!vector) return;
+    const std::uint32_t length = vector->length.written ? vector->length.value : 0;
+    out.u32(length);
+    for (std::uint32_t k = 0; k < length; ++k) {
+        const ElementRecord* element = k < vector->elements.size() ? &vector->elements[k] : nullptr;
+        if (element && element->type.value == QUELLAN2_TYPE_FLOAT && element->floatBits.written) {
+            out.u8(FLOAT_VALUE);
+            out.u32(element->floatBits.value);
+        } else if (element && element->type.value == QUELLAN2_TYPE_STRING && element->text) {
+            out.u8(STRING_VALUE);
+            out.text(*element->text);
+        } else {
+            out.u8(UNSET);
+        }
+    }
+}
+
+std::optional<VectorRecord> decodeLent(Decoder& in) {
+    const std::uint8_t present = in.u8();
+    if (present > 1) in.fail();
+    if (present != 1 || !in.ok()) return std::nullopt;
+    VectorRecord vector;
+    const std::uint32_t length = in.count(LENT_ELEMENT_BYTES);
+    vector.length = {QUELLAN2_STATUS_OK, true, length};
+    vector.elements.resize(length);
+    for (ElementRecord& element : vector.elements) {
+        const std::uint8_t kind = in.u8();
+        if (kind == FLOAT_VALUE) {
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_FLOAT};
+            element.floatBits = {QUELLAN2_STATUS_OK, true, in.u32()};
+        } else if (kind == STRING_VALUE) {
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_STRING};
+            element.stringStatus = QUELLAN2_STATUS_OK;
+            element.text = in.text();
+        } else if (kind == UNSET) {
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
+        } else {
+            in.fail();
+        }
+    }
+    if (!in.ok()) return std::nullopt;
+    return vector;
+}
+
+namespace {
+
+void encodeNode(Encoder& out, const NodeRecord& node) {
+    out.u64(node.index);
+    out.optionalText(node.name);
+    out.u32(static_cast<std::uint32_t>(node.subNodes.size()));
+    for (const NodeRecord& subNode : node.subNodes) encodeNode(out, subNode);
+    out.u32(static_cast<std::uint32_t>(node.tags.size()));
+    for (const TagRecord& tag : node.tags) {
+        out.u64(tag.index);
+        out.optionalText(tag.name);
+    }
+}
+
+// Depth as the tree reader counts it: top nodes are at depth 1.
+bool decodeNode(Decoder& in, IsolatedChild* owner, int depth, NodeRecord& node) {
+    if (depth > QuellanProxy::Node::MAX_DEPTH) {
+        in.fail();
+        return false;
+    }
+    node.owner = owner;
+    node.index = in.u64();
+    node.name = in.optionalText();
+    node.subNodes.resize(in.count(NODE_BYTES));
+    for (NodeRecord& subNode : node.subNodes)
+        if (!decodeNode(in, owner, depth + 1, subNode)) return false;
+    node.tags.resize(in.count(TAG_BYTES));
+    for (TagRecord& tag : node.tags) {
+        tag.owner = owner;
+        tag.index = in.u64();
+        tag.name = in.optionalText();
+    }
+    return in.ok();
+}
+
+}  // namespace
+
+void encodeTree(Encoder& out, const std::vector<NodeRecord>& top) {
+    out.u32(static_cast<std::uint32_t>(top.size()));
+    for (const NodeRecord& node : top) encodeNode(out, node);
+}
+
+bool decodeTree(Decoder& in, IsolatedChild* owner, std::vector<NodeRecord>& top) {
+    top.resize(in.count(NODE_BYTES));
+    for (NodeRecord& node : top) {
+        if (!decodeNode(in, owner, 1, node)) {
+            top.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace mq::surrogate

@@ -1,0 +1,357 @@
+// Serving one child in the surrogate: each request run on the child through the fault guard, each answer described.
+#include "hosting/SurrogateServer.h"
+
+#include "hosting/ChildText.h"
+#include "hosting/GuardedCall.h"
+#include "hosting/ProxyTree.h"
+#include "interface/Exception.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace mq::surrogate {
+
+namespace {
+
+// Preset into an out value to see whether the child wrote it: values that a
+// child has no reason to write. A child that writes exactly one of them is
+// taken not to have written.
+constexpr std::uint32_t UNWRITTEN_NUMBER = 0xA5C35A3Cu;
+constexpr std::uint32_t UNWRITTEN_FLOAT_BITS = 0x7FC5A3C3u;  // a quiet NaN with a payload
+
+template <typename Function, typename... Arguments>
+Answer<std::uint32_t> askNumber(Function function, Arguments... arguments) {
+    std::uint32_t value = UNWRITTEN_NUMBER;
+    Answer<std::uint32_t> answer;
+    answer.status = guardedCall(function, arguments..., &value);
+    answer.written = value != UNWRITTEN_NUMBER;
+    if (answer.written) answer.value = value;
+    return answer;
+}
+
+template <typename Function, typename... Arguments>
+Answer<std::uint32_t> askFloat(Function function, Arguments... arguments) {
+    float value;
+    std::memcpy(&value, &UNWRITTEN_FLOAT_BITS, sizeof value);
+    Answer<std::uint32_t> answer;
+    answer.status = guardedCall(function, arguments..., &value);
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    answer.written = bits != UNWRITTEN_FLOAT_BITS;
+    if (answer.written) answer.value = bits;
+    return answer;
+}
+
+}  // namespace
+
+VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const {
+    VectorRecord record;
+    record.length = askNumber(child.vectorGetLength, vector);
+    if (lengthDecides) {
+        const bool told = record.length.status == QUELLAN2_STATUS_OK && record.length.written;
+        elements = told ? std::min(record.length.value, MAX_LIST_ELEMENTS) : 0;
+    }
+    record.elements.resize(elements);
+    for (std::uint32_t k = 0; k < elements; ++k) {
+        ElementRecord& element = record.elements[k];
+        element.type = askNumber(child.vectorGetType, vector, k);
+        if (!element.type.written) continue;
+        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
+            element.floatBits = askFloat(child.vectorGetFloat, vector, k);
+        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
+            QUELLAN2_STRING string = nullptr;
+            element.stringStatus = guardedCall(child.vectorGetString, vector, k, &string);
+            // A reader takes the text only of a string handed over with success.
+            if (string) {
+                std::string text = childText(child, string);
+                if (element.stringStatus == QUELLAN2_STATUS_OK) element.text = std::move(text);
+            }
+        }
+    }
+    return record;
+}
+
+void Server::deliver(Encoder& reply, QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const {
+    if (!vector) {
+        encodeSlot(reply, nullptr);
+        return;
+    }
+    const VectorRecord record = describe(vector, elements, lengthDecides);
+    encodeSlot(reply, &record);
+    giveBack(vector);
+}
+
+void Server::giveBack(QUELLAN2_VECTOR vector) const {
+    if (vector) guardedCall(child.vectorFree, vector);
+}
+
+QUELLAN2_VECTOR Server::materialize(const std::optional<VectorRecord>& lent) const {
+    if (!lent) return nullptr;
+    QUELLAN2_VECTOR vector = nullptr;
+    const auto length = static_cast<std::uint32_t>(lent->elements.size());
+    if (guardedCall(child.vectorCreate, length, &vector) != QUELLAN2_STATUS_OK) return vector;
+    for (std::uint32_t k = 0; k < length; ++k) {
+        const ElementRecord& element = lent->elements[k];
+        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
+            float value;
+            std::memcpy(&value, &element.floatBits.value, sizeof value);
+            guardedCall(child.vectorSetFloat, vector, k, value);
+        } else if (element.type.value == QUELLAN2_TYPE_STRING && element.text) {
+            guardedCall(child.vectorSetString, vector, k, element.text->c_str());
+        }
+    }
+    return vector;
+}
+
+bool Server::tagList(Decoder& in, std::vector<QUELLAN2_TAG>& list) const {
+    list.resize(in.count(8));
+    for (QUELLAN2_TAG& tag : list) {
+        const std::uint64_t index = in.u64();
+        if (index >= tags.size()) return false;
+        tag = tags[static_cast<std::size_t>(index)];
+    }
+    return in.ok();
+}
+
+NodeRecord Server::describeNode(QuellanProxy::Node& node) {
+    NodeRecord record;
+    record.index = nodes.size();
+    nodes.push_back(node.handle);
+    if (node.name) record.name = childText(child, std::exchange(node.name, nullptr));
+    record.subNodes.reserve(node.subNodes.size());
+    for (const auto& subNode : node.subNodes) record.subNodes.push_back(describeNode(*subNode));
+    record.tags.resize(node.nodeTags.size());
+    for (std::size_t k = 0; k < node.nodeTags.size(); ++k) {
+        QuellanProxy::Tag& tag = *node.nodeTags[k];
+        record.tags[k].index = tags.size();
+        tags.push_back(tag.handle);
+        if (tag.name) record.tags[k].name = childText(child, std::exchange(tag.name, nullptr));
+    }
+    return record;
+}
+
+bool Server::load(Decoder& in, Encoder& reply) {
+    const std::string path = in.text();
+    if (!in.atEnd() || loaded) return false;
+    try {
+        library.load(path);
+        child.resolve(library, path);
+    } catch (const Exception& refused) {
+        reply.u8(0);
+        reply.text(refused.message());
+        reply.u64(0);
+        return true;
+    }
+    loaded = true;
+    std::uint64_t present = 0;
+    unsigned entry = 0;
+#define MQ_CHILD_FUNCTION(name, required) \
+    if (child.name) present |= std::uint64_t(1) << entry; \
+    ++entry;
+#include "hosting/ChildFunctions.def"
+    reply.u8(1);
+    reply.text(std::string());
+    reply.u64(present);
+    return true;
+}
+
+bool Server::open(Decoder& in, Encoder& reply) {
+    const std::string text = in.text();
+    if (!in.atEnd() || opened) return false;
+    const QUELLAN2_STATUS status = guardedCall(child.connectionOpen, text.c_str(), &connection);
+    reply.u32(status);
+    if (status != QUELLAN2_STATUS_OK) {
+        reply.u8(0);
+        return true;
+    }
+    opened = true;
+    // The host's own tree reader, on the child's own functions: the same
+    // calls in the same order as in the host, and the same limits.
+    QuellanProxy::Connection tree(child, connection);
+    std::vector<NodeRecord> top;
+    top.reserve(tree.topNodes.size());
+    for (const auto& node : tree.topNodes) top.push_back(describeNode(*node));
+    reply.u8(1);
+    encodeTree(reply, top);
+    return true;
+}
+
+bool Server::handle(const std::string& request, Encoder& reply) {
+    Decoder in(request);
+    const std::uint8_t kind = in.u8();
+    if (!in.ok() || kind == 0 || kind > static_cast<std::uint8_t>(Request::LAST)) return false;
+    const auto what = static_cast<Request>(kind);
+    if (what == Request::LOAD) return load(in, reply);
+    if (!loaded) return false;
+    if (what == Request::OPEN) return open(in, reply);
+
+    switch (what) {
+    case Request::INITIALIZE:
+    case Request::UNINITIALIZE:
+    case Request::GET_IDENTITY:
+        if (!in.atEnd()) return false;
+        if (what == Request::INITIALIZE) {
+            reply.u32(guardedCall(child.initialize));
+        } else if (what == Request::UNINITIALIZE) {
+            reply.u32(guardedCall(child.uninitialize));
+        } else {
+            QUELLAN2_STRING identity = nullptr;
+            const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &identity);
+            reply.u32(status);
+            std::optional<std::string> text;
+            if (identity) text = childText(child, identity);
+            if (status != QUELLAN2_STATUS_OK) text.reset();
+            reply.optionalText(text);
+        }
+        return true;
+    default:
+        break;
+    }
+
+    // Everything else is a call on the open connection, its nodes or its tags.
+    if (!opened) return false;
+    std::vector<QUELLAN2_TAG> list;
+    switch (what) {
+    case Request::CLOSE:
+        if (!in.atEnd()) return false;
+        reply.u32(guardedCall(child.connectionClose, connection));
+        opened = false;
+        return true;
+    case Request::CURRENT_TIME: {
+        std::uint32_t time = in.u32();
+        if (!in.atEnd()) return false;
+        reply.u32(guardedCall(child.connectionGetCurrentTime, connection, &time));
+        reply.u32(time);
+        return true;
+    }
+    case Request::READ_CURRENT:
+    case Request::READ_HISTORICAL:
+    case Request::READ_BATCH:
+    case Request::READ_BATCH_EX: {
+        if (!tagList(in, list)) return false;
+        const auto count = static_cast<std::uint32_t>(list.size());
+        std::int32_t time = 0;
+        std::string batch;
+        if (what == Request::READ_HISTORICAL) time = in.i32();
+        if (what == Request::READ_BATCH || what == Request::READ_BATCH_EX) batch = in.text();
+        if (what == Request::READ_BATCH_EX) time = in.i32();
+        if (!in.atEnd()) return false;
+        if (what == Request::READ_BATCH_EX && !child.connectionReadBatchDataEx) return false;
+        QUELLAN2_VECTOR result = nullptr;
+        QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+        if (what == Request::READ_CURRENT)
+            status = guardedCall(child.connectionReadCurrentData, connection, list.data(), count, &result);
+        else if (what == Request::READ_HISTORICAL)
+            status = guardedCall(child.connectionReadHistoricalData, connection, list.data(), count, time, &result);
+        else if (what == Request::READ_BATCH)
+            status = guardedCall(child.connectionReadBatchData, connection, list.data(), count, batch.c_str(), &result);
+        else
+            status = guardedCall(child.connectionReadBatchDataEx, connection, list.data(), count, batch.c_str(), time,
+                                 &result);
+        reply.u32(status);
+        deliver(reply, result, count);
+        return true;
+    }
+    case Request::READ_HISTORICAL_EX:
+    case Request::WRITE_HISTORICAL_EX: {
+        if (!tagList(in, list)) return false;
+        const auto count = static_cast<std::uint32_t>(list.size());
+        const std::int32_t startTime = in.i32();
+        const std::int32_t interval = in.i32();
+        const std::uint32_t samples = in.count(1);
+        std::vector<std::optional<VectorRecord>> lent(samples);
+        for (auto& slot : lent) slot = decodeLent(in);
+        if (!in.atEnd()) return false;
+        const bool reading = what == Request::READ_HISTORICAL_EX;
+        if (reading ? !child.connectionReadHistoricalDataEx : !child.connectionWriteHistoricalDataEx) return false;
+        std::vector<QUELLAN2_VECTOR> slots(samples, nullptr);
+        for (std::uint32_t k = 0; k < samples; ++k) slots[k] = materialize(lent[k]);
+        const QUELLAN2_STATUS status =
+            reading ? guardedCall(child.connectionReadHistoricalDataEx, connection, list.data(), count, startTime,
+                                  interval, samples, slots.data())
+                    : guardedCall(child.connectionWriteHistoricalDataEx, connection, list.data(), count, startTime,
+                                  interval, samples, static_cast<const QUELLAN2_VECTOR*>(slots.data()));
+        reply.u32(status);
+        for (QUELLAN2_VECTOR slot : slots) {
+            if (reading)
+                deliver(reply, slot, count);
+            else
+                giveBack(slot);
+        }
+        return true;
+    }
+    case Request::WRITE_HISTORICAL:
+    case Request::WRITE_BATCH:
+    case Request::WRITE_BATCH_EX: {
+        if (!tagList(in, list)) return false;
+        const auto count = static_cast<std::uint32_t>(list.size());
+        std::int32_t time = 0;
+        std::string batch;
+        if (what == Request::WRITE_HISTORICAL) time = in.i32();
+        if (what != Request::WRITE_HISTORICAL) batch = in.text();
+        if (what == Request::WRITE_BATCH_EX) time = in.i32();
+        std::optional<VectorRecord> lent = decodeLent(in);
+        if (!in.atEnd()) return false;
+        if (what == Request::WRITE_BATCH_EX && !child.connectionWriteBatchDataEx) return false;
+        QUELLAN2_VECTOR values = materialize(lent);
+        QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+        if (what == Request::WRITE_HISTORICAL)
+            status = guardedCall(child.connectionWriteHistoricalData, connection, list.data(), count, time, values);
+        else if (what == Request::WRITE_BATCH)
+            status = guardedCall(child.connectionWriteBatchData, connection, list.data(), count, batch.c_str(), values);
+        else
+            status = guardedCall(child.connectionWriteBatchDataEx, connection, list.data(), count, batch.c_str(), time,
+                                 values);
+        giveBack(values);
+        reply.u32(status);
+        return true;
+    }
+    case Request::ACTIVE_BATCHES:
+    case Request::BATCH_TIMES: {
+        const std::uint64_t index = in.u64();
+        if (index >= nodes.size()) return false;
+        const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(index)];
+        if (what == Request::ACTIVE_BATCHES) {
+            const std::int32_t fromTime = in.i32();
+            const std::int32_t toTime = in.i32();
+            if (!in.atEnd()) return false;
+            QUELLAN2_VECTOR result = nullptr;
+            reply.u32(guardedCall(child.nodeGetActiveBatches, node, fromTime, toTime, &result));
+            deliver(reply, result, 0, true);
+            return true;
+        }
+        const std::string batch = in.text();
+        const std::int32_t batchTime = in.i32();
+        std::uint32_t startTime = in.u32();
+        std::uint32_t endTime = in.u32();
+        if (!in.atEnd()) return false;
+        reply.u32(guardedCall(child.nodeGetBatchTimes, node, batch.c_str(), batchTime, &startTime, &endTime));
+        reply.u32(startTime);
+        reply.u32(endTime);
+        return true;
+    }
+    case Request::UPDATE_TIME: {
+        const std::uint64_t index = in.u64();
+        std::uint32_t time = in.u32();
+        if (!in.atEnd() || index >= tags.size()) return false;
+        reply.u32(guardedCall(child.tagGetUpdateTime, tags[static_cast<std::size_t>(index)], &time));
+        reply.u32(time);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void serve(platform::Channel& channel) {
+    Server server;
+    std::string request;
+    Encoder reply;
+    while (receiveFrame(channel, request)) {
+        reply.clear();
+        if (!server.handle(request, reply) || !reply.finish() || !sendFrame(channel, reply)) return;
+    }
+}
+
+}  // namespace mq::surrogate

@@ -1,0 +1,56 @@
+// The surrogate's side: one child, loaded in this process and served to the host over the channel.
+#pragma once
+
+#include "hosting/ChildFunctionTable.h"
+#include "hosting/LibraryHandle.h"
+#include "hosting/QuellanProxy.h"
+#include "hosting/SurrogateProtocol.h"
+#include "platform/Channel.h"
+#include "quellan2.h"
+
+#include <string>
+#include <vector>
+
+namespace mq::surrogate {
+
+// Runs each request on the child, through the same loader, function table,
+// tree reader and fault guard as the host would, and describes the answers:
+// every vector the child delivers is read whole here (and given back to the
+// child), every string read and given back, so that nothing of the child's
+// memory has to outlive the request. The host is the only peer, yet a request
+// is still checked before it runs: a node or tag is an index into the tables
+// built at the open, and a request that does not decode ends the service.
+class Server {
+public:
+    Server() = default;
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Handles one request, writing its reply; false for bytes that are not a
+    // request this child can take (the surrogate then ends).
+    bool handle(const std::string& request, Encoder& reply);
+
+private:
+    bool load(Decoder& in, Encoder& reply);
+    bool open(Decoder& in, Encoder& reply);
+    bool tagList(Decoder& in, std::vector<QUELLAN2_TAG>& list) const;
+    NodeRecord describeNode(QuellanProxy::Node& node);
+    VectorRecord describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const;
+    void deliver(Encoder& reply, QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides = false) const;
+    QUELLAN2_VECTOR materialize(const std::optional<VectorRecord>& lent) const;
+    void giveBack(QUELLAN2_VECTOR vector) const;
+
+    LibraryHandle library;
+    ChildFunctionTable child;
+    bool loaded = false;
+    QUELLAN2_CONNECTION connection = nullptr;
+    bool opened = false;
+    // The handles of the tree, in the order of the indices the host uses.
+    std::vector<QUELLAN2_NODE> nodes;
+    std::vector<QUELLAN2_TAG> tags;
+};
+
+// Serves the host until it closes the channel or sends what is not a request.
+void serve(platform::Channel& channel);
+
+}  // namespace mq::surrogate

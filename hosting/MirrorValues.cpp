@@ -35,9 +35,9 @@ QUELLAN2_STATUS QUELLAN2_CALL vectorCreate(uint32_t length, QUELLAN2_VECTOR* vec
     if (!mirror) return QUELLAN2_STATUS_ERROR;
     try {
         mirror->record.length = {QUELLAN2_STATUS_OK, true, length};
-        ElementRecord unset;
-        unset.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
-        mirror->record.elements.assign(length, unset);
+        mirror->record.elements.resize(length);
+        for (ElementRecord& element : mirror->record.elements)
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
     } catch (const std::bad_alloc&) {
         delete mirror;
         return QUELLAN2_STATUS_ERROR;
@@ -89,8 +89,10 @@ QUELLAN2_STATUS QUELLAN2_CALL vectorGetString(QUELLAN2_VECTOR vector, uint32_t i
 QUELLAN2_STATUS QUELLAN2_CALL vectorSetNull(QUELLAN2_VECTOR vector, uint32_t index) {
     ElementRecord* element = elementAt(vector, index);
     if (!element) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    *element = ElementRecord();
     element->type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
+    element->floatBits = {};
+    element->stringStatus = QUELLAN2_STATUS_ERROR;
+    element->text.reset();
     return QUELLAN2_STATUS_OK;
 }
 

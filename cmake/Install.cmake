@@ -1,5 +1,6 @@
 # What `cmake --install` lays out (the folders come from InstallLayout.cmake):
-# the library and what it starts or loads beside itself, the quellan tool, the
+# the library and what it starts or loads beside itself (the configuration
+# process's runner and dialog, the surrogate of isolated children), the quellan tool, the
 # header, the README, and the two demonstration plants as sample children.
 # Tests, benchmarks and fuzzers are not installed.
 
@@ -7,8 +8,12 @@
 install(TARGETS MultiQuellan quellan
   RUNTIME DESTINATION ${MQ_INSTALL_BINDIR}
   LIBRARY DESTINATION ${MQ_INSTALL_LIBRARYDIR})
-if(NOT WIN32)
-  install(TARGETS quellan-rundll RUNTIME DESTINATION ${MQ_INSTALL_LIBRARYDIR})
+# The surrogate of isolated children goes where the library looks for it:
+# beside itself.
+if(WIN32)
+  install(TARGETS ${MQ_SURROGATE_NAME} RUNTIME DESTINATION ${MQ_INSTALL_BINDIR})
+else()
+  install(TARGETS quellan-rundll ${MQ_SURROGATE_NAME} RUNTIME DESTINATION ${MQ_INSTALL_LIBRARYDIR})
   if(MQ_QT_DIALOG)
     install(TARGETS MultiQuellanDialog LIBRARY DESTINATION ${MQ_INSTALL_LIBRARYDIR})
   endif()

@@ -49,7 +49,8 @@ owner_of() {
 }
 
 # A machine-wide configuration folder of the test's own, naming the sample
-# plants; owned by root and writable by no one else, as a root host requires.
+# plants, the second in a surrogate process of its own; owned by root and
+# writable by no one else, as a root host requires.
 scratch_configuration() {
   local xdg="$work/$step-xdg" fermentation utilities
   fermentation=$(installed Fermentation.so)
@@ -60,7 +61,7 @@ scratch_configuration() {
 <?xml version="1.0" ?>
 <settings>
     <quellan path="$fermentation" />
-    <quellan path="$utilities" />
+    <quellan path="$utilities" isolation="process" />
 </settings>
 XML
   chmod 0755 "$xdg" "$xdg/Kalmeno" "$xdg/Kalmeno/Quellan"

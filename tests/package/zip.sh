@@ -76,10 +76,13 @@ case $step in
     mkdir -p "$data"
     {
       printf '<?xml version="1.0" ?>\r\n<settings>\r\n'
+      # The second plant runs in a surrogate process of its own.
+      isolation=""
       for plant in Fermentation Utilities; do
         unpacked_file "samples/$plant.dll" >/dev/null
         unpacked_file "samples/$plant.sim" >/dev/null
-        printf '    <quellan path="%s\\samples\\%s.dll" />\r\n' "$windows_folder" "$plant"
+        printf '    <quellan path="%s\\samples\\%s.dll"%s />\r\n' "$windows_folder" "$plant" "$isolation"
+        isolation=' isolation="process"'
       done
       printf '</settings>\r\n'
     } >"$data/MultiQuellanConfiguration.xml"

@@ -27,6 +27,12 @@ constexpr std::chrono::milliseconds EXIT_GRACE{1000};
 // The index of a handle that is none: the surrogate refuses it.
 constexpr std::uint64_t NO_INDEX = std::numeric_limits<std::uint64_t>::max();
 
+// Set by startSurrogatesFrom(); empty for the module's own folder.
+std::string& surrogateFolder() {
+    static std::string folder;
+    return folder;
+}
+
 IsolatedChild* childOf(QUELLAN2_CONNECTION connection) {
     return reinterpret_cast<IsolatedChild*>(connection);
 }
@@ -374,8 +380,13 @@ IsolatedChild::~IsolatedChild() {
     process.waitForExit(EXIT_GRACE);
 }
 
+void IsolatedChild::startSurrogatesFrom(std::string folder) {
+    surrogateFolder() = std::move(folder);
+}
+
 bool IsolatedChild::startSurrogate() {
-    const std::string folder = platform::parentFolder(platform::thisModulePath());
+    const std::string folder =
+        surrogateFolder().empty() ? platform::parentFolder(platform::thisModulePath()) : surrogateFolder();
     if (folder.empty()) return false;
     {
         std::lock_guard<std::mutex> lock(processGuard);

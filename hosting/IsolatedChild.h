@@ -49,6 +49,12 @@ public:
     // The surrogate's process number while it runs; 0 otherwise. For tests.
     std::int64_t surrogateId() const noexcept { return process.id(); }
 
+    // Surrogates are started from the folder of the module that holds this
+    // code, which is the library's. A program that compiles the hosting code
+    // in (the quellan tool) names the folder of the library it stands in for,
+    // once, before any child starts.
+    static void startSurrogatesFrom(std::string folder);
+
 private:
     bool startSurrogate();
 

@@ -40,9 +40,14 @@ std::string startFailure(const std::string& path) {
 // Why the library would refuse the file before starting it, in its order:
 // missing, unreadable, not loadable (with the platform's reason), lacking
 // required functions (in the library's own words); empty when none holds.
-std::string loadProblem(const std::string& path) {
+std::string fileProblem(const std::string& path) {
     if (!mq::platform::entryExists(path)) return "the file does not exist";
     if (!mq::platform::isReadableFile(path)) return "the file cannot be read";
+    return {};
+}
+
+std::string loadProblem(const std::string& path) {
+    if (std::string problem = fileProblem(path); !problem.empty()) return problem;
     mq::LibraryHandle library;
     std::string reason;
     if (!library.tryLoad(path, reason)) return "not a loadable library (" + reason + ")";
@@ -61,14 +66,21 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     std::string problem;
     const mq::CallTimeout timeout = mq::callTimeout(configured, &problem);
     if (!problem.empty()) result.notes.push_back(problem);
+    problem.clear();
+    const mq::Isolation isolation = mq::childIsolation(configured, &problem);
+    if (!problem.empty()) result.notes.push_back(problem);
+    const bool isolated = isolation == mq::Isolation::PROCESS;
+    if (isolated) result.notes.push_back("runs in a surrogate process of its own");
 
     // The checks of the library's open, in its order and on the same path.
+    // An isolated child is not loaded into this process: a crash of it would
+    // end the tool; its surrogate loads it.
     result.path = mq::platform::absolutePath(configured.path);
-    result.problem = loadProblem(result.path);
+    result.problem = isolated ? fileProblem(result.path) : loadProblem(result.path);
     if (!result.problem.empty()) return result;
 
-    // With the child's own timeout, as the library starts it.
-    mq::Quellan child(result.path, timeout);
+    // With the child's own timeout and isolation, as the library starts it.
+    mq::Quellan child(result.path, timeout, isolation);
     const auto started = std::chrono::steady_clock::now();
     const bool running = child.open();
     const auto took = std::chrono::steady_clock::now() - started;
@@ -77,7 +89,9 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
         result.problem = timeout && took >= *timeout
                              ? "start-up did not end within the child's timeout of " +
                                    *mq::findAttribute(configured.attributes, mq::TIMEOUT_ATTRIBUTE) + " s"
-                             : startFailure(result.path);
+                         : isolated ? "could not be loaded or started in its surrogate process (" MQ_SURROGATE_PROGRAM
+                                      " beside the library), or ended it"
+                                    : startFailure(result.path);
         return result;
     }
     result.inTree = true;

@@ -3,13 +3,18 @@
 
 #include "CheckCommand.h"
 #include "ChildrenCommand.h"
+#include "PluginLibrary.h"
 #include "ToolError.h"
+#include "hosting/IsolatedChild.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
 
 namespace quellan {
 
 int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (!line.plugin.empty()) throw usageError("children takes no --plugin: it reads MultiQuellan's configuration");
+    // Isolated children run in the surrogate installed beside the library.
+    mq::IsolatedChild::startSurrogatesFrom(mq::platform::parentFolder(defaultPluginPath()));
     return runChildren(ChildrenOptions{line.format}, out, err);
 }
 

@@ -5,6 +5,7 @@
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Exception.h"
+#include "interface/Identity.h"
 
 #include <algorithm>
 #include <cstring>
@@ -159,7 +160,11 @@ bool Server::load(Decoder& in, Encoder& reply) {
 bool Server::open(Decoder& in, Encoder& reply) {
     const std::string text = in.text();
     if (!in.atEnd() || opened) return false;
-    const QUELLAN2_STATUS status = guardedCall(child.connectionOpen, text.c_str(), &connection);
+    // MultiQuellan (under any file name) would read the same configuration
+    // and start this child again in a surrogate of its own, without end.
+    const bool multiplexer = identity.rfind(IDENTITY_PREFIX, 0) == 0;
+    const QUELLAN2_STATUS status =
+        multiplexer ? QUELLAN2_STATUS_ERROR : guardedCall(child.connectionOpen, text.c_str(), &connection);
     reply.u32(status);
     if (status != QUELLAN2_STATUS_OK) {
         reply.u8(0);
@@ -196,12 +201,13 @@ bool Server::handle(const std::string& request, Encoder& reply) {
         } else if (what == Request::UNINITIALIZE) {
             reply.u32(guardedCall(child.uninitialize));
         } else {
-            QUELLAN2_STRING identity = nullptr;
-            const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &identity);
+            QUELLAN2_STRING handed = nullptr;
+            const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &handed);
             reply.u32(status);
             std::optional<std::string> text;
-            if (identity) text = childText(child, identity);
+            if (handed) text = childText(child, handed);
             if (status != QUELLAN2_STATUS_OK) text.reset();
+            identity = text.value_or(std::string());
             reply.optionalText(text);
         }
         return true;

@@ -45,6 +45,8 @@ private:
     bool loaded = false;
     QUELLAN2_CONNECTION connection = nullptr;
     bool opened = false;
+    // What the child said it is, when the host asked before opening.
+    std::string identity;
     // The handles of the tree, in the order of the indices the host uses.
     std::vector<QUELLAN2_NODE> nodes;
     std::vector<QUELLAN2_TAG> tags;

@@ -4,7 +4,7 @@
 namespace mq {
 
 const std::string& identityText() {
-    static const std::string text = "MultiQuellan (" __DATE__ " " __TIME__ ")";
+    static const std::string text = std::string(IDENTITY_PREFIX) + __DATE__ " " __TIME__ ")";
     return text;
 }
 

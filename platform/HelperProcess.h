@@ -50,8 +50,9 @@ public:
     // In the helper, once, first thing in main: its end of the channel, from
     // the command line start() gave it; a closed channel when the command line
     // names none. From here on the helper ends when the host does (POSIX: a
-    // parent-death signal, set only if the host is still its parent; Windows:
-    // the job), and a crash ends it quietly, without a dialog or debugger.
+    // parent-death signal; a helper whose host or starting thread has already
+    // ended by then ends itself at once. Windows: the job), and a crash ends it
+    // quietly, without a dialog or debugger.
     static Channel attachToHost(int argc, char** argv);
 
 private:

@@ -1,0 +1,217 @@
+// POSIX implementation of the helper process: posix_spawn with a socket pair on descriptor 3, a parent-death signal, kill and waitpid.
+#include "platform/HelperProcess.h"
+
+#include "platform/ScopeExit.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace mq::platform {
+
+namespace {
+
+// The helper's end of the channel, where attachToHost() looks for it.
+constexpr int CHANNEL_DESCRIPTOR = 3;
+
+// Owns a posix_spawn_file_actions_t from init to destroy.
+class SpawnFileActions {
+public:
+    SpawnFileActions() { ready = posix_spawn_file_actions_init(&actions) == 0; }
+    ~SpawnFileActions() {
+        if (ready) posix_spawn_file_actions_destroy(&actions);
+    }
+    SpawnFileActions(const SpawnFileActions&) = delete;
+    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+    bool valid() const { return ready; }
+    posix_spawn_file_actions_t* get() { return &actions; }
+
+private:
+    posix_spawn_file_actions_t actions{};
+    bool ready = false;
+};
+
+// Owns a posix_spawnattr_t from init to destroy.
+class SpawnAttributes {
+public:
+    SpawnAttributes() { ready = posix_spawnattr_init(&attributes) == 0; }
+    ~SpawnAttributes() {
+        if (ready) posix_spawnattr_destroy(&attributes);
+    }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    bool valid() const { return ready; }
+    posix_spawnattr_t* get() { return &attributes; }
+
+private:
+    posix_spawnattr_t attributes{};
+    bool ready = false;
+};
+
+// A whole command-line word as a positive decimal number; 0 when it is not one.
+pid_t positiveNumber(const char* word) {
+    pid_t value = 0;
+    const char* end = word + std::strlen(word);
+    const auto [stop, error] = std::from_chars(word, end, value);
+    return error == std::errc() && stop == end && value > 0 ? value : 0;
+}
+
+// Waits for the process to end and collects it, however long that takes.
+void reapBlocking(pid_t pid) noexcept {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+HelperProcess::~HelperProcess() {
+    if (process == NONE) return;
+    std::lock_guard<std::mutex> lock(reaping);
+    if (reaped) return;
+    ::kill(static_cast<pid_t>(process), SIGKILL);
+    reapBlocking(static_cast<pid_t>(process));
+    reaped = true;
+}
+
+HelperProcess::HelperProcess(HelperProcess&& other) noexcept
+    : process(std::exchange(other.process, NONE)),
+      processId(std::exchange(other.processId, 0)),
+      reaped(std::exchange(other.reaped, false)) {}
+
+HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
+    if (this != &other) {
+        // The helper this object held ends when `ended` goes out of scope.
+        HelperProcess ended(std::move(*this));
+        process = std::exchange(other.process, NONE);
+        processId = std::exchange(other.processId, 0);
+        reaped = std::exchange(other.reaped, false);
+    }
+    return *this;
+}
+
+HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
+    channel.close();
+    if (!std::filesystem::path(program).is_absolute()) return HelperProcess();
+
+    // Close-on-exec, so that a process another thread starts meanwhile does
+    // not take a copy: a copy elsewhere would keep the channel open after the
+    // helper has gone.
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return HelperProcess();
+    auto closeHostEnd = ScopeExit([&] { ::close(ends[0]); });
+    const auto closeHelperEnd = ScopeExit([&] { ::close(ends[1]); });
+
+    // The helper's end becomes descriptor 3 (dup2 clears its close-on-exec
+    // flag, also when it already is 3); standard input and output are
+    // /dev/null; every other descriptor of the host is closed, whether or not
+    // the host marked it close-on-exec.
+    SpawnFileActions actions;
+    if (!actions.valid() ||
+        posix_spawn_file_actions_adddup2(actions.get(), ends[1], CHANNEL_DESCRIPTOR) != 0 ||
+        posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0 ||
+        posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0) != 0 ||
+        posix_spawn_file_actions_addclosefrom_np(actions.get(), CHANNEL_DESCRIPTOR + 1) != 0)
+        return HelperProcess();
+
+    // Neither the starting thread's blocked signals nor the host's ignored
+    // ones are the helper's business.
+    SpawnAttributes attributes;
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    if (!attributes.valid() || posix_spawnattr_setsigmask(attributes.get(), &none) != 0 ||
+        posix_spawnattr_setsigdefault(attributes.get(), &all) != 0 ||
+        posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0)
+        return HelperProcess();
+
+    // attachToHost() reads the host's process and the starting thread from here.
+    std::vector<std::string> words{program, std::to_string(getpid()), std::to_string(gettid())};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
+        return HelperProcess();
+
+    closeHostEnd.release();
+    channel = Channel(ends[0], ends[0]);
+    HelperProcess helper;
+    helper.process = pid;
+    helper.processId = pid;
+    return helper;
+}
+
+void HelperProcess::kill() noexcept {
+    if (process == NONE) return;
+    // Once reaped, the number may already belong to another process.
+    std::lock_guard<std::mutex> lock(reaping);
+    if (!reaped) ::kill(static_cast<pid_t>(process), SIGKILL);
+}
+
+bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
+    if (process == NONE) return true;
+    // No portable wait for a child has a time limit: poll, with pauses that
+    // grow so that a quick exit is seen quickly and a long wait costs little.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::chrono::milliseconds pause(1);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(reaping);
+            if (reaped) return true;
+            const pid_t result = waitpid(static_cast<pid_t>(process), nullptr, WNOHANG);
+            // ECHILD: the host ignores SIGCHLD, and the system has reaped it.
+            if (result == process || (result < 0 && errno == ECHILD)) {
+                reaped = true;
+                return true;
+            }
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return false;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
+
+std::int64_t HelperProcess::id() const noexcept {
+    return processId;
+}
+
+Channel HelperProcess::attachToHost(int argc, char** argv) {
+    if (argc < 3) return Channel();
+    const pid_t host = positiveNumber(argv[1]);
+    const pid_t startingThread = positiveNumber(argv[2]);
+    if (host == 0 || startingThread == 0) return Channel();
+
+    // The signal comes when the thread that started this process ends. Set
+    // only now, it misses an end that came before: then this process already
+    // has another parent, or the starting thread is gone, and it ends itself.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != host || (tgkill(host, startingThread, 0) != 0 && errno == ESRCH)) _exit(EXIT_FAILURE);
+
+    struct stat status {};
+    if (fstat(CHANNEL_DESCRIPTOR, &status) != 0 || !S_ISSOCK(status.st_mode)) return Channel();
+    // A process the helper starts in turn must not hold the channel open
+    // after the helper has gone.
+    fcntl(CHANNEL_DESCRIPTOR, F_SETFD, FD_CLOEXEC);
+    return Channel(CHANNEL_DESCRIPTOR, CHANNEL_DESCRIPTOR);
+}
+
+}  // namespace mq::platform

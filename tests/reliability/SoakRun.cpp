@@ -2,14 +2,20 @@
 // several children, calls of every data operation, and faults of every kind
 // mixed in. It reports the calls made, the faults survived, and the memory
 // and threads of the process at the start and at the end. Not a CTest test:
-// scripts/soak runs it. Usage: reliability_soak SECONDS [CHILDREN [KINDS [nofree]]],
-// KINDS a comma list of access, divide and throw (default all three); nofree
-// spares the children's free functions, whose faults lose the child's object.
+// scripts/soak runs it. Usage:
+//   reliability_soak SECONDS [CHILDREN [KINDS [nofree [isolated]]]]
+// KINDS a comma list of access, divide, throw, stack, abort, exit and heap
+// (default access,divide,throw); nofree spares the children's free functions,
+// whose faults lose the child's object. With isolated, every second child
+// runs in a surrogate process; abort, exit and heap, which end a process,
+// strike only those, and each close must leave no process behind.
+#include "support/ChildProcesses.h"
 #include "support/LoadedPlugin.h"
 #include "support/MachineConfiguration.h"
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +57,11 @@ const char* const FAULT_PLACES[] = {
     "vectorGetType", "vectorGetFloat", "vectorGetString", "vectorCreate", "vectorSetFloat",
     "vectorSetString", "stringCopy", "vectorFree", "stringFree"};
 
+// The kinds that end the process they strike: only an isolated child survives them.
+bool endsTheProcess(const std::string& kind) {
+    return kind == "abort" || kind == "exit" || kind == "heap";
+}
+
 // A figure of /proc/self/status in its own unit, or -1 where there is none.
 long processFigure(const std::string& key) {
     std::ifstream status("/proc/self/status");
@@ -72,29 +83,58 @@ struct Figures {
 
 class Soak {
 public:
-    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults)
+    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults, bool isolate)
         : kinds(std::move(kinds)), places(std::size(FAULT_PLACES)), random(20261207) {
         // The free functions come last in the list of places.
         if (!freeFaults) places -= 2;
+        std::string file = "<?xml version=\"1.0\"?>\n<settings>\n";
         for (int i = 0; i < childCount; ++i) {
             // Every fourth child lacks the extended functions, so the
             // emulated reads and writes are soaked as well.
             SimVariant variant = i % 4 == 3 ? SimVariant::NO_EX : SimVariant::FULL;
             children.push_back(std::make_unique<SimChild>(folder.path(), "Soak" + std::to_string(i), SIDECAR, variant));
+            isolated.push_back(isolate && i % 2 == 1);
+            file += "    <quellan path=\"" + children.back()->libraryPath() + "\"" +
+                    (isolated.back() ? " isolation=\"process\"" : "") + " />\n";
         }
-        std::vector<std::string> paths;
-        for (const auto& child : children) paths.push_back(child->libraryPath());
-        configuration.writeChildren(paths);
+        configuration.writeBytes(file + "</settings>\n");
+        dead.assign(children.size(), false);
+        hasInProcessKind = std::any_of(this->kinds.begin(), this->kinds.end(),
+                                       [](const std::string& what) { return !endsTheProcess(what); });
         plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan"));
     }
 
     // One connection: open (perhaps with a child that fails to start), rounds
     // of calls with faults mixed in, a check that every value is right, close.
     void cycle() {
+        // An isolated child's controls reach it through its sidecar, read
+        // when its surrogate initialises it: at most one fault a connection.
+        // One that ends the surrogate strikes after a random number of calls
+        // of its function; any other at the first, which every function of
+        // the list meets in the first round's calls, before values are checked.
+        dying.assign(children.size(), false);
+        for (std::size_t c = 0; c < children.size(); ++c) {
+            if (!isolated[c]) continue;
+            std::string sidecar = SIDECAR;
+            if (chance(2)) {
+                const std::string& what = kind(true);
+                const std::size_t after = endsTheProcess(what) ? pick(2 * ROUNDS_PER_CYCLE) : 0;
+                sidecar += std::string("fault ") + FAULT_PLACES[pick(places)] + " " + what +
+                           " after=" + std::to_string(after) + " times=1\n";
+                dying[c] = endsTheProcess(what);
+                ++faults;
+            }
+            children[c]->writeSidecar(sidecar);
+        }
         std::size_t skipped = children.size();
         if (chance(4)) {
             skipped = pick(children.size());
-            arm(*children[skipped], "fault connectionOpen " + kind() + " times=1");
+            const std::string line = "fault connectionOpen " + kind(isolated[skipped]) + " times=1";
+            if (isolated[skipped])
+                children[skipped]->writeSidecar(SIDECAR + line + "\n");
+            else
+                arm(*children[skipped], line);
+            dying[skipped] = false;
             ++faults;
         }
         QUELLAN2_CONNECTION connection = nullptr;
@@ -114,11 +154,13 @@ public:
         ++calls;
         check(nodes == 2 * (children.size() - (skipped < children.size() ? 1 : 0)), "the tree has every started child");
         for (int round = 0; round < ROUNDS_PER_CYCLE; ++round) {
-            if (chance(3)) {
+            if (chance(3) && hasInProcessKind) {
                 const std::size_t victim = owners[pick(owners.size())];
-                arm(*children[victim],
-                    std::string("fault ") + FAULT_PLACES[pick(places)] + " " + kind() + " times=1");
-                ++faults;
+                if (!isolated[victim]) {
+                    arm(*children[victim],
+                        std::string("fault ") + FAULT_PLACES[pick(places)] + " " + kind() + " times=1");
+                    ++faults;
+                }
             }
             callEverything(connection, nodes);
             // Whatever struck, the next read is whole and right.
@@ -127,21 +169,33 @@ public:
         check((*plugin)->connectionClose(connection) == QUELLAN2_STATUS_OK, "close");
         ++calls;
         ++cycles;
-        for (const auto& child : children) {
-            child->control("reset");
-            child->clearJournal();
+        // Every surrogate, crashed or not, has ended and been reaped.
+        check(mq::test::childProcessesOf(mq::test::thisProcessId()).empty(), "no process left after the close");
+        for (std::size_t c = 0; c < children.size(); ++c) {
+            if (dead[c]) ++surrogatesLost;
+            children[c]->control("reset");
+            children[c]->clearJournal();
         }
+        dead.assign(children.size(), false);
     }
 
     unsigned long long calls = 0;
     unsigned long long faults = 0;
+    // Isolated children whose surrogate a fault ended.
+    unsigned long long surrogatesLost = 0;
     unsigned long long cycles = 0;
     unsigned long long failures = 0;
 
 private:
     bool chance(int oneIn) { return std::uniform_int_distribution<int>(0, oneIn - 1)(random) == 0; }
     std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); }
-    const std::string& kind() { return kinds[pick(kinds.size())]; }
+    // A kind for a child; one that ends the process only for an isolated child.
+    const std::string& kind(bool forIsolated = false) {
+        for (;;) {
+            const std::string& what = kinds[pick(kinds.size())];
+            if (forIsolated || !endsTheProcess(what)) return what;
+        }
+    }
     void check(bool condition, const char* what) {
         if (condition) return;
         if (++failures <= 10) std::fprintf(stderr, "soak: failed: %s (cycle %llu)\n", what, cycles);
@@ -187,7 +241,20 @@ private:
         const auto count = static_cast<uint32_t>(tags.size());
         check((*plugin)->connectionReadCurrentData(connection, tags.data(), count, &result) == QUELLAN2_STATUS_OK,
               "read current");
+        // A surrogate that a fault ended leaves all its child's values null,
+        // for the rest of the connection.
         for (uint32_t i = 0; i < count; ++i) {
+            uint32_t type = 0;
+            (*plugin)->vectorGetType(result, i, &type);
+            if (dying[owners[i]] && type == QUELLAN2_TYPE_NULL) dead[owners[i]] = true;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            if (dead[owners[i]]) {
+                uint32_t type = 0;
+                (*plugin)->vectorGetType(result, i, &type);
+                check(type == QUELLAN2_TYPE_NULL, "a value from a surrogate that has ended");
+                continue;
+            }
             static const char* const NAMES[] = {"TT", "PT", "State", "Mode", "FT", "LT"};
             const uint32_t t = i % TAGS_PER_CHILD;
             SimValue expected =
@@ -211,10 +278,16 @@ private:
     }
 
     const std::vector<std::string> kinds;
+    bool hasInProcessKind = true;
     std::size_t places;
     ScratchFolder folder{"soak"};
     MachineConfiguration configuration;
     std::vector<std::unique_ptr<SimChild>> children;
+    std::vector<bool> isolated;
+    // This connection's: the isolated children armed with a fault that ends
+    // their surrogate, and those whose surrogate it has ended.
+    std::vector<bool> dying;
+    std::vector<bool> dead;
     std::unique_ptr<LoadedPlugin> plugin;
     std::vector<QUELLAN2_TAG> tags;
     std::vector<std::size_t> owners;
@@ -225,7 +298,7 @@ private:
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::atoi(argv[1]) <= 0) {
-        std::fprintf(stderr, "usage: reliability_soak SECONDS [CHILDREN]\n");
+        std::fprintf(stderr, "usage: reliability_soak SECONDS [CHILDREN [KINDS [nofree [isolated]]]]\n");
         return 2;
     }
     const int seconds = std::atoi(argv[1]);
@@ -233,7 +306,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> kinds;
     std::istringstream list(argc > 3 ? argv[3] : "access,divide,throw");
     for (std::string kind; std::getline(list, kind, ',');) {
-        if (kind != "access" && kind != "divide" && kind != "throw") {
+        static const char* const KNOWN[] = {"access", "divide", "throw", "stack", "abort", "exit", "heap"};
+        if (std::find(std::begin(KNOWN), std::end(KNOWN), kind) == std::end(KNOWN)) {
             std::fprintf(stderr, "reliability_soak: unknown fault kind '%s'\n", kind.c_str());
             return 2;
         }
@@ -241,7 +315,12 @@ int main(int argc, char** argv) {
     }
     if (kinds.empty()) return 2;
     const bool freeFaults = !(argc > 4 && std::string(argv[4]) == "nofree");
-    Soak soak(childCount, kinds, freeFaults);
+    const bool isolate = argc > 5 && std::string(argv[5]) == "isolated";
+    if (!isolate && std::any_of(kinds.begin(), kinds.end(), endsTheProcess)) {
+        std::fprintf(stderr, "reliability_soak: abort, exit and heap end the process: they need isolated children\n");
+        return 2;
+    }
+    Soak soak(childCount, kinds, freeFaults, isolate);
     // The first cycle loads everything that stays loaded; the start is measured after it.
     soak.cycle();
     const Figures start;
@@ -262,10 +341,11 @@ int main(int argc, char** argv) {
     const Figures end;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 
-    std::printf("soak: %.0f s, %d children, faults of kinds %s%s\n", elapsed, childCount,
-                argc > 3 ? argv[3] : "all", freeFaults ? "" : ", none in the free functions");
-    std::printf("soak: %llu open/close cycles, %llu calls, %llu faults survived\n", soak.cycles, soak.calls,
-                soak.faults);
+    std::printf("soak: %.0f s, %d children%s, faults of kinds %s%s\n", elapsed, childCount,
+                isolate ? " (every second one isolated)" : "", argc > 3 ? argv[3] : "access,divide,throw",
+                freeFaults ? "" : ", none in the free functions");
+    std::printf("soak: %llu open/close cycles, %llu calls, %llu faults survived, %llu surrogates ended by them\n",
+                soak.cycles, soak.calls, soak.faults, soak.surrogatesLost);
     std::printf("soak: memory %ld kB at the start, %ld kB at the end; threads %ld at the start, %ld at the end\n",
                 start.memoryKb, end.memoryKb, start.threads, end.threads);
     std::printf("soak: %llu wrong results\n", soak.failures);

@@ -43,8 +43,9 @@ public:
 
     // A call to the child has been given up and may never return. An isolated
     // child's surrogate is ended, so that the call in progress and every later
-    // one fail at once; a loaded library cannot be stopped. Any thread.
-    virtual void abandon() noexcept {}
+    // one fail at once; a loaded library cannot be stopped. True when the
+    // calls in progress now return soon. Any thread.
+    virtual bool abandon() noexcept { return false; }
 
 protected:
     ChildFunctionTable table;

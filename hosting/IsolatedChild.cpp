@@ -459,8 +459,9 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
     return status;
 }
 
-void IsolatedChild::abandon() noexcept {
+bool IsolatedChild::abandon() noexcept {
     lose();
+    return true;
 }
 
 void IsolatedChild::lose() noexcept {

@@ -37,7 +37,7 @@ public:
     QUELLAN2_STATUS uninitialize() override;
     QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override;
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
-    void abandon() noexcept override;
+    bool abandon() noexcept override;
 
     // Sends a request and receives its reply. False, with the surrogate ended,
     // when either fails; at once when the surrogate has gone already.

@@ -81,8 +81,9 @@ void QuellanProxy::retire(std::shared_ptr<QuellanProxy> proxy) {
     std::unique_lock<std::mutex> lock(retired.callMutex);
     if (retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; })) return;
     // An isolated child's worker comes back as soon as its surrogate has gone.
-    retired.module->abandon();
-    if (retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; })) return;
+    if (retired.module->abandon() &&
+        retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; }))
+        return;
     // The worker is inside the child and may stay there for ever. It takes
     // over this share of the proxy, and a hold on this library, so that
     // neither the child's code nor ours is unloaded under it.

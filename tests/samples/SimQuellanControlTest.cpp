@@ -1,6 +1,7 @@
 // The test controls: failures, faults, delays, unwritten results, tree and vector quirks.
 #include "SimFixture.h"
 #include "samples/simquellan/SimQuellanControl.h"
+#include "support/HeapReport.h"
 
 #include <chrono>
 
@@ -139,9 +140,9 @@ TEST(SimQuellanProcessEndingFaultsDeathTest, ExitEndsTheProcessWithSimQuellansEx
     EXPECT_EXIT(callFaultingGetIdentity("exit"), ::testing::ExitedWithCode(SIMQUELLAN_EXIT_CODE), "");
 }
 
-TEST(SimQuellanProcessEndingFaultsDeathTest, ADoubleFreeEndsTheProcess) {
+TEST(SimQuellanProcessEndingFaultsDeathTest, ADoubleFreeEndsTheProcessInTheHeapsChecks) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(callFaultingGetIdentity("heap"), "");
+    EXPECT_DEATH(callFaultingGetIdentity("heap"), doubleFreeReport());
 }
 
 TEST_F(SimQuellanControls, RefusalsOfNodesSubNodesTagsAndNames) {

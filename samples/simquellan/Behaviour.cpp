@@ -66,15 +66,8 @@ bool Behaviour::addRule(const std::vector<std::string>& words, bool& known, std:
     } else if (kind == "fault") {
         rule.kind = Kind::FAULT;
         if (!needArgument()) return false;
-        const std::string& what = words[next++];
-        if (what == "access") rule.fault = Fault::ACCESS_VIOLATION;
-        else if (what == "divide") rule.fault = Fault::DIVIDE_BY_ZERO;
-        else if (what == "throw") rule.fault = Fault::THROW;
-        else if (what == "caught") rule.fault = Fault::CAUGHT;
-        else if (what == "stack") rule.fault = Fault::STACK_OVERFLOW;
-        else if (what == "abort") rule.fault = Fault::ABORT;
-        else {
-            error = "the fault must be access, divide, throw, caught, stack or abort";
+        if (!faultNamed(words[next++], rule.fault)) {
+            error = "the fault must be " + faultWords();
             return false;
         }
     } else if (kind == "sleep") {

@@ -2,14 +2,14 @@
 // fault, sleep, leave their results unwritten or deliver odd vectors.
 #pragma once
 
+#include "samples/simquellan/Fault.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace simquellan {
-
-enum class Fault { NONE, ACCESS_VIOLATION, DIVIDE_BY_ZERO, THROW, CAUGHT, STACK_OVERFLOW, ABORT };
 
 // How a result vector is spoilt.
 struct VectorQuirk {

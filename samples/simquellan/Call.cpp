@@ -1,6 +1,7 @@
 // The frame around every exported function: controls, faults and the journal line.
 #include "samples/simquellan/Call.h"
 
+#include "samples/simquellan/SimQuellanControl.h"
 #include "samples/simquellan/Simulator.h"
 
 #include <atomic>
@@ -45,17 +46,17 @@ __attribute__((noinline, no_sanitize("address", "undefined"))) unsigned overflow
     return overflowStack(depth + 1) + static_cast<unsigned>(frame[sizeof frame - 1]);
 }
 
-const char* faultName(Fault fault) {
-    switch (fault) {
-    case Fault::ACCESS_VIOLATION: return "access";
-    case Fault::DIVIDE_BY_ZERO: return "divide";
-    case Fault::THROW: return "throw";
-    case Fault::CAUGHT: return "caught";
-    case Fault::STACK_OVERFLOW: return "stack";
-    case Fault::ABORT: return "abort";
-    case Fault::NONE: break;
-    }
-    return "none";
+// Frees one block twice, through a volatile pointer so that the compiler can
+// neither drop the frees nor see the second one coming. The C library's heap
+// checks end the process: glibc aborts, the Windows heap fails fast, and
+// AddressSanitizer reports a double free. A heap that lets it pass (wine's
+// refuses the second free and goes on) would leave the call to come back as
+// if nothing had happened, so the process ends here as glibc would end it.
+[[noreturn]] __attribute__((noinline)) void freeTwice() {
+    void* volatile block = std::malloc(64);
+    std::free(block);
+    std::free(block);
+    std::abort();
 }
 
 // Calls of the connection, node and tag functions under way in this module.
@@ -90,11 +91,13 @@ void beginCall(Call& call) {
     }
     // The journal line comes first: the call does not come back to write it.
     if (counted(call)) callsInside.fetch_sub(1);
-    simulator.journal().write(call.function, call.arguments, std::string("fault ") + faultName(call.intercept.fault));
+    simulator.journal().write(call.function, call.arguments, std::string("fault ") + faultWord(call.intercept.fault));
     if (call.intercept.fault == Fault::ACCESS_VIOLATION) accessViolation();
     if (call.intercept.fault == Fault::DIVIDE_BY_ZERO) divideByZero();
     if (call.intercept.fault == Fault::STACK_OVERFLOW) overflowStack(0);
     if (call.intercept.fault == Fault::ABORT) std::abort();
+    if (call.intercept.fault == Fault::EXIT) std::exit(SIMQUELLAN_EXIT_CODE);
+    if (call.intercept.fault == Fault::HEAP) freeTwice();
     throw std::runtime_error("SimQuellan lets this exception leave the interface");
 }
 

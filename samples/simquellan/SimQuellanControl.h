@@ -15,6 +15,11 @@ extern "C" {
  * "reset" forgets every line given here. 0, or 2 for a line that cannot be applied. */
 QUELLAN2_API uint32_t QUELLAN2_CALL simquellan_control(const char* line);
 
+/* The exit code of a process that a `fault FUNCTION exit` control ends.
+ * Neither 0, 1 (a failure, or a sanitizer's report) nor 3 (abort() on
+ * Windows), and below 128 (a signal's end), so that it names this control. */
+#define SIMQUELLAN_EXIT_CODE 70
+
 /* The calling thread's number as the journal writes it. */
 QUELLAN2_API uint32_t QUELLAN2_CALL simquellan_threadId(void);
 

@@ -88,6 +88,8 @@ const Place PLACES[] = {
     {Stage::HOST_THREAD, "stringFree"},
 };
 
+// The faults a host survives; abort, exit and heap end the process they
+// happen in, and with it the host that runs the child in its own.
 const char* const KINDS[] = {"access", "divide", "throw", "stack"};
 
 bool isNull(const SimValue& value) {

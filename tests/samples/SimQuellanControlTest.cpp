@@ -1,5 +1,7 @@
 // The test controls: failures, faults, delays, unwritten results, tree and vector quirks.
 #include "SimFixture.h"
+#include "samples/simquellan/SimQuellanControl.h"
+#include "support/HeapReport.h"
 
 #include <chrono>
 
@@ -105,6 +107,42 @@ TEST_F(SimQuellanControlsDeathTest, ADivisionByZeroEndsAnUnguardedCaller) {
     child->control("fault tagGetUpdateTime divide");
     uint32_t time = 0;
     EXPECT_DEATH(sim->tagGetUpdateTime(temperature, &time), "");
+}
+
+class SimQuellanFaultWords : public SimQuellanTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SimQuellanFaultWords, EachIsAControlThatLeavesTheCallsBeforeItAlone) {
+    openPlant();
+    EXPECT_EQ(child->control(std::string("fault nodeGetNumTags ") + GetParam() + " after=1"), 0u);
+    uint32_t count = 0;
+    EXPECT_EQ(sim->nodeGetNumTags(line1, &count), QUELLAN2_STATUS_OK);
+    EXPECT_EQ(count, 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Every, SimQuellanFaultWords,
+                         ::testing::Values("access", "divide", "throw", "caught", "stack", "abort", "exit", "heap"));
+
+// Calls getIdentity of SimQuellan as built, made to fault with `fault`. No
+// copy, no sidecar and no journal, so that the process the fault ends leaves
+// no files behind: a threadsafe death test runs the test again in a process of
+// its own up to here, and whatever it made before would stay.
+void callFaultingGetIdentity(const std::string& fault) {
+    SimModule sim(libraryPath("SimQuellan"));
+    auto control = reinterpret_cast<SIMQUELLAN_PFN_control>(sim.library().resolve("simquellan_control"));
+    control("journal off");
+    control(("fault getIdentity " + fault).c_str());
+    QUELLAN2_STRING identity = nullptr;
+    sim->getIdentity(&identity);
+}
+
+TEST(SimQuellanProcessEndingFaultsDeathTest, ExitEndsTheProcessWithSimQuellansExitCode) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(callFaultingGetIdentity("exit"), ::testing::ExitedWithCode(SIMQUELLAN_EXIT_CODE), "");
+}
+
+TEST(SimQuellanProcessEndingFaultsDeathTest, ADoubleFreeEndsTheProcessInTheHeapsChecks) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(callFaultingGetIdentity("heap"), doubleFreeReport());
 }
 
 TEST_F(SimQuellanControls, RefusalsOfNodesSubNodesTagsAndNames) {

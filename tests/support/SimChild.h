@@ -31,7 +31,7 @@ struct JournalEntry {
     std::uint32_t thread = 0;
     std::string function;   // without the quellan2_ prefix
     std::string arguments;  // "connection=1 tags=3,4 count=2 time=1000"
-    std::string status;     // "0".."4", or "fault KIND" (access, divide, throw, stack, abort) for a call that did not return
+    std::string status;     // "0".."4", or "fault " and the fault's word for a call that did not return
 
     bool returned() const { return !status.empty() && status[0] != 'f'; }
     // The status code; only for entries that returned.

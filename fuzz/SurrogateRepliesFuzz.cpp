@@ -36,9 +36,9 @@ void expect(bool condition, const char* what) {
 }
 
 // The most a decoder may hold at once for each byte it is given, and a floor
-// for the smallest replies. The largest record for its smallest encoding is a
-// vector element (five bytes), and a vector that grows may briefly hold three
-// times what it needs.
+// for the smallest replies. A vector element's record is some 14 times its
+// smallest encoding (five bytes), a tree node's some 6 times, and a list of
+// nodes that grows holds up to three times its nodes for a moment.
 constexpr std::size_t BYTES_PER_REPLY_BYTE = 24;
 constexpr std::size_t BYTES_AT_LEAST = 256;
 

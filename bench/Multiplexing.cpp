@@ -1,7 +1,9 @@
 // What multiplexing costs: every figure is measured against the same SimQuellan
-// children called directly, in the same run. The children compute their values
-// cheaply and keep no journal, so that what remains is the multiplexer's own
-// cost. scripts/bench turns the figures into one table of ratios.
+// children called directly, in the same run, and what isolating a child in a
+// surrogate process costs against the same children loaded in-process. The
+// children compute their values cheaply and keep no journal, so that what
+// remains is the multiplexer's own cost. scripts/bench turns the figures into
+// one table of ratios.
 //
 // MultiQuellan is loaded as a host loads it, from beside this program, with a
 // machine folder of its own in a scratch folder.
@@ -13,11 +15,13 @@
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -97,8 +101,16 @@ struct ChildPlan {
     std::string lines = "";
     // The configuration's timeout attribute; empty for none.
     std::string timeout = "";
+    // Run in a surrogate process of its own (isolation="process").
+    bool isolated = false;
     uint64_t tags() const { return uint64_t(nodes) * tagsPerNode; }
 };
+
+// The same child, run in a surrogate process of its own.
+ChildPlan isolated(ChildPlan plan) {
+    plan.isolated = true;
+    return plan;
+}
 
 fs::path childFile(const ChildPlan& plan) {
     static std::map<std::string, fs::path> made;
@@ -136,6 +148,7 @@ void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = 
     for (const ChildPlan& child : children) {
         file << "    <quellan path=\"" << childFile(child).string() << "\"";
         if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
+        if (child.isolated) file << " isolation=\"process\"";
         file << " />\n";
     }
     file << "</settings>\n";
@@ -147,7 +160,7 @@ class Session {
 public:
     static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false) {
         std::string key = parallel ? "parallel:" : "";
-        for (const ChildPlan& child : children) key += child.name + ";";
+        for (const ChildPlan& child : children) key += child.name + (child.isolated ? "@process;" : ";");
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
@@ -246,17 +259,22 @@ BENCHMARK(oneTagBareHandOff)->Name("oneTag/bareHandOff")->UseRealTime()->Unit(be
 // Both sides of a comparison run in every iteration, one right after the
 // other, so that both see the same machine: on a shared machine the speed
 // drifts between two separate runs by more than the difference measured.
-// Reported as each side's time per iteration, in microseconds.
+// Reported as each side's time per iteration, in microseconds: the baseline
+// (by default the children called directly) and what is measured against it
+// (by default MultiQuellan).
 class SideBySide {
 public:
+    SideBySide(std::string baselineName = "directUs", std::string measuredName = "multiQuellanUs")
+        : baselineName(std::move(baselineName)), measuredName(std::move(measuredName)) {}
+
     template <typename Work>
-    void direct(Work work) { directTime += timed(work); }
+    void baseline(Work work) { baselineTime += timed(work); }
     template <typename Work>
-    void multiQuellan(Work work) { multiQuellanTime += timed(work); }
+    void measured(Work work) { measuredTime += timed(work); }
 
     void report(benchmark::State& state) const {
-        state.counters["directUs"] = perIteration(directTime);
-        state.counters["multiQuellanUs"] = perIteration(multiQuellanTime);
+        state.counters[baselineName] = perIteration(baselineTime);
+        state.counters[measuredName] = perIteration(measuredTime);
     }
 
 private:
@@ -274,8 +292,9 @@ private:
         return benchmark::Counter(double(nanoseconds) / 1000.0, benchmark::Counter::kAvgIterations);
     }
 
-    Clock::duration directTime{};
-    Clock::duration multiQuellanTime{};
+    std::string baselineName, measuredName;
+    Clock::duration baselineTime{};
+    Clock::duration measuredTime{};
 };
 
 // ---- 2. Many tags over 1, 4 and 16 children -------------------------------
@@ -323,7 +342,7 @@ void read(benchmark::State& state) {
 
     SideBySide sides;
     for (auto _ : state) {
-        sides.direct([&] {
+        sides.baseline([&] {
             for (uint32_t j = 0; j < childCount; ++j) {
                 QUELLAN2_VECTOR values = nullptr;
                 const uint32_t count = uint32_t(childTags[j].size());
@@ -332,7 +351,7 @@ void read(benchmark::State& state) {
                 children[j]->plugin.takeValues(values, count);
             }
         });
-        sides.multiQuellan([&] {
+        sides.measured([&] {
             QUELLAN2_VECTOR values = nullptr;
             plugin.connectionReadCurrentData(connection, tags.data(), tagCount, &values);
             if (plugin.takeValues(values, tagCount) != tagCount) state.SkipWithError("values missing");
@@ -445,14 +464,14 @@ void open(benchmark::State& state) {
     SideBySide sides;
     for (auto _ : state) {
         QUELLAN2_CONNECTION connection = nullptr;
-        sides.direct([&] {
+        sides.baseline([&] {
             child.initialize();
             child.connectionOpen("", &connection);
             if (walkChild(child, connection) != MILLION_CHILD.tags()) state.SkipWithError("tags missing");
         });
         child.connectionClose(connection);
         child.uninitialize();
-        sides.multiQuellan([&] { plugin.connectionOpen("", &connection); });
+        sides.measured([&] { plugin.connectionOpen("", &connection); });
         uint32_t nodes = 0;
         plugin.connectionGetNumNodes(connection, &nodes);
         if (nodes != MILLION_CHILD.nodes) state.SkipWithError("nodes missing");
@@ -547,12 +566,12 @@ void slowRead(benchmark::State& state) {
     QUELLAN2_TAG childTag = tags[0];
     SideBySide sides;
     for (auto _ : state) {
-        sides.direct([&] {
+        sides.baseline([&] {
             QUELLAN2_VECTOR values = nullptr;
             child.plugin.connectionReadCurrentData(child.connection, &childTag, 1, &values);
             child.plugin.takeValues(values, 1);
         });
-        sides.multiQuellan([&] {
+        sides.measured([&] {
             QUELLAN2_VECTOR values = nullptr;
             plugin.connectionReadCurrentData(connection, tags.data(), SLOW_CHILDREN, &values);
             if (plugin.takeValues(values, SLOW_CHILDREN) != SLOW_CHILDREN) state.SkipWithError("values missing");
@@ -572,14 +591,14 @@ void slowOpen(benchmark::State& state) {
     SideBySide sides;
     for (auto _ : state) {
         QUELLAN2_CONNECTION connection = nullptr;
-        sides.direct([&] {
+        sides.baseline([&] {
             child.initialize();
             child.connectionOpen("", &connection);
             if (walkChild(child, connection) != 1) state.SkipWithError("tags missing");
         });
         child.connectionClose(connection);
         child.uninitialize();
-        sides.multiQuellan([&] { plugin.connectionOpen("", &connection); });
+        sides.measured([&] { plugin.connectionOpen("", &connection); });
         uint32_t nodes = 0;
         plugin.connectionGetNumNodes(connection, &nodes);
         if (nodes != SLOW_CHILDREN) state.SkipWithError("nodes missing");
@@ -617,6 +636,145 @@ void hungChild(benchmark::State& state) {
     Session::close();
 }
 BENCHMARK(hungChild)->Name("hungChild")->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// ---- 10. Isolated children against the same children in-process -------------
+
+// Each configuration holds the children twice, in-process and isolated, the
+// in-process ones first: their tags come first in MultiQuellan's table, the
+// isolated copies' after them, so that one session reads both sides in every
+// iteration, over the same children.
+std::vector<ChildPlan> inProcessAndIsolated(const std::vector<ChildPlan>& children) {
+    std::vector<ChildPlan> both = children;
+    for (const ChildPlan& child : children) both.push_back(isolated(child));
+    return both;
+}
+
+QUELLAN2_TAG tagNumber(uint64_t number) {
+    return reinterpret_cast<QUELLAN2_TAG>(uintptr_t(number));
+}
+
+// Reads `tags` and checks that every value came.
+void readAll(benchmark::State& state, QUELLAN2_CONNECTION connection, const std::vector<QUELLAN2_TAG>& tags) {
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_VECTOR values = nullptr;
+    const auto count = uint32_t(tags.size());
+    plugin.connectionReadCurrentData(connection, tags.data(), count, &values);
+    if (plugin.takeValues(values, count) != count) state.SkipWithError("values missing");
+}
+
+void oneTagIsolated(benchmark::State& state) {
+    QUELLAN2_CONNECTION connection = Session::over(inProcessAndIsolated({ONE_TAG_CHILD}));
+    const std::vector<QUELLAN2_TAG> inProcessTag{tagNumber(1)}, isolatedTag{tagNumber(2)};
+    SideBySide sides("inProcessUs", "isolatedUs");
+    for (auto _ : state) {
+        sides.baseline([&] { readAll(state, connection, inProcessTag); });
+        sides.measured([&] { readAll(state, connection, isolatedTag); });
+    }
+    sides.report(state);
+}
+BENCHMARK(oneTagIsolated)->Name("isolated/oneTag")->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+const uint32_t ISOLATED_READ_CHILDREN = 4;
+
+void readIsolated(benchmark::State& state) {
+    const std::vector<ChildPlan> plans = spreadChildren(ISOLATED_READ_CHILDREN);
+    QUELLAN2_CONNECTION connection = Session::over(inProcessAndIsolated(plans));
+    const std::vector<QUELLAN2_TAG> inProcessTags = spreadTags(MOST_TAGS, ISOLATED_READ_CHILDREN);
+    std::vector<QUELLAN2_TAG> isolatedTags;
+    for (QUELLAN2_TAG tag : inProcessTags) isolatedTags.push_back(tagNumber(uintptr_t(tag) + MOST_TAGS));
+    SideBySide sides("inProcessUs", "isolatedUs");
+    for (auto _ : state) {
+        sides.baseline([&] { readAll(state, connection, inProcessTags); });
+        sides.measured([&] { readAll(state, connection, isolatedTags); });
+    }
+    sides.report(state);
+}
+BENCHMARK(readIsolated)->Name("isolated/read")->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// MultiQuellan's open of the million tags, the child in-process and then
+// isolated, in every iteration.
+void openIsolated(benchmark::State& state) {
+    Session::close();
+    Plugin& plugin = multiQuellan();
+    SideBySide sides("inProcessUs", "isolatedUs");
+    for (auto _ : state) {
+        for (const bool isolate : {false, true}) {
+            writeConfiguration({isolate ? isolated(MILLION_CHILD) : MILLION_CHILD});
+            QUELLAN2_CONNECTION connection = nullptr;
+            const auto opening = [&] { plugin.connectionOpen("", &connection); };
+            if (isolate)
+                sides.measured(opening);
+            else
+                sides.baseline(opening);
+            uint32_t nodes = 0;
+            plugin.connectionGetNumNodes(connection, &nodes);
+            if (nodes != MILLION_CHILD.nodes) state.SkipWithError("nodes missing");
+            plugin.connectionClose(connection);
+        }
+    }
+    sides.report(state);
+}
+BENCHMARK(openIsolated)->Name("isolated/open")->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The surrogates that this process started and that still run.
+std::vector<pid_t> runningSurrogates() {
+    std::vector<pid_t> found;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream statFile(entry.path() / "stat");
+        std::string stat;
+        std::getline(statFile, stat);
+        // pid (comm) state ppid ...: the name may hold spaces and parentheses.
+        const std::size_t nameEnd = stat.rfind(')');
+        if (nameEnd == std::string::npos) continue;
+        char processState = 0;
+        long parent = 0;
+        if (std::sscanf(stat.c_str() + nameEnd + 1, " %c %ld", &processState, &parent) != 2) continue;
+        if (parent != ::getpid() || processState == 'Z') continue;
+        std::error_code error;
+        const fs::path program = fs::read_symlink(entry.path() / "exe", error);
+        if (!error && program.filename() == "quellan-surrogate") found.push_back(pid_t(std::stol(name)));
+    }
+    return found;
+}
+
+// An isolated child's surrogate killed, and what a host then does: closes
+// the connection and opens it again until the child is back, with its value.
+void killedSurrogate(benchmark::State& state) {
+    const std::vector<ChildPlan> children{isolated(ONE_TAG_CHILD)};
+    Plugin& plugin = multiQuellan();
+    using Clock = std::chrono::steady_clock;
+    Clock::duration recovery{};
+    for (auto _ : state) {
+        Session::over(children);
+        const std::vector<pid_t> surrogates = runningSurrogates();
+        if (surrogates.size() != 1) {
+            state.SkipWithError("not one surrogate running");
+            break;
+        }
+        const Clock::time_point killed = Clock::now();
+        ::kill(surrogates[0], SIGKILL);
+        Session::close();
+        QUELLAN2_CONNECTION connection = nullptr;
+        uint32_t nodes = 0;
+        for (int attempt = 0; attempt < 1000 && nodes != ONE_TAG_CHILD.nodes; ++attempt) {
+            if (plugin.connectionOpen("", &connection) != QUELLAN2_STATUS_OK) continue;
+            plugin.connectionGetNumNodes(connection, &nodes);
+            if (nodes != ONE_TAG_CHILD.nodes) plugin.connectionClose(connection);
+        }
+        recovery += Clock::now() - killed;
+        if (nodes != ONE_TAG_CHILD.nodes) {
+            state.SkipWithError("the child did not come back");
+            break;
+        }
+        readAll(state, connection, {tagNumber(1)});
+        plugin.connectionClose(connection);
+    }
+    state.counters["recoveryMs"] =
+        benchmark::Counter(std::chrono::duration<double, std::milli>(recovery).count(), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(killedSurrogate)->Name("isolated/killed")->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

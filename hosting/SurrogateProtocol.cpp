@@ -260,9 +260,13 @@ bool decodeNode(Decoder& in, IsolatedChild* owner, int depth, NodeRecord& node) 
     node.owner = owner;
     node.index = in.u64();
     node.name = in.optionalText();
-    node.subNodes.resize(in.count(NODE_BYTES));
-    for (NodeRecord& subNode : node.subNodes)
-        if (!decodeNode(in, owner, depth + 1, subNode)) return false;
+    // Sub-nodes are added as they decode, never made ahead from the count:
+    // the counts of a node and of its sub-nodes all claim the same bytes that
+    // follow, so that making them ahead would take memory the depth times over.
+    const std::uint32_t subNodes = in.count(NODE_BYTES);
+    for (std::uint32_t k = 0; k < subNodes; ++k)
+        if (!decodeNode(in, owner, depth + 1, node.subNodes.emplace_back())) return false;
+    // Tags nest no further: their count alone is bounded by the bytes.
     node.tags.resize(in.count(TAG_BYTES));
     for (TagRecord& tag : node.tags) {
         tag.owner = owner;
@@ -280,14 +284,15 @@ void encodeTree(Encoder& out, const std::vector<NodeRecord>& top) {
 }
 
 bool decodeTree(Decoder& in, IsolatedChild* owner, std::vector<NodeRecord>& top) {
-    top.resize(in.count(NODE_BYTES));
-    for (NodeRecord& node : top) {
-        if (!decodeNode(in, owner, 1, node)) {
+    top.clear();
+    const std::uint32_t count = in.count(NODE_BYTES);
+    for (std::uint32_t k = 0; k < count; ++k) {
+        if (!decodeNode(in, owner, 1, top.emplace_back())) {
             top.clear();
             return false;
         }
     }
-    return true;
+    return in.ok();
 }
 
 }  // namespace mq::surrogate

@@ -29,13 +29,29 @@ TEST(KilledSave, LeavesTheOldOrTheNewFileWhole) {
     const std::string oldBytes = readFile(target);
     ASSERT_NE(oldBytes, newBytes);
 
+    // How long one save takes on this machine now: a loaded machine or a
+    // sanitizer makes it many times longer, and the kills must fall across
+    // several saves to land on both sides of a replacement.
+    constexpr int TIMED_SAVES = 20;
+    const auto timing = std::chrono::steady_clock::now();
+    for (int save = 0; save < TIMED_SAVES; ++save)
+        ASSERT_TRUE(writeConfigurationFile(target, save % 2 ? oldChildList() : newChildList()));
+    const auto saveTime = (std::chrono::steady_clock::now() - timing) / TIMED_SAVES;
+    const auto span = std::chrono::duration_cast<std::chrono::microseconds>(4 * saveTime).count() + 1000;
+
     const std::string writer = binaryFolder() + "/reliability_save_writer";
     std::mt19937 random(20261207);
-    std::uniform_int_distribution<int> delay(0, 40);
+    std::uniform_int_distribution<long long> delay(0, span);
     int foundOld = 0, foundNew = 0, killedRunning = 0;
     for (int kill = 0; kill < KILLS; ++kill) {
+        ASSERT_TRUE(writeConfigurationFile(target, oldChildList()));
         SpawnedProcess process(writer, {target});
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+        // From the writer's first finished save on, however long it took to
+        // start: it alternates the old and the new list from there.
+        const auto startLimit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (readFile(target) != newBytes && std::chrono::steady_clock::now() < startLimit)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         if (process.kill()) ++killedRunning;
         const std::string bytes = readFile(target);
         ASSERT_TRUE(bytes == oldBytes || bytes == newBytes)

@@ -54,7 +54,8 @@ const Variation VARIATIONS[] = {
     {"RefusedNames", SimVariant::FULL, "refuse nodeGetName A2\nrefuse tagGetName A1 S\n"},
     {"ShortVectors", SimVariant::FULL, onEveryRead("short=1")},
     {"BadType", SimVariant::FULL, onEveryRead("badtype=0")},
-    {"FailingGet", SimVariant::FULL, onEveryRead("failget=1")},
+    {"FailingFloatGet", SimVariant::FULL, onEveryRead("failget=0")},
+    {"FailingStringGet", SimVariant::FULL, onEveryRead("failget=1")},
     {"NoVector", SimVariant::FULL, onEveryRead("none")},
     {"UnwrittenOutValues", SimVariant::FULL,
      "unwritten connectionGetCurrentTime\nunwritten nodeGetBatchTimes\nunwritten tagGetUpdateTime\n"

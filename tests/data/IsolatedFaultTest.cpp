@@ -120,6 +120,7 @@ const FaultKind KINDS[] = {
     {"divide", false},
     {"throw", false},
     {"stack", false},
+    // Every fault word that ends the process it happens in stands here beside abort.
     ABORT,
     HANG,
 };
@@ -139,9 +140,10 @@ protected:
         if (hangs()) return "sleep " + function + " 30000\n";
         return "fault " + function + " " + kind().name + " times=1\n";
     }
-    // A child whose call fails where the fault is caught; one whose every
-    // later call fails where the surrogate ends: the calls of the operation
-    // and the read after it (a start-up that fails leaves the child out).
+    // The same child made to fail instead: the one call, where the guard
+    // catches the fault; where the surrogate ends, every call from then on,
+    // which are the operation's and the read after it (a start-up that
+    // fails leaves the child out).
     std::string failingControls() const {
         if (!kind().endsTheSurrogate) return std::string("fail ") + where().function + " 1 times=1\n";
         std::string lines;

@@ -109,9 +109,7 @@ protected:
         lines.push_back("current " + statusText(host->connectionReadCurrentData(connection, tags.data(), count, &result)));
         lines.push_back(exactVector(host, result));
 
-        // Three samples; the second slot holds a vector of the host's own, which is filled in place.
         QUELLAN2_VECTOR samples[3] = {};
-        host->vectorCreate(count, &samples[1]);
         lines.push_back("history ex " + statusText(host->connectionReadHistoricalDataEx(
                                             connection, tags.data(), count, CLOCK - 3600, 45, 3, samples)));
         for (QUELLAN2_VECTOR sample : samples) lines.push_back(exactVector(host, sample));

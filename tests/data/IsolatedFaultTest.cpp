@@ -120,8 +120,10 @@ const FaultKind KINDS[] = {
     {"divide", false},
     {"throw", false},
     {"stack", false},
-    // Every fault word that ends the process it happens in stands here beside abort.
+    // The fault words that end the process they happen in.
     ABORT,
+    {"exit", true},
+    {"heap", true},
     HANG,
 };
 

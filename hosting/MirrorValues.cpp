@@ -15,6 +15,15 @@ MirrorString* stringOf(QUELLAN2_STRING string) {
     return reinterpret_cast<MirrorString*>(string);
 }
 
+// A new copy of `text`, or null when memory runs out.
+MirrorString* newString(const char* text, std::size_t size) noexcept {
+    try {
+        return new MirrorString{std::string(text, size)};
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 // Gives the child's answer: its status, and its value only if it wrote one.
 template <typename Value, typename Out>
 QUELLAN2_STATUS replay(const Answer<Value>& answer, Out* out) {
@@ -73,14 +82,8 @@ QUELLAN2_STATUS QUELLAN2_CALL vectorGetString(QUELLAN2_VECTOR vector, uint32_t i
     const ElementRecord* element = elementAt(vector, index);
     if (!element || !string || element->type.value != QUELLAN2_TYPE_STRING) return QUELLAN2_STATUS_INVALID_PARAMETER;
     if (element->text) {
-        auto* copy = new (std::nothrow) MirrorString;
+        MirrorString* copy = newString(element->text->data(), element->text->size());
         if (!copy) return QUELLAN2_STATUS_ERROR;
-        try {
-            copy->text = *element->text;
-        } catch (const std::bad_alloc&) {
-            delete copy;
-            return QUELLAN2_STATUS_ERROR;
-        }
         *string = toHandle(copy);
     }
     return element->stringStatus;
@@ -122,14 +125,8 @@ QUELLAN2_STATUS QUELLAN2_CALL vectorSetFloat(QUELLAN2_VECTOR vector, uint32_t in
 
 QUELLAN2_STATUS QUELLAN2_CALL stringCreate(const char* text, QUELLAN2_STRING* string) {
     if (!text || !string) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    auto* copy = new (std::nothrow) MirrorString;
+    MirrorString* copy = newString(text, std::strlen(text));
     if (!copy) return QUELLAN2_STATUS_ERROR;
-    try {
-        copy->text = text;
-    } catch (const std::bad_alloc&) {
-        delete copy;
-        return QUELLAN2_STATUS_ERROR;
-    }
     *string = toHandle(copy);
     return QUELLAN2_STATUS_OK;
 }

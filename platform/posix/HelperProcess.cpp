@@ -1,6 +1,7 @@
 // POSIX implementation of the helper process: posix_spawn with a socket pair on descriptor 3, a parent-death signal, kill and waitpid.
 #include "platform/HelperProcess.h"
 
+#include "platform/posix/SpawnObjects.h"
 #include "platform/ScopeExit.h"
 
 #include <errno.h>
@@ -30,40 +31,6 @@ namespace {
 
 // The helper's end of the channel, where attachToHost() looks for it.
 constexpr int CHANNEL_DESCRIPTOR = 3;
-
-// Owns a posix_spawn_file_actions_t from init to destroy.
-class SpawnFileActions {
-public:
-    SpawnFileActions() { ready = posix_spawn_file_actions_init(&actions) == 0; }
-    ~SpawnFileActions() {
-        if (ready) posix_spawn_file_actions_destroy(&actions);
-    }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-    bool valid() const { return ready; }
-    posix_spawn_file_actions_t* get() { return &actions; }
-
-private:
-    posix_spawn_file_actions_t actions{};
-    bool ready = false;
-};
-
-// Owns a posix_spawnattr_t from init to destroy.
-class SpawnAttributes {
-public:
-    SpawnAttributes() { ready = posix_spawnattr_init(&attributes) == 0; }
-    ~SpawnAttributes() {
-        if (ready) posix_spawnattr_destroy(&attributes);
-    }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    bool valid() const { return ready; }
-    posix_spawnattr_t* get() { return &attributes; }
-
-private:
-    posix_spawnattr_t attributes{};
-    bool ready = false;
-};
 
 // A whole command-line word as a positive decimal number; 0 when it is not one.
 pid_t positiveNumber(const char* word) {

@@ -2,6 +2,7 @@
 #include "platform/Process.h"
 
 #include "platform/FileSystem.h"
+#include "platform/posix/SpawnObjects.h"
 
 #include <errno.h>
 #include <spawn.h>
@@ -17,24 +18,6 @@ namespace mq::platform {
 namespace {
 
 const char RUNNER_NAME[] = "quellan-rundll";
-
-// Owns a posix_spawn_file_actions_t from init to destroy.
-class SpawnFileActions {
-public:
-    SpawnFileActions() { ready = posix_spawn_file_actions_init(&actions) == 0; }
-    ~SpawnFileActions() {
-        if (ready) posix_spawn_file_actions_destroy(&actions);
-    }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-
-    bool valid() const { return ready; }
-    posix_spawn_file_actions_t* get() { return &actions; }
-
-private:
-    posix_spawn_file_actions_t actions{};
-    bool ready = false;
-};
 
 }  // namespace
 

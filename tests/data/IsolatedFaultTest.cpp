@@ -2,6 +2,7 @@
 // neighbour serves whole, the test process goes on, and a surrogate that has gone is not called again.
 #include "IsolationFixture.h"
 #include "support/ChildProcesses.h"
+#include "support/FaultPlants.h"
 
 #include <chrono>
 #include <ostream>
@@ -12,23 +13,6 @@ namespace mq::test {
 namespace {
 
 constexpr int32_t CLOCK = 1700000000;
-
-const char* const FAULTY_PLANT = R"(clock 1700000000
-node A1
-tag A1 F float base=10 amplitude=2
-tag A1 S string states=On,Off
-node A2
-tag A2 G float base=5
-node A2/Sub
-tag A2/Sub X float base=1
-batch A1 BA 1699990000 1699999000
-)";
-const char* const HEALTHY_PLANT = R"(clock 1700000000
-node B1
-tag B1 H float base=50 amplitude=3
-tag B1 T string states=Up,Down
-batch B1 BB 1699000000 1699100000
-)";
 
 // What the host does to reach the place, and the calls it makes of the
 // child to do so: the start-up (with the tree, which is read with the open)

@@ -3,6 +3,7 @@
 // string function called on the host's thread. The host gets the status the
 // design gives, the process goes on, and the child serves the next call.
 #include "data/MultiplexerFixture.h"
+#include "support/FaultPlants.h"
 
 #include <map>
 #include <memory>
@@ -15,25 +16,7 @@ namespace {
 constexpr int32_t CLOCK = 1700000000;
 constexpr uint32_t UNWRITTEN = 0xFFFFFFFFu;
 
-// Child 0 misbehaves; child 1 is its healthy neighbour. The host's tree is
-// nodes 1 A1, 2 A2, 3 B1 and tags 1 A1/F, 2 A1/S, 3 A2/G, 4 B1/H, 5 B1/T.
-const char* const FAULTY_SIDECAR = R"(clock 1700000000
-node A1
-tag A1 F float base=10 amplitude=2
-tag A1 S string states=On,Off
-node A2
-tag A2 G float base=5
-node A2/Sub
-tag A2/Sub X float base=1
-batch A1 BA 1699990000 1699999000
-)";
-const char* const HEALTHY_SIDECAR = R"(clock 1700000000
-node B1
-tag B1 H float base=50 amplitude=3
-tag B1 T string states=Up,Down
-batch B1 BB 1699000000 1699100000
-)";
-
+// Child 0 (FAULTY_PLANT) misbehaves; child 1 (HEALTHY_PLANT) is its healthy neighbour.
 struct HostTag {
     std::size_t child;
     const char* node;
@@ -111,8 +94,8 @@ protected:
     static void SetUpTestSuite() {
         folder = std::make_unique<ScratchFolder>("fault-matrix");
         configuration = std::make_unique<MachineConfiguration>();
-        faulty = std::make_unique<SimChild>(folder->path(), "Faulty", FAULTY_SIDECAR);
-        healthy = std::make_unique<SimChild>(folder->path(), "Healthy", HEALTHY_SIDECAR);
+        faulty = std::make_unique<SimChild>(folder->path(), "Faulty", FAULTY_PLANT);
+        healthy = std::make_unique<SimChild>(folder->path(), "Healthy", HEALTHY_PLANT);
         configuration->writeChildren({faulty->libraryPath(), healthy->libraryPath()});
         // Loaded after the configuration is in place: loading fixes the data folder.
         plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan"));

@@ -8,6 +8,11 @@ foreach(binary ${BINARIES})
     message(FATAL_ERROR "${LISTER} failed on ${binary}")
   endif()
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${listing}")
+  # Every Windows binary imports at least KERNEL32: an empty list means the
+  # listing was not what this check reads, not that the binary is clean.
+  if(NOT imports)
+    message(FATAL_ERROR "${LISTER} listed no imported DLL for ${binary}")
+  endif()
   foreach(import ${imports})
     string(REPLACE "DLL Name: " "" dll "${import}")
     string(TOUPPER "${dll}" dll)

@@ -52,9 +52,14 @@ bool Quellan::open() {
     // meets no worker of the same module inside its start-up.
     const int64_t nodes = static_cast<int64_t>(runningProxy->connectionTree().topNodes.size());
     QUELLAN2_STRING identity = nullptr;
-    identityText = runningProxy->childModule().getIdentity(&identity) == QUELLAN2_STATUS_OK
-                       ? stringFromChild(identity)
-                       : std::string();
+    // A child with a timeout is not asked on this thread, where nothing would
+    // bound the call: its worker kept the text from the start-up.
+    if (timeout)
+        identityText = runningProxy->startUpIdentity();
+    else
+        identityText = runningProxy->childModule().getIdentity(&identity) == QUELLAN2_STATUS_OK
+                           ? stringFromChild(identity)
+                           : std::string();
     topNodeCount = nodes;
     return true;
 }

@@ -253,6 +253,8 @@ void QuellanProxy::start(const std::shared_ptr<QuellanMessage>& message) {
         refused = hungCall;
     }
     if (!refused) {
+        // A call that may be given up may outlive its caller's frame.
+        if (timeout) message->keepArguments();
         message->inFlight = message;
         if (queue.post(message.get())) return;
         // Stopping or ended: the worker will never take it.
@@ -339,8 +341,7 @@ QUELLAN2_STATUS QuellanProxy::connectionReadHistoricalData(const QUELLAN2_TAG* t
 QUELLAN2_STATUS QuellanProxy::connectionReadBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                       const char* batch, int32_t batchTime,
                                                       QUELLAN2_VECTOR* result) {
-    auto message = std::make_shared<ConnectionReadBatchDataMessage>(
-        tagList(tags, tagCount), std::make_shared<const std::string>(batch), batchTime);
+    auto message = std::make_shared<ConnectionReadBatchDataMessage>(tagList(tags, tagCount), batch, batchTime);
     const QUELLAN2_STATUS status = call(message);
     takeBack(*message, result);
     return status;
@@ -361,7 +362,7 @@ QUELLAN2_STATUS QuellanProxy::connectionWriteBatchData(const QUELLAN2_TAG* tags,
                                                        const char* batch, int32_t batchTime,
                                                        QUELLAN2_VECTOR* values) {
     auto message = std::make_shared<ConnectionWriteBatchDataMessage>(
-        tagList(tags, tagCount), std::make_shared<const std::string>(batch), batchTime, std::exchange(*values, nullptr));
+        tagList(tags, tagCount), batch, batchTime, std::exchange(*values, nullptr));
     const QUELLAN2_STATUS status = call(message);
     takeBack(*message, values);
     return status;
@@ -377,8 +378,7 @@ QUELLAN2_STATUS QuellanProxy::nodeGetActiveBatches(const Node& node, int32_t fro
 
 QUELLAN2_STATUS QuellanProxy::nodeGetBatchTimes(const Node& node, const char* batch, int32_t batchTime,
                                                 uint32_t* startTime, uint32_t* endTime) {
-    auto message = std::make_shared<NodeGetBatchTimesMessage>(node.handle, std::make_shared<const std::string>(batch),
-                                                              batchTime, *startTime, *endTime);
+    auto message = std::make_shared<NodeGetBatchTimesMessage>(node.handle, batch, batchTime, *startTime, *endTime);
     const QUELLAN2_STATUS status = call(message);
     if (!message->givenUp) {
         *startTime = message->startTime;

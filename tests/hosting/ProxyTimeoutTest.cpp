@@ -5,7 +5,9 @@
 #include "support/ChildProcesses.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -14,6 +16,14 @@ using namespace std::chrono_literals;
 
 using ProxyTimeout = HostingTest;
 
+// The threads this process has now. A sanitizer's run-time starts a thread
+// of its own with the first thread the process creates: one is made first,
+// so that it is counted before as well as after.
+std::size_t threadsNow() {
+    std::thread([] {}).join();
+    return threadsOfThisProcess();
+}
+
 // Waits until the process has `threads` threads again. Bounded, so that a
 // thread that never ends fails the test instead of hanging it.
 std::size_t awaitThreads(std::size_t threads) {
@@ -21,27 +31,39 @@ std::size_t awaitThreads(std::size_t threads) {
     return threadsOfThisProcess();
 }
 
+// The proxies are held until their workers have gone, and then each is looked
+// at under its lock, which the worker took last: what the workers did in the
+// child happens before the child's library is unloaded here.
+void letGoOnceTheirWorkersHaveEnded(std::vector<std::shared_ptr<QuellanProxy>>& proxies) {
+    for (const auto& proxy : proxies) proxy->timeoutsRunOut();
+    proxies.clear();
+}
+
 TEST_F(ProxyTimeout, StartUpsGivenUpAtOnceLeaveNoThreadBehind) {
     SimChild& child = makeChild();
-    const std::size_t before = threadsOfThisProcess();
+    const std::size_t before = threadsNow();
+    std::vector<std::shared_ptr<QuellanProxy>> proxies;
     // Most of these start-ups are given up before the worker has even begun:
     // the stop request must reach it all the same.
     for (int round = 0; round < 200; ++round) {
-        Quellan quellan(child.libraryPath(), std::chrono::nanoseconds(1ms));
-        quellan.open();
+        proxies.push_back(std::make_shared<QuellanProxy>(child.libraryPath(), "", std::chrono::nanoseconds(1ms)));
+        proxies.back()->awaitStart();
+        QuellanProxy::retire(proxies.back());
     }
     EXPECT_EQ(before, awaitThreads(before));
+    letGoOnceTheirWorkersHaveEnded(proxies);
 }
 
 TEST_F(ProxyTimeout, AStartUpGivenUpIsNotWaitedForAgainWhenRetired) {
     SimChild& child = makeChild(std::string(PLANT) + "sleep connectionOpen 3000\n");
-    const std::size_t before = threadsOfThisProcess();
-    auto proxy = std::make_shared<QuellanProxy>(child.libraryPath(), "", std::chrono::nanoseconds(200ms));
-    EXPECT_FALSE(proxy->awaitStart());
-    QuellanProxy::retire(proxy);
-    EXPECT_EQ(1u, proxy->timeoutsRunOut()) << "the start-up's wait only";
-    proxy.reset();
+    const std::size_t before = threadsNow();
+    std::vector<std::shared_ptr<QuellanProxy>> proxies{
+        std::make_shared<QuellanProxy>(child.libraryPath(), "", std::chrono::nanoseconds(200ms))};
+    EXPECT_FALSE(proxies[0]->awaitStart());
+    QuellanProxy::retire(proxies[0]);
+    EXPECT_EQ(1u, proxies[0]->timeoutsRunOut()) << "the start-up's wait only";
     EXPECT_EQ(before, awaitThreads(before));
+    letGoOnceTheirWorkersHaveEnded(proxies);
     EXPECT_EQ(1u, child.journal("uninitialize").size()) << "stopped once its start-up had ended";
 }
 

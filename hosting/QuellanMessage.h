@@ -18,9 +18,9 @@ class QuellanProxy;
 // everything the child reads or writes during the call (tag lists, vectors,
 // times); the caller copies the results out only when the call has ended
 // while it still waited. The one exception is the batch text, borrowed from
-// the caller as long as the caller is sure to wait (keepArguments()). The worker stamps it under the proxy's
-// lock, runs it without the lock, and never touches it after setting endedAt
-// unless the caller has given it up.
+// the caller as long as the caller is sure to wait (keepArguments()). The
+// worker stamps it under the proxy's lock, runs it without the lock, and never
+// touches it after setting endedAt unless the caller has given it up.
 class QuellanMessage {
 public:
     // Deadlines follow a monotonic clock, so a change of the wall clock

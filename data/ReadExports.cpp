@@ -84,11 +84,9 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionReadBatchDataEx(QUELLAN2_CONNEC
     if (!connection || !tags || !batch || !result || tagCount == 0 || batchTime < 0)
         return QUELLAN2_STATUS_INVALID_PARAMETER;
     return guardExport([&] {
-        // One copy of the text for every child, so that each gets the same pointer.
-        const BatchText text = std::make_shared<const std::string>(batch);
         return scatterGatherRead<ConnectionReadBatchDataMessage>(
             tags, tagCount, result, [&](const std::vector<QUELLAN2_TAG>& childTags) {
-                return std::make_shared<ConnectionReadBatchDataMessage>(childTags, text, batchTime);
+                return std::make_shared<ConnectionReadBatchDataMessage>(childTags, batch, batchTime);
             });
     });
 }

@@ -101,11 +101,9 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionWriteBatchDataEx(QUELLAN2_CONNE
     return guardExport([&] {
         Multiplexer& multiplexer = Multiplexer::instance();
         if (!tagsAreKnown(multiplexer, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-        // One copy of the text for every child, so that each gets the same pointer.
-        const BatchText text = std::make_shared<const std::string>(batch);
         writeToChildren(multiplexer, groupByChild(multiplexer, tags, tagCount), 1, &values,
                         [&](const std::vector<QUELLAN2_TAG>& childTags, std::vector<QUELLAN2_VECTOR> lent) {
-                            return std::make_shared<ConnectionWriteBatchDataMessage>(childTags, text, batchTime,
+                            return std::make_shared<ConnectionWriteBatchDataMessage>(childTags, batch, batchTime,
                                                                                      lent.at(0));
                         });
         return QUELLAN2_STATUS_OK;

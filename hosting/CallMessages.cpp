@@ -66,10 +66,10 @@ QUELLAN2_STATUS ConnectionReadBatchDataMessage::execute(QuellanProxy& proxy) {
     const ChildFunctionTable& child = proxy.functions();
     if (child.connectionReadBatchDataEx)
         return guardedCall(child.connectionReadBatchDataEx, proxy.childConnection(), tags.data(), tagCount(tags),
-                           batch->c_str(), batchTime, &vectors[0]);
+                           batch.c_str(), batchTime, &vectors[0]);
     if (batchTime < 0) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return guardedCall(child.connectionReadBatchData, proxy.childConnection(), tags.data(), tagCount(tags),
-                       batch->c_str(), &vectors[0]);
+                       batch.c_str(), &vectors[0]);
 }
 
 QUELLAN2_STATUS ConnectionWriteHistoricalDataMessage::execute(QuellanProxy& proxy) {
@@ -95,10 +95,10 @@ QUELLAN2_STATUS ConnectionWriteBatchDataMessage::execute(QuellanProxy& proxy) {
     const ChildFunctionTable& child = proxy.functions();
     if (child.connectionWriteBatchDataEx)
         return guardedCall(child.connectionWriteBatchDataEx, proxy.childConnection(), tags.data(), tagCount(tags),
-                           batch->c_str(), batchTime, vectors[0]);
+                           batch.c_str(), batchTime, vectors[0]);
     if (batchTime < 0) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return guardedCall(child.connectionWriteBatchData, proxy.childConnection(), tags.data(), tagCount(tags),
-                       batch->c_str(), vectors[0]);
+                       batch.c_str(), vectors[0]);
 }
 
 QUELLAN2_STATUS NodeGetActiveBatchesMessage::execute(QuellanProxy& proxy) {
@@ -106,7 +106,7 @@ QUELLAN2_STATUS NodeGetActiveBatchesMessage::execute(QuellanProxy& proxy) {
 }
 
 QUELLAN2_STATUS NodeGetBatchTimesMessage::execute(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().nodeGetBatchTimes, node, batch->c_str(), batchTime, &startTime,
+    return guardedCall(proxy.functions().nodeGetBatchTimes, node, batch.c_str(), batchTime, &startTime,
                        &endTime);
 }
 

@@ -12,11 +12,31 @@
 namespace mq {
 
 // Every handle a message carries is the child's own. A message owns what the
-// child reads and writes (QuellanMessage); vectors live in `vectors`.
+// child reads and writes (QuellanMessage), but for the batch text, which it
+// borrows from its caller unless keepArguments() has run; vectors live in
+// `vectors`.
 
-// A batch text shared by the messages of one operation, so that every child
-// gets the same pointer, and kept alive by any message the caller gave up.
-using BatchText = std::shared_ptr<const std::string>;
+// The batch text a message hands its child. As given, it is the host's own
+// pointer, passed on unchanged: every child of one operation sees the same
+// pointer and the text is never copied, which is safe while the caller waits
+// for the call to end. keepCopy() is for a call that may outlive the caller's
+// frame (a child with a timeout, whose call may be given up): the message
+// then holds a copy of its own. An isolated child's stand-in copies the text
+// into its request to the surrogate in any case, to cross the process.
+class BatchText {
+public:
+    explicit BatchText(const char* hostText) : text(hostText) {}
+    void keepCopy() {
+        if (copy || !text) return;
+        copy = std::make_unique<const std::string>(text);
+        text = copy->c_str();
+    }
+    const char* c_str() const { return text; }
+
+private:
+    std::unique_ptr<const std::string> copy;
+    const char* text;
+};
 
 class ConnectionGetCurrentTimeMessage : public QuellanMessage {
 public:
@@ -63,12 +83,13 @@ private:
 // The result is vectors[0].
 class ConnectionReadBatchDataMessage : public QuellanMessage {
 public:
-    ConnectionReadBatchDataMessage(std::vector<QUELLAN2_TAG> tags, BatchText batch, int32_t batchTime)
-        : tags(std::move(tags)), batch(std::move(batch)), batchTime(batchTime) {
+    ConnectionReadBatchDataMessage(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime)
+        : tags(std::move(tags)), batch(batch), batchTime(batchTime) {
         vectors.assign(1, nullptr);
     }
     const char* callName() const override { return "quellan2_connectionReadBatchDataEx"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    void keepArguments() override { batch.keepCopy(); }
 
 private:
     std::vector<QUELLAN2_TAG> tags;
@@ -96,13 +117,14 @@ private:
 // `values`, lent by the caller, is vectors[0].
 class ConnectionWriteBatchDataMessage : public QuellanMessage {
 public:
-    ConnectionWriteBatchDataMessage(std::vector<QUELLAN2_TAG> tags, BatchText batch, int32_t batchTime,
+    ConnectionWriteBatchDataMessage(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime,
                                     QUELLAN2_VECTOR values)
-        : tags(std::move(tags)), batch(std::move(batch)), batchTime(batchTime) {
+        : tags(std::move(tags)), batch(batch), batchTime(batchTime) {
         vectors.assign(1, values);
     }
     const char* callName() const override { return "quellan2_connectionWriteBatchDataEx"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    void keepArguments() override { batch.keepCopy(); }
 
 private:
     std::vector<QUELLAN2_TAG> tags;
@@ -128,11 +150,12 @@ private:
 
 class NodeGetBatchTimesMessage : public QuellanMessage {
 public:
-    NodeGetBatchTimesMessage(QUELLAN2_NODE node, BatchText batch, int32_t batchTime, uint32_t startTime,
+    NodeGetBatchTimesMessage(QUELLAN2_NODE node, const char* batch, int32_t batchTime, uint32_t startTime,
                              uint32_t endTime)
-        : startTime(startTime), endTime(endTime), node(node), batch(std::move(batch)), batchTime(batchTime) {}
+        : startTime(startTime), endTime(endTime), node(node), batch(batch), batchTime(batchTime) {}
     const char* callName() const override { return "quellan2_nodeGetBatchTimes"; }
     QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    void keepArguments() override { batch.keepCopy(); }
 
     // The caller's presets, and the child's answers once it has written them.
     uint32_t startTime;

@@ -51,10 +51,15 @@ bool Quellan::open() {
     // Read on the calling thread once every child has started, so that it
     // meets no worker of the same module inside its start-up.
     const int64_t nodes = static_cast<int64_t>(runningProxy->connectionTree().topNodes.size());
+    // A child with a timeout is not asked on this thread, where nothing would
+    // bound the call: its worker kept the text from the start-up.
     QUELLAN2_STRING identity = nullptr;
-    identityText = runningProxy->childModule().getIdentity(&identity) == QUELLAN2_STATUS_OK
-                       ? stringFromChild(identity)
-                       : std::string();
+    if (timeout)
+        identityText = runningProxy->startUpIdentity();
+    else if (runningProxy->childModule().getIdentity(&identity) == QUELLAN2_STATUS_OK)
+        identityText = stringFromChild(identity);
+    else
+        identityText.clear();
     topNodeCount = nodes;
     return true;
 }

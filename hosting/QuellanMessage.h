@@ -15,11 +15,12 @@ class QuellanProxy;
 // Shared between the caller and the worker: a caller that gives a call up
 // (its child's timeout has passed) lets go of the message and leaves, and the
 // worker finishes with it whenever the child returns. So the message owns
-// everything the child reads or writes during the call (tag lists, batch
-// text, vectors, times); the caller copies the results out only when the call
-// has ended while it still waited. The worker stamps it under the proxy's
-// lock, runs it without the lock, and never touches it after setting endedAt
-// unless the caller has given it up.
+// everything the child reads or writes during the call (tag lists, vectors,
+// times); the caller copies the results out only when the call has ended
+// while it still waited. The one exception is the batch text, borrowed from
+// the caller as long as the caller is sure to wait (keepArguments()). The
+// worker stamps it under the proxy's lock, runs it without the lock, and never
+// touches it after setting endedAt unless the caller has given it up.
 class QuellanMessage {
 public:
     // Deadlines follow a monotonic clock, so a change of the wall clock
@@ -36,6 +37,10 @@ public:
 
     // Runs the call on the child, on the worker thread, and returns its status.
     virtual QUELLAN2_STATUS execute(QuellanProxy& proxy) = 0;
+
+    // Before posting, for a call that may be given up: what the message
+    // borrows from its caller it copies, so that it may outlive the caller.
+    virtual void keepArguments() {}
 
     QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
     std::optional<Clock::time_point> postedAt;

@@ -2,6 +2,7 @@
 #include "hosting/QuellanProxy.h"
 
 #include "hosting/CallMessages.h"
+#include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Exception.h"
@@ -68,10 +69,23 @@ QuellanProxy::~QuellanProxy() {
 
 bool QuellanProxy::awaitStart() {
     if (timeout && running.wait_for(*timeout) != std::future_status::ready) {
-        module->abandon();
+        const bool abandoned = module->abandon();
+        std::lock_guard<std::mutex> lock(callMutex);
+        ++waitsRunOut;
+        startGivenUp = true;
+        startAbandoned = abandoned;
         return false;
     }
     return running.get();
+}
+
+unsigned QuellanProxy::timeoutsRunOut() {
+    std::lock_guard<std::mutex> lock(callMutex);
+    return waitsRunOut;
+}
+
+const std::string& QuellanProxy::startUpIdentity() const {
+    return identityText;
 }
 
 void QuellanProxy::retire(std::shared_ptr<QuellanProxy> proxy) {
@@ -79,11 +93,20 @@ void QuellanProxy::retire(std::shared_ptr<QuellanProxy> proxy) {
     QuellanProxy& retired = *proxy;
     retired.call(nullptr);
     std::unique_lock<std::mutex> lock(retired.callMutex);
-    if (retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; })) return;
+    const auto ended = [&] { return retired.workerEnded; };
+    bool abandoned = retired.startAbandoned;
+    // A start-up that was given up has cost its caller the timeout already,
+    // and has been abandoned then: it is not waited out a second time.
+    if (!retired.startGivenUp) {
+        if (retired.callCondition.wait_for(lock, *retired.timeout, ended)) return;
+        ++retired.waitsRunOut;
+        abandoned = retired.module->abandon();
+    }
     // An isolated child's worker comes back as soon as its surrogate has gone.
-    if (retired.module->abandon() &&
-        retired.callCondition.wait_for(lock, *retired.timeout, [&] { return retired.workerEnded; }))
-        return;
+    if (abandoned) {
+        if (retired.callCondition.wait_for(lock, *retired.timeout, ended)) return;
+        ++retired.waitsRunOut;
+    }
     // The worker is inside the child and may stay there for ever. It takes
     // over this share of the proxy, and a hold on this library, so that
     // neither the child's code nor ours is unloaded under it.
@@ -148,8 +171,13 @@ void QuellanProxy::run(std::promise<bool>& started) {
 bool QuellanProxy::startChild() {
     QUELLAN2_STRING identity = nullptr;
     if (module->getIdentity(&identity) != QUELLAN2_STATUS_OK) return false;
-    // Only the status matters here; Quellan::open reads the text itself.
-    guardedCall(functions().stringFree, identity);
+    // With a timeout the text is kept from here, read within the start-up's
+    // time: a child asked again on the caller's thread could hold it there
+    // for as long as it likes. Without one Quellan::open asks for it itself.
+    if (timeout)
+        identityText = childText(functions(), identity);
+    else
+        guardedCall(functions().stringFree, identity);
     if (module->connectionOpen(connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
     tree = std::make_unique<Connection>(functions(), connection);
     return true;
@@ -225,6 +253,8 @@ void QuellanProxy::start(const std::shared_ptr<QuellanMessage>& message) {
         refused = hungCall;
     }
     if (!refused) {
+        // A call that may be given up may outlive its caller's frame.
+        if (timeout) message->keepArguments();
         message->inFlight = message;
         if (queue.post(message.get())) return;
         // Stopping or ended: the worker will never take it.
@@ -239,6 +269,7 @@ QUELLAN2_STATUS QuellanProxy::finish(QuellanMessage& message) {
         if (!callCondition.wait_until(lock, *message.postedAt + *timeout, [&] { return message.endedAt.has_value(); })) {
             message.givenUp = true;
             hungCall = true;
+            ++waitsRunOut;
             lock.unlock();
             module->abandon();
             return QUELLAN2_STATUS_ERROR;
@@ -310,8 +341,7 @@ QUELLAN2_STATUS QuellanProxy::connectionReadHistoricalData(const QUELLAN2_TAG* t
 QUELLAN2_STATUS QuellanProxy::connectionReadBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                       const char* batch, int32_t batchTime,
                                                       QUELLAN2_VECTOR* result) {
-    auto message = std::make_shared<ConnectionReadBatchDataMessage>(
-        tagList(tags, tagCount), std::make_shared<const std::string>(batch), batchTime);
+    auto message = std::make_shared<ConnectionReadBatchDataMessage>(tagList(tags, tagCount), batch, batchTime);
     const QUELLAN2_STATUS status = call(message);
     takeBack(*message, result);
     return status;
@@ -332,7 +362,7 @@ QUELLAN2_STATUS QuellanProxy::connectionWriteBatchData(const QUELLAN2_TAG* tags,
                                                        const char* batch, int32_t batchTime,
                                                        QUELLAN2_VECTOR* values) {
     auto message = std::make_shared<ConnectionWriteBatchDataMessage>(
-        tagList(tags, tagCount), std::make_shared<const std::string>(batch), batchTime, std::exchange(*values, nullptr));
+        tagList(tags, tagCount), batch, batchTime, std::exchange(*values, nullptr));
     const QUELLAN2_STATUS status = call(message);
     takeBack(*message, values);
     return status;
@@ -348,8 +378,7 @@ QUELLAN2_STATUS QuellanProxy::nodeGetActiveBatches(const Node& node, int32_t fro
 
 QUELLAN2_STATUS QuellanProxy::nodeGetBatchTimes(const Node& node, const char* batch, int32_t batchTime,
                                                 uint32_t* startTime, uint32_t* endTime) {
-    auto message = std::make_shared<NodeGetBatchTimesMessage>(node.handle, std::make_shared<const std::string>(batch),
-                                                              batchTime, *startTime, *endTime);
+    auto message = std::make_shared<NodeGetBatchTimesMessage>(node.handle, batch, batchTime, *startTime, *endTime);
     const QUELLAN2_STATUS status = call(message);
     if (!message->givenUp) {
         *startTime = message->startTime;

@@ -61,7 +61,17 @@ public:
 
     // Waits for the worker's start-up, no longer than the timeout. True when
     // the child runs; otherwise the proxy serves no calls and is to be retired.
+    // A start-up given up here is not waited for again by retire(): the
+    // timeout is spent once.
     bool awaitStart();
+
+    // How many waits on this proxy ran out of the timeout: start-up, calls
+    // and retirement. For tests.
+    unsigned timeoutsRunOut();
+
+    // With a timeout, the child's identity text as the worker read it at
+    // start-up (empty until the start-up has ended); without one, empty.
+    const std::string& startUpIdentity() const;
 
     // Lets go of a proxy. Without a timeout this is the release of one owner.
     // With one, it asks the worker to stop and waits for it at most the
@@ -134,11 +144,18 @@ private:
     // Built by the worker at start-up and never changed; the Multiplexer's
     // tables point into it for as long as this proxy lives.
     std::unique_ptr<Connection> tree;
+    // Written by the worker before it announces the start-up; read after.
+    std::string identityText;
     std::mutex callMutex;
     std::condition_variable callCondition;
     // Guarded by callMutex.
     bool hungCall = false;
     bool workerEnded = false;
+    // Set when awaitStart() gave the start-up up, and whether the child's
+    // abandon() said the worker would then come back soon.
+    bool startGivenUp = false;
+    bool startAbandoned = false;
+    unsigned waitsRunOut = 0;
     std::shared_ptr<QuellanProxy> leftBehind;
     platform::ModulePin modulePin;
     std::future<bool> running;

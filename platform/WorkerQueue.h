@@ -10,9 +10,11 @@ namespace mq::platform {
 // by the one worker thread that owns the queue. A null item asks the worker to
 // stop once the items queued before it have been taken; from then on every
 // post fails, so nothing waits behind the stop request for a worker that will
-// never take it. On Windows this is the thread's own message queue, so that
-// windows which foreign code creates on the worker keep receiving their
-// messages while the worker waits.
+// never take it. Posts are taken from construction on, before the worker has
+// attached: a stop request made while the worker is still starting reaches
+// it. On Windows this is the thread's own message queue, so that windows
+// which foreign code creates on the worker keep receiving their messages
+// while the worker waits.
 class WorkerQueue {
 public:
     WorkerQueue();
@@ -21,12 +23,12 @@ public:
     WorkerQueue& operator=(const WorkerQueue&) = delete;
 
     // Worker thread: binds the queue to the calling thread and makes sure it
-    // exists, so that no item posted afterwards is lost.
+    // exists; items posted before are delivered from then on, in order.
     void attach();
 
-    // Any thread. False when the item was not queued: the worker has not
-    // attached yet, the stop request has been posted, the worker has closed
-    // the queue, or the platform refused the post.
+    // Any thread. False when the item was not queued: the stop request has
+    // been posted, the worker has closed the queue, or the platform refused
+    // the post.
     bool post(void* item);
 
     // Worker thread: waits for the next item, dispatching the thread's other

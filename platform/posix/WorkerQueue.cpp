@@ -12,7 +12,6 @@ struct WorkerQueue::State {
     std::mutex mutex;
     std::condition_variable posted;
     std::deque<void*> items;
-    bool attached = false;
     bool closed = false;
     // Set once the stop request is queued: it is the last item.
     bool stopRequested = false;
@@ -24,15 +23,13 @@ WorkerQueue::WorkerQueue() : state(std::make_unique<State>()) {}
 
 WorkerQueue::~WorkerQueue() = default;
 
-void WorkerQueue::attach() {
-    std::lock_guard<std::mutex> lock(state->mutex);
-    state->attached = true;
-}
+// The queue is the worker's from construction; there is nothing to bind.
+void WorkerQueue::attach() {}
 
 bool WorkerQueue::post(void* item) {
     {
         std::lock_guard<std::mutex> lock(state->mutex);
-        if (!state->attached || state->closed || state->stopRequested) return false;
+        if (state->closed || state->stopRequested) return false;
         state->items.push_back(item);
         if (!item) state->stopRequested = true;
     }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <mutex>
 
 namespace mq::platform {
@@ -29,6 +30,13 @@ struct WorkerQueue::State {
     // would come only after every message posted later, so later posts must
     // fail here instead.
     bool stopRequested = false;
+    // Posted before the worker attached, when the thread had no message queue
+    // yet: attach() hands them to it, in posting order.
+    std::deque<void*> early;
+    // Early items the thread's queue refused in attach(): close() hands them
+    // back, and an early stop request that was refused stops next() at once.
+    std::vector<void*> undelivered;
+    bool stopUndelivered = false;
 };
 
 WorkerQueue::WorkerQueue() : state(std::make_unique<State>()) {}
@@ -42,17 +50,33 @@ void WorkerQueue::attach() {
     PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     std::lock_guard<std::mutex> lock(state->mutex);
     state->threadId = GetCurrentThreadId();
+    // Under the lock, so that no later post overtakes them.
+    for (void* item : state->early) {
+        if (PostThreadMessageA(state->threadId, WM_PROXY_CALL, 0, reinterpret_cast<LPARAM>(item))) continue;
+        if (item)
+            state->undelivered.push_back(item);
+        else
+            state->stopUndelivered = true;
+    }
+    state->early.clear();
 }
 
 bool WorkerQueue::post(void* item) {
     std::lock_guard<std::mutex> lock(state->mutex);
-    if (state->threadId == 0 || state->closed || state->stopRequested) return false;
-    if (!PostThreadMessageA(state->threadId, WM_PROXY_CALL, 0, reinterpret_cast<LPARAM>(item))) return false;
+    if (state->closed || state->stopRequested) return false;
+    if (state->threadId == 0)
+        state->early.push_back(item);
+    else if (!PostThreadMessageA(state->threadId, WM_PROXY_CALL, 0, reinterpret_cast<LPARAM>(item)))
+        return false;
     if (!item) state->stopRequested = true;
     return true;
 }
 
 bool WorkerQueue::next(void*& item) {
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        if (state->stopUndelivered) return false;
+    }
     MSG message;
     for (;;) {
         BOOL got = GetMessageA(&message, nullptr, 0, 0);
@@ -73,11 +97,15 @@ bool WorkerQueue::next(void*& item) {
 }
 
 std::vector<void*> WorkerQueue::close() {
+    std::vector<void*> untaken;
     {
         std::lock_guard<std::mutex> lock(state->mutex);
         state->closed = true;
+        untaken.swap(state->undelivered);
+        for (void* item : state->early)
+            if (item) untaken.push_back(item);
+        state->early.clear();
     }
-    std::vector<void*> untaken;
     MSG message;
     while (PeekMessageA(&message, THREAD_MESSAGES_ONLY, WM_PROXY_CALL, WM_PROXY_CALL, PM_REMOVE)) {
         if (message.lParam != 0) untaken.push_back(reinterpret_cast<void*>(message.lParam));

@@ -152,11 +152,34 @@ TEST(WorkerQueuePosting, PostFromAnotherThreadAfterTheStopRequestFailsWhileTheWo
     EXPECT_EQ(taken.get(), std::vector<void*>{block.item(0)}) << "taken or handed back";
 }
 
-TEST(WorkerQueuePosting, PostBeforeAttachFails) {
-    ItemBlock block(1);
+// A stop request made while the worker is still starting must reach it, or
+// the worker would wait for ever once started.
+TEST(WorkerQueuePosting, PostsBeforeAttachReachTheWorkerOnceItAttaches) {
+    ItemBlock block(2);
     WorkerQueue queue;
-    EXPECT_FALSE(queue.post(block.item(0)));
-    EXPECT_FALSE(queue.post(nullptr));
+    ASSERT_TRUE(queue.post(block.item(0)));
+    ASSERT_TRUE(queue.post(block.item(1)));
+    ASSERT_TRUE(queue.post(nullptr));
+    EXPECT_FALSE(queue.post(block.item(0))) << "after the stop request";
+    std::vector<void*> taken = std::async(std::launch::async, [&] {
+                                   queue.attach();
+                                   std::vector<void*> items = takeUntilStop(queue);
+                                   EXPECT_TRUE(queue.close().empty());
+                                   return items;
+                               }).get();
+    EXPECT_EQ(taken, (std::vector<void*>{block.item(0), block.item(1)}));
+}
+
+TEST(WorkerQueueClose, CloseHandsBackItemsPostedBeforeAttach) {
+    ItemBlock block(2);
+    WorkerQueue queue;
+    ASSERT_TRUE(queue.post(block.item(0)));
+    ASSERT_TRUE(queue.post(block.item(1)));
+    std::vector<void*> untaken = std::async(std::launch::async, [&] {
+                                     queue.attach();
+                                     return queue.close();
+                                 }).get();
+    EXPECT_EQ(untaken, (std::vector<void*>{block.item(0), block.item(1)}));
 }
 
 TEST(WorkerQueuePosting, PostAfterCloseFails) {

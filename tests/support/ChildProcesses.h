@@ -1,6 +1,7 @@
-// The processes this test process has started, as the system sees them.
+// The processes this test process has started, and its own threads, as the system sees them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,5 +20,8 @@ std::vector<std::int64_t> childProcessesOf(std::int64_t parentId);
 // on Windows it can be opened and has not ended. A number the system has
 // given to a new process since counts as that process.
 bool processExists(std::int64_t id);
+
+// How many threads this process has now, its main thread included.
+std::size_t threadsOfThisProcess();
 
 }  // namespace mq::test

@@ -58,4 +58,13 @@ bool processExists(std::int64_t id) {
     return status.found && status.state != 'Z';
 }
 
+std::size_t threadsOfThisProcess() {
+    std::size_t threads = 0;
+    std::error_code error;
+    for (auto entry = std::filesystem::directory_iterator("/proc/self/task", error);
+         !error && entry != std::filesystem::directory_iterator(); entry.increment(error))
+        ++threads;
+    return threads;
+}
+
 }  // namespace mq::test

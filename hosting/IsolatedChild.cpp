@@ -71,8 +71,9 @@ QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request, Answer answer)
         const QUELLAN2_STATUS status = in.u32();
         if (in.ok() && answer(in) && in.atEnd()) return status;
         child.lose();
-    } catch (const std::bad_alloc&) {
-        // The surrogate's reply and the call's state are out of step now.
+    } catch (...) {
+        // Memory, a lock, a string's limit: the surrogate's reply and the
+        // call's state may be out of step now.
         child.lose();
     }
     return QUELLAN2_STATUS_ERROR;

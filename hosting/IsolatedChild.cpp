@@ -5,6 +5,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <limits>
@@ -59,22 +60,24 @@ QUELLAN2_STATUS handOut(const std::optional<std::string>& name, QUELLAN2_STRING*
 
 // One round trip: the request is built by the caller, the reply read by
 // `answer`, which takes the decoder after the status and returns false when
-// the reply makes no sense. Any failure ends the surrogate; the call then
-// fails as a failing child's call does. Nothing may escape into the caller,
-// which is a guarded call of the proxy.
+// the reply makes no sense. A reply that makes no sense, or a failed
+// exchange, ends the surrogate; a refused one (too large for either side to
+// hold) fails this call only. Either way the call fails as a failing child's
+// call does. Nothing may escape into the caller, which is a guarded call of
+// the proxy.
 template <typename Answer>
 QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request, Answer answer) noexcept {
     try {
         std::string reply;
-        if (!child.exchange(request, reply)) return QUELLAN2_STATUS_ERROR;
+        if (!request.ok() || !child.exchange(request, reply) || reply.empty()) return QUELLAN2_STATUS_ERROR;
         Decoder in(reply);
         const QUELLAN2_STATUS status = in.u32();
         if (in.ok() && answer(in) && in.atEnd()) return status;
         child.lose();
     } catch (...) {
-        // Memory, a lock, a string's limit: the surrogate's reply and the
-        // call's state may be out of step now.
-        child.lose();
+        // Memory ran out while the reply was taken apart, or the exchange
+        // could not begin: a whole exchange or none was made, so the
+        // surrogate and this process are still in step.
     }
     return QUELLAN2_STATUS_ERROR;
 }
@@ -369,7 +372,9 @@ ChildFunctionTable standIns() {
 
 }  // namespace
 
-IsolatedChild::IsolatedChild(std::string path) : libraryPath(std::move(path)) {
+IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
+    : libraryPath(std::move(path)), limits(limits) {
+    this->limits.frameBytes = std::clamp<std::uint32_t>(limits.frameBytes, 1, surrogate::MAX_FRAME_BYTES);
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();
@@ -399,6 +404,7 @@ bool IsolatedChild::startSurrogate() {
 
     Encoder request(Request::LOAD);
     request.text(libraryPath);
+    request.u32(limits.frameBytes);
     std::string reply;
     if (!exchange(request, reply)) return false;
     Decoder in(reply);
@@ -471,11 +477,13 @@ void IsolatedChild::lose() noexcept {
     process.kill();
 }
 
-bool IsolatedChild::exchange(Encoder& request, std::string& reply) {
+bool IsolatedChild::exchange(const Encoder& request, std::string& reply) {
     std::lock_guard<std::mutex> lock(exchanging);
     if (lost.load()) return false;
-    if (request.finish() && surrogate::sendFrame(channel, request) && surrogate::receiveFrame(channel, reply))
-        return true;
+    if (surrogate::sendMessage(channel, request, limits.frameBytes)) {
+        const surrogate::Received received = surrogate::receiveMessage(channel, reply, limits);
+        if (received != surrogate::Received::BROKEN) return true;
+    }
     lose();
     // Reaped at once, so that a dead surrogate is no zombie while its connection stays open.
     process.waitForExit(EXIT_GRACE);

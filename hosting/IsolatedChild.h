@@ -28,7 +28,8 @@ namespace mq {
 // abandon()) every call fails at once, as a failing child's call does.
 class IsolatedChild final : public ChildModule {
 public:
-    explicit IsolatedChild(std::string path);
+    // `limits` frame the messages both ways; the defaults but for tests.
+    explicit IsolatedChild(std::string path, surrogate::Limits limits = {});
     // Closes the channel, lets the surrogate end by itself for a moment, then
     // ends it; it is reaped either way.
     ~IsolatedChild() override;
@@ -40,8 +41,10 @@ public:
     bool abandon() noexcept override;
 
     // Sends a request and receives its reply. False, with the surrogate ended,
-    // when either fails; at once when the surrogate has gone already.
-    bool exchange(surrogate::Encoder& request, std::string& reply);
+    // when either fails; at once when the surrogate has gone already. An
+    // empty reply is a refusal of this request alone: it or its reply was
+    // larger than one side could hold. Raises only before the request is sent.
+    bool exchange(const surrogate::Encoder& request, std::string& reply);
     // Ends the surrogate for good: after a reply that makes no sense.
     void lose() noexcept;
 
@@ -59,6 +62,7 @@ private:
     bool startSurrogate();
 
     std::string libraryPath;
+    surrogate::Limits limits;
     // Orders the surrogate's start on the worker against an abandon() from
     // the thread that gave a call up.
     std::mutex processGuard;

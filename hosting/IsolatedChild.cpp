@@ -485,7 +485,7 @@ bool IsolatedChild::exchange(const Encoder& request, std::string& reply) {
         if (received != surrogate::Received::BROKEN) return true;
     }
     lose();
-    // Reaped at once, so that a dead surrogate is no zombie while its connection stays open.
+    // Its waiter reaps it; the call returns once it has gone.
     process.waitForExit(EXIT_GRACE);
     return false;
 }

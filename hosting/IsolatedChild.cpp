@@ -390,7 +390,8 @@ void IsolatedChild::startSurrogatesFrom(std::string folder) {
     surrogateFolder() = std::move(folder);
 }
 
-bool IsolatedChild::startSurrogate() {
+bool IsolatedChild::load(std::string& reason) {
+    reason.clear();
     const std::string folder =
         surrogateFolder().empty() ? platform::parentFolder(platform::thisModulePath()) : surrogateFolder();
     if (folder.empty()) return false;
@@ -409,13 +410,16 @@ bool IsolatedChild::startSurrogate() {
     if (!exchange(request, reply)) return false;
     Decoder in(reply);
     const bool loaded = in.u8() == 1;
-    in.text();  // the reason it was not, which the library does not report
+    std::string refusal = in.text();
     const std::uint64_t present = in.u64();
     if (!in.atEnd()) {
         lose();
         return false;
     }
-    if (!loaded) return false;
+    if (!loaded) {
+        reason = std::move(refusal);
+        return false;
+    }
     // The optional functions the child lacks are lacking here too.
     unsigned entry = 0;
 #define MQ_CHILD_FUNCTION(name, required) \
@@ -426,7 +430,8 @@ bool IsolatedChild::startSurrogate() {
 }
 
 QUELLAN2_STATUS IsolatedChild::initialize() {
-    if (!startSurrogate()) {
+    std::string reason;
+    if (!load(reason)) {
         lose();
         return QUELLAN2_STATUS_ERROR;
     }

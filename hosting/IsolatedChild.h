@@ -40,6 +40,13 @@ public:
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
     bool abandon() noexcept override;
 
+    // Starts the surrogate and has it load the child, as initialize() does
+    // first. False when either fails; `reason` then says why the surrogate's
+    // loader refused the library, in loadChild()'s words, and stays empty when
+    // the surrogate could not be started or ended instead. For the quellan
+    // tool, which names why an isolated child is left out.
+    bool load(std::string& reason);
+
     // Sends a request and receives its reply. False, with the surrogate ended,
     // when either fails; at once when the surrogate has gone already. An
     // empty reply is a refusal of this request alone: it or its reply was
@@ -59,7 +66,6 @@ public:
     static void startSurrogatesFrom(std::string folder);
 
 private:
-    bool startSurrogate();
 
     std::string libraryPath;
     surrogate::Limits limits;

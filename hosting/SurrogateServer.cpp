@@ -4,7 +4,6 @@
 #include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
-#include "interface/Exception.h"
 #include "interface/Identity.h"
 
 #include <algorithm>
@@ -138,12 +137,9 @@ bool Server::load(Decoder& in, Encoder& reply) {
     const std::uint32_t frames = in.u32();
     if (!in.atEnd() || loaded || frames == 0 || frames > MAX_FRAME_BYTES) return false;
     replyFrameBytes = frames;
-    try {
-        library.load(path);
-        child.resolve(library, path);
-    } catch (const Exception& refused) {
+    if (std::string problem = loadChild(library, child, path); !problem.empty()) {
         reply.u8(0);
-        reply.text(refused.message());
+        reply.text(problem);
         reply.u64(0);
         return true;
     }

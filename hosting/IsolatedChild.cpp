@@ -54,7 +54,12 @@ QUELLAN2_TAG toHandle(const TagRecord& tag) {
 QUELLAN2_STATUS handOut(const std::optional<std::string>& name, QUELLAN2_STRING* string) {
     if (!string) return QUELLAN2_STATUS_INVALID_PARAMETER;
     if (!name) return QUELLAN2_STATUS_ERROR;
-    *string = toHandle(new MirrorString{*name});
+    // Nothing may escape into the caller, a guarded call of the proxy.
+    try {
+        *string = toHandle(new MirrorString{*name});
+    } catch (...) {
+        return QUELLAN2_STATUS_ERROR;
+    }
     return QUELLAN2_STATUS_OK;
 }
 

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <exception>
 #include <utility>
 
 namespace mq::surrogate {
@@ -362,7 +362,8 @@ void serve(platform::Channel& channel) {
         if (received == Received::WHOLE) {
             try {
                 if (!server.handle(request, reply)) return;
-            } catch (const std::bad_alloc&) {
+            } catch (const std::exception&) {
+                // Memory or a string's limit: this request alone is refused.
                 reply.clear();
             }
             // Too large to hold: refused, as a request too large to hold is.

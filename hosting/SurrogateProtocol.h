@@ -25,9 +25,9 @@ namespace mq::surrogate {
 // call fails and the surrogate goes on. Every number is little-endian and of
 // fixed width, and the child's nodes and tags travel as 64-bit indices into
 // the surrogate's own tables rather than as pointers, so a surrogate built for
-// another pointer size serves the same host. Nothing the other side sends is trusted: a
-// decoder never reads past the bytes it has, and a count is believed only as
-// far as the bytes that follow could hold it.
+// another pointer size serves the same host. Nothing the other side sends is
+// trusted: a decoder never reads past the bytes it has, and a count is
+// believed only as far as the bytes that follow could hold it.
 enum class Request : std::uint8_t {
     LOAD = 1,             // text path, u32 frame bytes -> u8 loaded, text reason, u64 entries (bit k: table entry k)
     INITIALIZE,           // -> status

@@ -117,9 +117,9 @@ void useVector(mq::surrogate::VectorRecord record) {
         if (k % 3 == 2) f.vectorSetNull(lent, k);
     }
     f.vectorFree(vector);
-    mq::surrogate::Encoder frame;
-    mq::surrogate::encodeLent(frame, &mq::mirrorOf(lent)->record);
-    Decoder back(frame.frame().data() + 4, frame.frame().size() - 4);
+    mq::surrogate::Encoder message;
+    mq::surrogate::encodeLent(message, &mq::mirrorOf(lent)->record);
+    Decoder back(message.body());
     const std::optional<mq::surrogate::VectorRecord> decoded = mq::surrogate::decodeLent(back);
     expect(decoded && back.atEnd() && decoded->elements.size() == asked, "a lent vector does not decode");
     f.vectorFree(lent);

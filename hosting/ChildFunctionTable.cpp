@@ -22,6 +22,17 @@ void ChildFunctionTable::resolve(const LibraryHandle& library, const std::string
     if (!missing.empty()) throw Exception(joinNames(missing) + " was not found in " + path + ".");
 }
 
+std::string loadChild(LibraryHandle& library, ChildFunctionTable& table, const std::string& path) {
+    std::string reason;
+    if (!library.tryLoad(path, reason)) return "not a loadable library (" + reason + ")";
+    try {
+        table.resolve(library, path);
+    } catch (const Exception& missing) {
+        return missing.message();
+    }
+    return {};
+}
+
 std::vector<std::string> ChildFunctionTable::lookUp(const LibraryHandle& library) {
     std::vector<std::string> missing;
 #define MQ_CHILD_FUNCTION(entry, required) \

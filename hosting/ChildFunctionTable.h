@@ -44,4 +44,10 @@ struct ChildFunctionTable {
 // "a", "a and b", "a, b and c": the list of missing names in that message.
 std::string joinNames(const std::vector<std::string>& names);
 
+// Loads `path` into `library` and resolves `table` from it. Empty when both
+// succeed; otherwise why not, as `quellan children` says it of a child in
+// process or in its surrogate alike: "not a loadable library (the system's
+// reason)", or resolve()'s message.
+std::string loadChild(LibraryHandle& library, ChildFunctionTable& table, const std::string& path);
+
 }  // namespace mq

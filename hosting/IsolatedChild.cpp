@@ -5,6 +5,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <limits>
@@ -53,27 +54,35 @@ QUELLAN2_TAG toHandle(const TagRecord& tag) {
 QUELLAN2_STATUS handOut(const std::optional<std::string>& name, QUELLAN2_STRING* string) {
     if (!string) return QUELLAN2_STATUS_INVALID_PARAMETER;
     if (!name) return QUELLAN2_STATUS_ERROR;
-    *string = toHandle(new MirrorString{*name});
+    // Nothing may escape into the caller, a guarded call of the proxy.
+    try {
+        *string = toHandle(new MirrorString{*name});
+    } catch (...) {
+        return QUELLAN2_STATUS_ERROR;
+    }
     return QUELLAN2_STATUS_OK;
 }
 
 // One round trip: the request is built by the caller, the reply read by
 // `answer`, which takes the decoder after the status and returns false when
-// the reply makes no sense. Any failure ends the surrogate; the call then
-// fails as a failing child's call does. Nothing may escape into the caller,
-// which is a guarded call of the proxy.
+// the reply makes no sense. A reply that makes no sense, or a failed
+// exchange, ends the surrogate; a refused one (too large for either side to
+// hold) fails this call only. Either way the call fails as a failing child's
+// call does. Nothing may escape into the caller, which is a guarded call of
+// the proxy.
 template <typename Answer>
 QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request, Answer answer) noexcept {
     try {
         std::string reply;
-        if (!child.exchange(request, reply)) return QUELLAN2_STATUS_ERROR;
+        if (!request.ok() || !child.exchange(request, reply) || reply.empty()) return QUELLAN2_STATUS_ERROR;
         Decoder in(reply);
         const QUELLAN2_STATUS status = in.u32();
         if (in.ok() && answer(in) && in.atEnd()) return status;
         child.lose();
-    } catch (const std::bad_alloc&) {
-        // The surrogate's reply and the call's state are out of step now.
-        child.lose();
+    } catch (...) {
+        // Memory ran out while the reply was taken apart, or the exchange
+        // could not begin: a whole exchange or none was made, so the
+        // surrogate and this process are still in step.
     }
     return QUELLAN2_STATUS_ERROR;
 }
@@ -368,7 +377,9 @@ ChildFunctionTable standIns() {
 
 }  // namespace
 
-IsolatedChild::IsolatedChild(std::string path) : libraryPath(std::move(path)) {
+IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
+    : libraryPath(std::move(path)), limits(limits) {
+    this->limits.frameBytes = std::clamp<std::uint32_t>(limits.frameBytes, 1, surrogate::MAX_FRAME_BYTES);
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();
@@ -384,7 +395,8 @@ void IsolatedChild::startSurrogatesFrom(std::string folder) {
     surrogateFolder() = std::move(folder);
 }
 
-bool IsolatedChild::startSurrogate() {
+bool IsolatedChild::load(std::string& reason) {
+    reason.clear();
     const std::string folder =
         surrogateFolder().empty() ? platform::parentFolder(platform::thisModulePath()) : surrogateFolder();
     if (folder.empty()) return false;
@@ -398,17 +410,21 @@ bool IsolatedChild::startSurrogate() {
 
     Encoder request(Request::LOAD);
     request.text(libraryPath);
+    request.u32(limits.frameBytes);
     std::string reply;
     if (!exchange(request, reply)) return false;
     Decoder in(reply);
     const bool loaded = in.u8() == 1;
-    in.text();  // the reason it was not, which the library does not report
+    std::string refusal = in.text();
     const std::uint64_t present = in.u64();
     if (!in.atEnd()) {
         lose();
         return false;
     }
-    if (!loaded) return false;
+    if (!loaded) {
+        reason = std::move(refusal);
+        return false;
+    }
     // The optional functions the child lacks are lacking here too.
     unsigned entry = 0;
 #define MQ_CHILD_FUNCTION(name, required) \
@@ -419,7 +435,8 @@ bool IsolatedChild::startSurrogate() {
 }
 
 QUELLAN2_STATUS IsolatedChild::initialize() {
-    if (!startSurrogate()) {
+    std::string reason;
+    if (!load(reason)) {
         lose();
         return QUELLAN2_STATUS_ERROR;
     }
@@ -470,13 +487,15 @@ void IsolatedChild::lose() noexcept {
     process.kill();
 }
 
-bool IsolatedChild::exchange(Encoder& request, std::string& reply) {
+bool IsolatedChild::exchange(const Encoder& request, std::string& reply) {
     std::lock_guard<std::mutex> lock(exchanging);
     if (lost.load()) return false;
-    if (request.finish() && surrogate::sendFrame(channel, request) && surrogate::receiveFrame(channel, reply))
-        return true;
+    if (surrogate::sendMessage(channel, request, limits.frameBytes)) {
+        const surrogate::Received received = surrogate::receiveMessage(channel, reply, limits);
+        if (received != surrogate::Received::BROKEN) return true;
+    }
     lose();
-    // Reaped at once, so that a dead surrogate is no zombie while its connection stays open.
+    // Its waiter reaps it; the call returns once it has gone.
     process.waitForExit(EXIT_GRACE);
     return false;
 }

@@ -28,7 +28,8 @@ namespace mq {
 // abandon()) every call fails at once, as a failing child's call does.
 class IsolatedChild final : public ChildModule {
 public:
-    explicit IsolatedChild(std::string path);
+    // `limits` frame the messages both ways; the defaults but for tests.
+    explicit IsolatedChild(std::string path, surrogate::Limits limits = {});
     // Closes the channel, lets the surrogate end by itself for a moment, then
     // ends it; it is reaped either way.
     ~IsolatedChild() override;
@@ -39,9 +40,18 @@ public:
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
     bool abandon() noexcept override;
 
+    // Starts the surrogate and has it load the child, as initialize() does
+    // first. False when either fails; `reason` then says why the surrogate's
+    // loader refused the library, in loadChild()'s words, and stays empty when
+    // the surrogate could not be started or ended instead. For the quellan
+    // tool, which names why an isolated child is left out.
+    bool load(std::string& reason);
+
     // Sends a request and receives its reply. False, with the surrogate ended,
-    // when either fails; at once when the surrogate has gone already.
-    bool exchange(surrogate::Encoder& request, std::string& reply);
+    // when either fails; at once when the surrogate has gone already. An
+    // empty reply is a refusal of this request alone: it or its reply was
+    // larger than one side could hold. Raises only before the request is sent.
+    bool exchange(const surrogate::Encoder& request, std::string& reply);
     // Ends the surrogate for good: after a reply that makes no sense.
     void lose() noexcept;
 
@@ -56,9 +66,9 @@ public:
     static void startSurrogatesFrom(std::string folder);
 
 private:
-    bool startSurrogate();
 
     std::string libraryPath;
+    surrogate::Limits limits;
     // Orders the surrogate's start on the worker against an abandon() from
     // the thread that gave a call up.
     std::mutex processGuard;

@@ -1,6 +1,8 @@
 // The vector and string functions of an isolated child, answered from the copies held in this process.
 #include "hosting/MirrorValues.h"
 
+#include "interface/StringObject.h"
+
 #include <cstring>
 #include <new>
 
@@ -139,19 +141,7 @@ QUELLAN2_STATUS QUELLAN2_CALL stringFree(QUELLAN2_STRING string) {
 
 QUELLAN2_STATUS QUELLAN2_CALL stringCopy(QUELLAN2_STRING string, char* buffer, uint32_t* length) {
     if (!string || !length) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    const std::string& text = stringOf(string)->text;
-    const auto size = static_cast<uint32_t>(text.size());
-    if (size == 0) {
-        *length = 0;
-        return QUELLAN2_STATUS_OK;
-    }
-    if (!buffer || *length < size) {
-        *length = size;
-        return QUELLAN2_STATUS_INSUFFICIENT_BUFFER;
-    }
-    std::memcpy(buffer, text.data(), size);
-    *length = size;
-    return QUELLAN2_STATUS_OK;
+    return copyText(stringOf(string)->text, buffer, length);
 }
 
 }  // namespace

@@ -3,13 +3,17 @@
 
 #include "hosting/ProxyTree.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace mq::surrogate {
 
 namespace {
 
-constexpr std::size_t LENGTH_BYTES = 4;
+constexpr std::size_t HEADER_BYTES = 4;
+// In a frame's header: more frames of the same message follow.
+constexpr std::uint32_t MORE_FRAMES = 1u << 31;
 
 // What a lent element holds.
 enum LentValue : std::uint8_t { UNSET = 0, FLOAT_VALUE = 1, STRING_VALUE = 2 };
@@ -23,22 +27,30 @@ constexpr std::size_t NODE_BYTES = 17;
 
 }  // namespace
 
-Encoder::Encoder() {
-    clear();
-}
-
-Encoder::Encoder(Request kind) : Encoder() {
+Encoder::Encoder(Request kind) {
     u8(static_cast<std::uint8_t>(kind));
 }
 
 void Encoder::clear() {
-    bytes.assign(LENGTH_BYTES, '\0');
+    bytes.clear();
+    failed = false;
+}
+
+void Encoder::append(const char* data, std::size_t size) noexcept {
+    if (failed) return;
+    try {
+        bytes.append(data, size);
+    } catch (...) {
+        // Out of memory, or past what a string holds: the message is lost whole.
+        failed = true;
+        std::string().swap(bytes);
+    }
 }
 
 void Encoder::u32(std::uint32_t value) {
     char little[4];
     for (int k = 0; k < 4; ++k) little[k] = static_cast<char>((value >> (8 * k)) & 0xFF);
-    bytes.append(little, sizeof little);
+    append(little, sizeof little);
 }
 
 void Encoder::u64(std::uint64_t value) {
@@ -47,20 +59,18 @@ void Encoder::u64(std::uint64_t value) {
 }
 
 void Encoder::text(const std::string& value) {
+    if (value.size() > UINT32_MAX) {
+        failed = true;
+        std::string().swap(bytes);
+        return;
+    }
     u32(static_cast<std::uint32_t>(value.size()));
-    bytes.append(value);
+    append(value.data(), value.size());
 }
 
 void Encoder::optionalText(const std::optional<std::string>& value) {
     u8(value ? 1 : 0);
     if (value) text(*value);
-}
-
-bool Encoder::finish() {
-    const std::size_t body = bytes.size() - LENGTH_BYTES;
-    if (body > MAX_FRAME_BYTES) return false;
-    for (std::size_t k = 0; k < LENGTH_BYTES; ++k) bytes[k] = static_cast<char>((body >> (8 * k)) & 0xFF);
-    return true;
 }
 
 bool Decoder::take(void* out, std::size_t size) {
@@ -120,19 +130,77 @@ std::uint32_t Decoder::count(std::size_t bytesEach) {
     return value;
 }
 
-bool sendFrame(platform::Channel& channel, const Encoder& frame) {
-    return channel.write(frame.frame().data(), frame.frame().size());
+namespace {
+
+void putHeader(char* out, std::uint32_t header) {
+    for (std::size_t k = 0; k < HEADER_BYTES; ++k) out[k] = static_cast<char>((header >> (8 * k)) & 0xFF);
 }
 
-bool receiveFrame(platform::Channel& channel, std::string& body) {
-    unsigned char little[LENGTH_BYTES];
-    if (!channel.read(little, sizeof little)) return false;
-    const std::uint32_t size = static_cast<std::uint32_t>(little[0]) | static_cast<std::uint32_t>(little[1]) << 8 |
-                               static_cast<std::uint32_t>(little[2]) << 16 |
-                               static_cast<std::uint32_t>(little[3]) << 24;
-    if (size > MAX_FRAME_BYTES) return false;
-    body.resize(size);
-    return size == 0 || channel.read(body.data(), size);
+// Reads and drops `size` bytes.
+bool skip(platform::Channel& channel, std::size_t size) noexcept {
+    char sink[16 * 1024];
+    while (size > 0) {
+        const std::size_t part = std::min(size, sizeof sink);
+        if (!channel.read(sink, part)) return false;
+        size -= part;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool sendMessage(platform::Channel& channel, const Encoder& message, std::uint32_t frameBytes) noexcept {
+    if (!message.ok()) return false;
+    frameBytes = std::clamp<std::uint32_t>(frameBytes, 1, MAX_FRAME_BYTES);
+    const std::string& body = message.body();
+    std::size_t sent = 0;
+    do {
+        const std::size_t size = std::min<std::size_t>(body.size() - sent, frameBytes);
+        const bool more = sent + size < body.size();
+        // A small frame goes out with its header in one write.
+        char small[HEADER_BYTES + 512];
+        putHeader(small, static_cast<std::uint32_t>(size) | (more ? MORE_FRAMES : 0));
+        if (size <= sizeof small - HEADER_BYTES) {
+            std::memcpy(small + HEADER_BYTES, body.data() + sent, size);
+            if (!channel.write(small, HEADER_BYTES + size)) return false;
+        } else if (!channel.write(small, HEADER_BYTES) || !channel.write(body.data() + sent, size)) {
+            return false;
+        }
+        sent += size;
+    } while (sent < body.size());
+    return true;
+}
+
+Received receiveMessage(platform::Channel& channel, std::string& body, const Limits& limits) noexcept {
+    body.clear();
+    bool refused = false;
+    for (;;) {
+        unsigned char little[HEADER_BYTES];
+        if (!channel.read(little, sizeof little)) return Received::BROKEN;
+        const std::uint32_t header = static_cast<std::uint32_t>(little[0]) |
+                                     static_cast<std::uint32_t>(little[1]) << 8 |
+                                     static_cast<std::uint32_t>(little[2]) << 16 |
+                                     static_cast<std::uint32_t>(little[3]) << 24;
+        const std::uint32_t size = header & ~MORE_FRAMES;
+        if (size > std::min(limits.frameBytes, MAX_FRAME_BYTES)) return Received::BROKEN;
+        if (!refused && size > limits.messageBytes - body.size()) refused = true;
+        const std::size_t held = body.size();
+        if (!refused) {
+            try {
+                body.resize(held + size);
+            } catch (...) {
+                refused = true;
+            }
+        }
+        if (refused) {
+            // Whatever came of the message so far is of no use: free it now.
+            std::string().swap(body);
+            if (!skip(channel, size)) return Received::BROKEN;
+        } else if (size > 0 && !channel.read(body.data() + held, size)) {
+            return Received::BROKEN;
+        }
+        if (!(header & MORE_FRAMES)) return refused ? Received::REFUSED : Received::WHOLE;
+    }
 }
 
 void encode(Encoder& out, const Answer<std::uint32_t>& answer) {

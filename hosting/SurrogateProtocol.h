@@ -16,15 +16,20 @@ class IsolatedChild;
 namespace mq::surrogate {
 
 // The host sends one request and waits for its reply before it sends the
-// next. A frame is a 32-bit length and that many bytes; a request's first
-// byte is its kind. Every number is little-endian and of fixed width, and the
-// child's nodes and tags travel as 64-bit indices into the surrogate's own
-// tables rather than as pointers, so a surrogate built for another pointer
-// size serves the same host. Nothing the other side sends is trusted: a
-// decoder never reads past the bytes it has, and a count is believed only as
-// far as the bytes that follow could hold it.
+// next. A message (a request or a reply) travels as one or more frames, so
+// that its size is bounded by what each side can hold rather than by a frame:
+// a frame is a 32-bit header (its length in the low 31 bits; the top bit set
+// when more frames of the same message follow) and that many bytes. A
+// request's first byte is its kind. An empty reply is the surrogate's refusal
+// of that one request, for a request or a reply too large for it to hold; the
+// call fails and the surrogate goes on. Every number is little-endian and of
+// fixed width, and the child's nodes and tags travel as 64-bit indices into
+// the surrogate's own tables rather than as pointers, so a surrogate built for
+// another pointer size serves the same host. Nothing the other side sends is
+// trusted: a decoder never reads past the bytes it has, and a count is
+// believed only as far as the bytes that follow could hold it.
 enum class Request : std::uint8_t {
-    LOAD = 1,             // text path -> u8 loaded, text reason, u64 entries the child has (bit k: table entry k)
+    LOAD = 1,             // text path, u32 frame bytes -> u8 loaded, text reason, u64 entries (bit k: table entry k)
     INITIALIZE,           // -> status
     UNINITIALIZE,         // -> status
     GET_IDENTITY,         // -> status, string
@@ -47,20 +52,35 @@ enum class Request : std::uint8_t {
 };
 
 // No frame is larger: a bigger length is a broken or hostile peer. The tree
-// of a million tags takes some 30 MiB; what a frame decodes into takes up to
-// about six times its size.
+// of a million tags takes some 30 MiB; a message of many frames is as large
+// as its receiver can hold.
 constexpr std::uint32_t MAX_FRAME_BYTES = 1u << 28;
+
+// How a side frames what it sends and what it takes whole. The host chooses
+// (tests choose small ones, to see many frames and a refusal without moving
+// gigabytes) and names its frame size to the surrogate with the load.
+struct Limits {
+    // The largest frame sent or received; from 1 to MAX_FRAME_BYTES.
+    std::uint32_t frameBytes = MAX_FRAME_BYTES;
+    // A message larger than this (or than memory holds) is read past and
+    // refused: the channel stays in step.
+    std::size_t messageBytes = static_cast<std::size_t>(-1);
+};
 
 // A list (the active batches) of more elements than this is not believed.
 constexpr std::uint32_t MAX_LIST_ELEMENTS = 1u << 22;
 
-// Builds one frame.
+// Builds one message. It raises nothing: when memory runs out it drops
+// what it holds and ok() is false from then on (until clear()).
 class Encoder {
 public:
-    Encoder();
+    Encoder() = default;
     explicit Encoder(Request kind);
 
-    void u8(std::uint8_t value) { bytes.push_back(static_cast<char>(value)); }
+    void u8(std::uint8_t value) {
+        const char byte = static_cast<char>(value);
+        append(&byte, 1);
+    }
     void u32(std::uint32_t value);
     void i32(std::int32_t value) { u32(static_cast<std::uint32_t>(value)); }
     void u64(std::uint64_t value);
@@ -68,16 +88,18 @@ public:
     // A string handle: none (the child handed none), or its text.
     void optionalText(const std::optional<std::string>& value);
 
-    // The frame, its length filled in; false when it is too large to send.
-    bool finish();
-    const std::string& frame() const { return bytes; }
+    bool ok() const { return !failed; }
+    const std::string& body() const { return bytes; }
     void clear();
 
 private:
+    void append(const char* data, std::size_t size) noexcept;
+
     std::string bytes;
+    bool failed = false;
 };
 
-// Reads one frame's bytes. After the first read past the end every read
+// Reads one message's bytes. After the first read past the end every read
 // gives zero or empty, and ok() is false.
 class Decoder {
 public:
@@ -106,11 +128,16 @@ private:
     bool failed = false;
 };
 
-// Sends a finished frame; false when the channel has failed.
-bool sendFrame(platform::Channel& channel, const Encoder& frame);
-// Receives one frame's body; false when the channel failed or the length is
-// larger than MAX_FRAME_BYTES.
-bool receiveFrame(platform::Channel& channel, std::string& body);
+// Sends a message in frames of at most `frameBytes`; false when the channel
+// has failed (or the message could not be built: nothing is sent then).
+bool sendMessage(platform::Channel& channel, const Encoder& message, std::uint32_t frameBytes) noexcept;
+
+enum class Received {
+    WHOLE,    // `body` holds the message
+    REFUSED,  // larger than the limits or memory allowed; read past, `body` empty
+    BROKEN    // the channel failed, or a frame was larger than the limit
+};
+Received receiveMessage(platform::Channel& channel, std::string& body, const Limits& limits) noexcept;
 
 // What a child answered to a query with one out value. `written` is false
 // when the child left the out value as it was given.

@@ -4,11 +4,11 @@
 #include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
-#include "interface/Exception.h"
 #include "interface/Identity.h"
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <utility>
 
 namespace mq::surrogate {
@@ -134,13 +134,12 @@ NodeRecord Server::describeNode(QuellanProxy::Node& node) {
 
 bool Server::load(Decoder& in, Encoder& reply) {
     const std::string path = in.text();
-    if (!in.atEnd() || loaded) return false;
-    try {
-        library.load(path);
-        child.resolve(library, path);
-    } catch (const Exception& refused) {
+    const std::uint32_t frames = in.u32();
+    if (!in.atEnd() || loaded || frames == 0 || frames > MAX_FRAME_BYTES) return false;
+    replyFrameBytes = frames;
+    if (std::string problem = loadChild(library, child, path); !problem.empty()) {
         reply.u8(0);
-        reply.text(refused.message());
+        reply.text(problem);
         reply.u64(0);
         return true;
     }
@@ -352,11 +351,25 @@ bool Server::handle(const std::string& request, Encoder& reply) {
 
 void serve(platform::Channel& channel) {
     Server server;
+    // Requests are taken as large as this process can hold.
+    const Limits limits;
     std::string request;
-    Encoder reply;
-    while (receiveFrame(channel, request)) {
-        reply.clear();
-        if (!server.handle(request, reply) || !reply.finish() || !sendFrame(channel, reply)) return;
+    for (;;) {
+        const Received received = receiveMessage(channel, request, limits);
+        if (received == Received::BROKEN) return;
+        // A reply of its own each time: one that grew large is not kept.
+        Encoder reply;
+        if (received == Received::WHOLE) {
+            try {
+                if (!server.handle(request, reply)) return;
+            } catch (const std::exception&) {
+                // Memory or a string's limit: this request alone is refused.
+                reply.clear();
+            }
+            // Too large to hold: refused, as a request too large to hold is.
+            if (!reply.ok()) reply.clear();
+        }
+        if (!sendMessage(channel, reply, server.frameBytes())) return;
     }
 }
 

@@ -29,6 +29,8 @@ public:
     // Handles one request, writing its reply; false for bytes that are not a
     // request this child can take (the surrogate then ends).
     bool handle(const std::string& request, Encoder& reply);
+    // The size of the frames the host takes, as it named it with the load.
+    std::uint32_t frameBytes() const { return replyFrameBytes; }
 
 private:
     bool load(Decoder& in, Encoder& reply);
@@ -43,6 +45,7 @@ private:
     LibraryHandle library;
     ChildFunctionTable child;
     bool loaded = false;
+    std::uint32_t replyFrameBytes = MAX_FRAME_BYTES;
     QUELLAN2_CONNECTION connection = nullptr;
     bool opened = false;
     // What the child said it is, when the host asked before opening.

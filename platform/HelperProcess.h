@@ -4,9 +4,12 @@
 #include "platform/Channel.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace mq::platform {
 
@@ -19,12 +22,16 @@ namespace mq::platform {
 // long as the helper is needed), Windows puts it into a job object of this
 // process that kills every member when the process goes.
 //
+// A helper is reaped as soon as it ends, whether or not anyone waits for it
+// (no zombie, no handle left open): a thread of this object's waits for that
+// one process alone, so no signal handler of the host's is needed or touched.
+//
 // The helper's side: attachToHost() takes the channel from what start()
 // handed over and ties the helper's life to the host's.
 class HelperProcess {
 public:
     HelperProcess() = default;
-    // Kills a helper that still runs and reaps it: no zombie, no handle stays.
+    // Kills a helper that still runs and waits until it is reaped.
     ~HelperProcess();
     HelperProcess(HelperProcess&& other) noexcept;
     HelperProcess& operator=(HelperProcess&& other) noexcept;
@@ -36,13 +43,13 @@ public:
     // cannot be started; `channel` then stays closed.
     static HelperProcess start(const std::string& program, Channel& channel);
 
-    bool isStarted() const noexcept { return process != NONE; }
+    bool isStarted() const noexcept { return lifetime != nullptr; }
     // Ends the helper at once. Safe from any thread, also while another thread
     // waits in waitForExit() or uses the channel (whose reads and writes then
     // fail), and any number of times.
     void kill() noexcept;
-    // Waits up to `timeout` for the helper to end by itself, and reaps it.
-    // True when it has ended (or was never started).
+    // Waits up to `timeout` for the helper to end and be reaped. True when it
+    // has (or was never started).
     bool waitForExit(std::chrono::milliseconds timeout) noexcept;
     // The system's number for the process, for diagnostics and tests; 0 when none.
     std::int64_t id() const noexcept;
@@ -58,13 +65,28 @@ public:
 private:
     static constexpr std::intptr_t NONE = -1;
 
-    // A process id or process handle.
-    std::intptr_t process = NONE;
+    // What the waiter shares with this object. Once reaped, the process's
+    // number or handle may name another process: kill() then leaves it be.
+    struct Lifetime {
+        std::intptr_t process = NONE;  // a process id or process handle
+        std::mutex reaping;
+        std::condition_variable ended;
+        bool reaped = false;
+    };
+
+    // A process just started, with its waiter. When no thread can be started
+    // the process is ended and reaped here, and the result is not started.
+    static HelperProcess watch(std::intptr_t process, std::int64_t id) noexcept;
+    // Per platform: waits until the process ends, then, under `reaping`,
+    // reaps it (POSIX) or closes its handle (Windows) and says so.
+    static void reapWhenEnded(Lifetime& lifetime) noexcept;
+    // Per platform: ends the process at once; only while it is not reaped.
+    static void terminate(std::intptr_t process) noexcept;
+
+    // A stable address for the waiter, which this object joins before it goes.
+    std::unique_ptr<Lifetime> lifetime;
+    std::thread waiter;
     std::int64_t processId = 0;
-    // Orders kill() against the reaping in waitForExit(), so that a kill never
-    // reaches a process id that the system has already given to another.
-    std::mutex reaping;
-    bool reaped = false;
 };
 
 }  // namespace mq::platform

@@ -1,4 +1,4 @@
-// POSIX implementation of the helper process: posix_spawn with a socket pair on descriptor 3, a parent-death signal, kill and waitpid.
+// POSIX implementation of the helper process: posix_spawn with a socket pair on descriptor 3, a parent-death signal, kill, waitid.
 #include "platform/HelperProcess.h"
 
 #include "platform/posix/SpawnObjects.h"
@@ -14,12 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -40,38 +38,7 @@ pid_t positiveNumber(const char* word) {
     return error == std::errc() && stop == end && value > 0 ? value : 0;
 }
 
-// Waits for the process to end and collects it, however long that takes.
-void reapBlocking(pid_t pid) noexcept {
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-}
-
 }  // namespace
-
-HelperProcess::~HelperProcess() {
-    if (process == NONE) return;
-    std::lock_guard<std::mutex> lock(reaping);
-    if (reaped) return;
-    ::kill(static_cast<pid_t>(process), SIGKILL);
-    reapBlocking(static_cast<pid_t>(process));
-    reaped = true;
-}
-
-HelperProcess::HelperProcess(HelperProcess&& other) noexcept
-    : process(std::exchange(other.process, NONE)),
-      processId(std::exchange(other.processId, 0)),
-      reaped(std::exchange(other.reaped, false)) {}
-
-HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
-    if (this != &other) {
-        // The helper this object held ends when `ended` goes out of scope.
-        HelperProcess ended(std::move(*this));
-        process = std::exchange(other.process, NONE);
-        processId = std::exchange(other.processId, 0);
-        reaped = std::exchange(other.reaped, false);
-    }
-    return *this;
-}
 
 HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
     channel.close();
@@ -118,47 +85,30 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
     if (posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
         return HelperProcess();
 
+    HelperProcess helper = watch(pid, pid);
+    if (!helper.isStarted()) return helper;
     closeHostEnd.release();
     channel = Channel(ends[0], ends[0]);
-    HelperProcess helper;
-    helper.process = pid;
-    helper.processId = pid;
     return helper;
 }
 
-void HelperProcess::kill() noexcept {
-    if (process == NONE) return;
-    // Once reaped, the number may already belong to another process.
-    std::lock_guard<std::mutex> lock(reaping);
-    if (!reaped) ::kill(static_cast<pid_t>(process), SIGKILL);
-}
-
-bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
-    if (process == NONE) return true;
-    // No portable wait for a child has a time limit: poll, with pauses that
-    // grow so that a quick exit is seen quickly and a long wait costs little.
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::chrono::milliseconds pause(1);
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(reaping);
-            if (reaped) return true;
-            const pid_t result = waitpid(static_cast<pid_t>(process), nullptr, WNOHANG);
-            // ECHILD: the host ignores SIGCHLD, and the system has reaped it.
-            if (result == process || (result < 0 && errno == ECHILD)) {
-                reaped = true;
-                return true;
-            }
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) return false;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+void HelperProcess::reapWhenEnded(Lifetime& lifetime) noexcept {
+    const auto pid = static_cast<pid_t>(lifetime.process);
+    // Seen ended but not yet reaped, so that until the lock below the number
+    // is still this process's and a kill() cannot reach another.
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
     }
+    std::lock_guard<std::mutex> lock(lifetime.reaping);
+    // ECHILD: the host ignores SIGCHLD, and the system has reaped it already.
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    lifetime.reaped = true;
+    lifetime.ended.notify_all();
 }
 
-std::int64_t HelperProcess::id() const noexcept {
-    return processId;
+void HelperProcess::terminate(std::intptr_t process) noexcept {
+    ::kill(static_cast<pid_t>(process), SIGKILL);
 }
 
 Channel HelperProcess::attachToHost(int argc, char** argv) {

@@ -1,4 +1,4 @@
-// Windows implementation of the helper process: CreateProcessA with two inherited pipe ends, a kill-on-close job, TerminateProcess.
+// Windows implementation of the helper process: CreateProcessA with two inherited pipe ends, a kill-on-close job, TerminateProcess, a wait on the handle.
 #include "platform/HelperProcess.h"
 
 #include "platform/ScopeExit.h"
@@ -105,29 +105,6 @@ void endQuietly(int) {
 
 }  // namespace
 
-HelperProcess::~HelperProcess() {
-    if (process == NONE) return;
-    TerminateProcess(handleOf(process), KILLED);
-    WaitForSingleObject(handleOf(process), INFINITE);
-    CloseHandle(handleOf(process));
-}
-
-HelperProcess::HelperProcess(HelperProcess&& other) noexcept
-    : process(std::exchange(other.process, NONE)),
-      processId(std::exchange(other.processId, 0)),
-      reaped(std::exchange(other.reaped, false)) {}
-
-HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
-    if (this != &other) {
-        // The helper this object held ends when `ended` goes out of scope.
-        HelperProcess ended(std::move(*this));
-        process = std::exchange(other.process, NONE);
-        processId = std::exchange(other.processId, 0);
-        reaped = std::exchange(other.reaped, false);
-    }
-    return *this;
-}
-
 HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
     channel.close();
     // A quote cannot stand in a file name; one in `program` would end the quoted name early.
@@ -176,9 +153,8 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
                         &startup.StartupInfo, &created))
         return HelperProcess();
     OwnedHandle thread(created.hThread);
-    HelperProcess helper;
-    helper.process = reinterpret_cast<std::intptr_t>(created.hProcess);
-    helper.processId = created.dwProcessId;
+    HelperProcess helper = watch(reinterpret_cast<std::intptr_t>(created.hProcess), created.dwProcessId);
+    if (!helper.isStarted()) return helper;
     // A helper that cannot join the job could outlive this process: it never runs.
     if (!AssignProcessToJobObject(job, created.hProcess) || ResumeThread(created.hThread) == static_cast<DWORD>(-1))
         return HelperProcess();
@@ -189,24 +165,17 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
     return helper;
 }
 
-void HelperProcess::kill() noexcept {
-    if (process == NONE) return;
-    // Harmless on a process that has ended: the handle keeps its number from being reused.
+void HelperProcess::reapWhenEnded(Lifetime& lifetime) noexcept {
+    WaitForSingleObject(handleOf(lifetime.process), INFINITE);
+    std::lock_guard<std::mutex> lock(lifetime.reaping);
+    // With its last handle closed the system forgets the process.
+    CloseHandle(handleOf(lifetime.process));
+    lifetime.reaped = true;
+    lifetime.ended.notify_all();
+}
+
+void HelperProcess::terminate(std::intptr_t process) noexcept {
     TerminateProcess(handleOf(process), KILLED);
-}
-
-bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
-    if (process == NONE) return true;
-    const auto limit = std::min<std::chrono::milliseconds::rep>(std::max<std::chrono::milliseconds::rep>(timeout.count(), 0),
-                                                                INFINITE - 1);
-    if (WaitForSingleObject(handleOf(process), static_cast<DWORD>(limit)) != WAIT_OBJECT_0) return false;
-    std::lock_guard<std::mutex> lock(reaping);
-    reaped = true;
-    return true;
-}
-
-std::int64_t HelperProcess::id() const noexcept {
-    return processId;
 }
 
 Channel HelperProcess::attachToHost(int argc, char** argv) {

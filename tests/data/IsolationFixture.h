@@ -69,43 +69,43 @@ inline std::string exactFloat(float value) {
     return text;
 }
 
-// A host string, which is freed: its text with the statuses of the copy.
-inline std::string exactString(const LoadedPlugin& plugin, QUELLAN2_STRING string) {
+// A string of the host (or of any table), which is freed: its text with the statuses of the copy.
+inline std::string exactString(const ChildFunctionTable& plugin, QUELLAN2_STRING string) {
     if (!string) return "no-string";
     uint32_t length = 0;
-    const QUELLAN2_STATUS sized = plugin->stringCopy(string, nullptr, &length);
+    const QUELLAN2_STATUS sized = plugin.stringCopy(string, nullptr, &length);
     const uint32_t told = length;
     std::string text(length, '\0');
-    const QUELLAN2_STATUS copied = length ? plugin->stringCopy(string, text.data(), &length) : sized;
-    plugin->stringFree(string);
+    const QUELLAN2_STATUS copied = length ? plugin.stringCopy(string, text.data(), &length) : sized;
+    plugin.stringFree(string);
     return statusText(sized) + " " + std::to_string(told) + "/" + statusText(copied) + " " +
            exactText(text.substr(0, length));
 }
 
-// A host vector, which is freed: its length and every element's type and
+// A vector of the host (or of any table), which is freed: its length and every element's type and
 // value, each with the status the host gave.
-inline std::string exactVector(const LoadedPlugin& plugin, QUELLAN2_VECTOR vector) {
+inline std::string exactVector(const ChildFunctionTable& plugin, QUELLAN2_VECTOR vector) {
     if (!vector) return "no-vector";
     // Each call comes before the words that show its out values.
     uint32_t length = UNWRITTEN_PRESET;
-    QUELLAN2_STATUS status = plugin->vectorGetLength(vector, &length);
+    QUELLAN2_STATUS status = plugin.vectorGetLength(vector, &length);
     std::string text = "length " + statusText(status) + " " + std::to_string(length);
     for (uint32_t k = 0; k < length && length != UNWRITTEN_PRESET; ++k) {
         uint32_t type = UNWRITTEN_PRESET;
-        status = plugin->vectorGetType(vector, k, &type);
+        status = plugin.vectorGetType(vector, k, &type);
         text += " [" + statusText(status) + " type " + std::to_string(type);
         if (type == QUELLAN2_TYPE_FLOAT) {
             float value = 0.0f;
-            status = plugin->vectorGetFloat(vector, k, &value);
+            status = plugin.vectorGetFloat(vector, k, &value);
             text += " " + statusText(status) + " " + exactFloat(value);
         } else if (type == QUELLAN2_TYPE_STRING) {
             QUELLAN2_STRING string = nullptr;
-            const QUELLAN2_STATUS status = plugin->vectorGetString(vector, k, &string);
+            const QUELLAN2_STATUS status = plugin.vectorGetString(vector, k, &string);
             text += " " + statusText(status) + " " + exactString(plugin, string);
         }
         text += "]";
     }
-    plugin->vectorFree(vector);
+    plugin.vectorFree(vector);
     return text;
 }
 

@@ -90,6 +90,17 @@ TEST(HelperLifetime, WaitForExitReapsAHelperThatEnded) {
     EXPECT_FALSE(isChildOfThisProcess(peer.helper.id()));
 }
 
+// Nobody waits for it, and its channel stays open: it is reaped all the same.
+TEST(HelperLifetime, AHelperThatEndsIsReapedAtOnceWithoutAWait) {
+    Peer peer;
+    ASSERT_TRUE(send(peer.channel, EXIT));
+    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
+    while (isChildOfThisProcess(peer.helper.id()) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(isChildOfThisProcess(peer.helper.id())) << "left a zombie or an open handle";
+    EXPECT_TRUE(peer.helper.waitForExit(0ms));
+}
+
 TEST(HelperLifetime, WaitForExitGivesUpOnAHelperThatRuns) {
     Peer peer;
     ASSERT_TRUE(send(peer.channel, HANG));

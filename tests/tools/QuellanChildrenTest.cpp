@@ -83,6 +83,34 @@ INSTANTIATE_TEST_SUITE_P(
                 "start-up failed: quellan2_connectionOpen faulted: access violation"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A library that does not load is named the same way whether it would run in
+// process or in a surrogate of its own (which loads it there).
+class QuellanChildrenNotLoaded : public QuellanChildren, public ::testing::WithParamInterface<LeftOut> {
+protected:
+    std::string problemOf(const std::string& path, bool isolated) {
+        configuration.writeBytes("<settings><quellan path=\"" + path + "\"" +
+                                 (isolated ? " isolation=\"process\"" : "") + "/></settings>");
+        ProcessResult result = runQuellan({"children", "--csv"});
+        EXPECT_EQ(1, result.exitCode) << describe(result);
+        return field(rowOf(result, "Bad" MQ_LIBRARY_SUFFIX), Column::PROBLEM);
+    }
+};
+
+TEST_P(QuellanChildrenNotLoaded, IsolatedOrNotTheRowSaysTheSame) {
+    SimChild bad(scratch.path(), "Bad", PLANT, GetParam().variant);
+    if (GetParam().replacement) std::ofstream(bad.libraryPath(), std::ios::trunc) << "not a library\n";
+    const std::string inProcess = problemOf(bad.libraryPath(), false);
+    EXPECT_NE(std::string::npos, inProcess.find(GetParam().problem)) << inProcess;
+    EXPECT_EQ(inProcess, problemOf(bad.libraryPath(), true));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, QuellanChildrenNotLoaded,
+    ::testing::Values(LeftOut{"NotALibrary", SimVariant::FULL, nullptr, "text", "not a loadable library ("},
+                      LeftOut{"MissingFunctions", SimVariant::MISSING_TWO, nullptr, nullptr,
+                              "quellan2_nodeGetName and quellan2_stringCopy was not found in "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(QuellanChildren, AFailingInitializeDoesNotKeepAChildOutBecauseTheLibraryGoesOn) {
     SimChild child(scratch.path(), "Child", std::string(PLANT) + "fail initialize 1\n");
     configuration.writeChildren({child.libraryPath()});

@@ -4,6 +4,7 @@
 #include "StartUpProbe.h"
 #include "config/CallOptions.h"
 #include "hosting/ChildFunctionTable.h"
+#include "hosting/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ProxyTree.h"
 #include "hosting/Quellan.h"
@@ -49,14 +50,20 @@ std::string fileProblem(const std::string& path) {
 std::string loadProblem(const std::string& path) {
     if (std::string problem = fileProblem(path); !problem.empty()) return problem;
     mq::LibraryHandle library;
+    mq::ChildFunctionTable table;
+    return mq::loadChild(library, table, path);
+}
+
+// The same for an isolated child, whose library is loaded only by a surrogate
+// (where a crash of it ends the surrogate, not this tool); the surrogate's
+// loader says why in the same words. Empty also when no surrogate could be
+// asked: the start below then says so.
+std::string isolatedLoadProblem(const std::string& path) {
+    if (std::string problem = fileProblem(path); !problem.empty()) return problem;
+    mq::IsolatedChild surrogate(path);
     std::string reason;
-    if (!library.tryLoad(path, reason)) return "not a loadable library (" + reason + ")";
-    try {
-        mq::ChildFunctionTable().resolve(library, path);
-    } catch (const mq::Exception& missing) {
-        return missing.message();
-    }
-    return {};
+    surrogate.load(reason);
+    return reason;
 }
 
 }  // namespace
@@ -76,7 +83,7 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     // An isolated child is not loaded into this process: a crash of it would
     // end the tool; its surrogate loads it.
     result.path = mq::platform::absolutePath(configured.path);
-    result.problem = isolated ? fileProblem(result.path) : loadProblem(result.path);
+    result.problem = isolated ? isolatedLoadProblem(result.path) : loadProblem(result.path);
     if (!result.problem.empty()) return result;
 
     // With the child's own timeout and isolation, as the library starts it.

@@ -79,7 +79,7 @@ bool replaceFileContents(const std::string& target, const std::string& bytes) no
 
         // A file that keeps its creator-only permissions is still safe, so
         // failing to widen them does not stop the save.
-        (void)file.setPermissions(old.permissions);
+        (void)file.keepAccessOf(old);
         if (!writeWhole(file, bytes) || !detail::moveOnto(temporaryPath, target)) return false;
         removeTemporary.release();
 

@@ -53,7 +53,9 @@ bool makeDirectory(const std::string& path) noexcept;
 // The file's own rights decide, as for an ordinary write: an existing target
 // that the saving user may not write is refused, whatever its folder allows.
 // The new file keeps the old one's permissions (a first file gets 0644 on
-// POSIX, whatever the umask). Where the folder refuses new files but the
+// POSIX, whatever the umask) and, on POSIX, its group where the saving user
+// may give it that group; where not, the new file has the saver's group and
+// no write permission for its group or for others. Where the folder refuses new files but the
 // target is writable, the target is rewritten in place instead: emptied,
 // written and flushed, which a failure part way leaves short or empty.
 bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;

@@ -92,6 +92,44 @@ TEST_F(WriteConfigurationFileAsAnotherUser, RewritesAFileItMayWriteInPlaceInAFol
     EXPECT_EQ(entryCount(scratch.path()), 1u);
 }
 
+// A file that a group shares, saved by one of its members or by anyone.
+struct SharedFileCase {
+    const char* name;
+    mode_t before;
+    bool saverInGroup;
+    gid_t groupAfter;
+    mode_t after;
+};
+
+class WriteSharedConfigurationFile : public WriteConfigurationFileAsAnotherUser,
+                                     public ::testing::WithParamInterface<SharedFileCase> {};
+
+constexpr gid_t SHARING_GROUP = 1234;
+
+TEST_P(WriteSharedConfigurationFile, KeepsTheGroupWhereTheSaverMayElseTakesItsWriteAway) {
+    const SharedFileCase& shared = GetParam();
+    ASSERT_EQ(::chown(file.c_str(), 0, SHARING_GROUP), 0);
+    ASSERT_EQ(::chmod(file.c_str(), shared.before), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+
+    auto saved = test::runAsUnprivilegedUser([this] { return writeConfigurationFile(file, {"/opt/new.so"}); },
+                                             shared.saverInGroup ? std::optional<gid_t>(SHARING_GROUP) : std::nullopt);
+    EXPECT_EQ(saved, true);
+
+    struct stat after{};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, test::UNPRIVILEGED_ID);
+    EXPECT_EQ(after.st_gid, shared.groupAfter);
+    EXPECT_EQ(after.st_mode & 07777, shared.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Savers, WriteSharedConfigurationFile,
+    ::testing::Values(SharedFileCase{"AMemberOfTheGroup", 0664, true, SHARING_GROUP, 0664},
+                      SharedFileCase{"AnyoneElse", 0666, false, test::UNPRIVILEGED_ID, 0644}),
+    [](const ::testing::TestParamInfo<SharedFileCase>& info) { return std::string(info.param.name); });
+
 // Sets the process's umask and puts the old one back.
 class Umask {
 public:

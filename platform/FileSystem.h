@@ -60,4 +60,13 @@ bool makeDirectory(const std::string& path) noexcept;
 // written and flushed, which a failure part way leaves short or empty.
 bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;
 
+// Copies the file at `target` to `backup` by the same kind of save, before
+// `target` is replaced: the copy gets the owner, group and permissions that a
+// save of `target` gives. True when there is no file at `target` to keep and
+// where the folder refuses new files and no backup is there to rewrite
+// (there is then no place to keep one). False, with nothing made, when the
+// file cannot be read or copied, and when the saving user may not write
+// `target`, whose save would be refused.
+bool keepBackup(const std::string& target, const std::string& backup) noexcept;
+
 }  // namespace mq::platform

@@ -112,16 +112,34 @@ TEST_P(WriteSharedConfigurationFile, KeepsTheGroupWhereTheSaverMayElseTakesItsWr
     ASSERT_EQ(::chmod(file.c_str(), shared.before), 0);
     ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
 
-    auto saved = test::runAsUnprivilegedUser([this] { return writeConfigurationFile(file, {"/opt/new.so"}); },
-                                             shared.saverInGroup ? std::optional<gid_t>(SHARING_GROUP) : std::nullopt);
+    auto saved = test::runAsUnprivilegedUser(
+        [this] { return writeConfigurationFileKeepingBackup(file, settingsWithChildren({"/opt/new.so"})); },
+        shared.saverInGroup ? std::optional<gid_t>(SHARING_GROUP) : std::nullopt);
     EXPECT_EQ(saved, true);
 
-    struct stat after{};
-    ASSERT_EQ(::stat(file.c_str(), &after), 0);
-    EXPECT_NE(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_uid, test::UNPRIVILEGED_ID);
-    EXPECT_EQ(after.st_gid, shared.groupAfter);
-    EXPECT_EQ(after.st_mode & 07777, shared.after);
+    // The file and the copy of the old one kept beside it alike.
+    for (const std::string& path : {file, configurationBackupPath(file)}) {
+        struct stat after{};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0) << path;
+        EXPECT_NE(after.st_ino, before.st_ino) << path;
+        EXPECT_EQ(after.st_uid, test::UNPRIVILEGED_ID) << path;
+        EXPECT_EQ(after.st_gid, shared.groupAfter) << path;
+        EXPECT_EQ(after.st_mode & 07777, shared.after) << path;
+    }
+    EXPECT_EQ(test::readFile(configurationBackupPath(file)), OLD_TEXT);
+}
+
+TEST_F(WriteConfigurationFileAsAnotherUser, KeepsNoBackupOfAFileItMayNotWrite) {
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+
+    EXPECT_EQ(test::runAsUnprivilegedUser([this] {
+                  return writeConfigurationFileKeepingBackup(file, settingsWithChildren({"/opt/new.so"}));
+              }),
+              false);
+
+    EXPECT_EQ(test::readFile(file), OLD_TEXT);
+    EXPECT_EQ(entryCount(scratch.path()), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -16,7 +16,7 @@ struct ConfigurationRecord {
     // The settings and the children in file order; a child's position is its child index.
     ConfigurationSettings settings;
     // For a malformed file, what is wrong and where (ConfigurationFile::problem).
-    std::string fileProblem;
+    std::string fileProblem{};
 };
 
 // Sets the module prefix, forms the configuration file's path (creating the

@@ -1,7 +1,8 @@
-// Saving the configuration file on Linux: line ends, permissions, whose rights decide, failed writes.
+// Saving the configuration file on Linux: line ends, permissions and group, whose rights decide, the backup, failed writes.
 #include "config/ConfigurationFileWriter.h"
 
 #include "UnprivilegedUser.h"
+#include "config/ConfigurationFileReader.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +128,27 @@ TEST_P(WriteSharedConfigurationFile, KeepsTheGroupWhereTheSaverMayElseTakesItsWr
         EXPECT_EQ(after.st_mode & 07777, shared.after) << path;
     }
     EXPECT_EQ(test::readFile(configurationBackupPath(file)), OLD_TEXT);
+}
+
+TEST_F(WriteConfigurationFileAsAnotherUser, InAFolderThatRefusesNewFilesRewritesOnlyABackupAlreadyThere) {
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0755), 0);
+    auto save = [this](const char* child) {
+        return test::runAsUnprivilegedUser(
+            [&] { return writeConfigurationFileKeepingBackup(file, settingsWithChildren({child})); });
+    };
+
+    EXPECT_EQ(save("/opt/first.so"), true);
+    EXPECT_EQ(entryCount(scratch.path()), 1u);
+    EXPECT_EQ(readConfigurationFile(file), std::vector<std::string>{"/opt/first.so"});
+
+    const std::string backup = configurationBackupPath(file);
+    test::writeFile(backup, "");
+    ASSERT_EQ(::chmod(backup.c_str(), 0666), 0);
+    const std::string firstSave = test::readFile(file);
+    EXPECT_EQ(save("/opt/second.so"), true);
+    EXPECT_EQ(test::readFile(backup), firstSave);
+    EXPECT_EQ(readConfigurationFile(file), std::vector<std::string>{"/opt/second.so"});
 }
 
 TEST_F(WriteConfigurationFileAsAnotherUser, KeepsNoBackupOfAFileItMayNotWrite) {

@@ -3,6 +3,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <boost/property_tree/detail/rapidxml.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <istream>
 #include <streambuf>
+#include <vector>
 
 namespace mq {
 
@@ -123,6 +125,32 @@ public:
     explicit TextInput(std::string& text) { setg(&text[0], &text[0], &text[0] + text.size()); }
 };
 
+// Where the parser stopped in `text`, and why. The tree reader reports the
+// line alone, so the text is parsed again by the same parser, with the flags
+// the tree reader gives it, to find the column too.
+std::string parseProblem(const std::string& text) {
+    namespace rapidxml = boost::property_tree::detail::rapidxml;
+    std::vector<char> copy(text.begin(), text.end());
+    copy.push_back('\0');
+    try {
+        rapidxml::xml_document<char> document;
+        document.parse<0>(copy.data());
+    } catch (const rapidxml::parse_error& error) {
+        const char* where = error.where<char>();
+        unsigned long line = 1;
+        const char* lineStart = copy.data();
+        for (const char* p = copy.data(); p < where; ++p) {
+            if (*p == '\n') {
+                ++line;
+                lineStart = p + 1;
+            }
+        }
+        return std::string(error.what()) + " at line " + std::to_string(line) + ", column " +
+               std::to_string(where - lineStart + 1);
+    }
+    return "not a well-formed document";
+}
+
 const Tree* firstChild(const Tree& tree, const std::string& key) {
     for (const auto& child : tree) {
         if (child.first == key) return &child.second;
@@ -177,11 +205,19 @@ ConfigurationFile readConfigurationSettings(const std::string& path) noexcept {
         file.state = ConfigurationFileState::EMPTY;
         if (std::all_of(text.begin(), text.end(), isWhitespace)) return file;
         file.state = ConfigurationFileState::MALFORMED;
-        if (!nestingWithinLimit(text.c_str())) return file;
+        if (!nestingWithinLimit(text.c_str())) {
+            file.problem = "elements nested more than " + std::to_string(MAX_NESTING) + " levels deep";
+            return file;
+        }
         TextInput buffer(text);
         std::istream input(&buffer);
         Tree document;
-        xml::read_xml(input, document, xml::no_comments);
+        try {
+            xml::read_xml(input, document, xml::no_comments);
+        } catch (const xml::xml_parser_error&) {
+            file.problem = parseProblem(text);
+            return file;
+        }
 
         file.state = ConfigurationFileState::NO_SETTINGS;
         const Tree* settings = firstChild(document, "settings");
@@ -189,8 +225,7 @@ ConfigurationFile readConfigurationSettings(const std::string& path) noexcept {
         file.settings = settingsOf(*settings);
         file.state = ConfigurationFileState::READ;
     } catch (...) {
-        // A parse error leaves MALFORMED; running out of memory leaves the
-        // state of the step it stopped in.
+        // Running out of memory leaves the state of the step it stopped in.
         file.settings = ConfigurationSettings{};
     }
     return file;

@@ -28,6 +28,10 @@ const char* describe(ConfigurationFileState state) noexcept;
 struct ConfigurationFile {
     ConfigurationFileState state = ConfigurationFileState::MISSING;
     ConfigurationSettings settings;
+    // For a malformed file, what is wrong and where: the parser's message
+    // with the line and column (both from 1, the column in bytes), such as
+    // "expected > at line 3, column 5". Empty otherwise.
+    std::string problem;
 };
 
 // The attributes of the first top-level "settings" element and its "quellan"

@@ -104,6 +104,18 @@ bool writeConfigurationFile(const std::string& path, const ConfigurationSettings
     }
 }
 
+std::string configurationBackupPath(const std::string& path) {
+    return path + ".bak";
+}
+
+bool writeConfigurationFileKeepingBackup(const std::string& path, const ConfigurationSettings& settings) noexcept {
+    try {
+        return platform::keepBackup(path, configurationBackupPath(path)) && writeConfigurationFile(path, settings);
+    } catch (...) {
+        return false;
+    }
+}
+
 bool writeConfigurationFile(const std::string& path, const std::vector<std::string>& childPaths) noexcept {
     try {
         return writeConfigurationFile(path, settingsWithChildren(childPaths));

@@ -17,6 +17,15 @@ namespace mq {
 // byte, an attribute name XML cannot carry, and when memory runs out.
 bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings) noexcept;
 
+// Where a save that keeps the previous file puts it: beside it, the same name
+// with ".bak" appended.
+std::string configurationBackupPath(const std::string& path);
+
+// First keeps the file as it is at configurationBackupPath(path), with the
+// owner and permissions a save gives, then writes as above. False, with the
+// file as it was, when the backup cannot be kept or the write fails.
+bool writeConfigurationFileKeepingBackup(const std::string& path, const ConfigurationSettings& settings) noexcept;
+
 // Children with their paths only.
 bool writeConfigurationFile(const std::string& path, const std::vector<std::string>& childPaths) noexcept;
 

@@ -12,6 +12,7 @@ namespace mq {
 void loadConfiguration(ConfigurationRecord& record) noexcept {
     record.configurationPath.clear();
     record.fileState = ConfigurationFileState::MISSING;
+    record.fileProblem.clear();
     record.settings = ConfigurationSettings{};
     setModulePrefix(MODULE_NAME);
     try {
@@ -21,6 +22,7 @@ void loadConfiguration(ConfigurationRecord& record) noexcept {
     }
     ConfigurationFile file = readConfigurationSettings(record.configurationPath);
     record.fileState = file.state;
+    record.fileProblem = std::move(file.problem);
     record.settings = std::move(file.settings);
 }
 

@@ -15,6 +15,8 @@ struct ConfigurationRecord {
     ConfigurationFileState fileState = ConfigurationFileState::MISSING;
     // The settings and the children in file order; a child's position is its child index.
     ConfigurationSettings settings;
+    // For a malformed file, what is wrong and where (ConfigurationFile::problem).
+    std::string fileProblem{};
 };
 
 // Sets the module prefix, forms the configuration file's path (creating the

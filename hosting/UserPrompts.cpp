@@ -1,4 +1,4 @@
-// The prompts that show nothing and choose nothing, for a process without a window system.
+// The prompts that show nothing, choose nothing and answer No, for a process without a window system.
 #include "hosting/UserPrompts.h"
 
 namespace mq {
@@ -8,6 +8,7 @@ namespace {
 class SilentPrompts final : public UserPrompts {
 public:
     void showMessage(const std::string&, const std::string&) override {}
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
     bool chooseLibraryFile(std::string&) override { return false; }
 };
 

@@ -16,11 +16,14 @@ public:
     // An empty caption leaves the platform's default caption.
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;
 
+    // A question with Yes and No buttons, No the default; true only for Yes.
+    virtual bool askYesNo(const std::string& question, const std::string& caption) = 0;
+
     // The open-file dialog for a child library. False when the user cancels.
     virtual bool chooseLibraryFile(std::string& path) = 0;
 };
 
-// Prompts that show nothing and choose nothing.
+// Prompts that show nothing, choose nothing and answer No.
 UserPrompts& silentPrompts();
 
 }  // namespace mq

@@ -53,9 +53,20 @@ bool makeDirectory(const std::string& path) noexcept;
 // The file's own rights decide, as for an ordinary write: an existing target
 // that the saving user may not write is refused, whatever its folder allows.
 // The new file keeps the old one's permissions (a first file gets 0644 on
-// POSIX, whatever the umask). Where the folder refuses new files but the
+// POSIX, whatever the umask) and, on POSIX, its group where the saving user
+// may give it that group; where not, the new file has the saver's group and
+// no write permission for its group or for others. Where the folder refuses new files but the
 // target is writable, the target is rewritten in place instead: emptied,
 // written and flushed, which a failure part way leaves short or empty.
 bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;
+
+// Copies the file at `target` to `backup` by the same kind of save, before
+// `target` is replaced: the copy gets the owner, group and permissions that a
+// save of `target` gives. True when there is no file at `target` to keep and
+// where the folder refuses new files and no backup is there to rewrite
+// (there is then no place to keep one). False, with nothing made, when the
+// file cannot be read or copied, and when the saving user may not write
+// `target`, whose save would be refused.
+bool keepBackup(const std::string& target, const std::string& backup) noexcept;
 
 }  // namespace mq::platform

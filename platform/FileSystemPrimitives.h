@@ -20,6 +20,8 @@ struct SaveTarget {
     // The permissions the new file gets: the old file's, or the platform's
     // default for a new configuration file.
     unsigned permissions = 0;
+    // The old file's group where the platform has groups, else -1.
+    long group = -1;
 };
 
 // False when the entry is there but cannot be looked at.
@@ -38,6 +40,11 @@ public:
     // Puts the written bytes on disk.
     bool sync() noexcept;
     bool setPermissions(unsigned permissions) noexcept;
+    // Gives the file, written by the saver, what the old one had: its group
+    // where the saver may give it that group, and its permissions, less any
+    // write permission for a group or for others when the group could not be
+    // kept (they were granted to the old group, not to the saver's).
+    bool keepAccessOf(const SaveTarget& old) noexcept;
     // Closing reports the last write errors of some file systems.
     bool close() noexcept;
 

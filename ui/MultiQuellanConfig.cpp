@@ -127,12 +127,43 @@ std::optional<std::size_t> MultiQuellanConfig::selectedEntry() const {
     return row;
 }
 
+namespace {
+
+// What is wrong with a configuration file that is there but gave no settings;
+// empty for one whose replacement loses nothing (missing, blank or read).
+std::string unusableFileReason(const ConfigurationRecord& record) {
+    switch (record.fileState) {
+    case ConfigurationFileState::UNREADABLE: return "cannot be read";
+    case ConfigurationFileState::MALFORMED:
+        return "is not well-formed XML" + (record.fileProblem.empty() ? "" : ": " + record.fileProblem);
+    case ConfigurationFileState::NO_SETTINGS: return "has no settings element";
+    default: return "";
+    }
+}
+
+}  // namespace
+
 void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& prompts, ConfigurationView& view) {
+    const std::string& path = record.configurationPath;
+    // What the file holds is not in the list, so a save would lose it: say
+    // so before the list is seen, and replace the file only when asked again.
+    const std::string reason = unusableFileReason(record);
+    if (!reason.empty())
+        prompts.showMessage("The configuration file " + path + " " + reason +
+                                ".\n\nThe list starts empty. OK will ask before it replaces the file.",
+                            identityText());
     MultiQuellanConfig dialog(prompts);
     for (const ChildEntry& child : record.settings.children) dialog.addEntry(child.path, child.attributes);
     if (dialog.runModal(view) != DIALOG_OK) return;
+    if (!reason.empty() &&
+        !prompts.askYesNo("The configuration file " + path + " " + reason + ".\n\nReplace it with this list? Its " +
+                              "present contents are then kept only in " + configurationBackupPath(path) + ".",
+                          identityText())) {
+        prompts.showMessage("Configuration not saved; " + path + " is left as it was.", identityText());
+        return;
+    }
     const ConfigurationSettings settings{record.settings.attributes, dialog.children()};
-    bool saved = writeConfigurationFile(record.configurationPath, settings);
+    bool saved = writeConfigurationFileKeepingBackup(path, settings);
     prompts.showMessage((saved ? "Configuration saved to " : "Failed to save configuration to ") +
                             record.configurationPath,
                         identityText());

@@ -104,8 +104,12 @@ private:
 
 // Shows the dialog seeded with the record's children and, on OK, writes the
 // settings' attributes and the entries, each with its own attributes, to
-// `record.configurationPath` and shows the outcome with the library's identity
-// as caption. Cancel touches no file and shows nothing.
+// `record.configurationPath`, keeping the file as it was beside it
+// (configurationBackupPath), and shows the outcome with the library's
+// identity as caption. Cancel touches no file and shows nothing more. A file
+// that is there but could not be read, parsed or understood is announced
+// before the dialog opens, and OK replaces it only when the user says Yes to
+// a second question; No leaves it as it was, and says so.
 void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& prompts, ConfigurationView& view);
 
 }  // namespace mq

@@ -74,6 +74,7 @@ bool inspectSaveTarget(const std::string& path, SaveTarget& target) noexcept {
     // permission bits alone would be wrong for root and for access lists.
     target.writable = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
     target.permissions = status.st_mode & 07777;
+    target.group = static_cast<long>(status.st_gid);
     return true;
 }
 
@@ -98,6 +99,13 @@ bool OpenFile::sync() noexcept {
 
 bool OpenFile::setPermissions(unsigned permissions) noexcept {
     return ::fchmod(static_cast<int>(handle), static_cast<mode_t>(permissions)) == 0;
+}
+
+bool OpenFile::keepAccessOf(const SaveTarget& old) noexcept {
+    mode_t permissions = static_cast<mode_t>(old.permissions);
+    if (old.exists && ::fchown(static_cast<int>(handle), static_cast<uid_t>(-1), static_cast<gid_t>(old.group)) != 0)
+        permissions &= ~static_cast<mode_t>(S_IWGRP | S_IWOTH);
+    return setPermissions(permissions);
 }
 
 bool OpenFile::close() noexcept {

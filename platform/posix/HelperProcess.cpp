@@ -64,16 +64,8 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
         posix_spawn_file_actions_addclosefrom_np(actions.get(), CHANNEL_DESCRIPTOR + 1) != 0)
         return HelperProcess();
 
-    // Neither the starting thread's blocked signals nor the host's ignored
-    // ones are the helper's business.
     SpawnAttributes attributes;
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    if (!attributes.valid() || posix_spawnattr_setsigmask(attributes.get(), &none) != 0 ||
-        posix_spawnattr_setsigdefault(attributes.get(), &all) != 0 ||
-        posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0)
-        return HelperProcess();
+    if (!resetSignalsOnSpawn(attributes)) return HelperProcess();
 
     // attachToHost() reads the host's process and the starting thread from here.
     std::vector<std::string> words{program, std::to_string(getpid()), std::to_string(gettid())};

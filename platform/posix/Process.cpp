@@ -39,9 +39,12 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
     SpawnFileActions actions;
     if (!actions.valid() || posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1) != 0)
         return false;
+    SpawnAttributes attributes;
+    if (!resetSignalsOnSpawn(attributes)) return false;
 
     pid_t child = 0;
-    if (posix_spawn(&child, runner.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) return false;
+    if (posix_spawn(&child, runner.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
+        return false;
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

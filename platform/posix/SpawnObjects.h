@@ -1,6 +1,8 @@
-// Owners of posix_spawn's file actions and attributes, from init to destroy.
+// Owners of posix_spawn's file actions and attributes, from init to destroy,
+// and the attributes that start a process with the signals reset.
 #pragma once
 
+#include <signal.h>
 #include <spawn.h>
 
 namespace mq::platform {
@@ -38,5 +40,17 @@ private:
     posix_spawnattr_t attributes{};
     bool ready = false;
 };
+
+// Neither the starting thread's blocked signals nor the host's ignored ones
+// are a started process's business: it starts with none blocked and every
+// disposition at its default. False when the attributes cannot say so.
+inline bool resetSignalsOnSpawn(SpawnAttributes& attributes) {
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    return attributes.valid() && posix_spawnattr_setsigmask(attributes.get(), &none) == 0 &&
+           posix_spawnattr_setsigdefault(attributes.get(), &all) == 0 &&
+           posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+}
 
 }  // namespace mq::platform

@@ -99,6 +99,11 @@ bool OpenFile::setPermissions(unsigned) noexcept {
     return true;
 }
 
+bool OpenFile::keepAccessOf(const SaveTarget&) noexcept {
+    // No groups; the new file's access list is its folder's, as above.
+    return true;
+}
+
 bool OpenFile::close() noexcept {
     if (handle == INVALID) return true;
     BOOL closed = CloseHandle(nativeHandle(handle));

@@ -62,6 +62,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 ConfigurationFileState::READ, 2}),
     [](const ::testing::TestParamInfo<StateCase>& info) { return std::string(info.param.name); });
 
+TEST_F(ConfigurationSettingsFile, SaysWhatIsWrongWithAMalformedFileAndWhere) {
+    test::writeFile(file, "<settings>\n  <quellan path=\"a\"/>\n  <quellan path=b/>\n</settings>\n");
+    EXPECT_EQ(readConfigurationSettings(file).problem, "expected ' or \" at line 3, column 17");
+
+    // One element left open: the parser finds out at the end.
+    test::writeFile(file, "<settings>\n  <quellan path=\"a\">\n  <quellan path=\"b\"/>\n</settings>\n");
+    EXPECT_EQ(readConfigurationSettings(file).problem, "unexpected end of data at line 5, column 1");
+
+    test::writeFile(file, "<settings><quellan path=\"a\"/></settings>");
+    EXPECT_EQ(readConfigurationSettings(file).problem, "");
+}
+
 TEST_F(ConfigurationSettingsFile, KeepsEveryAttributeInFileOrderAndWritesItBack) {
     test::writeFile(file,
                     "<settings parallel=\"true\" site=\"North &amp; South\">\n"

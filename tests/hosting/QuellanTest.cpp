@@ -11,6 +11,7 @@ namespace {
 class RecordingPrompts : public UserPrompts {
 public:
     void showMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
     bool chooseLibraryFile(std::string&) override { return false; }
     std::vector<std::string> messages;
 };

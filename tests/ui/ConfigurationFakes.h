@@ -38,12 +38,20 @@ struct ShownMessage {
     bool operator==(const ShownMessage& other) const { return text == other.text && caption == other.caption; }
 };
 
-// Answers the open-file dialog from a queue (nothing queued: the user
-// cancels) and records every message box.
+// Answers the open-file dialog and the questions from queues (nothing
+// queued: the user cancels, or answers No) and records every message box and
+// every question.
 class ScriptedPrompts final : public UserPrompts {
 public:
     void showMessage(const std::string& text, const std::string& caption) override {
         messages.push_back({text, caption});
+    }
+    bool askYesNo(const std::string& question, const std::string& caption) override {
+        questions.push_back({question, caption});
+        if (answers.empty()) return false;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
     bool chooseLibraryFile(std::string& path) override {
         ++fileDialogs;
@@ -57,6 +65,7 @@ public:
 
     void willChoose(const std::string& path) { chosenFiles.push_back(path); }
     void willCancelFileDialog() { chosenFiles.push_back(std::nullopt); }
+    void willAnswer(bool yes) { answers.push_back(yes); }
 
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;
@@ -65,10 +74,12 @@ public:
     }
 
     std::vector<ShownMessage> messages;
+    std::vector<ShownMessage> questions;
     int fileDialogs = 0;
 
 private:
     std::deque<std::optional<std::string>> chosenFiles;
+    std::deque<bool> answers;
 };
 
 // Keeps rows, selection and button states as plain values. runModal lets the

@@ -553,5 +553,97 @@ TEST_F(SavingConfiguration, AConfigurationFileReplacedByAFolderIsReportedAndTheF
     EXPECT_FALSE(platform::isReadableFile(record.configurationPath));
 }
 
+TEST_F(SavingConfiguration, EverySaveKeepsThePreviousFileBesideIt) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    const std::string original = "<settings><quellan path=\"" + alpha->libraryPath() + "\"/></settings>\n";
+    writeFile(record.configurationPath, original);
+    record.settings = settingsWithChildren({alpha->libraryPath()});
+    prompts.willChoose(beta->libraryPath());
+    FakeView view([](MultiQuellanConfig& m, FakeView&) {
+        m.add();
+        return DIALOG_OK;
+    });
+    editAndSaveConfiguration(record, prompts, view);
+    EXPECT_EQ(readFile(record.configurationPath + ".bak"), original);
+
+    const std::string firstSave = readFile(record.configurationPath);
+    FakeView unchanged;
+    editAndSaveConfiguration(record, prompts, unchanged);
+    EXPECT_EQ(readFile(record.configurationPath + ".bak"), firstSave);
+    EXPECT_TRUE(prompts.questions.empty());
+}
+
+// A file that is there but gave no list: what it holds would be lost.
+struct UnusableFile {
+    const char* name;
+    const char* text;
+    const char* reason;
+};
+void PrintTo(const UnusableFile& c, std::ostream* out) { *out << c.name; }
+
+class SavingOverAnUnusableFile : public SavingConfiguration, public ::testing::WithParamInterface<UnusableFile> {
+protected:
+    SavingOverAnUnusableFile() {
+        writeFile(record.configurationPath, GetParam().text);
+        ConfigurationFile file = readConfigurationSettings(record.configurationPath);
+        record.fileState = file.state;
+        record.fileProblem = file.problem;
+        record.settings = file.settings;
+    }
+    std::string problem() const {
+        return "The configuration file " + record.configurationPath + " " + GetParam().reason + ".";
+    }
+    // Adds a child and presses OK, noting how many messages the user had seen by the time the dialog opened.
+    FakeView addingAChild(const SimChild& added) {
+        prompts.willChoose(added.libraryPath());
+        return FakeView([this](MultiQuellanConfig& m, FakeView&) {
+            messagesBeforeTheDialog = prompts.messages.size();
+            m.add();
+            return DIALOG_OK;
+        });
+    }
+    std::size_t messagesBeforeTheDialog = 0;
+};
+
+TEST_P(SavingOverAnUnusableFile, IsAnnouncedAtOnceAndOkWithoutConsentLeavesIt) {
+    auto alpha = child("Alpha");
+    FakeView view = addingAChild(*alpha);
+    prompts.willAnswer(false);
+    editAndSaveConfiguration(record, prompts, view);
+
+    EXPECT_EQ(messagesBeforeTheDialog, 1u);
+    EXPECT_EQ(prompts.messages,
+              (std::vector<ShownMessage>{
+                  {problem() + "\n\nThe list starts empty. OK will ask before it replaces the file.", identityText()},
+                  {"Configuration not saved; " + record.configurationPath + " is left as it was.", identityText()}}));
+    EXPECT_EQ(prompts.questions,
+              (std::vector<ShownMessage>{{problem() + "\n\nReplace it with this list? Its present contents are then "
+                                                      "kept only in " + record.configurationPath + ".bak.",
+                                          identityText()}}));
+    EXPECT_EQ(readFile(record.configurationPath), GetParam().text);
+    EXPECT_FALSE(platform::entryExists(record.configurationPath + ".bak"));
+}
+
+TEST_P(SavingOverAnUnusableFile, OkWithConsentReplacesItAndKeepsItBesideIt) {
+    auto alpha = child("Alpha");
+    FakeView view = addingAChild(*alpha);
+    prompts.willAnswer(true);
+    editAndSaveConfiguration(record, prompts, view);
+
+    EXPECT_EQ(prompts.messageTexts().back(), "Configuration saved to " + record.configurationPath);
+    EXPECT_EQ(readConfigurationFile(record.configurationPath), (std::vector<std::string>{alpha->libraryPath()}));
+    EXPECT_EQ(readFile(record.configurationPath + ".bak"), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SavingOverAnUnusableFile,
+    ::testing::Values(UnusableFile{"OneElementLeftOpen",
+                                   "<settings parallel=\"true\">\n  <quellan path=\"a\" timeout=\"5\">\n</settings>\n",
+                                   "is not well-formed XML: unexpected end of data at line 4, column 1"},
+                      UnusableFile{"WithoutSettings", "<Settings><quellan path=\"a\"/></Settings>\n",
+                                   "has no settings element"}),
+    [](const ::testing::TestParamInfo<UnusableFile>& info) { return info.param.name; });
+
 }  // namespace
 }  // namespace mq::test

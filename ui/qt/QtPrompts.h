@@ -10,6 +10,7 @@ public:
     // A QMessageBox with an OK button only.
     void showMessage(const std::string& text, const std::string& caption) override;
     // A QFileDialog for one existing library file.
+    bool askYesNo(const std::string& question, const std::string& caption) override;
     bool chooseLibraryFile(std::string& path) override;
 };
 

@@ -1,4 +1,4 @@
-// Message boxes and the open-file dialog of the configuration process on Windows.
+// Message boxes, questions and the open-file dialog of the configuration process on Windows.
 #include "ui/win32/Win32Prompts.h"
 
 #include "ui/ConfigurationView.h"
@@ -19,6 +19,12 @@ constexpr DWORD FILE_NAME_SIZE = 1024;
 
 void Win32Prompts::showMessage(const std::string& text, const std::string& caption) {
     MessageBoxA(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), MB_OK);
+}
+
+bool Win32Prompts::askYesNo(const std::string& question, const std::string& caption) {
+    // Enter answers No; closing the box is not offered without a Cancel button.
+    return MessageBoxA(owner, question.c_str(), caption.empty() ? nullptr : caption.c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool Win32Prompts::chooseLibraryFile(std::string& path) {

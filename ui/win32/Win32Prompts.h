@@ -10,6 +10,7 @@ namespace mq {
 class Win32Prompts final : public UserPrompts {
 public:
     void showMessage(const std::string& text, const std::string& caption) override;
+    bool askYesNo(const std::string& question, const std::string& caption) override;
     bool chooseLibraryFile(std::string& path) override;
 
     // The window that owns the prompts while it exists: the dialog, so that

@@ -1,7 +1,8 @@
-// Saving the configuration file on Linux: line ends, permissions, whose rights decide, failed writes.
+// Saving the configuration file on Linux: line ends, permissions and group, whose rights decide, the backup, failed writes.
 #include "config/ConfigurationFileWriter.h"
 
 #include "UnprivilegedUser.h"
+#include "config/ConfigurationFileReader.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,83 @@ TEST_F(WriteConfigurationFileAsAnotherUser, RewritesAFileItMayWriteInPlaceInAFol
     EXPECT_EQ(after.st_mode & 07777, 0666u);
     EXPECT_EQ(entryCount(scratch.path()), 1u);
 }
+
+// A file that a group shares, saved by one of its members or by anyone.
+struct SharedFileCase {
+    const char* name;
+    mode_t before;
+    bool saverInGroup;
+    gid_t groupAfter;
+    mode_t after;
+};
+
+class WriteSharedConfigurationFile : public WriteConfigurationFileAsAnotherUser,
+                                     public ::testing::WithParamInterface<SharedFileCase> {};
+
+constexpr gid_t SHARING_GROUP = 1234;
+
+TEST_P(WriteSharedConfigurationFile, KeepsTheGroupWhereTheSaverMayElseTakesItsWriteAway) {
+    const SharedFileCase& shared = GetParam();
+    ASSERT_EQ(::chown(file.c_str(), 0, SHARING_GROUP), 0);
+    ASSERT_EQ(::chmod(file.c_str(), shared.before), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+
+    auto saved = test::runAsUnprivilegedUser(
+        [this] { return writeConfigurationFileKeepingBackup(file, settingsWithChildren({"/opt/new.so"})); },
+        shared.saverInGroup ? std::optional<gid_t>(SHARING_GROUP) : std::nullopt);
+    EXPECT_EQ(saved, true);
+
+    // The file and the copy of the old one kept beside it alike.
+    for (const std::string& path : {file, configurationBackupPath(file)}) {
+        struct stat after{};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0) << path;
+        EXPECT_NE(after.st_ino, before.st_ino) << path;
+        EXPECT_EQ(after.st_uid, test::UNPRIVILEGED_ID) << path;
+        EXPECT_EQ(after.st_gid, shared.groupAfter) << path;
+        EXPECT_EQ(after.st_mode & 07777, shared.after) << path;
+    }
+    EXPECT_EQ(test::readFile(configurationBackupPath(file)), OLD_TEXT);
+}
+
+TEST_F(WriteConfigurationFileAsAnotherUser, InAFolderThatRefusesNewFilesRewritesOnlyABackupAlreadyThere) {
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0755), 0);
+    auto save = [this](const char* child) {
+        return test::runAsUnprivilegedUser(
+            [&] { return writeConfigurationFileKeepingBackup(file, settingsWithChildren({child})); });
+    };
+
+    EXPECT_EQ(save("/opt/first.so"), true);
+    EXPECT_EQ(entryCount(scratch.path()), 1u);
+    EXPECT_EQ(readConfigurationFile(file), std::vector<std::string>{"/opt/first.so"});
+
+    const std::string backup = configurationBackupPath(file);
+    test::writeFile(backup, "");
+    ASSERT_EQ(::chmod(backup.c_str(), 0666), 0);
+    const std::string firstSave = test::readFile(file);
+    EXPECT_EQ(save("/opt/second.so"), true);
+    EXPECT_EQ(test::readFile(backup), firstSave);
+    EXPECT_EQ(readConfigurationFile(file), std::vector<std::string>{"/opt/second.so"});
+}
+
+TEST_F(WriteConfigurationFileAsAnotherUser, KeepsNoBackupOfAFileItMayNotWrite) {
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+
+    EXPECT_EQ(test::runAsUnprivilegedUser([this] {
+                  return writeConfigurationFileKeepingBackup(file, settingsWithChildren({"/opt/new.so"}));
+              }),
+              false);
+
+    EXPECT_EQ(test::readFile(file), OLD_TEXT);
+    EXPECT_EQ(entryCount(scratch.path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Savers, WriteSharedConfigurationFile,
+    ::testing::Values(SharedFileCase{"AMemberOfTheGroup", 0664, true, SHARING_GROUP, 0664},
+                      SharedFileCase{"AnyoneElse", 0666, false, test::UNPRIVILEGED_ID, 0644}),
+    [](const ::testing::TestParamInfo<SharedFileCase>& info) { return std::string(info.param.name); });
 
 // Sets the process's umask and puts the old one back.
 class Umask {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -110,6 +111,24 @@ TEST_F(RunnerProcess, TheRunnerInheritsNoDescriptorOfTheHostButTheStandardThree)
     });
     EXPECT_TRUE(platform::runLibraryEntry(probe, "probeDescriptors"));
     EXPECT_EQ(readFile(probeLog), "descriptors=\n");
+}
+
+TEST_F(RunnerProcess, TheRunnerStartsWithNoSignalBlockedOrIgnored) {
+    fs::copy_file(binaryFolder() + "/quellan-rundll", installFolder + "/quellan-rundll");
+    // As a host may start it: SIGTERM blocked on the calling thread, SIGHUP ignored.
+    sigset_t term, previousMask;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &term, &previousMask), 0);
+    struct sigaction ignore {}, previousHangUp {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGHUP, &ignore, &previousHangUp), 0);
+    auto restore = platform::ScopeExit([&] {
+        sigaction(SIGHUP, &previousHangUp, nullptr);
+        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    });
+    EXPECT_TRUE(platform::runLibraryEntry(probe, "probeSignals"));
+    EXPECT_EQ(readFile(probeLog), "blocked= ignored=\n");
 }
 
 }  // namespace

@@ -390,6 +390,26 @@ TEST_F(QtConfigurationPrompts, AMessageBoxShowsTextAndCaptionWithOnlyAnOkButton)
     EXPECT_EQ(buttonCount, 1);
 }
 
+TEST_F(QtConfigurationPrompts, AQuestionOffersYesAndNoWithNoTheDefault) {
+    for (bool yes : {true, false}) {
+        QString text, title;
+        bool noIsDefault = false, noOnEscape = false;
+        whenModalOpens<QMessageBox>([&](QMessageBox& box) {
+            text = box.text();
+            title = box.windowTitle();
+            noIsDefault = box.defaultButton() == box.button(QMessageBox::No);
+            noOnEscape = box.escapeButton() == box.button(QMessageBox::No);
+            ASSERT_NE(box.button(QMessageBox::Yes), nullptr);
+            box.button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        EXPECT_EQ(qtPrompts.askYesNo("Replace /x/y.xml with this list?", "MultiQuellan (test)"), yes);
+        EXPECT_EQ(text, "Replace /x/y.xml with this list?");
+        EXPECT_EQ(title, "MultiQuellan (test)");
+        EXPECT_TRUE(noIsDefault);
+        EXPECT_TRUE(noOnEscape);
+    }
+}
+
 TEST_F(QtConfigurationPrompts, TheOpenFileDialogAsksForAnExistingLibrary) {
     auto alpha = child("Alpha");
     QString title;

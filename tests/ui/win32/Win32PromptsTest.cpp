@@ -63,6 +63,24 @@ TEST(Win32MessageTest, ShowsTheTextAndCaptionWithOnlyAnOkButton) {
     EXPECT_TRUE(threadDialogs().empty());
 }
 
+TEST(Win32MessageTest, AQuestionOffersYesAndNoWithNoTheDefault) {
+    for (int answer : {IDYES, IDNO}) {
+        Win32Prompts prompts;
+        std::string text;
+        bool noIsDefault = false;
+        WindowScript box(titled("Replacing"), [&](HWND window) {
+            text = windowText(GetDlgItem(window, 0xFFFF));
+            const HWND no = GetDlgItem(window, IDNO);
+            noIsDefault = no && (GetWindowLongA(no, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+            pressButton(window, answer);
+        });
+        EXPECT_EQ(prompts.askYesNo("Replace C:\\ProgramData\\x.xml with this list?", "Replacing"), answer == IDYES);
+        ASSERT_TRUE(box.ran());
+        EXPECT_EQ(text, "Replace C:\\ProgramData\\x.xml with this list?");
+        EXPECT_TRUE(noIsDefault);
+    }
+}
+
 TEST(Win32MessageTest, EmptyCaptionLeavesTheSystemsDefault) {
     Win32Prompts prompts;
     std::string caption;

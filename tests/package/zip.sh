@@ -8,6 +8,7 @@
 #             all-users data folder
 #   configuration_process
 #             `quellan.exe configure` starts rundll32 with the unpacked library
+#   stop      the prefix's wineserver, which the unpacking started, ended
 # Usage: zip.sh STEP PACKAGE WORK (MQ_WINE_RUN names the wine runner, whose
 # prefix lies in WORK)
 set -euo pipefail
@@ -47,6 +48,8 @@ quellan() {
 
 case $step in
   unpack)
+    # A server that an interrupted run left on the old prefix ends with it.
+    [ -d "$prefix" ] && "$MQ_WINE_RUN" --stop
     rm -rf "$work"
     mkdir -p "$work"
     "$MQ_WINE_RUN" --prepare || fail "wine could not make the prefix $prefix"
@@ -121,6 +124,11 @@ case $step in
     echo "rundll32 (process $runner) runs: $(tr '\0' ' ' <"/proc/$runner/cmdline")"
     kill "$runner"
     wait "$host" || fail "quellan.exe configure ended with status $?"
+    ;;
+
+  stop)
+    "$MQ_WINE_RUN" --stop
+    [ -z "$("$MQ_WINE_RUN" --server)" ] || fail "the prefix's wineserver still runs"
     ;;
 
   *) fail "unknown step $step" ;;

@@ -9,6 +9,8 @@
 // whose faults lose the child's object. With isolated, every second child
 // runs in a surrogate process; abort, exit and heap, which end a process,
 // strike only those, and each close must leave no process behind.
+// MQ_SOAK_SEED sets the seed of the random draws (printed at the start), so
+// that a run that failed can be run again with the same cycles.
 #include "support/ChildProcesses.h"
 #include "support/LoadedPlugin.h"
 #include "support/MachineConfiguration.h"
@@ -16,10 +18,11 @@
 #include "support/TestEnvironment.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -56,6 +59,12 @@ const char* const FAULT_PLACES[] = {
     "connectionWriteBatchDataEx", "connectionGetCurrentTime", "nodeGetActiveBatches", "tagGetUpdateTime",
     "vectorGetType", "vectorGetFloat", "vectorGetString", "vectorCreate", "vectorSetFloat",
     "vectorSetString", "stringCopy", "vectorFree", "stringFree"};
+constexpr std::uint32_t DEFAULT_SEED = 20261207;
+
+// A surrogate calls these while it starts, for the child's identity and the
+// names of its tree, before the open has returned: a fault there that ends
+// the surrogate leaves the child out of the connection altogether.
+bool reachedWhileStarting(const std::string& place) { return place == "stringCopy" || place == "stringFree"; }
 
 // The kinds that end the process they strike: only an isolated child survives them.
 bool endsTheProcess(const std::string& kind) {
@@ -83,8 +92,8 @@ struct Figures {
 
 class Soak {
 public:
-    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults, bool isolate)
-        : kinds(std::move(kinds)), places(std::size(FAULT_PLACES)), random(20261207) {
+    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults, bool isolate, std::uint32_t seed)
+        : kinds(std::move(kinds)), places(std::size(FAULT_PLACES)), random(seed) {
         // The free functions come last in the list of places.
         if (!freeFaults) places -= 2;
         std::string file = "<?xml version=\"1.0\"?>\n<settings>\n";
@@ -110,18 +119,24 @@ public:
         // An isolated child's controls reach it through its sidecar, read
         // when its surrogate initialises it: at most one fault a connection.
         // One that ends the surrogate strikes after a random number of calls
-        // of its function; any other at the first, which every function of
-        // the list meets in the first round's calls, before values are checked.
+        // of its function, and only at a function that the surrogate first
+        // calls after the open, so that the child is in the tree; any other
+        // strikes at the first call, which for the functions the surrogate
+        // calls while it starts is then (and survived), and for the rest is
+        // in the first round, before values are checked.
         dying.assign(children.size(), false);
+        armed.assign(children.size(), std::string());
         for (std::size_t c = 0; c < children.size(); ++c) {
             if (!isolated[c]) continue;
             std::string sidecar = SIDECAR;
             if (chance(2)) {
                 const std::string& what = kind(true);
-                const std::size_t after = endsTheProcess(what) ? pick(2 * ROUNDS_PER_CYCLE) : 0;
-                sidecar += std::string("fault ") + FAULT_PLACES[pick(places)] + " " + what +
-                           " after=" + std::to_string(after) + " times=1\n";
-                dying[c] = endsTheProcess(what);
+                const bool ending = endsTheProcess(what);
+                const std::size_t after = ending ? pick(2 * ROUNDS_PER_CYCLE) : 0;
+                armed[c] = std::string("fault ") + place(ending) + " " + what + " after=" + std::to_string(after) +
+                           " times=1";
+                sidecar += armed[c] + "\n";
+                dying[c] = ending;
                 ++faults;
             }
             children[c]->writeSidecar(sidecar);
@@ -135,6 +150,7 @@ public:
             else
                 arm(*children[skipped], line);
             dying[skipped] = false;
+            armed[skipped] = line;
             ++faults;
         }
         QUELLAN2_CONNECTION connection = nullptr;
@@ -152,13 +168,14 @@ public:
         uint32_t nodes = 0;
         (*plugin)->connectionGetNumNodes(connection, &nodes);
         ++calls;
-        check(nodes == 2 * (children.size() - (skipped < children.size() ? 1 : 0)), "the tree has every started child");
+        const uint32_t expected = 2 * static_cast<uint32_t>(children.size() - (skipped < children.size() ? 1 : 0));
+        if (nodes != expected) reportMissingChildren(nodes, expected, skipped);
         for (int round = 0; round < ROUNDS_PER_CYCLE; ++round) {
             if (chance(3) && hasInProcessKind) {
                 const std::size_t victim = owners[pick(owners.size())];
                 if (!isolated[victim]) {
                     arm(*children[victim],
-                        std::string("fault ") + FAULT_PLACES[pick(places)] + " " + kind() + " times=1");
+                        std::string("fault ") + place(false) + " " + kind() + " times=1");
                     ++faults;
                 }
             }
@@ -196,9 +213,45 @@ private:
             if (forIsolated || !endsTheProcess(what)) return what;
         }
     }
+    // A place for a fault; for one that ends the process, one the surrogate
+    // does not reach before the open has returned.
+    const char* place(bool endingTheProcess) {
+        for (;;) {
+            const char* where = FAULT_PLACES[pick(places)];
+            if (!endingTheProcess || !reachedWhileStarting(where)) return where;
+        }
+    }
     void check(bool condition, const char* what) {
         if (condition) return;
-        if (++failures <= 10) std::fprintf(stderr, "soak: failed: %s (cycle %llu)\n", what, cycles);
+        fail(what);
+    }
+    void fail(const std::string& what) {
+        if (++failures <= 10) std::fprintf(stderr, "soak: failed: %s (cycle %llu)\n", what.c_str(), cycles);
+    }
+    // The tree lacks a child that the soak started: names each isolated
+    // child that no surrogate runs, with the fault its sidecar armed. A
+    // child in this process has no process of its own to tell it by.
+    void reportMissingChildren(uint32_t nodes, uint32_t expected, std::size_t skipped) {
+        std::string missing;
+        const std::vector<std::int64_t> surrogates = childProcessesOf(thisProcessId());
+        for (std::size_t c = 0; c < children.size(); ++c) {
+            if (c == skipped || !isolated[c]) continue;
+            const std::string path = children[c]->libraryPath();
+            const std::string file = path.substr(path.find_last_of("/\\") + 1);
+            const bool running = std::any_of(surrogates.begin(), surrogates.end(), [&](std::int64_t id) {
+                std::ifstream maps("/proc/" + std::to_string(id) + "/maps");
+                for (std::string line; std::getline(maps, line);)
+                    if (line.size() > file.size() && line.compare(line.size() - file.size() - 1, std::string::npos,
+                                                                  "/" + file) == 0)
+                        return true;
+                return false;
+            });
+            if (running) continue;
+            missing += "; " + file + " has no surrogate" + (armed[c].empty() ? "" : " (its sidecar: " + armed[c] + ")");
+        }
+        if (missing.empty()) missing = "; no isolated child is missing";
+        fail("the tree has every started child: " + std::to_string(nodes) + " nodes of " + std::to_string(expected) +
+             missing);
     }
     void arm(SimChild& child, const std::string& line) { check(child.control(line) == 0, "a control line"); }
 
@@ -285,8 +338,10 @@ private:
     std::vector<std::unique_ptr<SimChild>> children;
     std::vector<bool> isolated;
     // This connection's: the isolated children armed with a fault that ends
-    // their surrogate, and those whose surrogate it has ended.
+    // their surrogate, and those whose surrogate it has ended; the fault line
+    // each child's sidecar or start was given.
     std::vector<bool> dying;
+    std::vector<std::string> armed;
     std::vector<bool> dead;
     std::unique_ptr<LoadedPlugin> plugin;
     std::vector<QUELLAN2_TAG> tags;
@@ -320,7 +375,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "reliability_soak: abort, exit and heap end the process: they need isolated children\n");
         return 2;
     }
-    Soak soak(childCount, kinds, freeFaults, isolate);
+    // The environment is not ours to trust: a seed is a number, or the default.
+    std::uint32_t seed = DEFAULT_SEED;
+    if (const char* text = std::getenv("MQ_SOAK_SEED"); text && *text) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long value = std::strtoull(text, &end, 10);
+        if (*end != '\0' || errno == ERANGE || value > UINT32_MAX || text[0] == '-') {
+            std::fprintf(stderr, "reliability_soak: MQ_SOAK_SEED must be a number from 0 to %u\n", UINT32_MAX);
+            return 2;
+        }
+        seed = static_cast<std::uint32_t>(value);
+    }
+    std::printf("soak: seed %u (MQ_SOAK_SEED=%u runs the same draws again)\n", seed, seed);
+    std::fflush(stdout);
+    Soak soak(childCount, kinds, freeFaults, isolate, seed);
     // The first cycle loads everything that stays loaded; the start is measured after it.
     soak.cycle();
     const Figures start;

@@ -10,14 +10,36 @@ std::int64_t thisProcessId() {
     return GetCurrentProcessId();
 }
 
+namespace {
+
+// When the process `id` started; zero where it cannot be asked.
+ULONGLONG creationTime(DWORD id) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (!process) return 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    const BOOL known = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    return known ? (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+}
+
+}  // namespace
+
 std::vector<std::int64_t> childProcessesOf(std::int64_t parentId) {
     std::vector<std::int64_t> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return children;
+    // A process keeps the number of the parent that started it after that
+    // parent has gone and its number has been given to a new process: one
+    // older than `parentId` is not its child. One that cannot be asked counts.
+    const ULONGLONG parentCreated = creationTime(static_cast<DWORD>(parentId));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (entry.th32ParentProcessID == parentId) children.push_back(entry.th32ProcessID);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        const ULONGLONG created = creationTime(entry.th32ProcessID);
+        if (created != 0 && parentCreated != 0 && created < parentCreated) continue;
+        children.push_back(entry.th32ProcessID);
+    }
     CloseHandle(snapshot);
     return children;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace mq::platform {
 
@@ -32,9 +33,12 @@ public:
     HelperProcess& operator=(const HelperProcess&) = delete;
 
     // Starts `program`; `channel` receives this process's end of the channel.
-    // A helper that is not running (isStarted() false) when the program
-    // cannot be started; `channel` then stays closed.
-    static HelperProcess start(const std::string& program, Channel& channel);
+    // `arguments` follow the words that attachToHost() reads, each one word
+    // without blanks or quotes (no quoting is done on any platform). A helper
+    // that is not running (isStarted() false) when the program cannot be
+    // started or an argument is not such a word; `channel` then stays closed.
+    static HelperProcess start(const std::string& program, Channel& channel,
+                               const std::vector<std::string>& arguments = {});
 
     bool isStarted() const noexcept { return process != NONE; }
     // Ends the helper at once. Safe from any thread, also while another thread
@@ -44,6 +48,11 @@ public:
     // Waits up to `timeout` for the helper to end by itself, and reaps it.
     // True when it has ended (or was never started).
     bool waitForExit(std::chrono::milliseconds timeout) noexcept;
+    // How the helper ended, once waitForExit() has seen it end: empty for an
+    // exit with code 0; "aborted"; "exit code N"; POSIX: "signal SIGSEGV";
+    // Windows: "exception 0xC0000005" (abort() ends a process there with exit
+    // code 3, which reads "aborted"). Empty while it runs or when never started.
+    std::string ending() const;
     // The system's number for the process, for diagnostics and tests; 0 when none.
     std::int64_t id() const noexcept;
 
@@ -65,6 +74,8 @@ private:
     // reaches a process id that the system has already given to another.
     std::mutex reaping;
     bool reaped = false;
+    // The wait status (POSIX) or exit code (Windows), once reaped.
+    int exitStatus = 0;
 };
 
 }  // namespace mq::platform

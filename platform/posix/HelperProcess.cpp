@@ -60,7 +60,8 @@ HelperProcess::~HelperProcess() {
 HelperProcess::HelperProcess(HelperProcess&& other) noexcept
     : process(std::exchange(other.process, NONE)),
       processId(std::exchange(other.processId, 0)),
-      reaped(std::exchange(other.reaped, false)) {}
+      reaped(std::exchange(other.reaped, false)),
+      exitStatus(other.exitStatus) {}
 
 HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
     if (this != &other) {
@@ -69,13 +70,17 @@ HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
         process = std::exchange(other.process, NONE);
         processId = std::exchange(other.processId, 0);
         reaped = std::exchange(other.reaped, false);
+        exitStatus = other.exitStatus;
     }
     return *this;
 }
 
-HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
+HelperProcess HelperProcess::start(const std::string& program, Channel& channel,
+                                   const std::vector<std::string>& arguments) {
     channel.close();
     if (!std::filesystem::path(program).is_absolute()) return HelperProcess();
+    for (const std::string& word : arguments)
+        if (word.empty() || word.find_first_of(" \t\"") != std::string::npos) return HelperProcess();
 
     // Close-on-exec, so that a process another thread starts meanwhile does
     // not take a copy: a copy elsewhere would keep the channel open after the
@@ -110,6 +115,7 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
 
     // attachToHost() reads the host's process and the starting thread from here.
     std::vector<std::string> words{program, std::to_string(getpid()), std::to_string(gettid())};
+    words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -143,7 +149,7 @@ bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
         {
             std::lock_guard<std::mutex> lock(reaping);
             if (reaped) return true;
-            const pid_t result = waitpid(static_cast<pid_t>(process), nullptr, WNOHANG);
+            const pid_t result = waitpid(static_cast<pid_t>(process), &exitStatus, WNOHANG);
             // ECHILD: the host ignores SIGCHLD, and the system has reaped it.
             if (result == process || (result < 0 && errno == ECHILD)) {
                 reaped = true;
@@ -155,6 +161,17 @@ bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
+}
+
+std::string HelperProcess::ending() const {
+    if (process == NONE || !reaped) return {};
+    if (WIFEXITED(exitStatus))
+        return WEXITSTATUS(exitStatus) == 0 ? std::string() : "exit code " + std::to_string(WEXITSTATUS(exitStatus));
+    if (!WIFSIGNALED(exitStatus)) return {};
+    const int signal = WTERMSIG(exitStatus);
+    if (signal == SIGABRT) return "aborted";
+    const char* name = sigabbrev_np(signal);
+    return name ? std::string("signal SIG") + name : "signal " + std::to_string(signal);
 }
 
 std::int64_t HelperProcess::id() const noexcept {

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include <charconv>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -115,7 +116,8 @@ HelperProcess::~HelperProcess() {
 HelperProcess::HelperProcess(HelperProcess&& other) noexcept
     : process(std::exchange(other.process, NONE)),
       processId(std::exchange(other.processId, 0)),
-      reaped(std::exchange(other.reaped, false)) {}
+      reaped(std::exchange(other.reaped, false)),
+      exitStatus(other.exitStatus) {}
 
 HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
     if (this != &other) {
@@ -124,15 +126,19 @@ HelperProcess& HelperProcess::operator=(HelperProcess&& other) noexcept {
         process = std::exchange(other.process, NONE);
         processId = std::exchange(other.processId, 0);
         reaped = std::exchange(other.reaped, false);
+        exitStatus = other.exitStatus;
     }
     return *this;
 }
 
-HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
+HelperProcess HelperProcess::start(const std::string& program, Channel& channel,
+                                   const std::vector<std::string>& arguments) {
     channel.close();
     // A quote cannot stand in a file name; one in `program` would end the quoted name early.
     if (!std::filesystem::path(program).is_absolute() || program.find('"') != std::string::npos)
         return HelperProcess();
+    for (const std::string& word : arguments)
+        if (word.empty() || word.find_first_of(" \t\"") != std::string::npos) return HelperProcess();
     HANDLE job = helperJob();
     if (!job) return HelperProcess();
 
@@ -165,6 +171,7 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
     // attachToHost() reads the helper's ends from here: first the one it reads.
     std::string line = "\"" + program + "\" " + std::to_string(reinterpret_cast<std::uintptr_t>(helperReads.get())) +
                        " " + std::to_string(reinterpret_cast<std::uintptr_t>(helperWrites.get()));
+    for (const std::string& word : arguments) line += " " + word;
     std::vector<char> commandLine(line.begin(), line.end());
     commandLine.push_back('\0');
 
@@ -201,8 +208,25 @@ bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
                                                                 INFINITE - 1);
     if (WaitForSingleObject(handleOf(process), static_cast<DWORD>(limit)) != WAIT_OBJECT_0) return false;
     std::lock_guard<std::mutex> lock(reaping);
+    DWORD code = 0;
+    if (GetExitCodeProcess(handleOf(process), &code)) exitStatus = static_cast<int>(code);
     reaped = true;
     return true;
+}
+
+std::string HelperProcess::ending() const {
+    if (process == NONE || !reaped) return {};
+    const auto code = static_cast<DWORD>(exitStatus);
+    if (code == 0) return {};
+    // What abort() gives, here and in a helper whose attachToHost() ends it quietly.
+    if (code == 3) return "aborted";
+    // NTSTATUS error codes: an exception nobody handled.
+    if ((code & 0xC0000000u) == 0xC0000000u) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+        return std::string("exception ") + text;
+    }
+    return "exit code " + std::to_string(code);
 }
 
 std::int64_t HelperProcess::id() const noexcept {

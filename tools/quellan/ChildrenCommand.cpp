@@ -170,10 +170,11 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
         abandoned = abandoned || !diagnoses.back();
     }
     // Which children use each top-level name: the merged tree shows them all,
-    // side by side, and a name alone no longer tells them apart.
+    // side by side, and a name alone no longer tells them apart. None when
+    // no child gets in.
     std::map<std::string, std::set<std::size_t>> users;
     for (std::size_t k = 0; k < diagnoses.size(); ++k)
-        if (diagnoses[k])
+        if (diagnoses[k] && noneStarted.empty())
             for (const std::string& name : diagnoses[k]->topLevelNames) users[name].insert(k);
 
     Table table{{"child", "in tree", "nodes", "tags", "hidden tags", "shared names", "start ms", "problem", "notes"},

@@ -59,6 +59,17 @@ bool HelperProcess::waitForExit(std::chrono::milliseconds timeout) noexcept {
     return lifetime->ended.wait_for(lock, timeout, [this] { return lifetime->reaped; });
 }
 
+std::string HelperProcess::ending() const {
+    if (!lifetime) return {};
+    int status = 0;
+    {
+        std::lock_guard<std::mutex> lock(lifetime->reaping);
+        if (!lifetime->reaped) return {};
+        status = lifetime->exitStatus;
+    }
+    return endingOf(status);
+}
+
 std::int64_t HelperProcess::id() const noexcept {
     return processId;
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace mq::platform {
 
@@ -39,9 +40,12 @@ public:
     HelperProcess& operator=(const HelperProcess&) = delete;
 
     // Starts `program`; `channel` receives this process's end of the channel.
-    // A helper that is not running (isStarted() false) when the program
-    // cannot be started; `channel` then stays closed.
-    static HelperProcess start(const std::string& program, Channel& channel);
+    // `arguments` follow the words that attachToHost() reads, each one word
+    // without blanks or quotes (no quoting is done on any platform). A helper
+    // that is not running (isStarted() false) when the program cannot be
+    // started or an argument is not such a word; `channel` then stays closed.
+    static HelperProcess start(const std::string& program, Channel& channel,
+                               const std::vector<std::string>& arguments = {});
 
     bool isStarted() const noexcept { return lifetime != nullptr; }
     // Ends the helper at once. Safe from any thread, also while another thread
@@ -51,6 +55,11 @@ public:
     // Waits up to `timeout` for the helper to end and be reaped. True when it
     // has (or was never started).
     bool waitForExit(std::chrono::milliseconds timeout) noexcept;
+    // How the helper ended, once it has been reaped: empty for an exit with
+    // code 0; "aborted"; "exit code N"; POSIX: "signal SIGSEGV"; Windows:
+    // "exception 0xC0000005" (abort() ends a process there with exit code 3,
+    // which reads "aborted"). Empty while it runs or when never started.
+    std::string ending() const;
     // The system's number for the process, for diagnostics and tests; 0 when none.
     std::int64_t id() const noexcept;
 
@@ -72,6 +81,8 @@ private:
         std::mutex reaping;
         std::condition_variable ended;
         bool reaped = false;
+        // The wait status (POSIX) or exit code (Windows), once reaped.
+        int exitStatus = 0;
     };
 
     // A process just started, with its waiter. When no thread can be started
@@ -82,6 +93,8 @@ private:
     static void reapWhenEnded(Lifetime& lifetime) noexcept;
     // Per platform: ends the process at once; only while it is not reaped.
     static void terminate(std::intptr_t process) noexcept;
+    // Per platform: ending()'s words for a reaped helper's exit status.
+    static std::string endingOf(int exitStatus);
 
     // A stable address for the waiter, which this object joins before it goes.
     std::unique_ptr<Lifetime> lifetime;

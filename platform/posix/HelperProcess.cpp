@@ -40,9 +40,12 @@ pid_t positiveNumber(const char* word) {
 
 }  // namespace
 
-HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
+HelperProcess HelperProcess::start(const std::string& program, Channel& channel,
+                                   const std::vector<std::string>& arguments) {
     channel.close();
     if (!std::filesystem::path(program).is_absolute()) return HelperProcess();
+    for (const std::string& word : arguments)
+        if (word.empty() || word.find_first_of(" \t\"") != std::string::npos) return HelperProcess();
 
     // Close-on-exec, so that a process another thread starts meanwhile does
     // not take a copy: a copy elsewhere would keep the channel open after the
@@ -69,6 +72,7 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
 
     // attachToHost() reads the host's process and the starting thread from here.
     std::vector<std::string> words{program, std::to_string(getpid()), std::to_string(gettid())};
+    words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -93,10 +97,20 @@ void HelperProcess::reapWhenEnded(Lifetime& lifetime) noexcept {
     }
     std::lock_guard<std::mutex> lock(lifetime.reaping);
     // ECHILD: the host ignores SIGCHLD, and the system has reaped it already.
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    while (waitpid(pid, &lifetime.exitStatus, 0) < 0 && errno == EINTR) {
     }
     lifetime.reaped = true;
     lifetime.ended.notify_all();
+}
+
+std::string HelperProcess::endingOf(int exitStatus) {
+    if (WIFEXITED(exitStatus))
+        return WEXITSTATUS(exitStatus) == 0 ? std::string() : "exit code " + std::to_string(WEXITSTATUS(exitStatus));
+    if (!WIFSIGNALED(exitStatus)) return {};
+    const int signal = WTERMSIG(exitStatus);
+    if (signal == SIGABRT) return "aborted";
+    const char* name = sigabbrev_np(signal);
+    return name ? std::string("signal SIG") + name : "signal " + std::to_string(signal);
 }
 
 void HelperProcess::terminate(std::intptr_t process) noexcept {

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include <charconv>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -105,11 +106,14 @@ void endQuietly(int) {
 
 }  // namespace
 
-HelperProcess HelperProcess::start(const std::string& program, Channel& channel) {
+HelperProcess HelperProcess::start(const std::string& program, Channel& channel,
+                                   const std::vector<std::string>& arguments) {
     channel.close();
     // A quote cannot stand in a file name; one in `program` would end the quoted name early.
     if (!std::filesystem::path(program).is_absolute() || program.find('"') != std::string::npos)
         return HelperProcess();
+    for (const std::string& word : arguments)
+        if (word.empty() || word.find_first_of(" \t\"") != std::string::npos) return HelperProcess();
     HANDLE job = helperJob();
     if (!job) return HelperProcess();
 
@@ -142,6 +146,7 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
     // attachToHost() reads the helper's ends from here: first the one it reads.
     std::string line = "\"" + program + "\" " + std::to_string(reinterpret_cast<std::uintptr_t>(helperReads.get())) +
                        " " + std::to_string(reinterpret_cast<std::uintptr_t>(helperWrites.get()));
+    for (const std::string& word : arguments) line += " " + word;
     std::vector<char> commandLine(line.begin(), line.end());
     commandLine.push_back('\0');
 
@@ -168,10 +173,26 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel)
 void HelperProcess::reapWhenEnded(Lifetime& lifetime) noexcept {
     WaitForSingleObject(handleOf(lifetime.process), INFINITE);
     std::lock_guard<std::mutex> lock(lifetime.reaping);
+    DWORD code = 0;
+    if (GetExitCodeProcess(handleOf(lifetime.process), &code)) lifetime.exitStatus = static_cast<int>(code);
     // With its last handle closed the system forgets the process.
     CloseHandle(handleOf(lifetime.process));
     lifetime.reaped = true;
     lifetime.ended.notify_all();
+}
+
+std::string HelperProcess::endingOf(int exitStatus) {
+    const auto code = static_cast<DWORD>(exitStatus);
+    if (code == 0) return {};
+    // What abort() gives, here and in a helper whose attachToHost() ends it quietly.
+    if (code == 3) return "aborted";
+    // NTSTATUS error codes: an exception nobody handled.
+    if ((code & 0xC0000000u) == 0xC0000000u) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+        return std::string("exception ") + text;
+    }
+    return "exit code " + std::to_string(code);
 }
 
 void HelperProcess::terminate(std::intptr_t process) noexcept {

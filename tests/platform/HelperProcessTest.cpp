@@ -83,6 +83,24 @@ TEST_P(HelperEnding, ABlockedReadReturnsFalseAndWritesFailWithoutASignal) {
 INSTANTIATE_TEST_SUITE_P(Endings, HelperEnding,
                          ::testing::Values(Ending::EXIT, Ending::ABORT, Ending::KILL_FROM_ANOTHER_THREAD));
 
+struct EndingWords {
+    char command;
+    const char* words;
+};
+
+class HelperEndingWords : public ::testing::TestWithParam<EndingWords> {};
+
+TEST_P(HelperEndingWords, TheEndedHelperSaysHowItEnded) {
+    Peer peer;
+    EXPECT_EQ("", peer.helper.ending()) << "before it has ended";
+    ASSERT_TRUE(send(peer.channel, GetParam().command));
+    ASSERT_TRUE(peer.helper.waitForExit(PATIENCE));
+    EXPECT_EQ(GetParam().words, peer.helper.ending());
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, HelperEndingWords,
+                         ::testing::Values(EndingWords{EXIT, "exit code 7"}, EndingWords{ABORT, "aborted"}));
+
 TEST(HelperLifetime, WaitForExitReapsAHelperThatEnded) {
     Peer peer;
     ASSERT_TRUE(send(peer.channel, EXIT));
@@ -174,6 +192,13 @@ TEST(HelperStart, AProgramThatDoesNotExistStartsNothing) {
     EXPECT_FALSE(channel.isOpen());
     EXPECT_TRUE(helper.waitForExit(0ms));
     helper.kill();
+}
+
+TEST(HelperStart, AnArgumentThatIsNotOneWordStartsNothing) {
+    Channel channel;
+    EXPECT_FALSE(HelperProcess::start(peerPath(), channel, {"two words"}).isStarted());
+    EXPECT_FALSE(channel.isOpen());
+    EXPECT_TRUE(HelperProcess::start(peerPath(), channel, {"one-word"}).isStarted());
 }
 
 TEST(HelperStart, AProgramNamedWithoutItsFolderStartsNothing) {

@@ -65,8 +65,7 @@ TEST_P(QuellanCheckCatches, TheMisbehaviourFailsItsRuleAndTheExitCodeIsOne) {
 }
 
 // Every kind of control SimQuellan has, but the faults that end the process
-// they happen in (abort, exit, heap): quellan check runs the plug-in in its
-// own process, so they would end the checker before it could report.
+// they happen in (abort, exit, heap), which QuellanCheckOutlives takes.
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, QuellanCheckCatches,
     ::testing::Values(Misbehaviour{"fail initialize 1", "start-up"},
@@ -96,6 +95,35 @@ INSTANTIATE_TEST_SUITE_P(
                       Misbehaviour{"refuse nodeGetTag Area1 0", "tree-counts"},
                       Misbehaviour{"refuse nodeGetName Area2", "names"},
                       Misbehaviour{"refuse tagGetName Area1 State", "names"}));
+
+// A plug-in that ends its process: the rule whose calls were under way fails
+// with how it ended, the rules done before it keep their results, the later
+// ones are not checked.
+struct ProcessEnd {
+    const char* control;
+    const char* failingRule;
+    const char* passedRule;
+    const char* skippedRule;
+};
+
+class QuellanCheckOutlives : public QuellanCheck, public ::testing::WithParamInterface<ProcessEnd> {};
+
+TEST_P(QuellanCheckOutlives, APlugInThatAbortsFailsTheRuleUnderWayAndNoFaults) {
+    SimChild child(scratch.path(), "Sim", std::string(PLANT) + GetParam().control + "\n");
+    ProcessResult run = runQuellan({"check", "--plugin", child.libraryPath(), "--csv"});
+    EXPECT_EQ(1, run.exitCode) << describe(run);
+    auto byRule = results(run);
+    EXPECT_EQ("FAIL", byRule[GetParam().failingRule]) << run.out;
+    EXPECT_EQ("FAIL", byRule["no-faults"]) << run.out;
+    EXPECT_EQ("PASS", byRule[GetParam().passedRule]) << run.out;
+    EXPECT_EQ("SKIP", byRule[GetParam().skippedRule]) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("ended the process it ran in (aborted)")) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Abort, QuellanCheckOutlives,
+                         ::testing::Values(ProcessEnd{"fault connectionOpen abort", "start-up", "exports", "strings"},
+                                           ProcessEnd{"fault connectionReadHistoricalData abort", "historical-data",
+                                                      "current-data", "batches"}));
 
 }  // namespace
 }  // namespace mq::test

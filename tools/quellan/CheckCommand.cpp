@@ -19,9 +19,11 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 namespace quellan {
 
@@ -79,13 +81,29 @@ std::string shown(const Value& value) {
     return "null";
 }
 
+// What the probe process reports: a rule's findings, that it is checked, and
+// which rules the calls under way are about.
+const char* const FINDING = "finding";
+const char* const CHECKED = "checked";
+const char* const BEGUN = "begun";
+const char* const DONE = "done";
+
 class Checker {
 public:
-    explicit Checker(std::string path) : path(std::move(path)) {}
+    // `report`, when given, hears every finding and every change of the rules' state as it happens.
+    explicit Checker(std::string path, std::function<void(const ProbeMessage&)> report = {})
+        : path(std::move(path)), report(std::move(report)) {}
 
     void run();
     Table table() const;
     bool anyFailure() const;
+
+    // In the tool: takes in one report of the probe process that ran the checker.
+    void apply(const ProbeMessage& message);
+    // Whether the probe's run got to its end.
+    bool finished() const { return done; }
+    // The probe process ended before the end of the run, as `how` says.
+    void ended(const std::string& how);
 
 private:
     struct Finding {
@@ -100,9 +118,25 @@ private:
         std::vector<Finding>& found = findings[index(rule)];
         for (const Finding& known : found)
             if (known.text == finding.text) return;
+        if (report) report({FINDING, std::to_string(index(rule)), finding.failure ? "1" : "0", finding.text});
         found.push_back(std::move(finding));
     }
     static std::size_t index(Rule rule) { return static_cast<std::size_t>(rule); }
+    static Rule ruleAt(const std::string& word) {
+        const std::size_t k = std::stoul(word);
+        if (k >= RULE_COUNT) throw std::out_of_range("no rule " + word);
+        return static_cast<Rule>(k);
+    }
+
+    // The rules will be judged; and the calls that follow are about these.
+    void markChecked(std::initializer_list<Rule> rules) { tell(CHECKED, rules); }
+    void begin(std::initializer_list<Rule> rules) { tell(BEGUN, rules); }
+    void tell(const char* what, std::initializer_list<Rule> rules) {
+        ProbeMessage message{what};
+        for (Rule rule : rules) message.push_back(std::to_string(index(rule)));
+        apply(message);
+        if (report) report(message);
+    }
 
     // Every call goes through the fault guard and is timed; a fault fails
     // both the rule being checked and no-faults.
@@ -172,6 +206,10 @@ private:
     std::uint32_t currentTime();
 
     std::string path;
+    std::function<void(const ProbeMessage&)> report;
+    // The rules of each stretch of calls begun, in order: the last is under way.
+    std::vector<std::vector<Rule>> begun;
+    bool done = false;
     const mq::ChildFunctionTable* child = nullptr;
     std::unique_ptr<mq::QuellanProxy> proxy;
     std::vector<QUELLAN2_NODE> nodes;
@@ -182,24 +220,63 @@ private:
 
 void Checker::run() {
     mq::LibraryHandle library;
-    checked[index(Rule::EXPORTS)] = true;
+    markChecked({Rule::EXPORTS});
+    begin({Rule::EXPORTS});
     if (!checkExports(library)) return;
-    checked[index(Rule::START_UP)] = checked[index(Rule::SHUT_DOWN)] = true;
-    checked[index(Rule::NO_FAULTS)] = checked[index(Rule::PROMPT_ANSWERS)] = true;
+    markChecked({Rule::START_UP, Rule::SHUT_DOWN, Rule::NO_FAULTS, Rule::PROMPT_ANSWERS});
+    begin({Rule::START_UP});
     if (!checkStartUp()) return;
-    for (Rule rule : {Rule::NULL_ARGUMENTS, Rule::STRINGS, Rule::VECTORS, Rule::OUT_VALUES, Rule::TREE_COUNTS,
-                      Rule::NAMES, Rule::CURRENT_DATA, Rule::HISTORICAL_DATA, Rule::BATCHES, Rule::TIMES})
-        checked[index(rule)] = true;
+    markChecked({Rule::NULL_ARGUMENTS, Rule::STRINGS, Rule::VECTORS, Rule::OUT_VALUES, Rule::TREE_COUNTS,
+                 Rule::NAMES, Rule::CURRENT_DATA, Rule::HISTORICAL_DATA, Rule::BATCHES, Rule::TIMES});
+    begin({Rule::STRINGS});
     checkStrings();
+    begin({Rule::VECTORS});
     checkVectors();
+    begin({Rule::TREE_COUNTS, Rule::NAMES});
     walkTree();
+    begin({Rule::NULL_ARGUMENTS});
     checkNullArguments();
+    begin({Rule::CURRENT_DATA});
     checkCurrentData();
+    begin({Rule::HISTORICAL_DATA});
     checkHistoricalData();
+    begin({Rule::BATCHES});
     checkBatches();
+    begin({Rule::TIMES});
     checkTimes();
     // Stops the worker: it closes the connection and uninitialises the child.
+    begin({Rule::SHUT_DOWN});
     proxy.reset();
+}
+
+void Checker::apply(const ProbeMessage& message) {
+    const std::string& what = message.at(0);
+    if (what == FINDING) {
+        add(ruleAt(message.at(1)), {message.at(2) == "1", message.at(3)});
+    } else if (what == CHECKED) {
+        for (std::size_t k = 1; k < message.size(); ++k) checked[index(ruleAt(message[k]))] = true;
+    } else if (what == BEGUN) {
+        begun.emplace_back();
+        for (std::size_t k = 1; k < message.size(); ++k) begun.back().push_back(ruleAt(message[k]));
+    } else if (what == DONE) {
+        done = true;
+    }
+}
+
+void Checker::ended(const std::string& how) {
+    const std::vector<Rule> underWay = begun.empty() ? std::vector<Rule>{Rule::EXPORTS} : begun.back();
+    const std::string text = "the plug-in ended the process it ran in (" + how + ") during these calls";
+    checked[index(underWay.front())] = checked[index(Rule::NO_FAULTS)] = true;
+    fail(underWay.front(), text);
+    fail(Rule::NO_FAULTS, text);
+    // Only the rules whose calls were all made are judged; the others were
+    // not checked, unless something already failed or warned in them.
+    for (const RuleText& rule : CONFORMANCE_RULES) {
+        bool completed = false;
+        for (std::size_t k = 0; k + 1 < begun.size(); ++k)
+            completed = completed || std::find(begun[k].begin(), begun[k].end(), rule.rule) != begun[k].end();
+        if (!completed && findings[index(rule.rule)].empty()) checked[index(rule.rule)] = false;
+    }
 }
 
 bool Checker::checkExports(mq::LibraryHandle& library) {
@@ -716,9 +793,19 @@ bool Checker::anyFailure() const {
 
 }  // namespace
 
+void serveCheckProbe(const ProbeMessage& request, ProbeReport& report) {
+    Checker checker(request.at(1), [&report](const ProbeMessage& message) { report.send(message); });
+    checker.run();
+    report.send({DONE});
+}
+
 int runCheck(const CheckOptions& options, std::ostream& out, std::ostream&) {
     Checker checker(options.plugin);
-    checker.run();
+    const ProbeRun run = runProbe({CHECK_PROBE, options.plugin}, std::nullopt);
+    if (!run.started) throw ToolError(ExitCode::INTERNAL, "cannot start a process of its own to run the plug-in in");
+    for (const ProbeMessage& message : run.messages) checker.apply(message);
+    if (!checker.finished())
+        checker.ended(run.ending.empty() ? "before the check was done, with exit code 0" : run.ending);
     writeTable(*makeRowWriter(out, options.format), checker.table());
     return static_cast<int>(checker.anyFailure() ? ExitCode::PLUGIN_FAILED : ExitCode::SUCCESS);
 }

@@ -13,6 +13,8 @@
 #include "platform/FileSystem.h"
 
 #include <chrono>
+#include <cmath>
+#include <stdexcept>
 
 namespace quellan {
 
@@ -109,6 +111,37 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
         result.topLevelNames.push_back(child.nameOf(*node));
     }
     return result;
+}
+
+std::vector<std::string> diagnosisMessage(const ChildDiagnosis& diagnosis) {
+    // Whole microseconds: a decimal point would depend on the locale.
+    std::vector<std::string> message{diagnosis.path,
+                                     diagnosis.inTree ? "1" : "0",
+                                     diagnosis.problem,
+                                     std::to_string(diagnosis.nodes),
+                                     std::to_string(diagnosis.tags),
+                                     std::to_string(diagnosis.hiddenTags),
+                                     std::to_string(std::llround(diagnosis.startSeconds * 1e6)),
+                                     std::to_string(diagnosis.topLevelNames.size())};
+    message.insert(message.end(), diagnosis.topLevelNames.begin(), diagnosis.topLevelNames.end());
+    message.insert(message.end(), diagnosis.notes.begin(), diagnosis.notes.end());
+    return message;
+}
+
+ChildDiagnosis diagnosisFrom(const std::vector<std::string>& message) {
+    ChildDiagnosis diagnosis;
+    diagnosis.path = message.at(0);
+    diagnosis.inTree = message.at(1) == "1";
+    diagnosis.problem = message.at(2);
+    diagnosis.nodes = std::stoull(message.at(3));
+    diagnosis.tags = std::stoull(message.at(4));
+    diagnosis.hiddenTags = std::stoull(message.at(5));
+    diagnosis.startSeconds = static_cast<double>(std::stoll(message.at(6))) / 1e6;
+    const std::size_t names = std::stoull(message.at(7));
+    if (names > message.size() - 8) throw std::out_of_range("too few names");
+    diagnosis.topLevelNames.assign(message.begin() + 8, message.begin() + 8 + static_cast<std::ptrdiff_t>(names));
+    diagnosis.notes.assign(message.begin() + 8 + static_cast<std::ptrdiff_t>(names), message.end());
+    return diagnosis;
 }
 
 }  // namespace quellan

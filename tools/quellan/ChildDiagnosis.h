@@ -35,5 +35,11 @@ struct ChildDiagnosis {
 // to name the failing call. Raises nothing but std::bad_alloc.
 ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured);
 
+// The diagnosis as one message of the process that made it, and back.
+// diagnosisFrom() raises std::out_of_range or std::invalid_argument for a
+// message that is not one.
+std::vector<std::string> diagnosisMessage(const ChildDiagnosis& diagnosis);
+ChildDiagnosis diagnosisFrom(const std::vector<std::string>& message);
+
 
 }  // namespace quellan

@@ -38,6 +38,8 @@ struct PendingDiagnosis {
 };
 
 // The diagnosis, or nothing when the child did not finish starting in time.
+// Here, in the tool: for a child that runs in a surrogate process, which the
+// tool does not load.
 std::optional<ChildDiagnosis> diagnoseInTime(const mq::ChildEntry& configured) {
     auto pending = std::make_shared<PendingDiagnosis>();
     std::thread([pending, configured] {
@@ -55,6 +57,32 @@ std::optional<ChildDiagnosis> diagnoseInTime(const mq::ChildEntry& configured) {
     std::unique_lock<std::mutex> lock(pending->mutex);
     pending->done.wait_for(lock, START_UP_WAIT, [&] { return pending->result.has_value(); });
     return pending->result;
+}
+
+// The diagnosis made in a probe process: a child that ends its process
+// (abort, exit, a crash the fault guard cannot catch) ends the probe alone.
+// Nothing when the child did not finish starting in time.
+std::optional<ChildDiagnosis> diagnoseApart(const mq::ChildEntry& configured) {
+    ProbeMessage request{CHILD_PROBE, configured.path};
+    for (const mq::Attribute& attribute : configured.attributes) {
+        request.push_back(attribute.name);
+        request.push_back(attribute.value);
+    }
+    const ProbeRun run = runProbe(request, START_UP_WAIT);
+    if (run.timedOut) return std::nullopt;
+    if (!run.messages.empty()) return diagnosisFrom(run.messages.front());
+    ChildDiagnosis diagnosis;
+    diagnosis.path = mq::platform::absolutePath(configured.path);
+    diagnosis.problem = !run.started ? "the tool could not start a process of its own to try it in"
+                                     : "its load or start-up ended the process that tried it (" +
+                                           (run.ending.empty() ? std::string("exit code 0") : run.ending) +
+                                           "): it ends any host whose MultiQuellan starts it";
+    return diagnosis;
+}
+
+std::optional<ChildDiagnosis> diagnose(const mq::ChildEntry& configured) {
+    return mq::childIsolation(configured, nullptr) == mq::Isolation::PROCESS ? diagnoseInTime(configured)
+                                                                              : diagnoseApart(configured);
 }
 
 std::string joined(const std::vector<std::string>& texts) {
@@ -91,6 +119,20 @@ Cell countCell(bool known, std::uint64_t count) {
 
 }  // namespace
 
+void serveChildProbe(const ProbeMessage& request, ProbeReport& report) {
+    mq::ChildEntry configured{request.at(1), {}};
+    for (std::size_t k = 2; k + 1 < request.size(); k += 2)
+        configured.attributes.push_back({request[k], request[k + 1]});
+    ChildDiagnosis diagnosis;
+    try {
+        diagnosis = diagnoseChild(configured);
+    } catch (const std::bad_alloc&) {
+        diagnosis.path = configured.path;
+        diagnosis.problem = "the tool ran out of memory";
+    }
+    report.send(diagnosisMessage(diagnosis));
+}
+
 int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream& err) {
     mq::ConfigurationRecord record;
     mq::loadConfiguration(record);
@@ -114,19 +156,25 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
         about << "Open fails: " << refused << ", and quellan2_connectionOpen then refuses the whole configuration\n";
         complete = false;
     }
+    // Why no child gets into the tree, however well it starts on its own.
+    const std::string noneStarted =
+        !mq::isTrustedConfiguration(record) ? "the library loads no child from this file (see Refused above)"
+        : !refused.empty()                  ? "the whole open fails because " + refused
+                                            : std::string();
     if (options.format == OutputFormat::TABLE) out << '\n';
 
     std::vector<std::optional<ChildDiagnosis>> diagnoses;
     bool abandoned = false;
     for (const mq::ChildEntry& child : record.settings.children) {
-        diagnoses.push_back(diagnoseInTime(child));
+        diagnoses.push_back(diagnose(child));
         abandoned = abandoned || !diagnoses.back();
     }
     // Which children use each top-level name: the merged tree shows them all,
-    // side by side, and a name alone no longer tells them apart.
+    // side by side, and a name alone no longer tells them apart. None when
+    // no child gets in.
     std::map<std::string, std::set<std::size_t>> users;
     for (std::size_t k = 0; k < diagnoses.size(); ++k)
-        if (diagnoses[k])
+        if (diagnoses[k] && noneStarted.empty())
             for (const std::string& name : diagnoses[k]->topLevelNames) users[name].insert(k);
 
     Table table{{"child", "in tree", "nodes", "tags", "hidden tags", "shared names", "start ms", "problem", "notes"},
@@ -141,16 +189,19 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
             continue;
         }
         complete = complete && diagnosis->inTree;
+        const bool inTree = diagnosis->inTree && noneStarted.empty();
+        const std::string problem =
+            diagnosis->inTree && !inTree ? "not in the tree: " + noneStarted + " (on its own it starts)"
+                                         : diagnosis->problem;
         std::vector<std::string> shared;
         for (const std::string& name : diagnosis->topLevelNames)
             if (users[name].size() > 1 && (shared.empty() || shared.back() != name)) shared.push_back(name);
         const bool started = diagnosis->inTree || diagnosis->startSeconds > 0;
-        table.rows.push_back({diagnosis->path, std::string(diagnosis->inTree ? "yes" : "no"),
-                              countCell(diagnosis->inTree, diagnosis->nodes),
-                              countCell(diagnosis->inTree, diagnosis->tags),
-                              countCell(diagnosis->inTree, diagnosis->hiddenTags), joined(shared),
+        table.rows.push_back({diagnosis->path, std::string(inTree ? "yes" : "no"),
+                              countCell(inTree, diagnosis->nodes), countCell(inTree, diagnosis->tags),
+                              countCell(inTree, diagnosis->hiddenTags), joined(shared),
                               started ? Cell(static_cast<std::int64_t>(diagnosis->startSeconds * 1000 + 0.5)) : Cell(),
-                              diagnosis->problem, joined(diagnosis->notes)});
+                              problem, joined(diagnosis->notes)});
     }
     writeTable(*makeRowWriter(out, options.format), table);
     if (options.format == OutputFormat::TABLE && std::any_of(diagnoses.begin(), diagnoses.end(), [](const auto& d) {

@@ -1,6 +1,7 @@
 // quellan children: which configured children MultiQuellan's tree would hold, and why not the others.
 #pragma once
 
+#include "ProbeProcess.h"
 #include "Table.h"
 
 #include <ostream>
@@ -25,5 +26,10 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
 // would refuse before starting it, when there is one. Empty when the plug-in
 // is not MultiQuellan.
 std::string openFailureHint(const std::string& pluginPath);
+
+// The first word of the request that has a probe process diagnose one child.
+inline constexpr const char* CHILD_PROBE = "child";
+// In that process: diagnoses the child the request names and reports it.
+void serveChildProbe(const ProbeMessage& request, ProbeReport& report);
 
 }  // namespace quellan

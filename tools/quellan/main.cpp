@@ -1,9 +1,12 @@
 // quellan: the command-line host for any Quellan 2 plug-in.
+#include "CheckCommand.h"
+#include "ChildrenCommand.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Help.h"
 #include "PluginLibrary.h"
 #include "PluginSession.h"
+#include "ProbeProcess.h"
 #include "ToolError.h"
 #include "platform/Console.h"
 
@@ -61,6 +64,8 @@ int report(const ToolError& error) {
 
 int main(int argc, char** argv) {
     using namespace quellan;
+    // Started by the tool itself to make calls into a plug-in that could end the process.
+    if (isProbe(argc, argv)) serveProbe(argc, argv, {{CHILD_PROBE, serveChildProbe}, {CHECK_PROBE, serveCheckProbe}});
     mq::platform::prepareStandardOutput();
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));

@@ -4,6 +4,7 @@
 #include "config/ConfigurationFilePath.h"
 #include "config/ConfigurationFileReader.h"
 #include "config/ModulePrefix.h"
+#include "config/TrustedConfiguration.h"
 
 #include <utility>
 
@@ -13,13 +14,14 @@ void loadConfiguration(ConfigurationRecord& record) noexcept {
     record.configurationPath.clear();
     record.fileState = ConfigurationFileState::MISSING;
     record.settings = ConfigurationSettings{};
+    record.refusal.clear();
     setModulePrefix(MODULE_NAME);
     try {
         record.configurationPath = configurationFilePath();
     } catch (...) {
         return;
     }
-    ConfigurationFile file = readConfigurationSettings(record.configurationPath);
+    ConfigurationFile file = readTrustedConfiguration(record.configurationPath, record.refusal);
     record.fileState = file.state;
     record.settings = std::move(file.settings);
 }

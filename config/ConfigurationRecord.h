@@ -15,10 +15,14 @@ struct ConfigurationRecord {
     ConfigurationFileState fileState = ConfigurationFileState::MISSING;
     // The settings and the children in file order; a child's position is its child index.
     ConfigurationSettings settings;
+    // Empty, or why this privileged process loads no child of the file: it
+    // names children, and others than the administrators may change it.
+    std::string refusal;
 };
 
 // Sets the module prefix, forms the configuration file's path (creating the
-// data folder if it is missing) and reads the child list from that file.
+// data folder if it is missing) and reads the child list from that file, as
+// readTrustedConfiguration does: a refused file leaves no list behind.
 // Never fails: a missing or unreadable file leaves `settings` empty, and if
 // memory runs out the record keeps what was filled in so far.
 void loadConfiguration(ConfigurationRecord& record) noexcept;

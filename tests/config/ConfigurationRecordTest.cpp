@@ -64,12 +64,14 @@ TEST_F(LoadConfiguration, GivesNoChildrenWithoutAFileAndCreatesTheFolder) {
 
 TEST_F(LoadConfiguration, StartsFromAnEmptyRecord) {
     fs::remove(file);
-    ConfigurationRecord record{"stale path", ConfigurationFileState::READ, settingsWithChildren({"stale child"})};
+    ConfigurationRecord record{"stale path", ConfigurationFileState::READ, settingsWithChildren({"stale child"}),
+                               "stale refusal"};
 
     loadConfiguration(record);
 
     EXPECT_EQ(record.configurationPath, file);
     EXPECT_TRUE(record.settings.children.empty());
+    EXPECT_TRUE(record.refusal.empty());
 }
 
 TEST_F(LoadConfiguration, ReadsWhatWasSavedToTheRecordsPath) {

@@ -10,7 +10,7 @@
 
 namespace mq {
 
-void loadConfiguration(ConfigurationRecord& record) noexcept {
+void loadConfiguration(ConfigurationRecord& record, ConfigurationUse use) noexcept {
     record.configurationPath.clear();
     record.fileState = ConfigurationFileState::MISSING;
     record.settings = ConfigurationSettings{};
@@ -21,7 +21,9 @@ void loadConfiguration(ConfigurationRecord& record) noexcept {
     } catch (...) {
         return;
     }
-    ConfigurationFile file = readTrustedConfiguration(record.configurationPath, record.refusal);
+    ConfigurationFile file = use == ConfigurationUse::EDIT
+                                 ? readConfigurationSettings(record.configurationPath)
+                                 : readTrustedConfiguration(record.configurationPath, record.refusal);
     record.fileState = file.state;
     record.settings = std::move(file.settings);
 }

@@ -42,7 +42,8 @@ struct AdministeredFile {
 
 // Opens `path`, which must be absolute, one folder at a time from the root
 // down without following a link at the last step; on POSIX a link among the
-// folders is followed when its target passes the same checks. The folders
+// folders is followed when root owns it, and the folders it leads to are
+// looked at in turn (Windows refuses a junction or link among the folders). The folders
 // are looked at even when the file is missing; the text is read even when
 // the chain is open to others, for the caller to decide.
 AdministeredFile readAdministeredFile(const std::string& path) noexcept;

@@ -1,7 +1,6 @@
 // A user who owns a folder above the data folder swaps it for one of his own while a root host opens in a loop.
 #include "UnprivilegedUser.h"
 #include "config/ConfigurationFileWriter.h"
-#include "platform/FileOwnership.h"
 #include "support/Environment.h"
 #include "support/LoadedPlugin.h"
 #include "support/SimChild.h"

@@ -202,6 +202,17 @@ ConfigurationFile readConfigurationSettings(const std::string& path) noexcept {
         file.state = ConfigurationFileState::UNREADABLE;
         std::string text;
         if (!platform::isReadableFile(path) || !readWholeFile(path, text)) return file;
+        return configurationSettingsOf(text);
+    } catch (...) {
+        // Running out of memory leaves the state of the step it stopped in.
+        file.settings = ConfigurationSettings{};
+    }
+    return file;
+}
+
+ConfigurationFile configurationSettingsOf(std::string& text) noexcept {
+    ConfigurationFile file;
+    try {
         file.state = ConfigurationFileState::EMPTY;
         if (std::all_of(text.begin(), text.end(), isWhitespace)) return file;
         file.state = ConfigurationFileState::MALFORMED;

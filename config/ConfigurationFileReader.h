@@ -41,6 +41,10 @@ struct ConfigurationFile {
 // state that says what; running out of memory gives empty settings.
 ConfigurationFile readConfigurationSettings(const std::string& path) noexcept;
 
+// The same for a file's text already read (in place: the parser reads the
+// buffer and may change it); its state is never MISSING or UNREADABLE.
+ConfigurationFile configurationSettingsOf(std::string& text) noexcept;
+
 // The children's paths of readConfigurationSettings, in order.
 std::vector<std::string> readConfigurationFile(const std::string& path) noexcept;
 

@@ -1,45 +1,53 @@
-// The rule that decides which configurations a privileged process may load children from.
+// The rule that decides which configurations and child paths a privileged process may load children from.
 #include "config/TrustedConfiguration.h"
 
-#include "platform/FileSystem.h"
-
+#include <filesystem>
 #include <stdexcept>
 
 namespace mq {
 
-namespace {
-
-// The folder the file lies in, without the trailing separator that a
-// root keeps.
-std::string folderOf(const std::string& path) {
-    std::string folder = platform::parentFolder(path);
-    if (folder.empty()) return ".";
-    while (folder.size() > 1 && platform::isPathSeparator(folder.back()) && !platform::isFileSystemRoot(folder))
-        folder.pop_back();
-    return folder;
-}
-
-bool onlyAdministratorsChange(const TrustFacts& facts, const std::string& path) {
-    platform::EntryOwnership ownership;
-    return facts.entryOwnership(path, ownership) && ownership.ownedByAdministrator && !ownership.writableByOthers;
-}
-
-}  // namespace
-
 const TrustFacts& platformTrustFacts() {
-    static const TrustFacts facts{platform::isPrivilegedProcess, platform::entryOwnership};
+    static const TrustFacts facts{platform::isPrivilegedProcess, platform::readAdministeredFile};
     return facts;
 }
 
-bool isTrustedConfiguration(const ConfigurationRecord& record, const TrustFacts& facts) {
-    if (record.settings.children.empty() || !facts.isPrivilegedProcess()) return true;
-    return onlyAdministratorsChange(facts, record.configurationPath) &&
-           onlyAdministratorsChange(facts, folderOf(record.configurationPath));
+ConfigurationFile readTrustedConfiguration(const std::string& path, std::string& refusal,
+                                           const TrustFacts& facts) noexcept {
+    refusal.clear();
+    ConfigurationFile file;
+    try {
+        if (!facts.isPrivilegedProcess()) return readConfigurationSettings(path);
+        platform::AdministeredFile read = facts.readAdministeredFile(path);
+        if (read.state == platform::AdministeredFile::State::MISSING) return file;
+        file.state = ConfigurationFileState::UNREADABLE;
+        if (read.state != platform::AdministeredFile::State::READ) return file;
+        file = configurationSettingsOf(read.text);
+        // A file that names no child loads nothing, whoever may change it.
+        if (read.openToOthers.empty() || file.settings.children.empty()) return file;
+        file.settings = ConfigurationSettings{};
+        refusal = "Could not trust the configuration " + path + ": " + read.openToOthers +
+                  " may be changed by others than the administrators";
+    } catch (...) {
+        // Out of memory: nothing is loaded from a file that was not weighed.
+        file.settings = ConfigurationSettings{};
+        // Short enough to need no memory of its own.
+        refusal = "Out of memory";
+    }
+    return file;
+}
+
+bool isTrustedConfiguration(const ConfigurationRecord& record) noexcept {
+    return record.refusal.empty();
 }
 
 void requireTrustedConfiguration(const ConfigurationRecord& record) {
-    if (!isTrustedConfiguration(record))
-        throw std::runtime_error("Could not trust the configuration " + record.configurationPath);
+    if (!isTrustedConfiguration(record)) throw std::runtime_error(record.refusal);
+}
+
+std::string childPathRefusal(const std::string& configuredPath, const TrustFacts& facts) {
+    if (std::filesystem::path(configuredPath).is_absolute() || !facts.isPrivilegedProcess()) return {};
+    return "Refused the relative path " + configuredPath +
+           ": this process is privileged and loads a child by its full path only";
 }
 
 }  // namespace mq

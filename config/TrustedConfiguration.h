@@ -1,6 +1,7 @@
-// Which configurations a privileged process may load children from.
+// Which configurations a privileged process may load children from, and which child paths.
 #pragma once
 
+#include "config/ConfigurationFileReader.h"
 #include "config/ConfigurationRecord.h"
 #include "platform/FileOwnership.h"
 
@@ -12,20 +13,33 @@ namespace mq {
 // The facts the rule weighs: the platform's, or a test's own.
 struct TrustFacts {
     std::function<bool()> isPrivilegedProcess;
-    std::function<bool(const std::string& path, platform::EntryOwnership& ownership)> entryOwnership;
+    std::function<platform::AdministeredFile(const std::string& path)> readAdministeredFile;
 };
 
 const TrustFacts& platformTrustFacts();
 
 // The configuration names libraries that the process will load and run with
-// its rights. A privileged process trusts it only when both the configuration
-// file and the folder it lies in are owned by the machine's administrators and
-// no one else may change them; an entry that cannot be looked at is not
-// trusted. The folders above are not looked at. An unprivileged process, and
-// a record that names no child, are always trusted.
-bool isTrustedConfiguration(const ConfigurationRecord& record, const TrustFacts& facts = platformTrustFacts());
+// its rights. A privileged process reads it through the one descriptor whose
+// owner and access it checked, the file and every folder up to the root (see
+// readAdministeredFile), so that no one can swap the file or a folder between
+// the check and the read. When someone other than the administrators may
+// change them and the file names a child, the settings are left empty and
+// `refusal` says why; otherwise `refusal` is empty. An unprivileged process
+// reads the file by its path, as readConfigurationSettings does, and a file
+// that names no child is never refused.
+ConfigurationFile readTrustedConfiguration(const std::string& path, std::string& refusal,
+                                           const TrustFacts& facts = platformTrustFacts()) noexcept;
 
-// Throws std::runtime_error, before any child is loaded, when the record is not trusted.
+// Whether loading the record refused its file.
+bool isTrustedConfiguration(const ConfigurationRecord& record) noexcept;
+
+// Throws std::runtime_error with the refusal, before any child is loaded, when the record was refused.
 void requireTrustedConfiguration(const ConfigurationRecord& record);
+
+// Why this process loads no child from `configuredPath`, or empty: a
+// privileged process takes no relative path, since which file that names
+// depends on the folder the host was started in. An unprivileged process
+// takes any path.
+std::string childPathRefusal(const std::string& configuredPath, const TrustFacts& facts = platformTrustFacts());
 
 }  // namespace mq

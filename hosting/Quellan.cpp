@@ -1,6 +1,7 @@
 // One configured child: its start-up, identity, configuration and name reading.
 #include "hosting/Quellan.h"
 
+#include "config/TrustedConfiguration.h"
 #include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/LibraryHandle.h"
@@ -68,6 +69,7 @@ bool Quellan::start() {
     if (runningProxy || startingProxy) return true;
     if (startFailed) return false;
     try {
+        if (std::string refusal = childPathRefusal(libraryPath); !refusal.empty()) throw Exception(refusal);
         startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation);
     } catch (const Exception&) {
         startFailed = true;

@@ -32,8 +32,10 @@ public:
     // Starts every configured child and merges their trees; with parallel
     // calls configured, the children start side by side, and are merged in
     // child order once all have started. Raises a standard
-    // exception when a configured file is missing or unreadable; nothing is
-    // started then, and a later open starts clean. An opened Multiplexer is
+    // exception when the configuration was refused (see
+    // readTrustedConfiguration) or a configured file is missing or
+    // unreadable; nothing is started then, and a later open starts clean. A
+    // privileged host leaves out a child named by a relative path. An opened Multiplexer is
     // left as it is.
     void open();
 

@@ -29,7 +29,9 @@ bool unloadLibrary(ModuleHandle module);
 // same file, so that a caller can recognise itself among loaded libraries.
 ModuleHandle thisModule();
 
-// The full file name of the module that holds this code.
+// The full file name of the module that holds this code: absolute, whatever
+// the current folder is now or was when the module was loaded; empty when it
+// cannot be found.
 std::string thisModulePath();
 
 // The full file name of the running program.

@@ -30,7 +30,7 @@ void QUELLAN2_CALL UpdateConfiguration(void*, void*, char* commandLine, int show
         auto application = createConfigurationApplication(commandLine ? commandLine : "", show);
         if (!application) return;
         ConfigurationRecord record;
-        loadConfiguration(record);
+        loadConfiguration(record, ConfigurationUse::EDIT);
         auto view = application->createView();
         editAndSaveConfiguration(record, application->prompts(), *view);
     } catch (...) {

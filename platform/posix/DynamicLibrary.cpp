@@ -7,6 +7,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace mq::platform {
@@ -60,11 +63,22 @@ ModuleHandle thisModule() {
 }
 
 std::string thisModulePath() {
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&anchor), &info) || !info.dli_fname) return {};
-    char resolved[PATH_MAX];
-    if (realpath(info.dli_fname, resolved)) return resolved;
-    return info.dli_fname;
+    // The kernel's own name of the file mapped at this code, which is
+    // absolute: the name the module was loaded by may be relative to a
+    // current folder the host has left since.
+    std::ifstream maps("/proc/self/maps");
+    const auto here = reinterpret_cast<std::uintptr_t>(&anchor);
+    std::string line;
+    while (std::getline(maps, line)) {
+        // start-end perms offset device inode   path
+        std::istringstream fields(line);
+        std::uintptr_t start = 0, end = 0;
+        char dash = 0;
+        if (!(fields >> std::hex >> start >> dash >> end) || dash != '-' || here < start || here >= end) continue;
+        const std::size_t path = line.find('/');
+        return path == std::string::npos ? std::string() : line.substr(path);
+    }
+    return {};
 }
 
 std::string executablePath() {

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 extern char** environ;
@@ -27,6 +28,8 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
     const std::string folder = parentFolder(libraryPath);
     if (folder.empty()) return false;
     const std::string runner = folder + RUNNER_NAME;
+    // A relative name would be looked up from wherever the host stands now.
+    if (!std::filesystem::path(runner).is_absolute()) return false;
 
     std::vector<std::string> arguments{RUNNER_NAME, libraryPath + "," + entry};
     std::vector<char*> argv;

@@ -1,10 +1,15 @@
-// Windows facts of ownership: an entry's owner and access list, the process token's rights.
+// Windows facts of ownership: an entry's owner and access list, by name or on a held handle; the process token's rights.
 #include "platform/FileOwnership.h"
 
 #include <windows.h>
 #include <aclapi.h>
 
 #include "platform/win32/OwnedHandle.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace mq::platform {
 
@@ -97,7 +102,7 @@ constexpr ACCESS_MASK CHANGING_RIGHTS = FILE_WRITE_DATA | FILE_APPEND_DATA | FIL
 // Whether an allowing entry of the access list gives changing rights to
 // someone who is not an administrator. Denying entries are not weighed: the
 // rule is kept simple and errs towards "writable".
-bool grantsOthers(const ACE_HEADER* ace, PSID ownAdministrator, bool ownerIsAdministrative) {
+bool grantsOthers(const ACE_HEADER* ace, PSID ownAdministrator, bool ownerIsAdministrative, ACCESS_MASK changing) {
     // An entry only passed on to children does not apply to the entry itself.
     if (ace->AceFlags & INHERIT_ONLY_ACE) return false;
     switch (ace->AceType) {
@@ -105,7 +110,7 @@ bool grantsOthers(const ACE_HEADER* ace, PSID ownAdministrator, bool ownerIsAdmi
     case ACCESS_ALLOWED_CALLBACK_ACE_TYPE: {
         // Both start with the header, the mask and the SID.
         const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace);
-        if (!(allowed->Mask & CHANGING_RIGHTS)) return false;
+        if (!(allowed->Mask & changing)) return false;
         PSID sid = const_cast<DWORD*>(&allowed->SidStart);
         if (isAdministrative(sid, ownAdministrator)) return false;
         // "OWNER RIGHTS" stands for whoever owns the entry.
@@ -115,10 +120,61 @@ bool grantsOthers(const ACE_HEADER* ace, PSID ownAdministrator, bool ownerIsAdmi
     case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
     case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
         // The mask follows the header in every entry; the SID's place varies.
-        return (reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace)->Mask & CHANGING_RIGHTS) != 0;
+        return (reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace)->Mask & changing) != 0;
     default:
         return false;
     }
+}
+
+// Who owns the entry a descriptor describes and whether others hold any of the `changing` rights.
+bool ownershipOf(PSID owner, PACL accessList, ACCESS_MASK changing, EntryOwnership& ownership) {
+    AdministratorUser self;
+    ownership.ownedByAdministrator = owner && isAdministrative(owner, self.sid());
+    // No access list at all lets everyone do everything.
+    bool writable = accessList == nullptr;
+    for (DWORD i = 0; !writable && accessList && i < accessList->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(accessList, i, &ace)) return false;
+        writable = grantsOthers(static_cast<const ACE_HEADER*>(ace), self.sid(), ownership.ownedByAdministrator,
+                                changing);
+    }
+    ownership.writableByOthers = writable;
+    return true;
+}
+
+// The entry behind a held handle is an administrator's alone. A folder above
+// the file's own may let others add entries (create files, create folders):
+// they still cannot remove or rename those of others, as on the volume root.
+bool onlyAdministratorsChange(HANDLE handle, bool addingWillDo) {
+    PSID owner = nullptr;
+    PACL accessList = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                        nullptr, &accessList, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const LocalMemory<void> ownedDescriptor(descriptor);
+    const ACCESS_MASK changing = addingWillDo ? CHANGING_RIGHTS & ~(FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY) : CHANGING_RIGHTS;
+    EntryOwnership ownership;
+    return ownershipOf(owner, accessList, changing, ownership) && ownership.ownedByAdministrator &&
+           !ownership.writableByOthers;
+}
+
+struct FileHandleCloser {
+    void operator()(HANDLE handle) const {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+// A file or folder handle, which the file functions give as INVALID_HANDLE_VALUE on failure.
+using OwnedFileHandle = std::unique_ptr<void, FileHandleCloser>;
+
+bool isLink(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    return !GetFileInformationByHandle(handle, &information) ||
+           (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool isMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -133,17 +189,84 @@ bool entryOwnership(const std::string& path, EntryOwnership& ownership) noexcept
         return false;
     // The owner and the access list point into the descriptor.
     const LocalMemory<void> ownedDescriptor(descriptor);
-    AdministratorUser self;
-    ownership.ownedByAdministrator = owner && isAdministrative(owner, self.sid());
-    // No access list at all lets everyone do everything.
-    bool writable = accessList == nullptr;
-    for (DWORD i = 0; !writable && accessList && i < accessList->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!GetAce(accessList, i, &ace)) return false;
-        writable = grantsOthers(static_cast<const ACE_HEADER*>(ace), self.sid(), ownership.ownedByAdministrator);
+    return ownershipOf(owner, accessList, CHANGING_RIGHTS, ownership);
+}
+
+AdministeredFile readAdministeredFile(const std::string& path) noexcept {
+    AdministeredFile file;
+    try {
+        file.state = AdministeredFile::State::UNREADABLE;
+        auto refuse = [&](const std::string& entry) {
+            if (file.openToOthers.empty()) file.openToOthers = entry;
+        };
+        // A drive's path only: "X:\" and the parts below it.
+        const bool drivePath = path.size() > 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/') &&
+                               path.find('\0') == std::string::npos;
+        std::vector<std::string> parts;
+        for (std::size_t start = 3; drivePath && start <= path.size();) {
+            std::size_t end = path.find_first_of("\\/", start);
+            if (end == std::string::npos) end = path.size();
+            if (end > start) parts.push_back(path.substr(start, end - start));
+            start = end + 1;
+        }
+        bool dotted = false;
+        for (const std::string& part : parts) dotted = dotted || part == "." || part == "..";
+        if (!drivePath || parts.empty() || dotted) {
+            refuse(path);
+            return file;
+        }
+
+        // Every folder stays open, without sharing the right to delete, until
+        // the file is read: none can be renamed or removed meanwhile, so each
+        // path below leads through the folders already looked at.
+        std::vector<OwnedFileHandle> held;
+        std::string reached = path.substr(0, 3);
+        // Opens a folder of the chain, to be held.
+        auto openFolder = [](const std::string& folder) {
+            return OwnedFileHandle(CreateFileA(folder.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                               nullptr, OPEN_EXISTING,
+                                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        };
+        held.push_back(openFolder(reached));
+        if (held.back().get() == INVALID_HANDLE_VALUE) return file;
+        if (!onlyAdministratorsChange(held.back().get(), parts.size() > 1)) refuse(reached);
+        for (std::size_t k = 0; k + 1 < parts.size(); ++k) {
+            reached += (k == 0 ? "" : "\\") + parts[k];
+            OwnedFileHandle folder = openFolder(reached);
+            if (folder.get() == INVALID_HANDLE_VALUE) {
+                if (isMissing(GetLastError())) file.state = AdministeredFile::State::MISSING;
+                return file;
+            }
+            held.push_back(std::move(folder));
+            // A junction or link leads elsewhere than the path says. Only the
+            // file's own folder must not let others add entries.
+            if (isLink(held.back().get()) || !onlyAdministratorsChange(held.back().get(), k + 2 < parts.size()))
+                refuse(reached);
+        }
+
+        // Shared for reading only: no one writes or replaces it while it is read.
+        OwnedFileHandle opened(CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (opened.get() == INVALID_HANDLE_VALUE) {
+            if (isMissing(GetLastError())) file.state = AdministeredFile::State::MISSING;
+            return file;
+        }
+        if (isLink(opened.get()) || !onlyAdministratorsChange(opened.get(), false)) refuse(path);
+        std::string text;
+        char buffer[8192];
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(opened.get(), buffer, sizeof buffer, &got, nullptr)) return file;
+            if (got == 0) break;
+            text.append(buffer, got);
+        }
+        file.text = std::move(text);
+        file.state = AdministeredFile::State::READ;
+    } catch (...) {
+        file.state = AdministeredFile::State::UNREADABLE;
+        file.text.clear();
     }
-    ownership.writableByOthers = writable;
-    return true;
+    return file;
 }
 
 bool isPrivilegedProcess() noexcept {

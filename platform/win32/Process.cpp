@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,8 @@ std::string shortPathOr(const std::string& libraryPath) {
 }  // namespace
 
 bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
+    // A relative name would be looked up from wherever the host stands now.
+    if (!std::filesystem::path(libraryPath).is_absolute()) return false;
     const std::string runner = systemRundllPath();
     const std::string line = rundllCommandLine(shortPathOr(libraryPath), entry);
     if (runner.empty() || line.empty()) return false;

@@ -5,6 +5,8 @@
 #include "config/DataFolder.h"
 #include "config/ModulePrefix.h"
 
+#include "OpenToEveryone.h"
+#include "platform/FileOwnership.h"
 #include "platform/FileSystem.h"
 #include "support/MachineConfiguration.h"
 #include "support/TestEnvironment.h"
@@ -64,12 +66,14 @@ TEST_F(LoadConfiguration, GivesNoChildrenWithoutAFileAndCreatesTheFolder) {
 
 TEST_F(LoadConfiguration, StartsFromAnEmptyRecord) {
     fs::remove(file);
-    ConfigurationRecord record{"stale path", ConfigurationFileState::READ, settingsWithChildren({"stale child"})};
+    ConfigurationRecord record{"stale path", ConfigurationFileState::READ, settingsWithChildren({"stale child"}),
+                               "stale refusal"};
 
     loadConfiguration(record);
 
     EXPECT_EQ(record.configurationPath, file);
     EXPECT_TRUE(record.settings.children.empty());
+    EXPECT_TRUE(record.refusal.empty());
 }
 
 TEST_F(LoadConfiguration, ReadsWhatWasSavedToTheRecordsPath) {
@@ -98,6 +102,25 @@ TEST_F(LoadConfiguration, GivesNoChildrenAndNoSaveWhenAFileStandsInPlaceOfTheFol
     EXPECT_FALSE(writeConfigurationFile(record.configurationPath, {"x"}));
     EXPECT_EQ(test::readFile(folder), "in the way");
     fs::remove(folder);
+}
+
+// The dialog loads no child into its process: it edits the file as it is, so
+// that saving keeps the children a privileged host would refuse to load.
+TEST_F(LoadConfiguration, APrivilegedProcessRefusesAFileOthersMayChangeAndEditsItAsItIs) {
+    if (!platform::isPrivilegedProcess()) GTEST_SKIP() << "an unprivileged process trusts any configuration";
+    ASSERT_TRUE(writeConfigurationFile(file, Paths{"/opt/first.so"}));
+    test::OpenToEveryone open(folder);
+    ASSERT_TRUE(open.opened());
+
+    ConfigurationRecord loading;
+    loadConfiguration(loading);
+    ConfigurationRecord editing;
+    loadConfiguration(editing, ConfigurationUse::EDIT);
+
+    EXPECT_TRUE(loading.settings.children.empty());
+    EXPECT_NE(loading.refusal.find(file), std::string::npos) << loading.refusal;
+    EXPECT_EQ(childPaths(editing.settings), Paths{"/opt/first.so"});
+    EXPECT_TRUE(editing.refusal.empty());
 }
 
 }  // namespace

@@ -1,73 +1,117 @@
-// The rule for which configurations a privileged process loads children from, over facts a test sets.
+// The rule for which configurations and child paths a privileged process loads children from, over facts a test sets.
 #include "config/TrustedConfiguration.h"
 
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <ostream>
 
 namespace mq {
 namespace {
 
-const std::string FOLDER = std::string("machine") + platform::PATH_SEPARATOR + "Quellan";
-const std::string FILE_PATH = FOLDER + platform::PATH_SEPARATOR + "MultiQuellanConfiguration.xml";
+const std::string FILE_PATH = std::string(1, platform::PATH_SEPARATOR) + "machine" + platform::PATH_SEPARATOR +
+                              "Quellan" + platform::PATH_SEPARATOR + "MultiQuellanConfiguration.xml";
+const std::string ONE_CHILD = "<settings parallel=\"true\"><quellan path=\"/opt/child.so\" /></settings>";
+const std::string NO_CHILD = "<settings parallel=\"true\" />";
 
-platform::EntryOwnership administrators() {
-    return {true, false};
-}
+using State = platform::AdministeredFile::State;
 
 struct Case {
     const char* name;
     bool privileged;
-    std::vector<std::string> childPaths;
-    // Entries missing here cannot be looked at.
-    std::map<std::string, platform::EntryOwnership> entries;
-    bool trusted;
+    // What the checked read of the file found.
+    platform::AdministeredFile found;
+    ConfigurationFileState state;
+    std::size_t children;
+    bool refused;
 };
 
 void PrintTo(const Case& c, std::ostream* out) {
     *out << c.name;
 }
 
-const std::vector<std::string> ONE_CHILD = {"child"};
-
 class TrustedConfiguration : public ::testing::TestWithParam<Case> {};
 
-TEST_P(TrustedConfiguration, FollowsTheOwnershipOfTheFileAndItsFolder) {
+TEST_P(TrustedConfiguration, WeighsTheCheckedReadOfAPrivilegedProcess) {
     const Case& c = GetParam();
-    std::vector<std::string> asked;
+    int checkedReads = 0;
     TrustFacts facts{[&] { return c.privileged; },
-                     [&](const std::string& path, platform::EntryOwnership& ownership) {
-                         asked.push_back(path);
-                         auto found = c.entries.find(path);
-                         if (found == c.entries.end()) return false;
-                         ownership = found->second;
-                         return true;
+                     [&](const std::string& path) {
+                         EXPECT_EQ(path, FILE_PATH);
+                         ++checkedReads;
+                         return c.found;
                      }};
+    std::string refusal = "left from before";
 
-    EXPECT_EQ(isTrustedConfiguration(ConfigurationRecord{FILE_PATH, ConfigurationFileState::READ, settingsWithChildren(c.childPaths)}, facts), c.trusted);
+    const ConfigurationFile file = readTrustedConfiguration(FILE_PATH, refusal, facts);
 
-    // Only the file and its own folder are looked at, never the folders above.
-    for (const std::string& path : asked) EXPECT_TRUE(path == FILE_PATH || path == FOLDER) << path;
+    // An unprivileged process reads by the path, which does not exist here.
+    EXPECT_EQ(checkedReads, c.privileged ? 1 : 0);
+    EXPECT_EQ(file.state, c.state);
+    EXPECT_EQ(file.settings.children.size(), c.children);
+    // A refused file leaves no list and no setting behind.
+    if (c.refused) {
+        EXPECT_TRUE(file.settings.attributes.empty());
+        EXPECT_NE(refusal.find(c.found.openToOthers), std::string::npos) << refusal;
+    }
+    EXPECT_EQ(!refusal.empty(), c.refused) << refusal;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rule, TrustedConfiguration,
     ::testing::Values(
-        Case{"UnprivilegedTrustsAnyone", false, ONE_CHILD, {{FILE_PATH, {false, true}}, {FOLDER, {false, true}}}, true},
-        Case{"PrivilegedTrustsAdministratorsOnly", true, ONE_CHILD,
-             {{FILE_PATH, administrators()}, {FOLDER, administrators()}}, true},
-        Case{"PrivilegedWithNoChildLoadsNothing", true, {}, {}, true},
-        Case{"FileOwnedByAUser", true, ONE_CHILD, {{FILE_PATH, {false, false}}, {FOLDER, administrators()}}, false},
-        Case{"FileWritableByOthers", true, ONE_CHILD, {{FILE_PATH, {true, true}}, {FOLDER, administrators()}}, false},
-        Case{"FolderOwnedByAUser", true, ONE_CHILD, {{FILE_PATH, administrators()}, {FOLDER, {false, false}}}, false},
-        Case{"FolderWritableByOthers", true, ONE_CHILD, {{FILE_PATH, administrators()}, {FOLDER, {true, true}}},
+        Case{"UnprivilegedReadsByPath", false, {State::READ, ONE_CHILD, "/machine"}, ConfigurationFileState::MISSING,
+             0, false},
+        Case{"PrivilegedTrustsAdministratorsOnly", true, {State::READ, ONE_CHILD, ""}, ConfigurationFileState::READ, 1,
              false},
-        Case{"FileThatCannotBeLookedAt", true, ONE_CHILD, {{FOLDER, administrators()}}, false},
-        Case{"FolderThatCannotBeLookedAt", true, ONE_CHILD, {{FILE_PATH, administrators()}}, false}),
+        Case{"PrivilegedRefusesAChainOpenToOthers", true, {State::READ, ONE_CHILD, "/machine"},
+             ConfigurationFileState::READ, 0, true},
+        Case{"PrivilegedWithNoChildLoadsNothingAndKeepsItsSettings", true, {State::READ, NO_CHILD, "/machine"},
+             ConfigurationFileState::READ, 0, false},
+        Case{"MissingFile", true, {State::MISSING, "", "/machine"}, ConfigurationFileState::MISSING, 0, false},
+        Case{"UnreadableFile", true, {State::UNREADABLE, "", ""}, ConfigurationFileState::UNREADABLE, 0, false},
+        Case{"MalformedFileOpenToOthers", true, {State::READ, "<settings>", "/machine"},
+             ConfigurationFileState::MALFORMED, 0, false}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+struct ChildPathCase {
+    const char* name;
+    bool privileged;
+    std::string path;
+    bool refused;
+};
+
+void PrintTo(const ChildPathCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ChildPathRule : public ::testing::TestWithParam<ChildPathCase> {};
+
+TEST_P(ChildPathRule, APrivilegedProcessTakesFullPathsOnly) {
+    const ChildPathCase& c = GetParam();
+    TrustFacts facts{[&] { return c.privileged; }, nullptr};
+
+    const std::string refusal = childPathRefusal(c.path, facts);
+
+    EXPECT_EQ(!refusal.empty(), c.refused);
+    if (c.refused) {
+        EXPECT_NE(refusal.find(c.path), std::string::npos) << refusal;
+    }
+}
+
+const std::string FULL_PATH = platform::absolutePath("Plant.so");
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, ChildPathRule,
+    ::testing::Values(ChildPathCase{"PrivilegedRelative", true, "Plugins/Plant.so", true},
+                      ChildPathCase{"PrivilegedDotRelative", true, "./Plant.so", true},
+                      ChildPathCase{"PrivilegedBareName", true, "Plant.so", true},
+                      ChildPathCase{"UnprivilegedRelative", false, "Plugins/Plant.so", false},
+                      ChildPathCase{"PrivilegedFull", true, FULL_PATH, false},
+                      ChildPathCase{"UnprivilegedFull", false, FULL_PATH, false}),
+    [](const ::testing::TestParamInfo<ChildPathCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace mq

@@ -1,5 +1,7 @@
 // quellan children: every way a configured child is left out of MultiQuellan's tree, said by the tool.
 #include "QuellanTool.h"
+#include "platform/FileOwnership.h"
+#include "platform/FileSystem.h"
 #include "support/MachineConfiguration.h"
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
@@ -201,6 +203,29 @@ TEST_F(QuellanChildren, AFailedOpenOfMultiQuellanPointsToChildrenAndNamesTheMiss
     EXPECT_EQ(1, result.exitCode) << describe(result);
     EXPECT_NE(std::string::npos, result.err.find("Run `quellan children`")) << result.err;
     EXPECT_NE(std::string::npos, result.err.find("Gone" MQ_LIBRARY_SUFFIX " does not exist")) << result.err;
+}
+
+// A privileged tool, like a privileged host, takes no child by a relative
+// path, and says so in the library's own words.
+TEST_F(QuellanChildren, APrivilegedRunRefusesARelativeChildPath) {
+    if (!platform::isPrivilegedProcess()) GTEST_SKIP() << "an unprivileged host takes relative paths";
+    SimChild good(scratch.path(), "Good", PLANT);
+    std::filesystem::create_directory(scratch.file("Plugins"));
+    SimChild plant(scratch.file("Plugins"), "Plant", PLANT);
+    const std::string relative = std::string("Plugins") + platform::PATH_SEPARATOR + "Plant" MQ_LIBRARY_SUFFIX;
+    configuration.writeChildren({good.libraryPath(), relative});
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(scratch.path());
+
+    ProcessResult result = runQuellan({"children", "--csv"});
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(1, result.exitCode) << describe(result);
+    const auto plantRow = rowOf(result, "Plant" MQ_LIBRARY_SUFFIX);
+    EXPECT_EQ("no", field(plantRow, Column::IN_TREE)) << result.out;
+    EXPECT_NE(std::string::npos, field(plantRow, Column::PROBLEM).find("Refused the relative path " + relative))
+        << result.out;
+    EXPECT_TRUE(plant.journal().empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The tool with its default plug-in, MultiQuellan, configured with two
 // SimQuellan children whose trees share names.
 #include "QuellanTool.h"
+#include "platform/FileOwnership.h"
 #include "platform/ScopeExit.h"
 #include "support/Environment.h"
 #include "support/MachineConfiguration.h"
@@ -210,7 +211,10 @@ TEST_F(QuellanMultiplexed, ARelativeChildPathIsTheFileInTheCurrentFolder) {
     std::vector<std::string> nodes;
     for (const std::string& line : outputLines(result.out))
         if (line.rfind("node", 0) == 0) nodes.push_back(line.substr(line.rfind(' ') + 1));
-    EXPECT_EQ((std::vector<std::string>{"Line1", "Line2"}), nodes) << "plant A's, not the decoy's\n" << result.out;
+    // A privileged host (CI runs as root) leaves such a child out altogether.
+    const std::vector<std::string> expected =
+        platform::isPrivilegedProcess() ? std::vector<std::string>{} : std::vector<std::string>{"Line1", "Line2"};
+    EXPECT_EQ(expected, nodes) << "plant A's, not the decoy's\n" << result.out;
 }
 
 }  // namespace

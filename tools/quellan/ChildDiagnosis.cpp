@@ -3,6 +3,7 @@
 
 #include "StartUpProbe.h"
 #include "config/CallOptions.h"
+#include "config/TrustedConfiguration.h"
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"
@@ -85,6 +86,7 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     // An isolated child is not loaded into this process: a crash of it would
     // end the tool; its surrogate loads it.
     result.path = mq::platform::absolutePath(configured.path);
+    if (result.problem = mq::childPathRefusal(configured.path); !result.problem.empty()) return result;
     result.problem = isolated ? isolatedLoadProblem(result.path) : loadProblem(result.path);
     if (!result.problem.empty()) return result;
 

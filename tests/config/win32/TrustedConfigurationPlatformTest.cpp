@@ -42,5 +42,31 @@ TEST_F(OwnershipOnWindows, AMissingEntryCannotBeLookedAt) {
     EXPECT_FALSE(platform::entryOwnership(scratch.file("missing"), ownership));
 }
 
+// The checked read: the folders from the volume root down and the file, on the handles it reads through.
+TEST_F(OwnershipOnWindows, ReadsAFileOfThisAdministratorThroughTheCheckedHandles) {
+    const platform::AdministeredFile read = platform::readAdministeredFile(file);
+
+    EXPECT_EQ(read.state, platform::AdministeredFile::State::READ);
+    EXPECT_EQ(read.text, "<settings />");
+    EXPECT_EQ(read.openToOthers, "");
+}
+
+TEST_F(OwnershipOnWindows, TheCheckedReadNamesTheFolderEveryoneMayChange) {
+    test::OpenToEveryone open(scratch.path());
+    ASSERT_TRUE(open.opened());
+
+    const platform::AdministeredFile read = platform::readAdministeredFile(file);
+
+    EXPECT_EQ(read.state, platform::AdministeredFile::State::READ);
+    EXPECT_EQ(read.openToOthers, scratch.path());
+}
+
+TEST_F(OwnershipOnWindows, TheCheckedReadTellsMissingFromRefused) {
+    EXPECT_EQ(platform::readAdministeredFile(scratch.file("missing")).state, platform::AdministeredFile::State::MISSING);
+    const platform::AdministeredFile relative = platform::readAdministeredFile("Quellan\\MultiQuellanConfiguration.xml");
+    EXPECT_NE(relative.state, platform::AdministeredFile::State::READ);
+    EXPECT_FALSE(relative.openToOthers.empty());
+}
+
 }  // namespace
 }  // namespace mq

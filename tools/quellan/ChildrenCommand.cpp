@@ -106,6 +106,8 @@ bool isMultiQuellan(const std::string& pluginPath) {
 // it looks at every child's file before it starts any child.
 std::string refusedFile(const mq::ConfigurationRecord& record) {
     for (const mq::ChildEntry& child : record.settings.children) {
+        // A child that a privileged host refuses by its path is left out before this look.
+        if (!mq::childPathRefusal(child.path).empty()) continue;
         const std::string path = mq::platform::absolutePath(child.path);
         if (!mq::platform::entryExists(path)) return path + " does not exist";
         if (!mq::platform::isReadableFile(path)) return path + " cannot be read";
@@ -147,8 +149,7 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
     mq::parallelCalls(record.settings, &problem);
     if (!problem.empty()) about << "Settings: " << problem << '\n';
     if (!mq::isTrustedConfiguration(record)) {
-        about << "Refused: this process is privileged and the file or its folder may be changed by others than "
-                 "the administrators, so the library loads no child\n";
+        about << "Refused: " << record.refusal << ", so the library loads no child\n";
         complete = false;
     }
     const std::string refused = refusedFile(record);

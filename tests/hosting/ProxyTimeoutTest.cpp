@@ -81,7 +81,9 @@ TEST_P(IdentityWithTimeout, IsReadOnceWithinTheStartUpAndNotOnTheCallersThread) 
     }
     const std::vector<JournalEntry> identities = child.journal("getIdentity");
     ASSERT_EQ(1u, identities.size());
-    if (GetParam() == Isolation::NONE) EXPECT_NE(testThread, identities[0].thread);
+    if (GetParam() == Isolation::NONE) {
+        EXPECT_NE(testThread, identities[0].thread);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(LoadedAndIsolated, IdentityWithTimeout, ::testing::Values(Isolation::NONE, Isolation::PROCESS),

@@ -74,7 +74,9 @@ TEST_P(QuellanRefuses, WithItsExitCodeAndAMessageNamingTheCause) {
     EXPECT_EQ(GetParam().exitCode, result.exitCode) << describe(result);
     EXPECT_NE(std::string::npos, result.err.find(GetParam().message)) << result.err;
     EXPECT_EQ("", result.out);
-    if (GetParam().exitCode == 2) EXPECT_TRUE(child->journal("initialize").empty()) << "no plug-in call";
+    if (GetParam().exitCode == 2) {
+        EXPECT_TRUE(child->journal("initialize").empty()) << "no plug-in call";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -35,7 +35,9 @@ struct Checker::Stage {
 
 const Checker::Stage Checker::CHECK_STAGES[] = {
     {{Rule::EXPORTS}, {Rule::EXPORTS}, &Checker::checkExports},
-    {{Rule::START_UP, Rule::SHUT_DOWN, Rule::NO_FAULTS, Rule::PROMPT_ANSWERS}, {Rule::START_UP}, &Checker::checkStartUp},
+    {{Rule::START_UP, Rule::SHUT_DOWN, Rule::NO_FAULTS, Rule::PROMPT_ANSWERS},
+     {Rule::START_UP},
+     &Checker::checkStartUp},
     {{Rule::NULL_ARGUMENTS, Rule::STRINGS, Rule::VECTORS, Rule::OUT_VALUES, Rule::TREE_COUNTS, Rule::NAMES,
       Rule::CURRENT_DATA, Rule::HISTORICAL_DATA, Rule::BATCHES, Rule::TIMES},
      {Rule::STRINGS},

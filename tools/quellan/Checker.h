@@ -1,4 +1,4 @@
-// The checker behind quellan check: its harness (findings, the probe's reports, the calls it makes) for the rule groups.
+// The checker behind quellan check: the harness the rule groups use (findings, reports, guarded calls).
 #pragma once
 
 #include "ConformanceRules.h"
@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

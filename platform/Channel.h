@@ -36,6 +36,14 @@ private:
     static constexpr std::intptr_t CLOSED = -1;
     Channel(std::intptr_t readEnd, std::intptr_t writeEnd) noexcept : readEnd(readEnd), writeEnd(writeEnd) {}
 
+    // Per platform: one piece of a transfer on `end`, retried when merely
+    // interrupted. The bytes moved; 0 when the other end is gone (reads); -1
+    // when the other end is gone (writes) or the system fails.
+    static std::ptrdiff_t sendSome(std::intptr_t end, const char* data, std::size_t size) noexcept;
+    static std::ptrdiff_t receiveSome(std::intptr_t end, char* data, std::size_t size) noexcept;
+    // Per platform: closes one descriptor or handle, never retried.
+    static void closeEnd(std::intptr_t end) noexcept;
+
     // A descriptor or handle each; on POSIX systems the same socket twice.
     std::intptr_t readEnd = CLOSED;
     std::intptr_t writeEnd = CLOSED;

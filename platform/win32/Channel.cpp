@@ -1,10 +1,9 @@
-// Windows implementation of the channel: two anonymous pipes, one for each direction, read and written whole.
+// Windows pieces of the channel: two anonymous pipes, one for each direction.
 #include "platform/Channel.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <utility>
 
 namespace mq::platform {
 
@@ -19,58 +18,24 @@ HANDLE handleOf(std::intptr_t end) {
 
 }  // namespace
 
-Channel::~Channel() {
-    close();
+std::ptrdiff_t Channel::sendSome(std::intptr_t end, const char* data, std::size_t size) noexcept {
+    // A reader that is gone fails the write (ERROR_NO_DATA); Windows has no signal for it.
+    DWORD written = 0;
+    if (!WriteFile(handleOf(end), data, static_cast<DWORD>(std::min(size, LARGEST_PIECE)), &written, nullptr))
+        return -1;
+    return static_cast<std::ptrdiff_t>(written);
 }
 
-Channel::Channel(Channel&& other) noexcept
-    : readEnd(std::exchange(other.readEnd, CLOSED)), writeEnd(std::exchange(other.writeEnd, CLOSED)) {}
-
-Channel& Channel::operator=(Channel&& other) noexcept {
-    if (this != &other) {
-        close();
-        readEnd = std::exchange(other.readEnd, CLOSED);
-        writeEnd = std::exchange(other.writeEnd, CLOSED);
-    }
-    return *this;
+std::ptrdiff_t Channel::receiveSome(std::intptr_t end, char* data, std::size_t size) noexcept {
+    // A writer that is gone fails the read (ERROR_BROKEN_PIPE) once the pipe is empty.
+    DWORD received = 0;
+    if (!ReadFile(handleOf(end), data, static_cast<DWORD>(std::min(size, LARGEST_PIECE)), &received, nullptr))
+        return -1;
+    return static_cast<std::ptrdiff_t>(received);
 }
 
-bool Channel::write(const void* data, std::size_t size) noexcept {
-    if (writeEnd == CLOSED) return false;
-    const auto* next = static_cast<const char*>(data);
-    while (size > 0) {
-        // A reader that is gone fails the write (ERROR_NO_DATA); Windows has no signal for it.
-        DWORD written = 0;
-        if (!WriteFile(handleOf(writeEnd), next, static_cast<DWORD>(std::min(size, LARGEST_PIECE)), &written,
-                       nullptr))
-            return false;
-        next += written;
-        size -= written;
-    }
-    return true;
-}
-
-bool Channel::read(void* data, std::size_t size) noexcept {
-    if (readEnd == CLOSED) return false;
-    auto* next = static_cast<char*>(data);
-    while (size > 0) {
-        // A writer that is gone fails the read (ERROR_BROKEN_PIPE) once the pipe is empty.
-        DWORD received = 0;
-        if (!ReadFile(handleOf(readEnd), next, static_cast<DWORD>(std::min(size, LARGEST_PIECE)), &received,
-                      nullptr) ||
-            received == 0)
-            return false;
-        next += received;
-        size -= received;
-    }
-    return true;
-}
-
-void Channel::close() noexcept {
-    if (readEnd != CLOSED) CloseHandle(handleOf(readEnd));
-    if (writeEnd != CLOSED) CloseHandle(handleOf(writeEnd));
-    readEnd = CLOSED;
-    writeEnd = CLOSED;
+void Channel::closeEnd(std::intptr_t end) noexcept {
+    CloseHandle(handleOf(end));
 }
 
 }  // namespace mq::platform

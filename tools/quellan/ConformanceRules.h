@@ -64,6 +64,13 @@ inline constexpr RuleText CONFORMANCE_RULES[] = {
 
 inline constexpr std::size_t RULE_COUNT = sizeof(CONFORMANCE_RULES) / sizeof(CONFORMANCE_RULES[0]);
 
-const RuleText& ruleText(Rule rule);
+// A rule's number is its row: the checker keeps its findings by number.
+constexpr bool rowsFollowRules() {
+    for (std::size_t k = 0; k < RULE_COUNT; ++k)
+        if (static_cast<std::size_t>(CONFORMANCE_RULES[k].rule) != k) return false;
+    return true;
+}
+static_assert(rowsFollowRules(), "CONFORMANCE_RULES lists every rule once, in the order of enum Rule");
+static_assert(static_cast<std::size_t>(Rule::SHUT_DOWN) + 1 == RULE_COUNT, "every rule has a row");
 
 }  // namespace quellan

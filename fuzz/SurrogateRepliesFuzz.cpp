@@ -12,10 +12,10 @@
 // Input: a byte choosing the decoder, for a slot two more giving the most
 // elements the call asked for, then the reply's bytes.
 #include "fuzz/FuzzInput.h"
-#include "hosting/IsolatedChild.h"
-#include "hosting/MirrorValues.h"
+#include "hosting/isolation/IsolatedChild.h"
+#include "hosting/isolation/MirrorValues.h"
 #include "hosting/ProxyTree.h"
-#include "hosting/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 
 #include <sanitizer/allocator_interface.h>
 

@@ -8,8 +8,8 @@
 // of request (its first byte the request's kind).
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzPlugin.h"
-#include "hosting/SurrogateProtocol.h"
-#include "hosting/SurrogateServer.h"
+#include "hosting/isolation/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateServer.h"
 #include "platform/DynamicLibrary.h"
 
 #include <cstdint>

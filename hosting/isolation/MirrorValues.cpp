@@ -1,5 +1,5 @@
 // The vector and string functions of an isolated child, answered from the copies held in this process.
-#include "hosting/MirrorValues.h"
+#include "hosting/isolation/MirrorValues.h"
 
 #include "interface/StringObject.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "hosting/ChildModule.h"
-#include "hosting/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 #include "platform/Channel.h"
 #include "platform/HelperProcess.h"
 

@@ -1,5 +1,5 @@
 // Encoding and decoding the surrogate's messages, bounded by the bytes at hand.
-#include "hosting/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 
 #include "hosting/ProxyTree.h"
 

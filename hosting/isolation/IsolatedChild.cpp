@@ -1,7 +1,7 @@
 // The host's side of an isolated child: starting its surrogate, and the stand-ins that forward each call to it.
-#include "hosting/IsolatedChild.h"
+#include "hosting/isolation/IsolatedChild.h"
 
-#include "hosting/MirrorValues.h"
+#include "hosting/isolation/MirrorValues.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 

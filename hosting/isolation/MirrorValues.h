@@ -2,7 +2,7 @@
 #pragma once
 
 #include "hosting/ChildFunctionTable.h"
-#include "hosting/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 #include "quellan2.h"
 
 #include <string>

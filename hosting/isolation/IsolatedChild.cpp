@@ -1,6 +1,7 @@
 // The host's side of an isolated child: starting its surrogate, and the stand-ins that forward each call to it.
 #include "hosting/isolation/IsolatedChild.h"
 
+#include "hosting/ProxyTree.h"
 #include "hosting/isolation/MirrorValues.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
@@ -467,7 +468,7 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
     const QUELLAN2_STATUS status = roundTrip(*this, request, [&](Decoder& in) {
         // The tree follows an open that succeeded.
         if (in.u8() != 1) return in.ok();
-        opened = surrogate::decodeTree(in, this, tree);
+        opened = surrogate::decodeTree(in, QuellanProxy::Node::MAX_DEPTH, this, tree);
         return opened;
     });
     if (status != QUELLAN2_STATUS_OK) return status;

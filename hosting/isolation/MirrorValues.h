@@ -1,11 +1,61 @@
-// The vectors and strings of an isolated child as this process holds them: whole copies, read without a round trip.
+// An isolated child's vectors and strings: the child's answers about them, their encoding, and the copies held here.
 #pragma once
 
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/isolation/SurrogateProtocol.h"
 #include "quellan2.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+namespace mq::surrogate {
+
+// What a child answered to a query with one out value. `written` is false
+// when the child left the out value as it was given.
+template <typename Value>
+struct Answer {
+    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+    bool written = false;
+    Value value{};
+};
+
+// One element of a vector, as the child described it.
+struct ElementRecord {
+    Answer<std::uint32_t> type;
+    // Asked only when the type said float: the value's bits, exactly.
+    Answer<std::uint32_t> floatBits;
+    // Asked only when the type said string: the status, and the text of the
+    // string the child handed over (none when it handed none).
+    QUELLAN2_STATUS stringStatus = QUELLAN2_STATUS_ERROR;
+    std::optional<std::string> text;
+};
+
+// A vector: its length as the child told it, and the elements that a reader
+// asks for. A vector made here (to lend to a child) is one whose length and
+// elements answer as set.
+struct VectorRecord {
+    Answer<std::uint32_t> length;
+    std::vector<ElementRecord> elements;
+};
+
+void encode(Encoder& out, const Answer<std::uint32_t>& answer);
+Answer<std::uint32_t> decodeAnswer(Decoder& in);
+
+// A vector slot after a call: null, or the vector in it. A vector of more
+// elements than `maxElements` fails the decoder.
+void encodeSlot(Encoder& out, const VectorRecord* vector);
+std::optional<VectorRecord> decodeSlot(Decoder& in, std::uint32_t maxElements);
+
+// A vector lent to the child: its length, then each element's value as set
+// here (unset, float or string).
+void encodeLent(Encoder& out, const VectorRecord* vector);
+// Null slot: nothing; otherwise the length and the values (elements of
+// other types are unset).
+std::optional<VectorRecord> decodeLent(Decoder& in);
+
+}  // namespace mq::surrogate
 
 namespace mq {
 

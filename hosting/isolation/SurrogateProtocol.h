@@ -1,8 +1,7 @@
-// The messages between MultiQuellan and a child's surrogate process: their kinds, encoding and records.
+// The messages between MultiQuellan and a child's surrogate process: their kinds, framing, encoding and the tree's records.
 #pragma once
 
 #include "platform/Channel.h"
-#include "quellan2.h"
 
 #include <cstdint>
 #include <optional>
@@ -139,49 +138,6 @@ enum class Received {
 };
 Received receiveMessage(platform::Channel& channel, std::string& body, const Limits& limits) noexcept;
 
-// What a child answered to a query with one out value. `written` is false
-// when the child left the out value as it was given.
-template <typename Value>
-struct Answer {
-    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
-    bool written = false;
-    Value value{};
-};
-
-// One element of a vector, as the child described it.
-struct ElementRecord {
-    Answer<std::uint32_t> type;
-    // Asked only when the type said float: the value's bits, exactly.
-    Answer<std::uint32_t> floatBits;
-    // Asked only when the type said string: the status, and the text of the
-    // string the child handed over (none when it handed none).
-    QUELLAN2_STATUS stringStatus = QUELLAN2_STATUS_ERROR;
-    std::optional<std::string> text;
-};
-
-// A vector: its length as the child told it, and the elements that a reader
-// asks for. A vector made here (to lend to a child) is one whose length and
-// elements answer as set.
-struct VectorRecord {
-    Answer<std::uint32_t> length;
-    std::vector<ElementRecord> elements;
-};
-
-void encode(Encoder& out, const Answer<std::uint32_t>& answer);
-Answer<std::uint32_t> decodeAnswer(Decoder& in);
-
-// A vector slot after a call: null, or the vector in it. A vector of more
-// elements than `maxElements` fails the decoder.
-void encodeSlot(Encoder& out, const VectorRecord* vector);
-std::optional<VectorRecord> decodeSlot(Decoder& in, std::uint32_t maxElements);
-
-// A vector lent to the child: its length, then each element's value as set
-// here (unset, float or string).
-void encodeLent(Encoder& out, const VectorRecord* vector);
-// Null slot: nothing; otherwise the length and the values (elements of
-// other types are unset).
-std::optional<VectorRecord> decodeLent(Decoder& in);
-
 // The child's tree as its surrogate read it. On the host the records are the
 // handles that the stand-ins give out for the child's nodes and tags, so each
 // also names the child it belongs to (never sent).
@@ -201,7 +157,8 @@ struct NodeRecord {
 
 void encodeTree(Encoder& out, const std::vector<NodeRecord>& top);
 // The top nodes; false (with `top` cleared) for a tree that is malformed or
-// deeper than a child's tree is read.
-bool decodeTree(Decoder& in, IsolatedChild* owner, std::vector<NodeRecord>& top);
+// deeper than `maxDepth` (top nodes are at depth 1), the depth to which the
+// host reads a child's tree.
+bool decodeTree(Decoder& in, int maxDepth, IsolatedChild* owner, std::vector<NodeRecord>& top);
 
 }  // namespace mq::surrogate

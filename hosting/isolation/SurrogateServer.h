@@ -4,6 +4,7 @@
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/QuellanProxy.h"
+#include "hosting/isolation/MirrorValues.h"
 #include "hosting/isolation/SurrogateProtocol.h"
 #include "platform/Channel.h"
 #include "quellan2.h"

@@ -98,7 +98,7 @@ bool replyDecodes(const std::string& request, const std::string& body) {
     case Request::OPEN: {
         std::vector<mq::surrogate::NodeRecord> top;
         const std::uint8_t tree = in.u8();
-        if (tree > 1 || (tree == 1 && !mq::surrogate::decodeTree(in, mq::QuellanProxy::Node::MAX_DEPTH, nullptr, top))) return false;
+        if (tree > 1 || (tree == 1 && !mq::surrogate::decodeTree(in, mq::QuellanProxy::Node::MAX_DEPTH, top))) return false;
         break;
     }
     case Request::CURRENT_TIME:

@@ -19,9 +19,7 @@ namespace {
 
 using surrogate::Decoder;
 using surrogate::Encoder;
-using surrogate::NodeRecord;
 using surrogate::Request;
-using surrogate::TagRecord;
 using surrogate::VectorRecord;
 
 // A surrogate that has been asked to end gets this long to do so by itself.
@@ -38,17 +36,26 @@ std::string& surrogateFolder() {
 IsolatedChild* childOf(QUELLAN2_CONNECTION connection) {
     return reinterpret_cast<IsolatedChild*>(connection);
 }
-NodeRecord* nodeOf(QUELLAN2_NODE node) {
-    return reinterpret_cast<NodeRecord*>(node);
+const IsolatedNode* nodeOf(QUELLAN2_NODE node) {
+    return reinterpret_cast<const IsolatedNode*>(node);
 }
-TagRecord* tagOf(QUELLAN2_TAG tag) {
-    return reinterpret_cast<TagRecord*>(tag);
+const IsolatedTag* tagOf(QUELLAN2_TAG tag) {
+    return reinterpret_cast<const IsolatedTag*>(tag);
 }
-QUELLAN2_NODE toHandle(const NodeRecord& node) {
-    return reinterpret_cast<QUELLAN2_NODE>(const_cast<NodeRecord*>(&node));
+QUELLAN2_NODE toHandle(const IsolatedNode& node) {
+    return reinterpret_cast<QUELLAN2_NODE>(const_cast<IsolatedNode*>(&node));
 }
-QUELLAN2_TAG toHandle(const TagRecord& tag) {
-    return reinterpret_cast<QUELLAN2_TAG>(const_cast<TagRecord*>(&tag));
+QUELLAN2_TAG toHandle(const IsolatedTag& tag) {
+    return reinterpret_cast<QUELLAN2_TAG>(const_cast<IsolatedTag*>(&tag));
+}
+
+IsolatedNode handleFor(const surrogate::NodeRecord& record, IsolatedChild* owner) {
+    IsolatedNode node{&record, owner, {}, {}};
+    node.subNodes.reserve(record.subNodes.size());
+    for (const surrogate::NodeRecord& subNode : record.subNodes) node.subNodes.push_back(handleFor(subNode, owner));
+    node.tags.reserve(record.tags.size());
+    for (const surrogate::TagRecord& tag : record.tags) node.tags.push_back({&tag, owner});
+    return node;
 }
 
 // A name from the tree as a string the caller owns, or the child's refusal.
@@ -96,7 +103,7 @@ QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request) noexcept {
 bool encodeTags(Encoder& out, const QUELLAN2_TAG* tags, uint32_t tagCount) {
     if (!tags && tagCount) return false;
     out.u32(tagCount);
-    for (uint32_t k = 0; k < tagCount; ++k) out.u64(tags[k] ? tagOf(tags[k])->index : NO_INDEX);
+    for (uint32_t k = 0; k < tagCount; ++k) out.u64(tags[k] ? tagOf(tags[k])->record->index : NO_INDEX);
     return true;
 }
 
@@ -269,7 +276,7 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchDataEx(QUELLAN2_CONNECTION con
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetName(QUELLAN2_NODE node, QUELLAN2_STRING* name) {
     if (!node) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    return handOut(nodeOf(node)->name, name);
+    return handOut(nodeOf(node)->record->name, name);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetNumNodes(QUELLAN2_NODE node, uint32_t* count) {
@@ -300,7 +307,7 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetActiveBatches(QUELLAN2_NODE node, int32_t f
                                                    QUELLAN2_VECTOR* result) {
     if (!node || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
     Encoder request(Request::ACTIVE_BATCHES);
-    request.u64(nodeOf(node)->index);
+    request.u64(nodeOf(node)->record->index);
     request.i32(fromTime);
     request.i32(toTime);
     return roundTrip(*nodeOf(node)->owner, request,
@@ -311,7 +318,7 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* 
                                                 uint32_t* startTime, uint32_t* endTime) {
     if (!node || !batch || !startTime || !endTime) return QUELLAN2_STATUS_INVALID_PARAMETER;
     Encoder request(Request::BATCH_TIMES);
-    request.u64(nodeOf(node)->index);
+    request.u64(nodeOf(node)->record->index);
     request.text(batch);
     request.i32(batchTime);
     request.u32(*startTime);
@@ -327,13 +334,13 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* 
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name) {
     if (!tag) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    return handOut(tagOf(tag)->name, name);
+    return handOut(tagOf(tag)->record->name, name);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time) {
     if (!tag || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
     Encoder request(Request::UPDATE_TIME);
-    request.u64(tagOf(tag)->index);
+    request.u64(tagOf(tag)->record->index);
     request.u32(*time);
     return roundTrip(*tagOf(tag)->owner, request, [&](Decoder& in) {
         *time = in.u32();
@@ -377,6 +384,13 @@ ChildFunctionTable standIns() {
 }
 
 }  // namespace
+
+std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& top, IsolatedChild* owner) {
+    std::vector<IsolatedNode> nodes;
+    nodes.reserve(top.size());
+    for (const surrogate::NodeRecord& node : top) nodes.push_back(handleFor(node, owner));
+    return nodes;
+}
 
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
     : libraryPath(std::move(path)), limits(limits) {
@@ -468,7 +482,9 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
     const QUELLAN2_STATUS status = roundTrip(*this, request, [&](Decoder& in) {
         // The tree follows an open that succeeded.
         if (in.u8() != 1) return in.ok();
-        opened = surrogate::decodeTree(in, QuellanProxy::Node::MAX_DEPTH, this, tree);
+        nodes.clear();
+        opened = surrogate::decodeTree(in, QuellanProxy::Node::MAX_DEPTH, tree);
+        if (opened) nodes = handlesFor(tree, this);
         return opened;
     });
     if (status != QUELLAN2_STATUS_OK) return status;

@@ -13,6 +13,27 @@
 
 namespace mq {
 
+class IsolatedChild;
+
+// The handles that the stand-ins give out for the child's nodes and tags: the
+// surrogate's record of each, and beside it the child it belongs to, which a
+// call on a node or tag goes to.
+struct IsolatedTag {
+    const surrogate::TagRecord* record = nullptr;
+    IsolatedChild* owner = nullptr;
+};
+
+struct IsolatedNode {
+    const surrogate::NodeRecord* record = nullptr;
+    IsolatedChild* owner = nullptr;
+    std::vector<IsolatedNode> subNodes;
+    std::vector<IsolatedTag> tags;
+};
+
+// The handles for the tree `top` of `owner`'s child; they point into `top`,
+// which must outlive them unchanged.
+std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& top, IsolatedChild* owner);
+
 // The surrogate (quellan-surrogate beside this library) loads the child with
 // the same loader, function table and fault guard as this process would, and
 // serves one connection. What a crash, abort, exit or heap corruption of the
@@ -55,7 +76,7 @@ public:
     // Ends the surrogate for good: after a reply that makes no sense.
     void lose() noexcept;
 
-    const std::vector<surrogate::NodeRecord>& topNodes() const { return tree; }
+    const std::vector<IsolatedNode>& topNodes() const { return nodes; }
     // The surrogate's process number while it runs; 0 otherwise. For tests.
     std::int64_t surrogateId() const noexcept { return process.id(); }
 
@@ -80,6 +101,8 @@ private:
     std::atomic<bool> lost{false};
     // Read with the open; never changed after it.
     std::vector<surrogate::NodeRecord> tree;
+    // The handles for `tree`.
+    std::vector<IsolatedNode> nodes;
 };
 
 }  // namespace mq

@@ -211,12 +211,11 @@ void encodeNode(Encoder& out, const NodeRecord& node) {
 }
 
 // Depth as the tree reader counts it: top nodes are at depth 1.
-bool decodeNode(Decoder& in, int maxDepth, IsolatedChild* owner, int depth, NodeRecord& node) {
+bool decodeNode(Decoder& in, int maxDepth, int depth, NodeRecord& node) {
     if (depth > maxDepth) {
         in.fail();
         return false;
     }
-    node.owner = owner;
     node.index = in.u64();
     node.name = in.optionalText();
     // Sub-nodes are added as they decode, never made ahead from the count:
@@ -224,11 +223,10 @@ bool decodeNode(Decoder& in, int maxDepth, IsolatedChild* owner, int depth, Node
     // follow, so that making them ahead would take memory the depth times over.
     const std::uint32_t subNodes = in.count(NODE_BYTES);
     for (std::uint32_t k = 0; k < subNodes; ++k)
-        if (!decodeNode(in, maxDepth, owner, depth + 1, node.subNodes.emplace_back())) return false;
+        if (!decodeNode(in, maxDepth, depth + 1, node.subNodes.emplace_back())) return false;
     // Tags nest no further: their count alone is bounded by the bytes.
     node.tags.resize(in.count(TAG_BYTES));
     for (TagRecord& tag : node.tags) {
-        tag.owner = owner;
         tag.index = in.u64();
         tag.name = in.optionalText();
     }
@@ -242,11 +240,11 @@ void encodeTree(Encoder& out, const std::vector<NodeRecord>& top) {
     for (const NodeRecord& node : top) encodeNode(out, node);
 }
 
-bool decodeTree(Decoder& in, int maxDepth, IsolatedChild* owner, std::vector<NodeRecord>& top) {
+bool decodeTree(Decoder& in, int maxDepth, std::vector<NodeRecord>& top) {
     top.clear();
     const std::uint32_t count = in.count(NODE_BYTES);
     for (std::uint32_t k = 0; k < count; ++k) {
-        if (!decodeNode(in, maxDepth, owner, 1, top.emplace_back())) {
+        if (!decodeNode(in, maxDepth, 1, top.emplace_back())) {
             top.clear();
             return false;
         }

@@ -8,10 +8,6 @@
 #include <string>
 #include <vector>
 
-namespace mq {
-class IsolatedChild;
-}
-
 namespace mq::surrogate {
 
 // The host sends one request and waits for its reply before it sends the
@@ -138,13 +134,10 @@ enum class Received {
 };
 Received receiveMessage(platform::Channel& channel, std::string& body, const Limits& limits) noexcept;
 
-// The child's tree as its surrogate read it. On the host the records are the
-// handles that the stand-ins give out for the child's nodes and tags, so each
-// also names the child it belongs to (never sent).
+// The child's tree as its surrogate read it.
 struct TagRecord {
     std::uint64_t index = 0;
     std::optional<std::string> name;
-    IsolatedChild* owner = nullptr;
 };
 
 struct NodeRecord {
@@ -152,13 +145,12 @@ struct NodeRecord {
     std::optional<std::string> name;
     std::vector<NodeRecord> subNodes;
     std::vector<TagRecord> tags;
-    IsolatedChild* owner = nullptr;
 };
 
 void encodeTree(Encoder& out, const std::vector<NodeRecord>& top);
 // The top nodes; false (with `top` cleared) for a tree that is malformed or
 // deeper than `maxDepth` (top nodes are at depth 1), the depth to which the
 // host reads a child's tree.
-bool decodeTree(Decoder& in, int maxDepth, IsolatedChild* owner, std::vector<NodeRecord>& top);
+bool decodeTree(Decoder& in, int maxDepth, std::vector<NodeRecord>& top);
 
 }  // namespace mq::surrogate

@@ -1,13 +1,9 @@
-// The host's side of an isolated child: starting its surrogate, and the stand-ins that forward each call to it.
+// The host's side of an isolated child: its module, and the stand-ins that forward each call to its surrogate.
 #include "hosting/isolation/IsolatedChild.h"
 
 #include "hosting/ProxyTree.h"
 #include "hosting/isolation/MirrorValues.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/FileSystem.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -22,16 +18,8 @@ using surrogate::Encoder;
 using surrogate::Request;
 using surrogate::VectorRecord;
 
-// A surrogate that has been asked to end gets this long to do so by itself.
-constexpr std::chrono::milliseconds EXIT_GRACE{1000};
 // The index of a handle that is none: the surrogate refuses it.
 constexpr std::uint64_t NO_INDEX = std::numeric_limits<std::uint64_t>::max();
-
-// Set by startSurrogatesFrom(); empty for the module's own folder.
-std::string& surrogateFolder() {
-    static std::string folder;
-    return folder;
-}
 
 IsolatedChild* childOf(QUELLAN2_CONNECTION connection) {
     return reinterpret_cast<IsolatedChild*>(connection);
@@ -393,39 +381,19 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
 }
 
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
-    : libraryPath(std::move(path)), limits(limits) {
-    this->limits.frameBytes = std::clamp<std::uint32_t>(limits.frameBytes, 1, surrogate::MAX_FRAME_BYTES);
+    : libraryPath(std::move(path)), link(limits) {
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();
 }
 
-IsolatedChild::~IsolatedChild() {
-    channel.close();
-    if (!process.waitForExit(EXIT_GRACE)) process.kill();
-    process.waitForExit(EXIT_GRACE);
-}
-
-void IsolatedChild::startSurrogatesFrom(std::string folder) {
-    surrogateFolder() = std::move(folder);
-}
-
 bool IsolatedChild::load(std::string& reason) {
     reason.clear();
-    const std::string folder =
-        surrogateFolder().empty() ? platform::parentFolder(platform::thisModulePath()) : surrogateFolder();
-    if (folder.empty()) return false;
-    {
-        std::lock_guard<std::mutex> lock(processGuard);
-        // Given up before it began.
-        if (lost.load()) return false;
-        process = platform::HelperProcess::start(folder + MQ_SURROGATE_PROGRAM, channel);
-    }
-    if (!process.isStarted()) return false;
+    if (!link.start()) return false;
 
     Encoder request(Request::LOAD);
     request.text(libraryPath);
-    request.u32(limits.frameBytes);
+    request.u32(link.messageLimits().frameBytes);
     std::string reply;
     if (!exchange(request, reply)) return false;
     Decoder in(reply);
@@ -496,25 +464,6 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
 bool IsolatedChild::abandon() noexcept {
     lose();
     return true;
-}
-
-void IsolatedChild::lose() noexcept {
-    lost.store(true);
-    std::lock_guard<std::mutex> lock(processGuard);
-    process.kill();
-}
-
-bool IsolatedChild::exchange(const Encoder& request, std::string& reply) {
-    std::lock_guard<std::mutex> lock(exchanging);
-    if (lost.load()) return false;
-    if (surrogate::sendMessage(channel, request, limits.frameBytes)) {
-        const surrogate::Received received = surrogate::receiveMessage(channel, reply, limits);
-        if (received != surrogate::Received::BROKEN) return true;
-    }
-    lose();
-    // Its waiter reaps it; the call returns once it has gone.
-    process.waitForExit(EXIT_GRACE);
-    return false;
 }
 
 }  // namespace mq

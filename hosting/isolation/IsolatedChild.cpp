@@ -4,6 +4,7 @@
 #include "hosting/ProxyTree.h"
 #include "hosting/isolation/MirrorValues.h"
 
+#include <cassert>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -368,6 +369,10 @@ ChildFunctionTable standIns() {
     table.tagGetName = tagGetName;
     table.tagGetUpdateTime = tagGetUpdateTime;
     useMirrorValues(table);
+    // Every entry of the list is set here; load() clears the optional ones
+    // the child lacks.
+#define MQ_CHILD_FUNCTION(name, required) assert(table.name != nullptr);
+#include "hosting/ChildFunctions.def"
     return table;
 }
 

@@ -23,27 +23,14 @@ namespace mq::surrogate {
 // another pointer size serves the same host. Nothing the other side sends is
 // trusted: a decoder never reads past the bytes it has, and a count is
 // believed only as far as the bytes that follow could hold it.
+//
+// The kinds are listed, with their fields, in SurrogateRequests.def.
 enum class Request : std::uint8_t {
-    LOAD = 1,             // text path, u32 frame bytes -> u8 loaded, text reason, u64 entries (bit k: table entry k)
-    INITIALIZE,           // -> status
-    UNINITIALIZE,         // -> status
-    GET_IDENTITY,         // -> status, string
-    OPEN,                 // text -> status, u8 tree follows, the tree
-    CLOSE,                // -> status
-    CURRENT_TIME,         // u32 preset -> status, u32
-    READ_CURRENT,         // tags -> status, slot
-    READ_HISTORICAL,      // tags, i32 time -> status, slot
-    READ_HISTORICAL_EX,   // tags, i32 start, i32 interval, u32 n, n lent slots -> status, n slots
-    READ_BATCH,           // tags, text -> status, slot
-    READ_BATCH_EX,        // tags, text, i32 time -> status, slot
-    WRITE_HISTORICAL,     // tags, i32 time, lent slot -> status
-    WRITE_HISTORICAL_EX,  // tags, i32 start, i32 interval, u32 n, n lent slots -> status
-    WRITE_BATCH,          // tags, text, lent slot -> status
-    WRITE_BATCH_EX,       // tags, text, i32 time, lent slot -> status
-    ACTIVE_BATCHES,       // u64 node, i32 from, i32 to -> status, slot
-    BATCH_TIMES,          // u64 node, text, i32 time, u32 start preset, u32 end preset -> status, u32, u32
-    UPDATE_TIME,          // u64 tag, u32 preset -> status, u32
-    LAST = UPDATE_TIME
+    NONE = 0,  // never sent
+#define MQ_SURROGATE_REQUEST(kind) kind,
+#include "hosting/isolation/SurrogateRequests.def"
+    END,
+    LAST = END - 1
 };
 
 // No frame is larger: a bigger length is a broken or hostile peer. The tree

@@ -12,10 +12,10 @@
 // Input: a byte choosing the decoder, for a slot two more giving the most
 // elements the call asked for, then the reply's bytes.
 #include "fuzz/FuzzInput.h"
-#include "hosting/IsolatedChild.h"
-#include "hosting/MirrorValues.h"
+#include "hosting/isolation/IsolatedChild.h"
+#include "hosting/isolation/MirrorValues.h"
 #include "hosting/ProxyTree.h"
-#include "hosting/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 
 #include <sanitizer/allocator_interface.h>
 
@@ -175,10 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     default: {
         std::vector<mq::surrogate::NodeRecord> top;
         bool decoded = false;
-        bounded(reply.size(), [&] { decoded = mq::surrogate::decodeTree(in, nullptr, top); });
+        bounded(reply.size(), [&] { decoded = mq::surrogate::decodeTree(in, mq::QuellanProxy::Node::MAX_DEPTH, top); });
         expect(decoded || top.empty(), "a tree that failed to decode was kept");
-        for (const mq::surrogate::NodeRecord& node : top)
-            walk(reinterpret_cast<QUELLAN2_NODE>(const_cast<mq::surrogate::NodeRecord*>(&node)), 1);
+        for (const mq::IsolatedNode& node : mq::handlesFor(top, nullptr))
+            walk(reinterpret_cast<QUELLAN2_NODE>(const_cast<mq::IsolatedNode*>(&node)), 1);
         break;
     }
     }

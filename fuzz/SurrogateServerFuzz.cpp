@@ -8,8 +8,10 @@
 // of request (its first byte the request's kind).
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzPlugin.h"
-#include "hosting/SurrogateProtocol.h"
-#include "hosting/SurrogateServer.h"
+#include "hosting/ProxyTree.h"
+#include "hosting/isolation/MirrorValues.h"
+#include "hosting/isolation/SurrogateProtocol.h"
+#include "hosting/isolation/SurrogateServer.h"
 #include "platform/DynamicLibrary.h"
 
 #include <cstdint>
@@ -96,7 +98,7 @@ bool replyDecodes(const std::string& request, const std::string& body) {
     case Request::OPEN: {
         std::vector<mq::surrogate::NodeRecord> top;
         const std::uint8_t tree = in.u8();
-        if (tree > 1 || (tree == 1 && !mq::surrogate::decodeTree(in, nullptr, top))) return false;
+        if (tree > 1 || (tree == 1 && !mq::surrogate::decodeTree(in, mq::QuellanProxy::Node::MAX_DEPTH, top))) return false;
         break;
     }
     case Request::CURRENT_TIME:

@@ -2,7 +2,7 @@
 #include "hosting/ChildModule.h"
 
 #include "hosting/GuardedCall.h"
-#include "hosting/IsolatedChild.h"
+#include "hosting/isolation/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ModuleLocks.h"
 

@@ -1,6 +1,6 @@
 // An isolated child's replies of many frames arrive whole, and one larger than this process takes fails that call alone.
 #include "data/IsolationFixture.h"
-#include "hosting/IsolatedChild.h"
+#include "hosting/isolation/IsolatedChild.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // An isolated child's string, as this process holds it, copies out by the very rule of the library's own strings.
-#include "hosting/MirrorValues.h"
+#include "hosting/isolation/MirrorValues.h"
 
 #include <gtest/gtest.h>
 

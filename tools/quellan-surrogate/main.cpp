@@ -3,7 +3,7 @@
 // It takes no input but that channel: no configuration, no environment and no
 // command line beyond the channel's own. It ends when the host closes the
 // channel, and with the host's process, however that ends.
-#include "hosting/SurrogateServer.h"
+#include "hosting/isolation/SurrogateServer.h"
 #include "platform/HelperProcess.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include "config/CallOptions.h"
 #include "config/TrustedConfiguration.h"
 #include "hosting/ChildFunctionTable.h"
-#include "hosting/IsolatedChild.h"
+#include "hosting/isolation/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ProxyTree.h"
 #include "hosting/Quellan.h"

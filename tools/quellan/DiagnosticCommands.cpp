@@ -5,7 +5,7 @@
 #include "ChildrenCommand.h"
 #include "PluginLibrary.h"
 #include "ToolError.h"
-#include "hosting/IsolatedChild.h"
+#include "hosting/isolation/IsolatedChild.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 

@@ -1,12 +1,10 @@
-// The host's side of an isolated child: starting its surrogate, and the stand-ins that forward each call to it.
-#include "hosting/IsolatedChild.h"
+// The host's side of an isolated child: its module, and the stand-ins that forward each call to its surrogate.
+#include "hosting/isolation/IsolatedChild.h"
 
-#include "hosting/MirrorValues.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/FileSystem.h"
+#include "hosting/ProxyTree.h"
+#include "hosting/isolation/MirrorValues.h"
 
-#include <algorithm>
-#include <chrono>
+#include <cassert>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -18,36 +16,35 @@ namespace {
 
 using surrogate::Decoder;
 using surrogate::Encoder;
-using surrogate::NodeRecord;
 using surrogate::Request;
-using surrogate::TagRecord;
 using surrogate::VectorRecord;
 
-// A surrogate that has been asked to end gets this long to do so by itself.
-constexpr std::chrono::milliseconds EXIT_GRACE{1000};
 // The index of a handle that is none: the surrogate refuses it.
 constexpr std::uint64_t NO_INDEX = std::numeric_limits<std::uint64_t>::max();
-
-// Set by startSurrogatesFrom(); empty for the module's own folder.
-std::string& surrogateFolder() {
-    static std::string folder;
-    return folder;
-}
 
 IsolatedChild* childOf(QUELLAN2_CONNECTION connection) {
     return reinterpret_cast<IsolatedChild*>(connection);
 }
-NodeRecord* nodeOf(QUELLAN2_NODE node) {
-    return reinterpret_cast<NodeRecord*>(node);
+const IsolatedNode* nodeOf(QUELLAN2_NODE node) {
+    return reinterpret_cast<const IsolatedNode*>(node);
 }
-TagRecord* tagOf(QUELLAN2_TAG tag) {
-    return reinterpret_cast<TagRecord*>(tag);
+const IsolatedTag* tagOf(QUELLAN2_TAG tag) {
+    return reinterpret_cast<const IsolatedTag*>(tag);
 }
-QUELLAN2_NODE toHandle(const NodeRecord& node) {
-    return reinterpret_cast<QUELLAN2_NODE>(const_cast<NodeRecord*>(&node));
+QUELLAN2_NODE toHandle(const IsolatedNode& node) {
+    return reinterpret_cast<QUELLAN2_NODE>(const_cast<IsolatedNode*>(&node));
 }
-QUELLAN2_TAG toHandle(const TagRecord& tag) {
-    return reinterpret_cast<QUELLAN2_TAG>(const_cast<TagRecord*>(&tag));
+QUELLAN2_TAG toHandle(const IsolatedTag& tag) {
+    return reinterpret_cast<QUELLAN2_TAG>(const_cast<IsolatedTag*>(&tag));
+}
+
+IsolatedNode handleFor(const surrogate::NodeRecord& record, IsolatedChild* owner) {
+    IsolatedNode node{&record, owner, {}, {}};
+    node.subNodes.reserve(record.subNodes.size());
+    for (const surrogate::NodeRecord& subNode : record.subNodes) node.subNodes.push_back(handleFor(subNode, owner));
+    node.tags.reserve(record.tags.size());
+    for (const surrogate::TagRecord& tag : record.tags) node.tags.push_back({&tag, owner});
+    return node;
 }
 
 // A name from the tree as a string the caller owns, or the child's refusal.
@@ -95,7 +92,7 @@ QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request) noexcept {
 bool encodeTags(Encoder& out, const QUELLAN2_TAG* tags, uint32_t tagCount) {
     if (!tags && tagCount) return false;
     out.u32(tagCount);
-    for (uint32_t k = 0; k < tagCount; ++k) out.u64(tags[k] ? tagOf(tags[k])->index : NO_INDEX);
+    for (uint32_t k = 0; k < tagCount; ++k) out.u64(tags[k] ? tagOf(tags[k])->record->index : NO_INDEX);
     return true;
 }
 
@@ -268,7 +265,7 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchDataEx(QUELLAN2_CONNECTION con
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetName(QUELLAN2_NODE node, QUELLAN2_STRING* name) {
     if (!node) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    return handOut(nodeOf(node)->name, name);
+    return handOut(nodeOf(node)->record->name, name);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetNumNodes(QUELLAN2_NODE node, uint32_t* count) {
@@ -299,7 +296,7 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetActiveBatches(QUELLAN2_NODE node, int32_t f
                                                    QUELLAN2_VECTOR* result) {
     if (!node || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
     Encoder request(Request::ACTIVE_BATCHES);
-    request.u64(nodeOf(node)->index);
+    request.u64(nodeOf(node)->record->index);
     request.i32(fromTime);
     request.i32(toTime);
     return roundTrip(*nodeOf(node)->owner, request,
@@ -310,7 +307,7 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* 
                                                 uint32_t* startTime, uint32_t* endTime) {
     if (!node || !batch || !startTime || !endTime) return QUELLAN2_STATUS_INVALID_PARAMETER;
     Encoder request(Request::BATCH_TIMES);
-    request.u64(nodeOf(node)->index);
+    request.u64(nodeOf(node)->record->index);
     request.text(batch);
     request.i32(batchTime);
     request.u32(*startTime);
@@ -326,13 +323,13 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* 
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name) {
     if (!tag) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    return handOut(tagOf(tag)->name, name);
+    return handOut(tagOf(tag)->record->name, name);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time) {
     if (!tag || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
     Encoder request(Request::UPDATE_TIME);
-    request.u64(tagOf(tag)->index);
+    request.u64(tagOf(tag)->record->index);
     request.u32(*time);
     return roundTrip(*tagOf(tag)->owner, request, [&](Decoder& in) {
         *time = in.u32();
@@ -372,45 +369,36 @@ ChildFunctionTable standIns() {
     table.tagGetName = tagGetName;
     table.tagGetUpdateTime = tagGetUpdateTime;
     useMirrorValues(table);
+    // Every entry of the list is set here; load() clears the optional ones
+    // the child lacks.
+#define MQ_CHILD_FUNCTION(name, required) assert(table.name != nullptr);
+#include "hosting/ChildFunctions.def"
     return table;
 }
 
 }  // namespace
 
+std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& top, IsolatedChild* owner) {
+    std::vector<IsolatedNode> nodes;
+    nodes.reserve(top.size());
+    for (const surrogate::NodeRecord& node : top) nodes.push_back(handleFor(node, owner));
+    return nodes;
+}
+
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
-    : libraryPath(std::move(path)), limits(limits) {
-    this->limits.frameBytes = std::clamp<std::uint32_t>(limits.frameBytes, 1, surrogate::MAX_FRAME_BYTES);
+    : libraryPath(std::move(path)), link(limits) {
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();
 }
 
-IsolatedChild::~IsolatedChild() {
-    channel.close();
-    if (!process.waitForExit(EXIT_GRACE)) process.kill();
-    process.waitForExit(EXIT_GRACE);
-}
-
-void IsolatedChild::startSurrogatesFrom(std::string folder) {
-    surrogateFolder() = std::move(folder);
-}
-
 bool IsolatedChild::load(std::string& reason) {
     reason.clear();
-    const std::string folder =
-        surrogateFolder().empty() ? platform::parentFolder(platform::thisModulePath()) : surrogateFolder();
-    if (folder.empty()) return false;
-    {
-        std::lock_guard<std::mutex> lock(processGuard);
-        // Given up before it began.
-        if (lost.load()) return false;
-        process = platform::HelperProcess::start(folder + MQ_SURROGATE_PROGRAM, channel);
-    }
-    if (!process.isStarted()) return false;
+    if (!link.start()) return false;
 
     Encoder request(Request::LOAD);
     request.text(libraryPath);
-    request.u32(limits.frameBytes);
+    request.u32(link.messageLimits().frameBytes);
     std::string reply;
     if (!exchange(request, reply)) return false;
     Decoder in(reply);
@@ -467,7 +455,9 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
     const QUELLAN2_STATUS status = roundTrip(*this, request, [&](Decoder& in) {
         // The tree follows an open that succeeded.
         if (in.u8() != 1) return in.ok();
-        opened = surrogate::decodeTree(in, this, tree);
+        nodes.clear();
+        opened = surrogate::decodeTree(in, QuellanProxy::Node::MAX_DEPTH, tree);
+        if (opened) nodes = handlesFor(tree, this);
         return opened;
     });
     if (status != QUELLAN2_STATUS_OK) return status;
@@ -479,25 +469,6 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
 bool IsolatedChild::abandon() noexcept {
     lose();
     return true;
-}
-
-void IsolatedChild::lose() noexcept {
-    lost.store(true);
-    std::lock_guard<std::mutex> lock(processGuard);
-    process.kill();
-}
-
-bool IsolatedChild::exchange(const Encoder& request, std::string& reply) {
-    std::lock_guard<std::mutex> lock(exchanging);
-    if (lost.load()) return false;
-    if (surrogate::sendMessage(channel, request, limits.frameBytes)) {
-        const surrogate::Received received = surrogate::receiveMessage(channel, reply, limits);
-        if (received != surrogate::Received::BROKEN) return true;
-    }
-    lose();
-    // Its waiter reaps it; the call returns once it has gone.
-    process.waitForExit(EXIT_GRACE);
-    return false;
 }
 
 }  // namespace mq

@@ -1,7 +1,5 @@
 // Encoding and decoding the surrogate's messages, bounded by the bytes at hand.
-#include "hosting/SurrogateProtocol.h"
-
-#include "hosting/ProxyTree.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,13 +13,7 @@ constexpr std::size_t HEADER_BYTES = 4;
 // In a frame's header: more frames of the same message follow.
 constexpr std::uint32_t MORE_FRAMES = 1u << 31;
 
-// What a lent element holds.
-enum LentValue : std::uint8_t { UNSET = 0, FLOAT_VALUE = 1, STRING_VALUE = 2 };
-
 // The smallest encodings, for counts that must fit the bytes that follow.
-constexpr std::size_t ANSWER_BYTES = 5;
-constexpr std::size_t ELEMENT_BYTES = ANSWER_BYTES;
-constexpr std::size_t LENT_ELEMENT_BYTES = 1;
 constexpr std::size_t TAG_BYTES = 9;
 constexpr std::size_t NODE_BYTES = 17;
 
@@ -203,107 +195,6 @@ Received receiveMessage(platform::Channel& channel, std::string& body, const Lim
     }
 }
 
-void encode(Encoder& out, const Answer<std::uint32_t>& answer) {
-    out.u32(answer.status);
-    out.u8(answer.written ? 1 : 0);
-    if (answer.written) out.u32(answer.value);
-}
-
-Answer<std::uint32_t> decodeAnswer(Decoder& in) {
-    Answer<std::uint32_t> answer;
-    answer.status = in.u32();
-    const std::uint8_t written = in.u8();
-    if (written > 1) in.fail();
-    answer.written = written == 1;
-    if (answer.written) answer.value = in.u32();
-    return answer;
-}
-
-void encodeSlot(Encoder& out, const VectorRecord* vector) {
-    out.u8(vector ? 1 : 0);
-    if (!vector) return;
-    encode(out, vector->length);
-    out.u32(static_cast<std::uint32_t>(vector->elements.size()));
-    for (const ElementRecord& element : vector->elements) {
-        encode(out, element.type);
-        if (!element.type.written) continue;
-        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
-            encode(out, element.floatBits);
-        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
-            out.u32(element.stringStatus);
-            out.optionalText(element.text);
-        }
-    }
-}
-
-std::optional<VectorRecord> decodeSlot(Decoder& in, std::uint32_t maxElements) {
-    const std::uint8_t present = in.u8();
-    if (present > 1) in.fail();
-    if (present != 1 || !in.ok()) return std::nullopt;
-    VectorRecord vector;
-    vector.length = decodeAnswer(in);
-    const std::uint32_t elements = in.count(ELEMENT_BYTES);
-    if (elements > maxElements) in.fail();
-    vector.elements.resize(in.ok() ? elements : 0);
-    for (ElementRecord& element : vector.elements) {
-        element.type = decodeAnswer(in);
-        if (!element.type.written) continue;
-        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
-            element.floatBits = decodeAnswer(in);
-        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
-            element.stringStatus = in.u32();
-            element.text = in.optionalText();
-        }
-    }
-    if (!in.ok()) return std::nullopt;
-    return vector;
-}
-
-void encodeLent(Encoder& out, const VectorRecord* vector) {
-    out.u8(vector ? 1 : 0);
-    if (!vector) return;
-    const std::uint32_t length = vector->length.written ? vector->length.value : 0;
-    out.u32(length);
-    for (std::uint32_t k = 0; k < length; ++k) {
-        const ElementRecord* element = k < vector->elements.size() ? &vector->elements[k] : nullptr;
-        if (element && element->type.value == QUELLAN2_TYPE_FLOAT && element->floatBits.written) {
-            out.u8(FLOAT_VALUE);
-            out.u32(element->floatBits.value);
-        } else if (element && element->type.value == QUELLAN2_TYPE_STRING && element->text) {
-            out.u8(STRING_VALUE);
-            out.text(*element->text);
-        } else {
-            out.u8(UNSET);
-        }
-    }
-}
-
-std::optional<VectorRecord> decodeLent(Decoder& in) {
-    const std::uint8_t present = in.u8();
-    if (present > 1) in.fail();
-    if (present != 1 || !in.ok()) return std::nullopt;
-    VectorRecord vector;
-    const std::uint32_t length = in.count(LENT_ELEMENT_BYTES);
-    vector.length = {QUELLAN2_STATUS_OK, true, length};
-    vector.elements.resize(length);
-    for (ElementRecord& element : vector.elements) {
-        const std::uint8_t kind = in.u8();
-        if (kind == FLOAT_VALUE) {
-            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_FLOAT};
-            element.floatBits = {QUELLAN2_STATUS_OK, true, in.u32()};
-        } else if (kind == STRING_VALUE) {
-            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_STRING};
-            element.stringStatus = QUELLAN2_STATUS_OK;
-            element.text = in.text();
-        } else if (kind == UNSET) {
-            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
-        } else {
-            in.fail();
-        }
-    }
-    if (!in.ok()) return std::nullopt;
-    return vector;
-}
 
 namespace {
 
@@ -320,12 +211,11 @@ void encodeNode(Encoder& out, const NodeRecord& node) {
 }
 
 // Depth as the tree reader counts it: top nodes are at depth 1.
-bool decodeNode(Decoder& in, IsolatedChild* owner, int depth, NodeRecord& node) {
-    if (depth > QuellanProxy::Node::MAX_DEPTH) {
+bool decodeNode(Decoder& in, int maxDepth, int depth, NodeRecord& node) {
+    if (depth > maxDepth) {
         in.fail();
         return false;
     }
-    node.owner = owner;
     node.index = in.u64();
     node.name = in.optionalText();
     // Sub-nodes are added as they decode, never made ahead from the count:
@@ -333,11 +223,10 @@ bool decodeNode(Decoder& in, IsolatedChild* owner, int depth, NodeRecord& node) 
     // follow, so that making them ahead would take memory the depth times over.
     const std::uint32_t subNodes = in.count(NODE_BYTES);
     for (std::uint32_t k = 0; k < subNodes; ++k)
-        if (!decodeNode(in, owner, depth + 1, node.subNodes.emplace_back())) return false;
+        if (!decodeNode(in, maxDepth, depth + 1, node.subNodes.emplace_back())) return false;
     // Tags nest no further: their count alone is bounded by the bytes.
     node.tags.resize(in.count(TAG_BYTES));
     for (TagRecord& tag : node.tags) {
-        tag.owner = owner;
         tag.index = in.u64();
         tag.name = in.optionalText();
     }
@@ -351,11 +240,11 @@ void encodeTree(Encoder& out, const std::vector<NodeRecord>& top) {
     for (const NodeRecord& node : top) encodeNode(out, node);
 }
 
-bool decodeTree(Decoder& in, IsolatedChild* owner, std::vector<NodeRecord>& top) {
+bool decodeTree(Decoder& in, int maxDepth, std::vector<NodeRecord>& top) {
     top.clear();
     const std::uint32_t count = in.count(NODE_BYTES);
     for (std::uint32_t k = 0; k < count; ++k) {
-        if (!decodeNode(in, owner, 1, top.emplace_back())) {
+        if (!decodeNode(in, maxDepth, 1, top.emplace_back())) {
             top.clear();
             return false;
         }

@@ -1,5 +1,5 @@
 // The vector and string functions of an isolated child, answered from the copies held in this process.
-#include "hosting/MirrorValues.h"
+#include "hosting/isolation/MirrorValues.h"
 
 #include "interface/StringObject.h"
 
@@ -7,6 +7,124 @@
 #include <new>
 
 namespace mq {
+
+namespace surrogate {
+
+namespace {
+
+// What a lent element holds.
+enum LentValue : std::uint8_t { UNSET = 0, FLOAT_VALUE = 1, STRING_VALUE = 2 };
+
+// The smallest encodings, for counts that must fit the bytes that follow.
+constexpr std::size_t ANSWER_BYTES = 5;
+constexpr std::size_t ELEMENT_BYTES = ANSWER_BYTES;
+constexpr std::size_t LENT_ELEMENT_BYTES = 1;
+
+}  // namespace
+
+void encode(Encoder& out, const Answer<std::uint32_t>& answer) {
+    out.u32(answer.status);
+    out.u8(answer.written ? 1 : 0);
+    if (answer.written) out.u32(answer.value);
+}
+
+Answer<std::uint32_t> decodeAnswer(Decoder& in) {
+    Answer<std::uint32_t> answer;
+    answer.status = in.u32();
+    const std::uint8_t written = in.u8();
+    if (written > 1) in.fail();
+    answer.written = written == 1;
+    if (answer.written) answer.value = in.u32();
+    return answer;
+}
+
+void encodeSlot(Encoder& out, const VectorRecord* vector) {
+    out.u8(vector ? 1 : 0);
+    if (!vector) return;
+    encode(out, vector->length);
+    out.u32(static_cast<std::uint32_t>(vector->elements.size()));
+    for (const ElementRecord& element : vector->elements) {
+        encode(out, element.type);
+        if (!element.type.written) continue;
+        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
+            encode(out, element.floatBits);
+        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
+            out.u32(element.stringStatus);
+            out.optionalText(element.text);
+        }
+    }
+}
+
+std::optional<VectorRecord> decodeSlot(Decoder& in, std::uint32_t maxElements) {
+    const std::uint8_t present = in.u8();
+    if (present > 1) in.fail();
+    if (present != 1 || !in.ok()) return std::nullopt;
+    VectorRecord vector;
+    vector.length = decodeAnswer(in);
+    const std::uint32_t elements = in.count(ELEMENT_BYTES);
+    if (elements > maxElements) in.fail();
+    vector.elements.resize(in.ok() ? elements : 0);
+    for (ElementRecord& element : vector.elements) {
+        element.type = decodeAnswer(in);
+        if (!element.type.written) continue;
+        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
+            element.floatBits = decodeAnswer(in);
+        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
+            element.stringStatus = in.u32();
+            element.text = in.optionalText();
+        }
+    }
+    if (!in.ok()) return std::nullopt;
+    return vector;
+}
+
+void encodeLent(Encoder& out, const VectorRecord* vector) {
+    out.u8(vector ? 1 : 0);
+    if (!vector) return;
+    const std::uint32_t length = vector->length.written ? vector->length.value : 0;
+    out.u32(length);
+    for (std::uint32_t k = 0; k < length; ++k) {
+        const ElementRecord* element = k < vector->elements.size() ? &vector->elements[k] : nullptr;
+        if (element && element->type.value == QUELLAN2_TYPE_FLOAT && element->floatBits.written) {
+            out.u8(FLOAT_VALUE);
+            out.u32(element->floatBits.value);
+        } else if (element && element->type.value == QUELLAN2_TYPE_STRING && element->text) {
+            out.u8(STRING_VALUE);
+            out.text(*element->text);
+        } else {
+            out.u8(UNSET);
+        }
+    }
+}
+
+std::optional<VectorRecord> decodeLent(Decoder& in) {
+    const std::uint8_t present = in.u8();
+    if (present > 1) in.fail();
+    if (present != 1 || !in.ok()) return std::nullopt;
+    VectorRecord vector;
+    const std::uint32_t length = in.count(LENT_ELEMENT_BYTES);
+    vector.length = {QUELLAN2_STATUS_OK, true, length};
+    vector.elements.resize(length);
+    for (ElementRecord& element : vector.elements) {
+        const std::uint8_t kind = in.u8();
+        if (kind == FLOAT_VALUE) {
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_FLOAT};
+            element.floatBits = {QUELLAN2_STATUS_OK, true, in.u32()};
+        } else if (kind == STRING_VALUE) {
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_STRING};
+            element.stringStatus = QUELLAN2_STATUS_OK;
+            element.text = in.text();
+        } else if (kind == UNSET) {
+            element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
+        } else {
+            in.fail();
+        }
+    }
+    if (!in.ok()) return std::nullopt;
+    return vector;
+}
+
+}  // namespace surrogate
 
 namespace {
 

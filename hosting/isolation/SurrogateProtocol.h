@@ -1,17 +1,12 @@
-// The messages between MultiQuellan and a child's surrogate process: their kinds, encoding and records.
+// The messages between MultiQuellan and a child's surrogate process: their kinds, framing, encoding and the tree's records.
 #pragma once
 
 #include "platform/Channel.h"
-#include "quellan2.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-namespace mq {
-class IsolatedChild;
-}
 
 namespace mq::surrogate {
 
@@ -28,27 +23,14 @@ namespace mq::surrogate {
 // another pointer size serves the same host. Nothing the other side sends is
 // trusted: a decoder never reads past the bytes it has, and a count is
 // believed only as far as the bytes that follow could hold it.
+//
+// The kinds are listed, with their fields, in SurrogateRequests.def.
 enum class Request : std::uint8_t {
-    LOAD = 1,             // text path, u32 frame bytes -> u8 loaded, text reason, u64 entries (bit k: table entry k)
-    INITIALIZE,           // -> status
-    UNINITIALIZE,         // -> status
-    GET_IDENTITY,         // -> status, string
-    OPEN,                 // text -> status, u8 tree follows, the tree
-    CLOSE,                // -> status
-    CURRENT_TIME,         // u32 preset -> status, u32
-    READ_CURRENT,         // tags -> status, slot
-    READ_HISTORICAL,      // tags, i32 time -> status, slot
-    READ_HISTORICAL_EX,   // tags, i32 start, i32 interval, u32 n, n lent slots -> status, n slots
-    READ_BATCH,           // tags, text -> status, slot
-    READ_BATCH_EX,        // tags, text, i32 time -> status, slot
-    WRITE_HISTORICAL,     // tags, i32 time, lent slot -> status
-    WRITE_HISTORICAL_EX,  // tags, i32 start, i32 interval, u32 n, n lent slots -> status
-    WRITE_BATCH,          // tags, text, lent slot -> status
-    WRITE_BATCH_EX,       // tags, text, i32 time, lent slot -> status
-    ACTIVE_BATCHES,       // u64 node, i32 from, i32 to -> status, slot
-    BATCH_TIMES,          // u64 node, text, i32 time, u32 start preset, u32 end preset -> status, u32, u32
-    UPDATE_TIME,          // u64 tag, u32 preset -> status, u32
-    LAST = UPDATE_TIME
+    NONE = 0,  // never sent
+#define MQ_SURROGATE_REQUEST(kind) kind,
+#include "hosting/isolation/SurrogateRequests.def"
+    END,
+    LAST = END - 1
 };
 
 // No frame is larger: a bigger length is a broken or hostile peer. The tree
@@ -139,56 +121,10 @@ enum class Received {
 };
 Received receiveMessage(platform::Channel& channel, std::string& body, const Limits& limits) noexcept;
 
-// What a child answered to a query with one out value. `written` is false
-// when the child left the out value as it was given.
-template <typename Value>
-struct Answer {
-    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
-    bool written = false;
-    Value value{};
-};
-
-// One element of a vector, as the child described it.
-struct ElementRecord {
-    Answer<std::uint32_t> type;
-    // Asked only when the type said float: the value's bits, exactly.
-    Answer<std::uint32_t> floatBits;
-    // Asked only when the type said string: the status, and the text of the
-    // string the child handed over (none when it handed none).
-    QUELLAN2_STATUS stringStatus = QUELLAN2_STATUS_ERROR;
-    std::optional<std::string> text;
-};
-
-// A vector: its length as the child told it, and the elements that a reader
-// asks for. A vector made here (to lend to a child) is one whose length and
-// elements answer as set.
-struct VectorRecord {
-    Answer<std::uint32_t> length;
-    std::vector<ElementRecord> elements;
-};
-
-void encode(Encoder& out, const Answer<std::uint32_t>& answer);
-Answer<std::uint32_t> decodeAnswer(Decoder& in);
-
-// A vector slot after a call: null, or the vector in it. A vector of more
-// elements than `maxElements` fails the decoder.
-void encodeSlot(Encoder& out, const VectorRecord* vector);
-std::optional<VectorRecord> decodeSlot(Decoder& in, std::uint32_t maxElements);
-
-// A vector lent to the child: its length, then each element's value as set
-// here (unset, float or string).
-void encodeLent(Encoder& out, const VectorRecord* vector);
-// Null slot: nothing; otherwise the length and the values (elements of
-// other types are unset).
-std::optional<VectorRecord> decodeLent(Decoder& in);
-
-// The child's tree as its surrogate read it. On the host the records are the
-// handles that the stand-ins give out for the child's nodes and tags, so each
-// also names the child it belongs to (never sent).
+// The child's tree as its surrogate read it.
 struct TagRecord {
     std::uint64_t index = 0;
     std::optional<std::string> name;
-    IsolatedChild* owner = nullptr;
 };
 
 struct NodeRecord {
@@ -196,12 +132,12 @@ struct NodeRecord {
     std::optional<std::string> name;
     std::vector<NodeRecord> subNodes;
     std::vector<TagRecord> tags;
-    IsolatedChild* owner = nullptr;
 };
 
 void encodeTree(Encoder& out, const std::vector<NodeRecord>& top);
 // The top nodes; false (with `top` cleared) for a tree that is malformed or
-// deeper than a child's tree is read.
-bool decodeTree(Decoder& in, IsolatedChild* owner, std::vector<NodeRecord>& top);
+// deeper than `maxDepth` (top nodes are at depth 1), the depth to which the
+// host reads a child's tree.
+bool decodeTree(Decoder& in, int maxDepth, std::vector<NodeRecord>& top);
 
 }  // namespace mq::surrogate

@@ -2,16 +2,36 @@
 #pragma once
 
 #include "hosting/ChildModule.h"
-#include "hosting/SurrogateProtocol.h"
-#include "platform/Channel.h"
-#include "platform/HelperProcess.h"
+#include "hosting/isolation/SurrogateConnection.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 
-#include <atomic>
-#include <mutex>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mq {
+
+class IsolatedChild;
+
+// The handles that the stand-ins give out for the child's nodes and tags: the
+// surrogate's record of each, and beside it the child it belongs to, which a
+// call on a node or tag goes to.
+struct IsolatedTag {
+    const surrogate::TagRecord* record = nullptr;
+    IsolatedChild* owner = nullptr;
+};
+
+struct IsolatedNode {
+    const surrogate::NodeRecord* record = nullptr;
+    IsolatedChild* owner = nullptr;
+    std::vector<IsolatedNode> subNodes;
+    std::vector<IsolatedTag> tags;
+};
+
+// The handles for the tree `top` of `owner`'s child; they point into `top`,
+// which must outlive them unchanged.
+std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& top, IsolatedChild* owner);
 
 // The surrogate (quellan-surrogate beside this library) loads the child with
 // the same loader, function table and fault guard as this process would, and
@@ -30,9 +50,8 @@ class IsolatedChild final : public ChildModule {
 public:
     // `limits` frame the messages both ways; the defaults but for tests.
     explicit IsolatedChild(std::string path, surrogate::Limits limits = {});
-    // Closes the channel, lets the surrogate end by itself for a moment, then
-    // ends it; it is reaped either way.
-    ~IsolatedChild() override;
+    // The connection ends the surrogate (SurrogateConnection).
+    ~IsolatedChild() override = default;
 
     QUELLAN2_STATUS initialize() override;
     QUELLAN2_STATUS uninitialize() override;
@@ -51,35 +70,31 @@ public:
     // when either fails; at once when the surrogate has gone already. An
     // empty reply is a refusal of this request alone: it or its reply was
     // larger than one side could hold. Raises only before the request is sent.
-    bool exchange(const surrogate::Encoder& request, std::string& reply);
+    bool exchange(const surrogate::Encoder& request, std::string& reply) {
+        return link.exchange(request, reply);
+    }
     // Ends the surrogate for good: after a reply that makes no sense.
-    void lose() noexcept;
+    void lose() noexcept { link.lose(); }
 
-    const std::vector<surrogate::NodeRecord>& topNodes() const { return tree; }
+    const std::vector<IsolatedNode>& topNodes() const { return nodes; }
     // The surrogate's process number while it runs; 0 otherwise. For tests.
-    std::int64_t surrogateId() const noexcept { return process.id(); }
+    std::int64_t surrogateId() const noexcept { return link.surrogateId(); }
 
     // Surrogates are started from the folder of the module that holds this
     // code, which is the library's. A program that compiles the hosting code
     // in (the quellan tool) names the folder of the library it stands in for,
     // once, before any child starts.
-    static void startSurrogatesFrom(std::string folder);
+    static void startSurrogatesFrom(std::string folder) {
+        SurrogateConnection::startSurrogatesFrom(std::move(folder));
+    }
 
 private:
-
     std::string libraryPath;
-    surrogate::Limits limits;
-    // Orders the surrogate's start on the worker against an abandon() from
-    // the thread that gave a call up.
-    std::mutex processGuard;
-    platform::HelperProcess process;
-    platform::Channel channel;
-    // One request at a time: the worker's calls and the host thread's
-    // identity read share the channel.
-    std::mutex exchanging;
-    std::atomic<bool> lost{false};
+    SurrogateConnection link;
     // Read with the open; never changed after it.
     std::vector<surrogate::NodeRecord> tree;
+    // The handles for `tree`.
+    std::vector<IsolatedNode> nodes;
 };
 
 }  // namespace mq

@@ -1,5 +1,5 @@
 // Serving one child in the surrogate: each request run on the child through the fault guard, each answer described.
-#include "hosting/SurrogateServer.h"
+#include "hosting/isolation/SurrogateServer.h"
 
 #include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"

@@ -4,7 +4,8 @@
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/QuellanProxy.h"
-#include "hosting/SurrogateProtocol.h"
+#include "hosting/isolation/MirrorValues.h"
+#include "hosting/isolation/SurrogateProtocol.h"
 #include "platform/Channel.h"
 #include "quellan2.h"
 

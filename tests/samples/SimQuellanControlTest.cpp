@@ -1,7 +1,7 @@
 // The test controls: failures, faults, delays, unwritten results, tree and vector quirks.
 #include "SimFixture.h"
 #include "samples/simquellan/SimQuellanControl.h"
-#include "support/HeapReport.h"
+#include "support/FaultEndings.h"
 
 #include <algorithm>
 #include <thread>
@@ -110,14 +110,16 @@ TEST_F(SimQuellanControlsDeathTest, AnAccessViolationEndsAnUnguardedCaller) {
     child->control("fault nodeGetNumTags access after=1");
     uint32_t count = 0;
     EXPECT_EQ(sim->nodeGetNumTags(line1, &count), QUELLAN2_STATUS_OK);
-    EXPECT_DEATH(sim->nodeGetNumTags(line1, &count), "");
+    EXPECT_EXIT(sim->nodeGetNumTags(line1, &count), EndedBy{FaultEnding::ACCESS_VIOLATION},
+                faultReport(FaultEnding::ACCESS_VIOLATION));
 }
 
 TEST_F(SimQuellanControlsDeathTest, ADivisionByZeroEndsAnUnguardedCaller) {
     openPlant();
     child->control("fault tagGetUpdateTime divide");
     uint32_t time = 0;
-    EXPECT_DEATH(sim->tagGetUpdateTime(temperature, &time), "");
+    EXPECT_EXIT(sim->tagGetUpdateTime(temperature, &time), EndedBy{FaultEnding::DIVISION_BY_ZERO},
+                faultReport(FaultEnding::DIVISION_BY_ZERO));
 }
 
 class SimQuellanFaultWords : public SimQuellanTest, public ::testing::WithParamInterface<const char*> {};
@@ -153,7 +155,7 @@ TEST(SimQuellanProcessEndingFaultsDeathTest, ExitEndsTheProcessWithSimQuellansEx
 
 TEST(SimQuellanProcessEndingFaultsDeathTest, ADoubleFreeEndsTheProcessInTheHeapsChecks) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(callFaultingGetIdentity("heap"), doubleFreeReport());
+    EXPECT_EXIT(callFaultingGetIdentity("heap"), EndedBy{FaultEnding::DOUBLE_FREE}, faultReport(FaultEnding::DOUBLE_FREE));
 }
 
 TEST_F(SimQuellanControls, RefusalsOfNodesSubNodesTagsAndNames) {

@@ -190,6 +190,36 @@ TEST_F(ParallelCalls, AParallelOpenBuildsTheSameTreeAndStartsEachChildOnItsOwnWo
     }
 }
 
+// Two children journal into one file, so that its lines are the events of
+// both in order; each read sleeps, and notes its start before it does. The
+// host reads one tag of Slow's and two of Quick's, which tells their lines apart.
+TEST_F(ParallelCalls, OnlyParallelCallsOfTwoChildrenOverlap) {
+    SimChild& slow = addChild("Slow", std::string(PLANTS[0]) + "journal both.journal\nsleep connectionReadCurrentData 500\n");
+    addChild("Quick", std::string(PLANTS[2]) + "journal both.journal\nsleep connectionReadCurrentData 500\n");
+    const QUELLAN2_TAG tags[] = {tagAt(1), tagAt(3), tagAt(4)};
+    for (const bool parallel : {false, true}) {
+        configureWith(parallel ? " parallel=\"true\"" : "", childPaths());
+        QUELLAN2_CONNECTION connection = open();
+        slow.clearJournal();
+        QUELLAN2_VECTOR result = nullptr;
+        ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionReadCurrentData(connection, tags, 3, &result));
+        (*plugin)->vectorFree(result);
+        std::vector<std::string> events;
+        std::istringstream lines(readFile(slow.journalPath()));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("connectionReadCurrentData") == std::string::npos) continue;
+            const std::string who = line.find("count=1") != std::string::npos ? "slow" : "quick";
+            events.push_back(who + (line.rfind("# sleeping", 0) == 0 ? " starts" : " returns"));
+        }
+        (*plugin)->connectionClose(connection);
+        ASSERT_EQ(4u, events.size()) << testing::PrintToString(events);
+        // Overlapping: each call starts before the other returns.
+        const bool overlapping = events[0].find("starts") != std::string::npos &&
+                                 events[1].find("starts") != std::string::npos;
+        EXPECT_EQ(parallel, overlapping) << testing::PrintToString(events);
+    }
+}
+
 TEST_F(ParallelCalls, ChildrenThatShareOneModuleAreNeverCalledAtOnce) {
     // Two paths of one file are one module; each of its calls takes a while,
     // so that calls made side by side would surely meet.

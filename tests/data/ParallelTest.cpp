@@ -18,14 +18,6 @@ const char* const PLANTS[] = {
     "clock 1700000000\nnode R\ntag R r1 float base=7 noise=3\ntag R r2 string states=A,B,C dwell=30\n",
 };
 
-QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, const std::vector<float>& values) {
-    QUELLAN2_VECTOR vector = nullptr;
-    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(static_cast<uint32_t>(values.size()), &vector));
-    for (uint32_t k = 0; k < values.size(); ++k) plugin->vectorSetFloat(vector, k, values[k]);
-    return vector;
-}
-
-
 // Tags of all three children, not in child order.
 const QUELLAN2_TAG MIXED[] = {tagAt(6), tagAt(4), tagAt(1), tagAt(7), tagAt(5), tagAt(2)};
 constexpr uint32_t MIXED_COUNT = 6;

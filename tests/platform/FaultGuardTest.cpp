@@ -292,13 +292,13 @@ TEST(FaultGuardNesting, OnlyTheInnermostOfManyGuardsSeesTheFault) {
 }
 
 // What the child writes once the guard has caught its fault.
-const char* const GUARDED_FAULT_CAUGHT = "guarded fault caught\n";
+const char* const GUARDED_FAULT_CAUGHT = "guarded fault caught";
 
 // Run only as a child process (below): a fault raised outside every guard,
 // after the guard has been set up by a guarded fault, must end the process.
 TEST(FaultGuardChild, DISABLED_FaultOutsideAnyGuard) {
     if (guarded(&writeThroughNull)) std::exit(0);
-    std::fputs(GUARDED_FAULT_CAUGHT, stdout);
+    std::puts(GUARDED_FAULT_CAUGHT);
     std::fflush(stdout);
     writeThroughNull(nullptr);
     std::exit(0);
@@ -308,7 +308,8 @@ TEST(FaultGuardOutside, AFaultOutsideAnyGuardStillEndsTheProcess) {
     mq::test::ProcessResult outcome = mq::test::runThisProgram(
         {"--gtest_also_run_disabled_tests", "--gtest_filter=FaultGuardChild.DISABLED_FaultOutsideAnyGuard",
          "--gtest_brief=1"});
-    EXPECT_NE(std::string::npos, outcome.out.find(GUARDED_FAULT_CAUGHT)) << "the guard caught the first fault";
+    EXPECT_NE(std::string::npos, outcome.out.find(GUARDED_FAULT_CAUGHT))
+        << "the guard caught the first fault: " << outcome.out;
     EXPECT_TRUE(mq::test::endedBy(mq::test::FaultEnding::ACCESS_VIOLATION, outcome))
         << "the child ended with status " << outcome.exitCode << ": " << outcome.err;
 }

@@ -76,8 +76,12 @@ void beginCall(Call& call) {
     if (counted(call) && callsInside.fetch_add(1) > 0)
         simulator.journal().note(std::string("overlapping call: ") + call.function);
     call.intercept = simulator.intercept(call.function);
-    if (call.intercept.sleepMilliseconds)
+    if (call.intercept.sleepMilliseconds) {
+        // The call's start, for tests that order it against calls elsewhere.
+        simulator.journal().note("sleeping " + std::to_string(call.intercept.sleepMilliseconds) + " ms in " +
+                                 call.function + " " + call.arguments);
         std::this_thread::sleep_for(std::chrono::milliseconds(call.intercept.sleepMilliseconds));
+    }
     switch (call.intercept.fault) {
     case Fault::NONE: return;
     case Fault::CAUGHT:

@@ -18,14 +18,6 @@ const char* const PLANTS[] = {
     "clock 1700000000\nnode R\ntag R r1 float base=7 noise=3\ntag R r2 string states=A,B,C dwell=30\n",
 };
 
-QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, const std::vector<float>& values) {
-    QUELLAN2_VECTOR vector = nullptr;
-    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(static_cast<uint32_t>(values.size()), &vector));
-    for (uint32_t k = 0; k < values.size(); ++k) plugin->vectorSetFloat(vector, k, values[k]);
-    return vector;
-}
-
-
 // Tags of all three children, not in child order.
 const QUELLAN2_TAG MIXED[] = {tagAt(6), tagAt(4), tagAt(1), tagAt(7), tagAt(5), tagAt(2)};
 constexpr uint32_t MIXED_COUNT = 6;
@@ -187,6 +179,36 @@ TEST_F(ParallelCalls, AParallelOpenBuildsTheSameTreeAndStartsEachChildOnItsOwnWo
         const std::vector<JournalEntry> opens = child->journal("connectionOpen");
         ASSERT_EQ(1u, opens.size());
         EXPECT_EQ(opens[0].thread, child->journal("initialize").at(0).thread) << "the worker starts its child";
+    }
+}
+
+// Two children journal into one file, so that its lines are the events of
+// both in order; each read sleeps, and notes its start before it does. The
+// host reads one tag of Slow's and two of Quick's, which tells their lines apart.
+TEST_F(ParallelCalls, OnlyParallelCallsOfTwoChildrenOverlap) {
+    SimChild& slow = addChild("Slow", std::string(PLANTS[0]) + "journal both.journal\nsleep connectionReadCurrentData 500\n");
+    addChild("Quick", std::string(PLANTS[2]) + "journal both.journal\nsleep connectionReadCurrentData 500\n");
+    const QUELLAN2_TAG tags[] = {tagAt(1), tagAt(3), tagAt(4)};
+    for (const bool parallel : {false, true}) {
+        configureWith(parallel ? " parallel=\"true\"" : "", childPaths());
+        QUELLAN2_CONNECTION connection = open();
+        slow.clearJournal();
+        QUELLAN2_VECTOR result = nullptr;
+        ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionReadCurrentData(connection, tags, 3, &result));
+        (*plugin)->vectorFree(result);
+        std::vector<std::string> events;
+        std::istringstream lines(readFile(slow.journalPath()));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("connectionReadCurrentData") == std::string::npos) continue;
+            const std::string who = line.find("count=1") != std::string::npos ? "slow" : "quick";
+            events.push_back(who + (line.rfind("# sleeping", 0) == 0 ? " starts" : " returns"));
+        }
+        (*plugin)->connectionClose(connection);
+        ASSERT_EQ(4u, events.size()) << testing::PrintToString(events);
+        // Overlapping: each call starts before the other returns.
+        const bool overlapping = events[0].find("starts") != std::string::npos &&
+                                 events[1].find("starts") != std::string::npos;
+        EXPECT_EQ(parallel, overlapping) << testing::PrintToString(events);
     }
 }
 

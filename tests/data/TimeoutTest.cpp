@@ -11,14 +11,6 @@ namespace {
 
 constexpr int64_t CLOCK = 1700000000;
 
-QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, float first, float second) {
-    QUELLAN2_VECTOR vector = nullptr;
-    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(2, &vector));
-    plugin->vectorSetFloat(vector, 0, first);
-    plugin->vectorSetFloat(vector, 1, second);
-    return vector;
-}
-
 QUELLAN2_NODE nodeAt(uintptr_t position) {
     return reinterpret_cast<QUELLAN2_NODE>(position);
 }
@@ -59,7 +51,7 @@ const ChildCall CALLS[] = {
      }},
     {"connectionWriteHistoricalDataEx",
      [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR values[2] = {hostVector(plugin, 1, 2), hostVector(plugin, 3, 4)};
+         QUELLAN2_VECTOR values[2] = {hostVector(plugin, {1, 2}), hostVector(plugin, {3, 4})};
          EXPECT_EQ(QUELLAN2_STATUS_OK,
                    plugin->connectionWriteHistoricalDataEx(connection, WRITTEN, 2, 1600000000, 60, 2, values));
          for (QUELLAN2_VECTOR vector : values) plugin->vectorFree(vector);
@@ -70,7 +62,7 @@ const ChildCall CALLS[] = {
      }},
     {"connectionWriteBatchDataEx",
      [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR values = hostVector(plugin, -1, -2);
+         QUELLAN2_VECTOR values = hostVector(plugin, {-1, -2});
          EXPECT_EQ(QUELLAN2_STATUS_OK,
                    plugin->connectionWriteBatchDataEx(connection, WRITTEN, 2, "W-1", 1600000000, values));
          plugin->vectorFree(values);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace mq::test {
 
@@ -23,6 +24,14 @@ inline std::string take(const LoadedPlugin& plugin, QUELLAN2_VECTOR vector) {
     for (uint32_t k = 0; k < length; ++k) text += (k ? "," : "") + textOf(valueAt(plugin, vector, k));
     plugin->vectorFree(vector);
     return text + "]";
+}
+
+// A host vector of the library's holding `values`.
+inline QUELLAN2_VECTOR hostVector(const LoadedPlugin& plugin, const std::vector<float>& values) {
+    QUELLAN2_VECTOR vector = nullptr;
+    EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->vectorCreate(static_cast<uint32_t>(values.size()), &vector));
+    for (uint32_t k = 0; k < values.size(); ++k) plugin->vectorSetFloat(vector, k, values[k]);
+    return vector;
 }
 
 inline QUELLAN2_TAG tagAt(uintptr_t position) {

@@ -1,11 +1,12 @@
 // The fault guard: every kind of fault in a guarded body is caught, again and
 // again, on any thread and in nested guards; a fault outside ends the process.
 #include "platform/FaultGuard.h"
-#include "support/ProcessRunner.h"
+#include "support/FaultEndings.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <stdexcept>
@@ -290,10 +291,15 @@ TEST(FaultGuardNesting, OnlyTheInnermostOfManyGuardsSeesTheFault) {
     EXPECT_EQ(descent.results, expected);
 }
 
+// What the child writes once the guard has caught its fault.
+const char* const GUARDED_FAULT_CAUGHT = "guarded fault caught";
+
 // Run only as a child process (below): a fault raised outside every guard,
 // after the guard has been set up by a guarded fault, must end the process.
 TEST(FaultGuardChild, DISABLED_FaultOutsideAnyGuard) {
-    guarded(&writeThroughNull);
+    if (guarded(&writeThroughNull)) std::exit(0);
+    std::puts(GUARDED_FAULT_CAUGHT);
+    std::fflush(stdout);
     writeThroughNull(nullptr);
     std::exit(0);
 }
@@ -302,5 +308,8 @@ TEST(FaultGuardOutside, AFaultOutsideAnyGuardStillEndsTheProcess) {
     mq::test::ProcessResult outcome = mq::test::runThisProgram(
         {"--gtest_also_run_disabled_tests", "--gtest_filter=FaultGuardChild.DISABLED_FaultOutsideAnyGuard",
          "--gtest_brief=1"});
-    EXPECT_TRUE(outcome.crashed) << "the child ended with status " << outcome.exitCode;
+    EXPECT_NE(std::string::npos, outcome.out.find(GUARDED_FAULT_CAUGHT))
+        << "the guard caught the first fault: " << outcome.out;
+    EXPECT_TRUE(mq::test::endedBy(mq::test::FaultEnding::ACCESS_VIOLATION, outcome))
+        << "the child ended with status " << outcome.exitCode << ": " << outcome.err;
 }

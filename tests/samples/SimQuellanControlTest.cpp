@@ -1,9 +1,10 @@
 // The test controls: failures, faults, delays, unwritten results, tree and vector quirks.
 #include "SimFixture.h"
 #include "samples/simquellan/SimQuellanControl.h"
-#include "support/HeapReport.h"
+#include "support/FaultEndings.h"
 
-#include <chrono>
+#include <algorithm>
+#include <thread>
 
 namespace mq::test {
 namespace {
@@ -38,13 +39,23 @@ TEST_F(SimQuellanControls, FailTakesAnyStatusAndWritesNothing) {
     EXPECT_EQ(child->journal("getIdentity").at(0).status, "4000000000");
 }
 
-TEST_F(SimQuellanControls, SleepDelaysTheAnswer) {
-    start("sleep vectorCreate 80 times=1\n");
-    QUELLAN2_VECTOR vector = nullptr;
-    auto before = std::chrono::steady_clock::now();
-    EXPECT_EQ(sim->vectorCreate(1, &vector), QUELLAN2_STATUS_OK);
-    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(80));
-    sim->vectorFree(vector);
+TEST_F(SimQuellanControls, SleepKeepsACallInsideWhileOthersComeAndGo) {
+    openPlant();
+    ASSERT_EQ(child->control("sleep connectionGetNumNodes 1000 times=1"), 0u);
+    std::thread sleeper([&] {
+        uint32_t count = 0;
+        EXPECT_EQ(sim->connectionGetNumNodes(connection, &count), QUELLAN2_STATUS_OK);
+    });
+    // Calls made until the sleeper's call is journaled meet it inside.
+    std::size_t calls = 0;
+    for (uint32_t time = 0; child->journal("connectionGetNumNodes").size() < 2; ++calls)
+        sim->connectionGetCurrentTime(connection, &time);
+    sleeper.join();
+    EXPECT_GT(calls, 0u);
+    const std::vector<std::string> notes = child->journalNotes();
+    EXPECT_NE(notes.end(), std::find_if(notes.begin(), notes.end(), [](const std::string& note) {
+                  return note.find("overlapping call") != std::string::npos;
+              })) << "no call met the sleeping one";
 }
 
 TEST_F(SimQuellanControls, UnwrittenReturnsOkAndLeavesOutValuesAlone) {
@@ -99,14 +110,16 @@ TEST_F(SimQuellanControlsDeathTest, AnAccessViolationEndsAnUnguardedCaller) {
     child->control("fault nodeGetNumTags access after=1");
     uint32_t count = 0;
     EXPECT_EQ(sim->nodeGetNumTags(line1, &count), QUELLAN2_STATUS_OK);
-    EXPECT_DEATH(sim->nodeGetNumTags(line1, &count), "");
+    EXPECT_EXIT(sim->nodeGetNumTags(line1, &count), EndedBy{FaultEnding::ACCESS_VIOLATION},
+                faultReport(FaultEnding::ACCESS_VIOLATION));
 }
 
 TEST_F(SimQuellanControlsDeathTest, ADivisionByZeroEndsAnUnguardedCaller) {
     openPlant();
     child->control("fault tagGetUpdateTime divide");
     uint32_t time = 0;
-    EXPECT_DEATH(sim->tagGetUpdateTime(temperature, &time), "");
+    EXPECT_EXIT(sim->tagGetUpdateTime(temperature, &time), EndedBy{FaultEnding::DIVISION_BY_ZERO},
+                faultReport(FaultEnding::DIVISION_BY_ZERO));
 }
 
 class SimQuellanFaultWords : public SimQuellanTest, public ::testing::WithParamInterface<const char*> {};
@@ -142,7 +155,7 @@ TEST(SimQuellanProcessEndingFaultsDeathTest, ExitEndsTheProcessWithSimQuellansEx
 
 TEST(SimQuellanProcessEndingFaultsDeathTest, ADoubleFreeEndsTheProcessInTheHeapsChecks) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(callFaultingGetIdentity("heap"), doubleFreeReport());
+    EXPECT_EXIT(callFaultingGetIdentity("heap"), EndedBy{FaultEnding::DOUBLE_FREE}, faultReport(FaultEnding::DOUBLE_FREE));
 }
 
 TEST_F(SimQuellanControls, RefusalsOfNodesSubNodesTagsAndNames) {

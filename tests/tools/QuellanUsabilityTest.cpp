@@ -4,6 +4,7 @@
 // the version, configure without a dialog, and the demo's journals.
 #include "QuellanTool.h"
 #include "platform/ScopeExit.h"
+#include "support/Environment.h"
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
 
@@ -27,8 +28,8 @@ tag Line2 Flow float base=100 amplitude=10 period=600
 batch Line1 B-100 1714560000 1714563600
 )";
 
-// Where the platform's code page is not UTF-8, East Asian text cannot come from a plug-in.
-bool systemTextIsUtf8() {
+// The Qt dialog is a module of its own; the Win32 dialog is inside the library.
+bool dialogIsAModuleOfItsOwn() {
     return std::string(MQ_LIBRARY_SUFFIX) != ".dll";
 }
 
@@ -190,7 +191,7 @@ TEST_F(QuellanTool, TableEscapesControlCharactersInNames) {
 }
 
 TEST_F(QuellanTool, TableColumnsLineUpByDisplayedWidth) {
-    if (!systemTextIsUtf8()) GTEST_SKIP() << "the ANSI code page holds no East Asian characters";
+    if (!systemTextIsUtf8()) GTEST_SKIP() << "the ANSI code page is not UTF-8: it holds no East Asian characters";
     child->writeSidecar(TEXT_SIDECAR);
     ProcessResult result = run({"read", "Wide/\xE6\xB8\xA9\xE5\xBA\xA6", "Wide/T"});
     ASSERT_EQ(0, result.exitCode) << describe(result);
@@ -313,7 +314,7 @@ TEST(QuellanVersion, IsTheProjectsVersion) {
 }
 
 TEST(QuellanConfigure, SaysThatAMultiQuellanWithoutItsDialogModuleHasNone) {
-    if (!systemTextIsUtf8()) GTEST_SKIP() << "the Win32 dialog is inside the library";
+    if (!dialogIsAModuleOfItsOwn()) GTEST_SKIP() << "the Win32 dialog is inside the library";
     ScratchFolder folder("quellan-no-dialog");
     const std::string library = folder.file("MultiQuellan" MQ_LIBRARY_SUFFIX);
     std::filesystem::copy_file(libraryPath("MultiQuellan"), library);

@@ -8,4 +8,8 @@ void setEnvironmentVariable(const std::string& name, const std::string& value) {
     setenv(name.c_str(), value.c_str(), 1);
 }
 
+bool systemTextIsUtf8() {
+    return true;
+}
+
 }  // namespace mq::test

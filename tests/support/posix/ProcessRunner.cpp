@@ -24,6 +24,19 @@ extern char** environ;
 
 namespace mq::test {
 
+namespace {
+
+// Waits for the process `pid` to end and keeps how it ended.
+void waitFor(pid_t pid, const std::string& program, ProcessResult& result) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) throw std::runtime_error("cannot wait for " + program + ": " + std::strerror(errno));
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.crashed = WIFSIGNALED(status);
+}
+
+}  // namespace
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments) {
     ScratchFolder folder("process");
     const std::string outPath = folder.file("stdout");
@@ -50,13 +63,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) throw std::runtime_error("cannot wait for " + program + ": " + std::strerror(errno));
-
     ProcessResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.crashed = WIFSIGNALED(status);
+    waitFor(pid, program, result);
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     return result;
@@ -107,11 +115,7 @@ ProcessResult runProcessUntilLines(const std::string& program, const std::vector
         while (readSome()) {}
     }
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) throw std::runtime_error("cannot wait for " + program + ": " + std::strerror(errno));
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.crashed = WIFSIGNALED(status);
+    waitFor(pid, program, result);
     result.err = readFile(errPath);
     return result;
 }

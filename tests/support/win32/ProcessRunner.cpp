@@ -33,6 +33,38 @@ private:
     HANDLE handle;
 };
 
+// Starts `program` with `output` and `error` as its standard output and
+// error; its standard input is this process's.
+PROCESS_INFORMATION start(const std::string& program, const std::vector<std::string>& arguments, HANDLE output,
+                          HANDLE error) {
+    std::string commandLine = quoteArgument(program);
+    for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process))
+        throw std::runtime_error("cannot start " + program + ": error " + std::to_string(GetLastError()));
+    return process;
+}
+
+// Waits for the process to end, keeps its exit code and lets its handles go.
+void waitFor(const PROCESS_INFORMATION& process, ProcessResult& result) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    result.exitCode = static_cast<int>(code);
+    // An unhandled exception ends a process with the exception's code, an
+    // error status (top two bits set) that no ordinary exit uses.
+    result.crashed = (code & 0xC0000000u) == 0xC0000000u;
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments) {
@@ -43,28 +75,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     {
         FileHandle out(outPath);
         FileHandle err(errPath);
-        std::string commandLine = quoteArgument(program);
-        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
-
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                            &startup, &process))
-            throw std::runtime_error("cannot start " + program + ": error " + std::to_string(GetLastError()));
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        result.exitCode = static_cast<int>(code);
-        // An unhandled exception ends a process with the exception's code, an
-        // error status (top two bits set) that no ordinary exit uses.
-        result.crashed = (code & 0xC0000000u) == 0xC0000000u;
+        waitFor(start(program, arguments, out.get(), err.get()), result);
     }
     result.out = readFile(outPath);
     result.err = readFile(errPath);
@@ -85,21 +96,14 @@ ProcessResult runProcessUntilLines(const std::string& program, const std::vector
     PROCESS_INFORMATION process{};
     {
         FileHandle err(errPath);
-        std::string commandLine = quoteArgument(program);
-        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = writeEnd;
-        startup.hStdError = err.get();
-        const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                            nullptr, &startup, &process);
-        CloseHandle(writeEnd);
-        if (!started) {
+        try {
+            process = start(program, arguments, writeEnd, err.get());
+        } catch (...) {
+            CloseHandle(writeEnd);
             CloseHandle(readEnd);
-            throw std::runtime_error("cannot start " + program + ": error " + std::to_string(GetLastError()));
+            throw;
         }
+        CloseHandle(writeEnd);
     }
     char buffer[4096];
     DWORD count = 0;
@@ -107,13 +111,7 @@ ProcessResult runProcessUntilLines(const std::string& program, const std::vector
            ReadFile(readEnd, buffer, sizeof buffer, &count, nullptr) && count > 0)
         result.out.append(buffer, count);
     CloseHandle(readEnd);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    result.exitCode = static_cast<int>(code);
-    result.crashed = (code & 0xC0000000u) == 0xC0000000u;
+    waitFor(process, result);
     result.err = readFile(errPath);
     return result;
 }

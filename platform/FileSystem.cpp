@@ -117,6 +117,11 @@ bool replaceFileContents(const std::string& target, const std::string& bytes) no
     return inspectForSave(target, old) && saveFile(target, bytes, old, old) == SaveResult::SAVED;
 }
 
+bool appendToFile(const std::string& path, const std::string& bytes) noexcept {
+    detail::OpenFile file;
+    return detail::openForAppend(path, file) && file.writeAll(bytes) && file.close();
+}
+
 bool keepBackup(const std::string& target, const std::string& backup) noexcept {
     try {
         detail::SaveTarget old, oldBackup;

@@ -60,6 +60,11 @@ bool makeDirectory(const std::string& path) noexcept;
 // written and flushed, which a failure part way leaves short or empty.
 bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;
 
+// Appends `bytes` to the file at `path` (created if it is missing) in one
+// write, which lands whole even when other writers append to the file at the
+// same moment.
+bool appendToFile(const std::string& path, const std::string& bytes) noexcept;
+
 // Copies the file at `target` to `backup` by the same kind of save, before
 // `target` is replaced: the copy gets the owner, group and permissions that a
 // save of `target` gives. True when there is no file at `target` to keep and

@@ -63,6 +63,10 @@ CreateResult createNewFile(const std::string& path, OpenFile& file) noexcept;
 // Opens an existing file for writing, emptied.
 bool openTruncated(const std::string& path, OpenFile& file) noexcept;
 
+// Opens a file, created if it is missing, so that every write lands whole at
+// its end, also when other processes or modules append to it at the same time.
+bool openForAppend(const std::string& path, OpenFile& file) noexcept;
+
 // Puts `from` in place of `to` in one step, replacing it.
 bool moveOnto(const std::string& from, const std::string& to) noexcept;
 

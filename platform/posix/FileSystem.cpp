@@ -133,6 +133,14 @@ bool openTruncated(const std::string& path, OpenFile& file) noexcept {
     return true;
 }
 
+bool openForAppend(const std::string& path, OpenFile& file) noexcept {
+    // O_APPEND: the kernel moves to the end and writes in one step.
+    int descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (descriptor < 0) return false;
+    file.handle = descriptor;
+    return true;
+}
+
 bool moveOnto(const std::string& from, const std::string& to) noexcept {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -131,6 +131,17 @@ bool openTruncated(const std::string& path, OpenFile& file) noexcept {
     return true;
 }
 
+bool openForAppend(const std::string& path, OpenFile& file) noexcept {
+    // Append access alone makes each WriteFile land at the end in one step
+    // (the C library's append mode seeks first, which two writers can race);
+    // sharing everything lets others read, rewrite or delete the file meanwhile.
+    HANDLE opened = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    file.handle = reinterpret_cast<std::intptr_t>(opened);
+    return true;
+}
+
 bool moveOnto(const std::string& from, const std::string& to) noexcept {
     // Write-through: the call returns only when the move is on disk.
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

@@ -1,9 +1,9 @@
 // Writing the journal: one flushed line per call received.
 #include "samples/simquellan/Journal.h"
 
+#include "platform/FileSystem.h"
+
 #include <atomic>
-#include <cstdio>
-#include <memory>
 
 namespace simquellan {
 
@@ -37,13 +37,10 @@ void Journal::note(const std::string& text) {
 
 void Journal::append(const std::string& line) {
     // Opened per line so that a test may read, truncate or delete the file
-    // while the library stays loaded, on either platform.
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
+    // while the library stays loaded, on either platform; written in one
+    // append, so that children sharing one journal never mix their lines.
     if (path.empty()) return;
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "ab"));
-    if (file) std::fwrite(line.data(), 1, line.size(), file.get());
+    mq::platform::appendToFile(path, line);
 }
 
 }  // namespace simquellan

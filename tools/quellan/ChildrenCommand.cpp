@@ -37,19 +37,26 @@ struct PendingDiagnosis {
     std::optional<ChildDiagnosis> result;
 };
 
+// The diagnosis made in this process; the tool running out of memory is told
+// in the child's row.
+ChildDiagnosis diagnoseHere(const mq::ChildEntry& configured) {
+    try {
+        return diagnoseChild(configured);
+    } catch (const std::bad_alloc&) {
+        ChildDiagnosis diagnosis;
+        diagnosis.path = configured.path;
+        diagnosis.problem = "the tool ran out of memory";
+        return diagnosis;
+    }
+}
+
 // The diagnosis, or nothing when the child did not finish starting in time.
 // Here, in the tool: for a child that runs in a surrogate process, which the
 // tool does not load.
 std::optional<ChildDiagnosis> diagnoseInTime(const mq::ChildEntry& configured) {
     auto pending = std::make_shared<PendingDiagnosis>();
     std::thread([pending, configured] {
-        ChildDiagnosis diagnosis;
-        try {
-            diagnosis = diagnoseChild(configured);
-        } catch (const std::bad_alloc&) {
-            diagnosis.path = configured.path;
-            diagnosis.problem = "the tool ran out of memory";
-        }
+        ChildDiagnosis diagnosis = diagnoseHere(configured);
         std::lock_guard<std::mutex> lock(pending->mutex);
         pending->result = std::move(diagnosis);
         pending->done.notify_all();
@@ -125,14 +132,7 @@ void serveChildProbe(const ProbeMessage& request, ProbeReport& report) {
     mq::ChildEntry configured{request.at(1), {}};
     for (std::size_t k = 2; k + 1 < request.size(); k += 2)
         configured.attributes.push_back({request[k], request[k + 1]});
-    ChildDiagnosis diagnosis;
-    try {
-        diagnosis = diagnoseChild(configured);
-    } catch (const std::bad_alloc&) {
-        diagnosis.path = configured.path;
-        diagnosis.problem = "the tool ran out of memory";
-    }
-    report.send(diagnosisMessage(diagnosis));
+    report.send(diagnosisMessage(diagnoseHere(configured)));
 }
 
 int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream& err) {

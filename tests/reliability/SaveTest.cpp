@@ -39,7 +39,7 @@ TEST(KilledSave, LeavesTheOldOrTheNewFileWhole) {
     const auto saveTime = (std::chrono::steady_clock::now() - timing) / TIMED_SAVES;
     const auto span = std::chrono::duration_cast<std::chrono::microseconds>(4 * saveTime).count() + 1000;
 
-    const std::string writer = binaryFolder() + "/reliability_save_writer";
+    const std::string writer = binaryFolder() + "/" + SAVE_WRITER;
     std::mt19937 random(20261207);
     std::uniform_int_distribution<long long> delay(0, span);
     int foundOld = 0, foundNew = 0, killedRunning = 0;
@@ -47,10 +47,12 @@ TEST(KilledSave, LeavesTheOldOrTheNewFileWhole) {
         ASSERT_TRUE(writeConfigurationFile(target, oldChildList()));
         SpawnedProcess process(writer, {target});
         // From the writer's first finished save on, however long it took to
-        // start: it alternates the old and the new list from there.
-        const auto startLimit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (readFile(target) != newBytes && std::chrono::steady_clock::now() < startLimit)
+        // start: it alternates the old and the new list from there. The
+        // writer never ends by itself, so a writer that ended has failed.
+        while (readFile(target) != newBytes) {
+            ASSERT_FALSE(process.hasEnded()) << "kill " << kill << ": the writer ended before its first save";
             std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         if (process.kill()) ++killedRunning;
         const std::string bytes = readFile(target);

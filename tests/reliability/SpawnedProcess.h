@@ -20,6 +20,9 @@ public:
     // POSIX with SIGKILL), and waits until it is gone. True when it was
     // still running, so that the kill ended it.
     bool kill();
+    // True once the process has ended by itself (it is not reaped, so
+    // kill() still reports how it ended).
+    bool hasEnded() const;
 
 private:
     long long id = 0;

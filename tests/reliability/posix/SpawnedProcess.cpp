@@ -38,4 +38,11 @@ bool SpawnedProcess::kill() {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
+bool SpawnedProcess::hasEnded() const {
+    if (ended) return true;
+    // WNOWAIT leaves the process a zombie for kill()'s waitpid.
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(id), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
+}
+
 }  // namespace mq::test

@@ -39,4 +39,8 @@ bool SpawnedProcess::kill() {
     return wasRunning;
 }
 
+bool SpawnedProcess::hasEnded() const {
+    return ended || WaitForSingleObject(reinterpret_cast<HANDLE>(id), 0) == WAIT_OBJECT_0;
+}
+
 }  // namespace mq::test

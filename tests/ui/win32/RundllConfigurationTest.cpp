@@ -284,7 +284,9 @@ protected:
     std::future<UpdateResult> update;
 };
 
-TEST_F(RundllConfigurationTest, TheLibraryPathHasABlankThatTheCommandLineMustNotSplitAt) {
+// The premise of the tests below, which start rundll32.exe on this library
+// and so show that its command line is not split at the blank.
+TEST_F(RundllConfigurationTest, TheLibraryPathHasABlankAndItsShortFormHasNone) {
     EXPECT_NE(library.find(' '), std::string::npos) << library;
     char shortPath[1024] = {};
     const DWORD length = GetShortPathNameA(library.c_str(), shortPath, sizeof(shortPath) - 1);

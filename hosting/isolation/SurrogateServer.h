@@ -5,10 +5,12 @@
 #include "hosting/LibraryHandle.h"
 #include "hosting/QuellanProxy.h"
 #include "hosting/isolation/MirrorValues.h"
+#include "hosting/isolation/SurrogateMessages.h"
 #include "hosting/isolation/SurrogateProtocol.h"
 #include "platform/Channel.h"
 #include "quellan2.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,12 +36,15 @@ public:
     std::uint32_t frameBytes() const { return replyFrameBytes; }
 
 private:
-    bool load(Decoder& in, Encoder& reply);
-    bool open(Decoder& in, Encoder& reply);
-    bool tagList(Decoder& in, std::vector<QUELLAN2_TAG>& list) const;
+    // Runs a decoded request, filling its reply; false to refuse it.
+    bool run(Request what, const Arguments& arguments, Reply& reply);
+    bool load(const Arguments& arguments, Reply& reply);
+    bool open(const Arguments& arguments, Reply& reply);
+    bool tagHandles(const std::vector<std::uint64_t>& indices, std::vector<QUELLAN2_TAG>& list) const;
     NodeRecord describeNode(QuellanProxy::Node& node);
     VectorRecord describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const;
-    void deliver(Encoder& reply, QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides = false) const;
+    // The vector a call delivered, described and given back to the child.
+    std::optional<VectorRecord> take(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides = false) const;
     QUELLAN2_VECTOR materialize(const std::optional<VectorRecord>& lent) const;
     void giveBack(QUELLAN2_VECTOR vector) const;
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 namespace mq::surrogate {
@@ -128,7 +129,7 @@ NodeRecord Server::describeNode(QuellanProxy::Node& node) {
     return record;
 }
 
-bool Server::load(const Arguments& arguments, Reply& reply) {
+bool Server::onLOAD(const Arguments& arguments, Reply& reply) {
     const std::uint32_t frames = arguments.number;
     if (loaded || frames == 0 || frames > MAX_FRAME_BYTES) return false;
     replyFrameBytes = frames;
@@ -150,7 +151,7 @@ bool Server::load(const Arguments& arguments, Reply& reply) {
     return true;
 }
 
-bool Server::open(const Arguments& arguments, Reply& reply) {
+bool Server::onOPEN(const Arguments& arguments, Reply& reply) {
     if (opened) return false;
     // MultiQuellan (under any file name) would read the same configuration
     // and start this child again in a surrogate of its own, without end.
@@ -170,6 +171,16 @@ bool Server::open(const Arguments& arguments, Reply& reply) {
 }
 
 bool Server::handle(const std::string& request, Encoder& out) {
+    // One handler per request, in the order of the kinds: a request added to
+    // the list without its handler does not compile.
+    using Handler = bool (Server::*)(const Arguments&, Reply&);
+    static constexpr Handler HANDLERS[] = {
+        nullptr,  // NONE
+#define MQ_SURROGATE_REQUEST(kind) &Server::on##kind,
+#include "hosting/isolation/SurrogateRequests.def"
+    };
+    static_assert(std::size(HANDLERS) == static_cast<std::size_t>(Request::END), "one handler per request");
+
     Decoder in(request);
     const std::uint8_t kind = in.u8();
     if (!in.ok() || kind == 0 || kind > static_cast<std::uint8_t>(Request::LAST)) return false;
@@ -182,145 +193,174 @@ bool Server::handle(const std::string& request, Encoder& out) {
     Arguments arguments;
     if (!decodeRequest(in, what, arguments)) return false;
     Reply reply;
-    if (!run(what, arguments, reply)) return false;
+    if (!(this->*HANDLERS[kind])(arguments, reply)) return false;
     encodeReply(out, what, reply);
     return true;
 }
 
-bool Server::run(Request what, const Arguments& arguments, Reply& reply) {
-    if (what == Request::LOAD) return load(arguments, reply);
-    if (what == Request::OPEN) return open(arguments, reply);
+bool Server::onINITIALIZE(const Arguments&, Reply& reply) {
+    reply.status = guardedCall(child.initialize);
+    return true;
+}
 
-    switch (what) {
-    case Request::INITIALIZE:
-        reply.status = guardedCall(child.initialize);
-        return true;
-    case Request::UNINITIALIZE:
-        reply.status = guardedCall(child.uninitialize);
-        return true;
-    case Request::GET_IDENTITY: {
-        QUELLAN2_STRING handed = nullptr;
-        const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &handed);
-        reply.status = status;
-        std::optional<std::string> text;
-        if (handed) text = childText(child, handed);
-        if (status != QUELLAN2_STATUS_OK) text.reset();
-        identity = text.value_or(std::string());
-        reply.text = std::move(text);
-        return true;
-    }
-    default:
-        break;
-    }
+bool Server::onUNINITIALIZE(const Arguments&, Reply& reply) {
+    reply.status = guardedCall(child.uninitialize);
+    return true;
+}
 
+bool Server::onGET_IDENTITY(const Arguments&, Reply& reply) {
+    QUELLAN2_STRING handed = nullptr;
+    const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &handed);
+    reply.status = status;
+    std::optional<std::string> text;
+    if (handed) text = childText(child, handed);
+    if (status != QUELLAN2_STATUS_OK) text.reset();
+    identity = text.value_or(std::string());
+    reply.text = std::move(text);
+    return true;
+}
+
+bool Server::onCLOSE(const Arguments&, Reply& reply) {
+    reply.status = guardedCall(child.connectionClose, connection);
+    opened = false;
+    return true;
+}
+
+bool Server::onCURRENT_TIME(const Arguments& arguments, Reply& reply) {
+    std::uint32_t time = arguments.number;
+    reply.status = guardedCall(child.connectionGetCurrentTime, connection, &time);
+    reply.number = time;
+    return true;
+}
+
+bool Server::read(Request what, const Arguments& arguments, Reply& reply) {
     std::vector<QUELLAN2_TAG> list;
-    switch (what) {
-    case Request::CLOSE:
-        reply.status = guardedCall(child.connectionClose, connection);
-        opened = false;
-        return true;
-    case Request::CURRENT_TIME: {
-        std::uint32_t time = arguments.number;
-        reply.status = guardedCall(child.connectionGetCurrentTime, connection, &time);
-        reply.number = time;
-        return true;
-    }
-    case Request::READ_CURRENT:
-    case Request::READ_HISTORICAL:
-    case Request::READ_BATCH:
-    case Request::READ_BATCH_EX: {
-        if (!tagHandles(arguments.tags, list)) return false;
-        const auto count = static_cast<std::uint32_t>(list.size());
-        const std::int32_t time = arguments.time;
-        const char* batch = arguments.text.c_str();
-        if (what == Request::READ_BATCH_EX && !child.connectionReadBatchDataEx) return false;
-        QUELLAN2_VECTOR result = nullptr;
-        QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
-        if (what == Request::READ_CURRENT)
-            status = guardedCall(child.connectionReadCurrentData, connection, list.data(), count, &result);
-        else if (what == Request::READ_HISTORICAL)
-            status = guardedCall(child.connectionReadHistoricalData, connection, list.data(), count, time, &result);
-        else if (what == Request::READ_BATCH)
-            status = guardedCall(child.connectionReadBatchData, connection, list.data(), count, batch, &result);
+    if (!tagHandles(arguments.tags, list)) return false;
+    const auto count = static_cast<std::uint32_t>(list.size());
+    const std::int32_t time = arguments.time;
+    const char* batch = arguments.text.c_str();
+    if (what == Request::READ_BATCH_EX && !child.connectionReadBatchDataEx) return false;
+    QUELLAN2_VECTOR result = nullptr;
+    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+    if (what == Request::READ_CURRENT)
+        status = guardedCall(child.connectionReadCurrentData, connection, list.data(), count, &result);
+    else if (what == Request::READ_HISTORICAL)
+        status = guardedCall(child.connectionReadHistoricalData, connection, list.data(), count, time, &result);
+    else if (what == Request::READ_BATCH)
+        status = guardedCall(child.connectionReadBatchData, connection, list.data(), count, batch, &result);
+    else
+        status = guardedCall(child.connectionReadBatchDataEx, connection, list.data(), count, batch, time, &result);
+    reply.status = status;
+    reply.slots.push_back(take(result, count));
+    return true;
+}
+
+bool Server::onREAD_CURRENT(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_CURRENT, arguments, reply);
+}
+
+bool Server::onREAD_HISTORICAL(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_HISTORICAL, arguments, reply);
+}
+
+bool Server::onREAD_BATCH(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_BATCH, arguments, reply);
+}
+
+bool Server::onREAD_BATCH_EX(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_BATCH_EX, arguments, reply);
+}
+
+bool Server::historicalEx(bool reading, const Arguments& arguments, Reply& reply) {
+    std::vector<QUELLAN2_TAG> list;
+    if (!tagHandles(arguments.tags, list)) return false;
+    const auto count = static_cast<std::uint32_t>(list.size());
+    const std::uint32_t samples = arguments.number;
+    if (reading ? !child.connectionReadHistoricalDataEx : !child.connectionWriteHistoricalDataEx) return false;
+    std::vector<QUELLAN2_VECTOR> slots(samples, nullptr);
+    for (std::uint32_t k = 0; k < samples; ++k) slots[k] = materialize(arguments.lent[k]);
+    const QUELLAN2_STATUS status =
+        reading ? guardedCall(child.connectionReadHistoricalDataEx, connection, list.data(), count, arguments.time,
+                              arguments.interval, samples, slots.data())
+                : guardedCall(child.connectionWriteHistoricalDataEx, connection, list.data(), count, arguments.time,
+                              arguments.interval, samples, static_cast<const QUELLAN2_VECTOR*>(slots.data()));
+    reply.status = status;
+    for (QUELLAN2_VECTOR slot : slots) {
+        if (reading)
+            reply.slots.push_back(take(slot, count));
         else
-            status = guardedCall(child.connectionReadBatchDataEx, connection, list.data(), count, batch, time, &result);
-        reply.status = status;
-        reply.slots.push_back(take(result, count));
-        return true;
+            giveBack(slot);
     }
-    case Request::READ_HISTORICAL_EX:
-    case Request::WRITE_HISTORICAL_EX: {
-        if (!tagHandles(arguments.tags, list)) return false;
-        const auto count = static_cast<std::uint32_t>(list.size());
-        const std::uint32_t samples = arguments.number;
-        const bool reading = what == Request::READ_HISTORICAL_EX;
-        if (reading ? !child.connectionReadHistoricalDataEx : !child.connectionWriteHistoricalDataEx) return false;
-        std::vector<QUELLAN2_VECTOR> slots(samples, nullptr);
-        for (std::uint32_t k = 0; k < samples; ++k) slots[k] = materialize(arguments.lent[k]);
-        const QUELLAN2_STATUS status =
-            reading ? guardedCall(child.connectionReadHistoricalDataEx, connection, list.data(), count,
-                                  arguments.time, arguments.interval, samples, slots.data())
-                    : guardedCall(child.connectionWriteHistoricalDataEx, connection, list.data(), count,
-                                  arguments.time, arguments.interval, samples,
-                                  static_cast<const QUELLAN2_VECTOR*>(slots.data()));
-        reply.status = status;
-        for (QUELLAN2_VECTOR slot : slots) {
-            if (reading)
-                reply.slots.push_back(take(slot, count));
-            else
-                giveBack(slot);
-        }
-        return true;
-    }
-    case Request::WRITE_HISTORICAL:
-    case Request::WRITE_BATCH:
-    case Request::WRITE_BATCH_EX: {
-        if (!tagHandles(arguments.tags, list)) return false;
-        const auto count = static_cast<std::uint32_t>(list.size());
-        const std::int32_t time = arguments.time;
-        const char* batch = arguments.text.c_str();
-        if (what == Request::WRITE_BATCH_EX && !child.connectionWriteBatchDataEx) return false;
-        QUELLAN2_VECTOR values = materialize(arguments.lent.front());
-        QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
-        if (what == Request::WRITE_HISTORICAL)
-            status = guardedCall(child.connectionWriteHistoricalData, connection, list.data(), count, time, values);
-        else if (what == Request::WRITE_BATCH)
-            status = guardedCall(child.connectionWriteBatchData, connection, list.data(), count, batch, values);
-        else
-            status = guardedCall(child.connectionWriteBatchDataEx, connection, list.data(), count, batch, time, values);
-        giveBack(values);
-        reply.status = status;
-        return true;
-    }
-    case Request::ACTIVE_BATCHES: {
-        if (arguments.index >= nodes.size()) return false;
-        const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
-        QUELLAN2_VECTOR result = nullptr;
-        reply.status = guardedCall(child.nodeGetActiveBatches, node, arguments.time, arguments.interval, &result);
-        reply.slots.push_back(take(result, 0, true));
-        return true;
-    }
-    case Request::BATCH_TIMES: {
-        if (arguments.index >= nodes.size()) return false;
-        const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
-        std::uint32_t startTime = arguments.number;
-        std::uint32_t endTime = arguments.secondNumber;
-        reply.status =
-            guardedCall(child.nodeGetBatchTimes, node, arguments.text.c_str(), arguments.time, &startTime, &endTime);
-        reply.number = startTime;
-        reply.secondNumber = endTime;
-        return true;
-    }
-    case Request::UPDATE_TIME: {
-        if (arguments.index >= tags.size()) return false;
-        std::uint32_t time = arguments.number;
-        reply.status = guardedCall(child.tagGetUpdateTime, tags[static_cast<std::size_t>(arguments.index)], &time);
-        reply.number = time;
-        return true;
-    }
-    default:
-        return false;
-    }
+    return true;
+}
+
+bool Server::onREAD_HISTORICAL_EX(const Arguments& arguments, Reply& reply) {
+    return historicalEx(true, arguments, reply);
+}
+
+bool Server::onWRITE_HISTORICAL_EX(const Arguments& arguments, Reply& reply) {
+    return historicalEx(false, arguments, reply);
+}
+
+bool Server::write(Request what, const Arguments& arguments, Reply& reply) {
+    std::vector<QUELLAN2_TAG> list;
+    if (!tagHandles(arguments.tags, list)) return false;
+    const auto count = static_cast<std::uint32_t>(list.size());
+    const std::int32_t time = arguments.time;
+    const char* batch = arguments.text.c_str();
+    if (what == Request::WRITE_BATCH_EX && !child.connectionWriteBatchDataEx) return false;
+    QUELLAN2_VECTOR values = materialize(arguments.lent.front());
+    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+    if (what == Request::WRITE_HISTORICAL)
+        status = guardedCall(child.connectionWriteHistoricalData, connection, list.data(), count, time, values);
+    else if (what == Request::WRITE_BATCH)
+        status = guardedCall(child.connectionWriteBatchData, connection, list.data(), count, batch, values);
+    else
+        status = guardedCall(child.connectionWriteBatchDataEx, connection, list.data(), count, batch, time, values);
+    giveBack(values);
+    reply.status = status;
+    return true;
+}
+
+bool Server::onWRITE_HISTORICAL(const Arguments& arguments, Reply& reply) {
+    return write(Request::WRITE_HISTORICAL, arguments, reply);
+}
+
+bool Server::onWRITE_BATCH(const Arguments& arguments, Reply& reply) {
+    return write(Request::WRITE_BATCH, arguments, reply);
+}
+
+bool Server::onWRITE_BATCH_EX(const Arguments& arguments, Reply& reply) {
+    return write(Request::WRITE_BATCH_EX, arguments, reply);
+}
+
+bool Server::onACTIVE_BATCHES(const Arguments& arguments, Reply& reply) {
+    if (arguments.index >= nodes.size()) return false;
+    const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
+    QUELLAN2_VECTOR result = nullptr;
+    reply.status = guardedCall(child.nodeGetActiveBatches, node, arguments.time, arguments.interval, &result);
+    reply.slots.push_back(take(result, 0, true));
+    return true;
+}
+
+bool Server::onBATCH_TIMES(const Arguments& arguments, Reply& reply) {
+    if (arguments.index >= nodes.size()) return false;
+    const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
+    std::uint32_t startTime = arguments.number;
+    std::uint32_t endTime = arguments.secondNumber;
+    reply.status =
+        guardedCall(child.nodeGetBatchTimes, node, arguments.text.c_str(), arguments.time, &startTime, &endTime);
+    reply.number = startTime;
+    reply.secondNumber = endTime;
+    return true;
+}
+
+bool Server::onUPDATE_TIME(const Arguments& arguments, Reply& reply) {
+    if (arguments.index >= tags.size()) return false;
+    std::uint32_t time = arguments.number;
+    reply.status = guardedCall(child.tagGetUpdateTime, tags[static_cast<std::size_t>(arguments.index)], &time);
+    reply.number = time;
+    return true;
 }
 
 void serve(platform::Channel& channel) {

@@ -36,10 +36,33 @@ public:
     std::uint32_t frameBytes() const { return replyFrameBytes; }
 
 private:
-    // Runs a decoded request, filling its reply; false to refuse it.
-    bool run(Request what, const Arguments& arguments, Reply& reply);
-    bool load(const Arguments& arguments, Reply& reply);
-    bool open(const Arguments& arguments, Reply& reply);
+    // One handler per request (SurrogateRequests.def): it runs the decoded
+    // request on the child and fills the reply; false refuses the request.
+    bool onLOAD(const Arguments& arguments, Reply& reply);
+    bool onINITIALIZE(const Arguments& arguments, Reply& reply);
+    bool onUNINITIALIZE(const Arguments& arguments, Reply& reply);
+    bool onGET_IDENTITY(const Arguments& arguments, Reply& reply);
+    bool onOPEN(const Arguments& arguments, Reply& reply);
+    bool onCLOSE(const Arguments& arguments, Reply& reply);
+    bool onCURRENT_TIME(const Arguments& arguments, Reply& reply);
+    bool onREAD_CURRENT(const Arguments& arguments, Reply& reply);
+    bool onREAD_HISTORICAL(const Arguments& arguments, Reply& reply);
+    bool onREAD_HISTORICAL_EX(const Arguments& arguments, Reply& reply);
+    bool onREAD_BATCH(const Arguments& arguments, Reply& reply);
+    bool onREAD_BATCH_EX(const Arguments& arguments, Reply& reply);
+    bool onWRITE_HISTORICAL(const Arguments& arguments, Reply& reply);
+    bool onWRITE_HISTORICAL_EX(const Arguments& arguments, Reply& reply);
+    bool onWRITE_BATCH(const Arguments& arguments, Reply& reply);
+    bool onWRITE_BATCH_EX(const Arguments& arguments, Reply& reply);
+    bool onACTIVE_BATCHES(const Arguments& arguments, Reply& reply);
+    bool onBATCH_TIMES(const Arguments& arguments, Reply& reply);
+    bool onUPDATE_TIME(const Arguments& arguments, Reply& reply);
+
+    // What the reads, the Ex calls and the writes share.
+    bool read(Request what, const Arguments& arguments, Reply& reply);
+    bool historicalEx(bool reading, const Arguments& arguments, Reply& reply);
+    bool write(Request what, const Arguments& arguments, Reply& reply);
+
     bool tagHandles(const std::vector<std::uint64_t>& indices, std::vector<QUELLAN2_TAG>& list) const;
     NodeRecord describeNode(QuellanProxy::Node& node);
     VectorRecord describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const;

@@ -8,6 +8,7 @@
 #include <cassert>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -56,7 +57,7 @@ QUELLAN2_STATUS handOut(const std::optional<std::string>& name, QUELLAN2_STRING*
     if (!name) return QUELLAN2_STATUS_ERROR;
     // Nothing may escape into the caller, a guarded call of the proxy.
     try {
-        *string = toHandle(new MirrorString{*name});
+        *string = toHandle(std::make_unique<MirrorString>(MirrorString{*name}));
     } catch (...) {
         return QUELLAN2_STATUS_ERROR;
     }
@@ -119,11 +120,11 @@ const VectorRecord* recordOf(QUELLAN2_VECTOR vector) {
 // or in the mirror that was lent for it, or null.
 void takeSlot(std::optional<VectorRecord>& delivered, QUELLAN2_VECTOR& slot) {
     if (!delivered) {
-        if (slot) delete mirrorOf(std::exchange(slot, nullptr));
+        if (slot) takeBack(std::exchange(slot, nullptr));
     } else if (slot) {
         mirrorOf(slot)->record = std::move(*delivered);
     } else {
-        slot = toHandle(new MirrorVector{std::move(*delivered)});
+        slot = toHandle(std::make_unique<MirrorVector>(MirrorVector{std::move(*delivered)}));
     }
 }
 
@@ -475,7 +476,7 @@ QUELLAN2_STATUS IsolatedChild::uninitialize() {
 QUELLAN2_STATUS IsolatedChild::getIdentity(QUELLAN2_STRING* identity) {
     if (!identity) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return roundTrip(*this, Request::GET_IDENTITY, [](Arguments&) {}, [&](Reply& reply) {
-        if (reply.text) *identity = toHandle(new MirrorString{std::move(*reply.text)});
+        if (reply.text) *identity = toHandle(std::make_unique<MirrorString>(MirrorString{std::move(*reply.text)}));
         return true;
     });
 }

@@ -20,6 +20,7 @@
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <cstdint>
 #include <string>
@@ -97,7 +98,7 @@ std::string readText(const mq::ChildFunctionTable& f, QUELLAN2_STRING string) {
 // decodes it.
 void useVector(mq::surrogate::VectorRecord record) {
     const mq::ChildFunctionTable& f = standIns();
-    QUELLAN2_VECTOR vector = mq::toHandle(new mq::MirrorVector{std::move(record)});
+    QUELLAN2_VECTOR vector = mq::toHandle(std::make_unique<mq::MirrorVector>(mq::MirrorVector{std::move(record)}));
     uint32_t length = 0;
     f.vectorGetLength(vector, &length);
     const uint32_t asked = std::min<uint32_t>(length, uint32_t(mq::mirrorOf(vector)->record.elements.size())) + 2;

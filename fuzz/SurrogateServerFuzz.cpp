@@ -10,6 +10,7 @@
 #include "fuzz/FuzzPlugin.h"
 #include "hosting/ProxyTree.h"
 #include "hosting/isolation/MirrorValues.h"
+#include "hosting/isolation/SurrogateMessages.h"
 #include "hosting/isolation/SurrogateProtocol.h"
 #include "hosting/isolation/SurrogateServer.h"
 #include "platform/DynamicLibrary.h"
@@ -64,69 +65,17 @@ void expect(bool condition, const char* what) {
     if (!condition) fail(what);
 }
 
-// The tag count of a data request, as the host knows it when it decodes the reply.
-std::uint32_t requestedTags(const std::string& request) {
-    Decoder in(request.data() + 1, request.size() - 1);
-    return in.u32();
-}
-
-// The number of slots a historical Ex read asked for.
-std::uint32_t requestedSamples(const std::string& request) {
-    Decoder in(request.data() + 1, request.size() - 1);
-    const std::uint32_t tags = in.u32();
-    for (std::uint32_t k = 0; k < tags; ++k) in.u64();
-    in.i32();
-    in.i32();
-    return in.u32();
-}
-
 // Decodes a reply body as the host does for the request it answers.
 bool replyDecodes(const std::string& request, const std::string& body) {
     const auto kind = static_cast<Request>(static_cast<std::uint8_t>(request[0]));
+    // The server took the request, so it decodes: the arguments as the host
+    // would have sent them.
+    Decoder asked(request.data() + 1, request.size() - 1);
+    mq::surrogate::Arguments arguments;
+    expect(mq::surrogate::decodeRequest(asked, kind, arguments), "a request taken that does not decode");
     Decoder in(body);
-    if (kind == Request::LOAD) {
-        in.u8();
-        in.text();
-        in.u64();
-        return in.atEnd();
-    }
-    in.u32();  // the child's status
-    switch (kind) {
-    case Request::GET_IDENTITY:
-        in.optionalText();
-        break;
-    case Request::OPEN: {
-        std::vector<mq::surrogate::NodeRecord> top;
-        const std::uint8_t tree = in.u8();
-        if (tree > 1 || (tree == 1 && !mq::surrogate::decodeTree(in, mq::QuellanProxy::Node::MAX_DEPTH, top))) return false;
-        break;
-    }
-    case Request::CURRENT_TIME:
-    case Request::UPDATE_TIME:
-        in.u32();
-        break;
-    case Request::BATCH_TIMES:
-        in.u32();
-        in.u32();
-        break;
-    case Request::READ_CURRENT:
-    case Request::READ_HISTORICAL:
-    case Request::READ_BATCH:
-    case Request::READ_BATCH_EX:
-        mq::surrogate::decodeSlot(in, requestedTags(request));
-        break;
-    case Request::READ_HISTORICAL_EX: {
-        const std::uint32_t tags = requestedTags(request), samples = requestedSamples(request);
-        for (std::uint32_t k = 0; k < samples && in.ok(); ++k) mq::surrogate::decodeSlot(in, tags);
-        break;
-    }
-    case Request::ACTIVE_BATCHES:
-        mq::surrogate::decodeSlot(in, mq::surrogate::MAX_LIST_ELEMENTS);
-        break;
-    default:
-        break;
-    }
-    return in.atEnd();
+    mq::surrogate::Reply reply;
+    return mq::surrogate::decodeReply(in, kind, arguments, mq::QuellanProxy::Node::MAX_DEPTH, reply);
 }
 
 // Serves one request as the surrogate's loop does. False when the server
@@ -139,11 +88,13 @@ bool serve(mq::surrogate::Server& server, const std::string& request) {
     return true;
 }
 
-std::string request(Request kind, const std::string& text = std::string(), bool withText = false) {
-    Encoder message(kind);
-    if (withText) message.text(text);
+std::string request(Request kind, const std::string& text = std::string()) {
+    mq::surrogate::Arguments arguments;
+    arguments.text = text;
     // The load names the size of the frames the host takes.
-    if (kind == Request::LOAD) message.u32(mq::surrogate::MAX_FRAME_BYTES);
+    arguments.number = mq::surrogate::MAX_FRAME_BYTES;
+    Encoder message(kind);
+    mq::surrogate::encodeRequest(message, kind, arguments);
     return message.body();
 }
 
@@ -153,9 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput input(data, size);
     const bool open = input.flag();
     mq::surrogate::Server server;
-    expect(serve(server, request(Request::LOAD, childPath(), true)), "the child did not load");
+    expect(serve(server, request(Request::LOAD, childPath())), "the child did not load");
     expect(serve(server, request(Request::INITIALIZE)), "initialize refused");
-    if (open) expect(serve(server, request(Request::OPEN, "", true)), "open refused");
+    if (open) expect(serve(server, request(Request::OPEN)), "open refused");
     while (!input.empty()) {
         const std::string bytes = input.bytes(255);
         // Copied to a string of exactly its size: past 15 bytes its own

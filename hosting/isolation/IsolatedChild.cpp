@@ -3,10 +3,12 @@
 
 #include "hosting/ProxyTree.h"
 #include "hosting/isolation/MirrorValues.h"
+#include "hosting/isolation/SurrogateMessages.h"
 
 #include <cassert>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -14,8 +16,10 @@ namespace mq {
 
 namespace {
 
+using surrogate::Arguments;
 using surrogate::Decoder;
 using surrogate::Encoder;
+using surrogate::Reply;
 using surrogate::Request;
 using surrogate::VectorRecord;
 
@@ -53,47 +57,59 @@ QUELLAN2_STATUS handOut(const std::optional<std::string>& name, QUELLAN2_STRING*
     if (!name) return QUELLAN2_STATUS_ERROR;
     // Nothing may escape into the caller, a guarded call of the proxy.
     try {
-        *string = toHandle(new MirrorString{*name});
+        *string = toHandle(std::make_unique<MirrorString>(MirrorString{*name}));
     } catch (...) {
         return QUELLAN2_STATUS_ERROR;
     }
     return QUELLAN2_STATUS_OK;
 }
 
-// One round trip: the request is built by the caller, the reply read by
-// `answer`, which takes the decoder after the status and returns false when
-// the reply makes no sense. A reply that makes no sense, or a failed
-// exchange, ends the surrogate; a refused one (too large for either side to
-// hold) fails this call only. Either way the call fails as a failing child's
-// call does. Nothing may escape into the caller, which is a guarded call of
-// the proxy.
-template <typename Answer>
-QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request, Answer answer) noexcept {
+// One round trip: `fill` sets the request's arguments, `apply` takes the
+// reply (after the status), returning false when it makes no sense. A reply
+// that makes no sense, or a failed exchange, ends the surrogate; a refused one
+// (too large for either side to hold) fails this call only. Either way the
+// call fails as a failing child's call does. Nothing may escape into the
+// caller, which is a guarded call of the proxy.
+template <typename Fill, typename Apply>
+QUELLAN2_STATUS roundTrip(IsolatedChild& child, Request kind, Fill fill, Apply apply) noexcept {
     try {
+        Arguments arguments;
+        fill(arguments);
+        Encoder request(kind);
+        surrogate::encodeRequest(request, kind, arguments);
         std::string reply;
         if (!request.ok() || !child.exchange(request, reply) || reply.empty()) return QUELLAN2_STATUS_ERROR;
         Decoder in(reply);
-        const QUELLAN2_STATUS status = in.u32();
-        if (in.ok() && answer(in) && in.atEnd()) return status;
+        Reply answer;
+        if (surrogate::decodeReply(in, kind, arguments, QuellanProxy::Node::MAX_DEPTH, answer) && apply(answer))
+            return static_cast<QUELLAN2_STATUS>(answer.status);
         child.lose();
     } catch (...) {
-        // Memory ran out while the reply was taken apart, or the exchange
-        // could not begin: a whole exchange or none was made, so the
-        // surrogate and this process are still in step.
+        // Memory ran out while the request was built or the reply taken
+        // apart, or the exchange could not begin: a whole exchange or none
+        // was made, so the surrogate and this process are still in step.
     }
     return QUELLAN2_STATUS_ERROR;
 }
 
-QUELLAN2_STATUS roundTrip(IsolatedChild& child, Encoder& request) noexcept {
-    return roundTrip(child, request, [](Decoder&) { return true; });
+template <typename Fill>
+QUELLAN2_STATUS roundTrip(IsolatedChild& child, Request kind, Fill fill) noexcept {
+    return roundTrip(child, kind, fill, [](Reply&) { return true; });
+}
+
+QUELLAN2_STATUS roundTrip(IsolatedChild& child, Request kind) noexcept {
+    return roundTrip(child, kind, [](Arguments&) {});
+}
+
+// A data call's tag list may be null only when empty.
+bool tagsValid(const QUELLAN2_TAG* tags, uint32_t tagCount) {
+    return tags || !tagCount;
 }
 
 // The tag list of a data call, as the surrogate's indices.
-bool encodeTags(Encoder& out, const QUELLAN2_TAG* tags, uint32_t tagCount) {
-    if (!tags && tagCount) return false;
-    out.u32(tagCount);
-    for (uint32_t k = 0; k < tagCount; ++k) out.u64(tags[k] ? tagOf(tags[k])->record->index : NO_INDEX);
-    return true;
+void setTags(Arguments& arguments, const QUELLAN2_TAG* tags, uint32_t tagCount) {
+    arguments.tags.resize(tagCount);
+    for (uint32_t k = 0; k < tagCount; ++k) arguments.tags[k] = tags[k] ? tagOf(tags[k])->record->index : NO_INDEX;
 }
 
 const VectorRecord* recordOf(QUELLAN2_VECTOR vector) {
@@ -102,25 +118,24 @@ const VectorRecord* recordOf(QUELLAN2_VECTOR vector) {
 
 // A slot the call filled: the vector the child left in it, in a new mirror
 // or in the mirror that was lent for it, or null.
-bool takeSlot(Decoder& in, uint32_t maxElements, QUELLAN2_VECTOR& slot) {
-    std::optional<VectorRecord> delivered = surrogate::decodeSlot(in, maxElements);
-    if (!in.ok()) return false;
+void takeSlot(std::optional<VectorRecord>& delivered, QUELLAN2_VECTOR& slot) {
     if (!delivered) {
-        if (slot) delete mirrorOf(std::exchange(slot, nullptr));
+        if (slot) takeBack(std::exchange(slot, nullptr));
     } else if (slot) {
         mirrorOf(slot)->record = std::move(*delivered);
     } else {
-        slot = toHandle(new MirrorVector{std::move(*delivered)});
+        slot = toHandle(std::make_unique<MirrorVector>(MirrorVector{std::move(*delivered)}));
     }
-    return true;
 }
 
 // A read that delivers one vector of one element per tag.
-QUELLAN2_STATUS readOne(QUELLAN2_CONNECTION connection, Encoder& request, uint32_t tagCount,
-                        QUELLAN2_VECTOR* result) {
+template <typename Fill>
+QUELLAN2_STATUS readOne(QUELLAN2_CONNECTION connection, Request kind, Fill fill, QUELLAN2_VECTOR* result) {
     if (!connection || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    return roundTrip(*childOf(connection), request,
-                     [&](Decoder& in) { return takeSlot(in, tagCount, *result); });
+    return roundTrip(*childOf(connection), kind, fill, [&](Reply& reply) {
+        takeSlot(reply.slots.front(), *result);
+        return true;
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL refuse() {
@@ -138,8 +153,7 @@ QUELLAN2_STATUS QUELLAN2_CALL refuseOpen(const char*, QUELLAN2_CONNECTION*) {
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionClose(QUELLAN2_CONNECTION connection) {
     if (!connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::CLOSE);
-    return roundTrip(*childOf(connection), request);
+    return roundTrip(*childOf(connection), Request::CLOSE);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionGetNumNodes(QUELLAN2_CONNECTION connection, uint32_t* count) {
@@ -157,110 +171,124 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionGetNode(QUELLAN2_CONNECTION connection, 
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionGetCurrentTime(QUELLAN2_CONNECTION connection, uint32_t* time) {
     if (!connection || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::CURRENT_TIME);
-    request.u32(*time);
-    return roundTrip(*childOf(connection), request, [&](Decoder& in) {
-        *time = in.u32();
-        return true;
-    });
+    return roundTrip(
+        *childOf(connection), Request::CURRENT_TIME, [&](Arguments& arguments) { arguments.number = *time; },
+        [&](Reply& reply) {
+            *time = reply.number;
+            return true;
+        });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadCurrentData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                         uint32_t tagCount, QUELLAN2_VECTOR* result) {
-    Encoder request(Request::READ_CURRENT);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    return readOne(connection, request, tagCount, result);
+    if (!tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return readOne(
+        connection, Request::READ_CURRENT, [&](Arguments& arguments) { setTags(arguments, tags, tagCount); }, result);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                            uint32_t tagCount, int32_t time, QUELLAN2_VECTOR* result) {
-    Encoder request(Request::READ_HISTORICAL);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.i32(time);
-    return readOne(connection, request, tagCount, result);
+    if (!tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return readOne(
+        connection, Request::READ_HISTORICAL,
+        [&](Arguments& arguments) {
+            setTags(arguments, tags, tagCount);
+            arguments.time = time;
+        },
+        result);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalDataEx(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                              uint32_t tagCount, int32_t startTime, int32_t interval,
                                                              uint32_t sampleCount, QUELLAN2_VECTOR* results) {
-    if (!connection || !results) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::READ_HISTORICAL_EX);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.i32(startTime);
-    request.i32(interval);
-    request.u32(sampleCount);
-    for (uint32_t sample = 0; sample < sampleCount; ++sample) surrogate::encodeLent(request, recordOf(results[sample]));
-    return roundTrip(*childOf(connection), request, [&](Decoder& in) {
-        for (uint32_t sample = 0; sample < sampleCount; ++sample)
-            if (!takeSlot(in, tagCount, results[sample])) return false;
-        return true;
-    });
+    if (!connection || !results || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return roundTrip(
+        *childOf(connection), Request::READ_HISTORICAL_EX,
+        [&](Arguments& arguments) {
+            setTags(arguments, tags, tagCount);
+            arguments.time = startTime;
+            arguments.interval = interval;
+            arguments.number = sampleCount;
+            arguments.lend.resize(sampleCount);
+            for (uint32_t sample = 0; sample < sampleCount; ++sample) arguments.lend[sample] = recordOf(results[sample]);
+        },
+        [&](Reply& reply) {
+            for (uint32_t sample = 0; sample < sampleCount; ++sample) takeSlot(reply.slots[sample], results[sample]);
+            return true;
+        });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                       uint32_t tagCount, const char* batch, QUELLAN2_VECTOR* result) {
-    if (!batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::READ_BATCH);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.text(batch);
-    return readOne(connection, request, tagCount, result);
+    if (!batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return readOne(
+        connection, Request::READ_BATCH,
+        [&](Arguments& arguments) {
+            setTags(arguments, tags, tagCount);
+            arguments.text = batch;
+        },
+        result);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchDataEx(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                         uint32_t tagCount, const char* batch, int32_t batchTime,
                                                         QUELLAN2_VECTOR* result) {
-    if (!batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::READ_BATCH_EX);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.text(batch);
-    request.i32(batchTime);
-    return readOne(connection, request, tagCount, result);
+    if (!batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return readOne(
+        connection, Request::READ_BATCH_EX,
+        [&](Arguments& arguments) {
+            setTags(arguments, tags, tagCount);
+            arguments.text = batch;
+            arguments.time = batchTime;
+        },
+        result);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                             uint32_t tagCount, int32_t time, QUELLAN2_VECTOR values) {
-    if (!connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::WRITE_HISTORICAL);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.i32(time);
-    surrogate::encodeLent(request, recordOf(values));
-    return roundTrip(*childOf(connection), request);
+    if (!connection || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return roundTrip(*childOf(connection), Request::WRITE_HISTORICAL, [&](Arguments& arguments) {
+        setTags(arguments, tags, tagCount);
+        arguments.time = time;
+        arguments.lend.push_back(recordOf(values));
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalDataEx(QUELLAN2_CONNECTION connection,
                                                               const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                               int32_t startTime, int32_t interval,
                                                               uint32_t sampleCount, const QUELLAN2_VECTOR* values) {
-    if (!connection || !values) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::WRITE_HISTORICAL_EX);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.i32(startTime);
-    request.i32(interval);
-    request.u32(sampleCount);
-    for (uint32_t sample = 0; sample < sampleCount; ++sample) surrogate::encodeLent(request, recordOf(values[sample]));
-    return roundTrip(*childOf(connection), request);
+    if (!connection || !values || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return roundTrip(*childOf(connection), Request::WRITE_HISTORICAL_EX, [&](Arguments& arguments) {
+        setTags(arguments, tags, tagCount);
+        arguments.time = startTime;
+        arguments.interval = interval;
+        arguments.number = sampleCount;
+        arguments.lend.resize(sampleCount);
+        for (uint32_t sample = 0; sample < sampleCount; ++sample) arguments.lend[sample] = recordOf(values[sample]);
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                        uint32_t tagCount, const char* batch, QUELLAN2_VECTOR values) {
-    if (!connection || !batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::WRITE_BATCH);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.text(batch);
-    surrogate::encodeLent(request, recordOf(values));
-    return roundTrip(*childOf(connection), request);
+    if (!connection || !batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return roundTrip(*childOf(connection), Request::WRITE_BATCH, [&](Arguments& arguments) {
+        setTags(arguments, tags, tagCount);
+        arguments.text = batch;
+        arguments.lend.push_back(recordOf(values));
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchDataEx(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                          uint32_t tagCount, const char* batch, int32_t batchTime,
                                                          QUELLAN2_VECTOR values) {
-    if (!connection || !batch) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::WRITE_BATCH_EX);
-    if (!encodeTags(request, tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    request.text(batch);
-    request.i32(batchTime);
-    surrogate::encodeLent(request, recordOf(values));
-    return roundTrip(*childOf(connection), request);
+    if (!connection || !batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    return roundTrip(*childOf(connection), Request::WRITE_BATCH_EX, [&](Arguments& arguments) {
+        setTags(arguments, tags, tagCount);
+        arguments.text = batch;
+        arguments.time = batchTime;
+        arguments.lend.push_back(recordOf(values));
+    });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetName(QUELLAN2_NODE node, QUELLAN2_STRING* name) {
@@ -295,30 +323,36 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetTag(QUELLAN2_NODE node, uint32_t index, QUE
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetActiveBatches(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime,
                                                    QUELLAN2_VECTOR* result) {
     if (!node || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::ACTIVE_BATCHES);
-    request.u64(nodeOf(node)->record->index);
-    request.i32(fromTime);
-    request.i32(toTime);
-    return roundTrip(*nodeOf(node)->owner, request,
-                     [&](Decoder& in) { return takeSlot(in, surrogate::MAX_LIST_ELEMENTS, *result); });
+    return roundTrip(
+        *nodeOf(node)->owner, Request::ACTIVE_BATCHES,
+        [&](Arguments& arguments) {
+            arguments.index = nodeOf(node)->record->index;
+            arguments.time = fromTime;
+            arguments.interval = toTime;
+        },
+        [&](Reply& reply) {
+            takeSlot(reply.slots.front(), *result);
+            return true;
+        });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* batch, int32_t batchTime,
                                                 uint32_t* startTime, uint32_t* endTime) {
     if (!node || !batch || !startTime || !endTime) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::BATCH_TIMES);
-    request.u64(nodeOf(node)->record->index);
-    request.text(batch);
-    request.i32(batchTime);
-    request.u32(*startTime);
-    request.u32(*endTime);
-    return roundTrip(*nodeOf(node)->owner, request, [&](Decoder& in) {
-        const uint32_t start = in.u32();
-        const uint32_t end = in.u32();
-        *startTime = start;
-        *endTime = end;
-        return true;
-    });
+    return roundTrip(
+        *nodeOf(node)->owner, Request::BATCH_TIMES,
+        [&](Arguments& arguments) {
+            arguments.index = nodeOf(node)->record->index;
+            arguments.text = batch;
+            arguments.time = batchTime;
+            arguments.number = *startTime;
+            arguments.secondNumber = *endTime;
+        },
+        [&](Reply& reply) {
+            *startTime = reply.number;
+            *endTime = reply.secondNumber;
+            return true;
+        });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name) {
@@ -328,13 +362,16 @@ QUELLAN2_STATUS QUELLAN2_CALL tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time) {
     if (!tag || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::UPDATE_TIME);
-    request.u64(tagOf(tag)->record->index);
-    request.u32(*time);
-    return roundTrip(*tagOf(tag)->owner, request, [&](Decoder& in) {
-        *time = in.u32();
-        return true;
-    });
+    return roundTrip(
+        *tagOf(tag)->owner, Request::UPDATE_TIME,
+        [&](Arguments& arguments) {
+            arguments.index = tagOf(tag)->record->index;
+            arguments.number = *time;
+        },
+        [&](Reply& reply) {
+            *time = reply.number;
+            return true;
+        });
 }
 
 // Every entry forwards or answers here. The start-up entries, which carry
@@ -396,23 +433,24 @@ bool IsolatedChild::load(std::string& reason) {
     reason.clear();
     if (!link.start()) return false;
 
+    Arguments arguments;
+    arguments.text = libraryPath;
+    arguments.number = link.messageLimits().frameBytes;
     Encoder request(Request::LOAD);
-    request.text(libraryPath);
-    request.u32(link.messageLimits().frameBytes);
+    surrogate::encodeRequest(request, Request::LOAD, arguments);
     std::string reply;
     if (!exchange(request, reply)) return false;
     Decoder in(reply);
-    const bool loaded = in.u8() == 1;
-    std::string refusal = in.text();
-    const std::uint64_t present = in.u64();
-    if (!in.atEnd()) {
+    Reply answer;
+    if (!surrogate::decodeReply(in, Request::LOAD, arguments, QuellanProxy::Node::MAX_DEPTH, answer)) {
         lose();
         return false;
     }
-    if (!loaded) {
-        reason = std::move(refusal);
+    if (!answer.loaded) {
+        reason = std::move(answer.reason);
         return false;
     }
+    const std::uint64_t present = answer.present;
     // The optional functions the child lacks are lacking here too.
     unsigned entry = 0;
 #define MQ_CHILD_FUNCTION(name, required) \
@@ -428,38 +466,35 @@ QUELLAN2_STATUS IsolatedChild::initialize() {
         lose();
         return QUELLAN2_STATUS_ERROR;
     }
-    Encoder request(Request::INITIALIZE);
-    return roundTrip(*this, request);
+    return roundTrip(*this, Request::INITIALIZE);
 }
 
 QUELLAN2_STATUS IsolatedChild::uninitialize() {
-    Encoder request(Request::UNINITIALIZE);
-    return roundTrip(*this, request);
+    return roundTrip(*this, Request::UNINITIALIZE);
 }
 
 QUELLAN2_STATUS IsolatedChild::getIdentity(QUELLAN2_STRING* identity) {
     if (!identity) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::GET_IDENTITY);
-    return roundTrip(*this, request, [&](Decoder& in) {
-        std::optional<std::string> text = in.optionalText();
-        if (text) *identity = toHandle(new MirrorString{std::move(*text)});
+    return roundTrip(*this, Request::GET_IDENTITY, [](Arguments&) {}, [&](Reply& reply) {
+        if (reply.text) *identity = toHandle(std::make_unique<MirrorString>(MirrorString{std::move(*reply.text)}));
         return true;
     });
 }
 
 QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) {
     if (!connectionText || !connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    Encoder request(Request::OPEN);
-    request.text(connectionText);
     bool opened = false;
-    const QUELLAN2_STATUS status = roundTrip(*this, request, [&](Decoder& in) {
-        // The tree follows an open that succeeded.
-        if (in.u8() != 1) return in.ok();
-        nodes.clear();
-        opened = surrogate::decodeTree(in, QuellanProxy::Node::MAX_DEPTH, tree);
-        if (opened) nodes = handlesFor(tree, this);
-        return opened;
-    });
+    const QUELLAN2_STATUS status = roundTrip(
+        *this, Request::OPEN, [&](Arguments& arguments) { arguments.text = connectionText; },
+        [&](Reply& reply) {
+            // The tree follows an open that succeeded.
+            if (!reply.tree) return true;
+            nodes.clear();
+            tree = std::move(reply.top);
+            nodes = handlesFor(tree, this);
+            opened = true;
+            return true;
+        });
     if (status != QUELLAN2_STATUS_OK) return status;
     if (!opened) return QUELLAN2_STATUS_ERROR;
     *connection = reinterpret_cast<QUELLAN2_CONNECTION>(this);

@@ -4,6 +4,7 @@
 #include "interface/StringObject.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace mq {
@@ -136,9 +137,9 @@ MirrorString* stringOf(QUELLAN2_STRING string) {
 }
 
 // A new copy of `text`, or null when memory runs out.
-MirrorString* newString(const char* text, std::size_t size) noexcept {
+std::unique_ptr<MirrorString> newString(const char* text, std::size_t size) noexcept {
     try {
-        return new MirrorString{std::string(text, size)};
+        return std::make_unique<MirrorString>(MirrorString{std::string(text, size)});
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -160,24 +161,23 @@ ElementRecord* elementAt(QUELLAN2_VECTOR vector, uint32_t index) {
 
 QUELLAN2_STATUS QUELLAN2_CALL vectorCreate(uint32_t length, QUELLAN2_VECTOR* vector) {
     if (!vector) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    auto* mirror = new (std::nothrow) MirrorVector;
-    if (!mirror) return QUELLAN2_STATUS_ERROR;
+    std::unique_ptr<MirrorVector> mirror;
     try {
+        mirror = std::make_unique<MirrorVector>();
         mirror->record.length = {QUELLAN2_STATUS_OK, true, length};
         mirror->record.elements.resize(length);
         for (ElementRecord& element : mirror->record.elements)
             element.type = {QUELLAN2_STATUS_OK, true, QUELLAN2_TYPE_NULL};
     } catch (const std::bad_alloc&) {
-        delete mirror;
         return QUELLAN2_STATUS_ERROR;
     }
-    *vector = toHandle(mirror);
+    *vector = toHandle(std::move(mirror));
     return QUELLAN2_STATUS_OK;
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL vectorFree(QUELLAN2_VECTOR vector) {
     if (!vector) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    delete mirrorOf(vector);
+    takeBack(vector);
     return QUELLAN2_STATUS_OK;
 }
 
@@ -202,9 +202,9 @@ QUELLAN2_STATUS QUELLAN2_CALL vectorGetString(QUELLAN2_VECTOR vector, uint32_t i
     const ElementRecord* element = elementAt(vector, index);
     if (!element || !string || element->type.value != QUELLAN2_TYPE_STRING) return QUELLAN2_STATUS_INVALID_PARAMETER;
     if (element->text) {
-        MirrorString* copy = newString(element->text->data(), element->text->size());
+        std::unique_ptr<MirrorString> copy = newString(element->text->data(), element->text->size());
         if (!copy) return QUELLAN2_STATUS_ERROR;
-        *string = toHandle(copy);
+        *string = toHandle(std::move(copy));
     }
     return element->stringStatus;
 }
@@ -245,15 +245,15 @@ QUELLAN2_STATUS QUELLAN2_CALL vectorSetFloat(QUELLAN2_VECTOR vector, uint32_t in
 
 QUELLAN2_STATUS QUELLAN2_CALL stringCreate(const char* text, QUELLAN2_STRING* string) {
     if (!text || !string) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    MirrorString* copy = newString(text, std::strlen(text));
+    std::unique_ptr<MirrorString> copy = newString(text, std::strlen(text));
     if (!copy) return QUELLAN2_STATUS_ERROR;
-    *string = toHandle(copy);
+    *string = toHandle(std::move(copy));
     return QUELLAN2_STATUS_OK;
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL stringFree(QUELLAN2_STRING string) {
     if (!string) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    delete stringOf(string);
+    takeBack(string);
     return QUELLAN2_STATUS_OK;
 }
 

@@ -6,6 +6,7 @@
 #include "quellan2.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,14 +75,22 @@ struct MirrorString {
     std::string text;
 };
 
-inline QUELLAN2_VECTOR toHandle(MirrorVector* vector) {
-    return reinterpret_cast<QUELLAN2_VECTOR>(vector);
+// A handle given out owns its mirror until the vector or string is freed
+// through the table, which takes it back.
+inline QUELLAN2_VECTOR toHandle(std::unique_ptr<MirrorVector> vector) {
+    return reinterpret_cast<QUELLAN2_VECTOR>(vector.release());
 }
 inline MirrorVector* mirrorOf(QUELLAN2_VECTOR vector) {
     return reinterpret_cast<MirrorVector*>(vector);
 }
-inline QUELLAN2_STRING toHandle(MirrorString* string) {
-    return reinterpret_cast<QUELLAN2_STRING>(string);
+inline std::unique_ptr<MirrorVector> takeBack(QUELLAN2_VECTOR vector) {
+    return std::unique_ptr<MirrorVector>(mirrorOf(vector));
+}
+inline QUELLAN2_STRING toHandle(std::unique_ptr<MirrorString> string) {
+    return reinterpret_cast<QUELLAN2_STRING>(string.release());
+}
+inline std::unique_ptr<MirrorString> takeBack(QUELLAN2_STRING string) {
+    return std::unique_ptr<MirrorString>(reinterpret_cast<MirrorString*>(string));
 }
 
 // Sets the vector and string entries of `table` to the mirrors' functions.

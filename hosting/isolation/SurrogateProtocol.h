@@ -24,7 +24,8 @@ namespace mq::surrogate {
 // trusted: a decoder never reads past the bytes it has, and a count is
 // believed only as far as the bytes that follow could hold it.
 //
-// The kinds are listed, with their fields, in SurrogateRequests.def.
+// The kinds are listed, with their fields, in SurrogateRequests.def; each
+// request and reply is encoded and decoded in SurrogateMessages, by both ends.
 enum class Request : std::uint8_t {
     NONE = 0,  // never sent
 #define MQ_SURROGATE_REQUEST(kind) kind,

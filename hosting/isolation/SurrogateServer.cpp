@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 namespace mq::surrogate {
@@ -73,14 +74,11 @@ VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bo
     return record;
 }
 
-void Server::deliver(Encoder& reply, QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const {
-    if (!vector) {
-        encodeSlot(reply, nullptr);
-        return;
-    }
-    const VectorRecord record = describe(vector, elements, lengthDecides);
-    encodeSlot(reply, &record);
+std::optional<VectorRecord> Server::take(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const {
+    if (!vector) return std::nullopt;
+    std::optional<VectorRecord> record = describe(vector, elements, lengthDecides);
     giveBack(vector);
+    return record;
 }
 
 void Server::giveBack(QUELLAN2_VECTOR vector) const {
@@ -105,14 +103,13 @@ QUELLAN2_VECTOR Server::materialize(const std::optional<VectorRecord>& lent) con
     return vector;
 }
 
-bool Server::tagList(Decoder& in, std::vector<QUELLAN2_TAG>& list) const {
-    list.resize(in.count(8));
-    for (QUELLAN2_TAG& tag : list) {
-        const std::uint64_t index = in.u64();
-        if (index >= tags.size()) return false;
-        tag = tags[static_cast<std::size_t>(index)];
+bool Server::tagHandles(const std::vector<std::uint64_t>& indices, std::vector<QUELLAN2_TAG>& list) const {
+    list.resize(indices.size());
+    for (std::size_t k = 0; k < indices.size(); ++k) {
+        if (indices[k] >= tags.size()) return false;
+        list[k] = tags[static_cast<std::size_t>(indices[k])];
     }
-    return in.ok();
+    return true;
 }
 
 NodeRecord Server::describeNode(QuellanProxy::Node& node) {
@@ -132,15 +129,14 @@ NodeRecord Server::describeNode(QuellanProxy::Node& node) {
     return record;
 }
 
-bool Server::load(Decoder& in, Encoder& reply) {
-    const std::string path = in.text();
-    const std::uint32_t frames = in.u32();
-    if (!in.atEnd() || loaded || frames == 0 || frames > MAX_FRAME_BYTES) return false;
+bool Server::onLOAD(const Arguments& arguments, Reply& reply) {
+    const std::uint32_t frames = arguments.number;
+    if (loaded || frames == 0 || frames > MAX_FRAME_BYTES) return false;
     replyFrameBytes = frames;
-    if (std::string problem = loadChild(library, child, path); !problem.empty()) {
-        reply.u8(0);
-        reply.text(problem);
-        reply.u64(0);
+    if (std::string problem = loadChild(library, child, arguments.text); !problem.empty()) {
+        reply.loaded = false;
+        reply.reason = std::move(problem);
+        reply.present = 0;
         return true;
     }
     loaded = true;
@@ -150,203 +146,221 @@ bool Server::load(Decoder& in, Encoder& reply) {
     if (child.name) present |= std::uint64_t(1) << entry; \
     ++entry;
 #include "hosting/ChildFunctions.def"
-    reply.u8(1);
-    reply.text(std::string());
-    reply.u64(present);
+    reply.loaded = true;
+    reply.present = present;
     return true;
 }
 
-bool Server::open(Decoder& in, Encoder& reply) {
-    const std::string text = in.text();
-    if (!in.atEnd() || opened) return false;
+bool Server::onOPEN(const Arguments& arguments, Reply& reply) {
+    if (opened) return false;
     // MultiQuellan (under any file name) would read the same configuration
     // and start this child again in a surrogate of its own, without end.
     const bool multiplexer = identity.rfind(IDENTITY_PREFIX, 0) == 0;
     const QUELLAN2_STATUS status =
-        multiplexer ? QUELLAN2_STATUS_ERROR : guardedCall(child.connectionOpen, text.c_str(), &connection);
-    reply.u32(status);
-    if (status != QUELLAN2_STATUS_OK) {
-        reply.u8(0);
-        return true;
-    }
+        multiplexer ? QUELLAN2_STATUS_ERROR : guardedCall(child.connectionOpen, arguments.text.c_str(), &connection);
+    reply.status = status;
+    if (status != QUELLAN2_STATUS_OK) return true;
     opened = true;
     // The host's own tree reader, on the child's own functions: the same
     // calls in the same order as in the host, and the same limits.
     QuellanProxy::Connection tree(child, connection);
-    std::vector<NodeRecord> top;
-    top.reserve(tree.topNodes.size());
-    for (const auto& node : tree.topNodes) top.push_back(describeNode(*node));
-    reply.u8(1);
-    encodeTree(reply, top);
+    reply.top.reserve(tree.topNodes.size());
+    for (const auto& node : tree.topNodes) reply.top.push_back(describeNode(*node));
+    reply.tree = true;
     return true;
 }
 
-bool Server::handle(const std::string& request, Encoder& reply) {
+bool Server::handle(const std::string& request, Encoder& out) {
+    // One handler per request, in the order of the kinds: a request added to
+    // the list without its handler does not compile.
+    using Handler = bool (Server::*)(const Arguments&, Reply&);
+    static constexpr Handler HANDLERS[] = {
+        nullptr,  // NONE
+#define MQ_SURROGATE_REQUEST(kind) &Server::on##kind,
+#include "hosting/isolation/SurrogateRequests.def"
+    };
+    static_assert(std::size(HANDLERS) == static_cast<std::size_t>(Request::END), "one handler per request");
+
     Decoder in(request);
     const std::uint8_t kind = in.u8();
     if (!in.ok() || kind == 0 || kind > static_cast<std::uint8_t>(Request::LAST)) return false;
     const auto what = static_cast<Request>(kind);
-    if (what == Request::LOAD) return load(in, reply);
-    if (!loaded) return false;
-    if (what == Request::OPEN) return open(in, reply);
+    // The load comes first; everything but the start-up calls is a call on
+    // the open connection, its nodes or its tags.
+    const bool startUp = what == Request::OPEN || what == Request::INITIALIZE || what == Request::UNINITIALIZE ||
+                         what == Request::GET_IDENTITY;
+    if (what != Request::LOAD && (!loaded || (!startUp && !opened))) return false;
+    Arguments arguments;
+    if (!decodeRequest(in, what, arguments)) return false;
+    Reply reply;
+    if (!(this->*HANDLERS[kind])(arguments, reply)) return false;
+    encodeReply(out, what, reply);
+    return true;
+}
 
-    switch (what) {
-    case Request::INITIALIZE:
-    case Request::UNINITIALIZE:
-    case Request::GET_IDENTITY:
-        if (!in.atEnd()) return false;
-        if (what == Request::INITIALIZE) {
-            reply.u32(guardedCall(child.initialize));
-        } else if (what == Request::UNINITIALIZE) {
-            reply.u32(guardedCall(child.uninitialize));
-        } else {
-            QUELLAN2_STRING handed = nullptr;
-            const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &handed);
-            reply.u32(status);
-            std::optional<std::string> text;
-            if (handed) text = childText(child, handed);
-            if (status != QUELLAN2_STATUS_OK) text.reset();
-            identity = text.value_or(std::string());
-            reply.optionalText(text);
-        }
-        return true;
-    default:
-        break;
-    }
+bool Server::onINITIALIZE(const Arguments&, Reply& reply) {
+    reply.status = guardedCall(child.initialize);
+    return true;
+}
 
-    // Everything else is a call on the open connection, its nodes or its tags.
-    if (!opened) return false;
+bool Server::onUNINITIALIZE(const Arguments&, Reply& reply) {
+    reply.status = guardedCall(child.uninitialize);
+    return true;
+}
+
+bool Server::onGET_IDENTITY(const Arguments&, Reply& reply) {
+    QUELLAN2_STRING handed = nullptr;
+    const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &handed);
+    reply.status = status;
+    std::optional<std::string> text;
+    if (handed) text = childText(child, handed);
+    if (status != QUELLAN2_STATUS_OK) text.reset();
+    identity = text.value_or(std::string());
+    reply.text = std::move(text);
+    return true;
+}
+
+bool Server::onCLOSE(const Arguments&, Reply& reply) {
+    reply.status = guardedCall(child.connectionClose, connection);
+    opened = false;
+    return true;
+}
+
+bool Server::onCURRENT_TIME(const Arguments& arguments, Reply& reply) {
+    std::uint32_t time = arguments.number;
+    reply.status = guardedCall(child.connectionGetCurrentTime, connection, &time);
+    reply.number = time;
+    return true;
+}
+
+bool Server::read(Request what, const Arguments& arguments, Reply& reply) {
     std::vector<QUELLAN2_TAG> list;
-    switch (what) {
-    case Request::CLOSE:
-        if (!in.atEnd()) return false;
-        reply.u32(guardedCall(child.connectionClose, connection));
-        opened = false;
-        return true;
-    case Request::CURRENT_TIME: {
-        std::uint32_t time = in.u32();
-        if (!in.atEnd()) return false;
-        reply.u32(guardedCall(child.connectionGetCurrentTime, connection, &time));
-        reply.u32(time);
-        return true;
-    }
-    case Request::READ_CURRENT:
-    case Request::READ_HISTORICAL:
-    case Request::READ_BATCH:
-    case Request::READ_BATCH_EX: {
-        if (!tagList(in, list)) return false;
-        const auto count = static_cast<std::uint32_t>(list.size());
-        std::int32_t time = 0;
-        std::string batch;
-        if (what == Request::READ_HISTORICAL) time = in.i32();
-        if (what == Request::READ_BATCH || what == Request::READ_BATCH_EX) batch = in.text();
-        if (what == Request::READ_BATCH_EX) time = in.i32();
-        if (!in.atEnd()) return false;
-        if (what == Request::READ_BATCH_EX && !child.connectionReadBatchDataEx) return false;
-        QUELLAN2_VECTOR result = nullptr;
-        QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
-        if (what == Request::READ_CURRENT)
-            status = guardedCall(child.connectionReadCurrentData, connection, list.data(), count, &result);
-        else if (what == Request::READ_HISTORICAL)
-            status = guardedCall(child.connectionReadHistoricalData, connection, list.data(), count, time, &result);
-        else if (what == Request::READ_BATCH)
-            status = guardedCall(child.connectionReadBatchData, connection, list.data(), count, batch.c_str(), &result);
+    if (!tagHandles(arguments.tags, list)) return false;
+    const auto count = static_cast<std::uint32_t>(list.size());
+    const std::int32_t time = arguments.time;
+    const char* batch = arguments.text.c_str();
+    if (what == Request::READ_BATCH_EX && !child.connectionReadBatchDataEx) return false;
+    QUELLAN2_VECTOR result = nullptr;
+    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+    if (what == Request::READ_CURRENT)
+        status = guardedCall(child.connectionReadCurrentData, connection, list.data(), count, &result);
+    else if (what == Request::READ_HISTORICAL)
+        status = guardedCall(child.connectionReadHistoricalData, connection, list.data(), count, time, &result);
+    else if (what == Request::READ_BATCH)
+        status = guardedCall(child.connectionReadBatchData, connection, list.data(), count, batch, &result);
+    else
+        status = guardedCall(child.connectionReadBatchDataEx, connection, list.data(), count, batch, time, &result);
+    reply.status = status;
+    reply.slots.push_back(take(result, count));
+    return true;
+}
+
+bool Server::onREAD_CURRENT(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_CURRENT, arguments, reply);
+}
+
+bool Server::onREAD_HISTORICAL(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_HISTORICAL, arguments, reply);
+}
+
+bool Server::onREAD_BATCH(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_BATCH, arguments, reply);
+}
+
+bool Server::onREAD_BATCH_EX(const Arguments& arguments, Reply& reply) {
+    return read(Request::READ_BATCH_EX, arguments, reply);
+}
+
+bool Server::historicalEx(bool reading, const Arguments& arguments, Reply& reply) {
+    std::vector<QUELLAN2_TAG> list;
+    if (!tagHandles(arguments.tags, list)) return false;
+    const auto count = static_cast<std::uint32_t>(list.size());
+    const std::uint32_t samples = arguments.number;
+    if (reading ? !child.connectionReadHistoricalDataEx : !child.connectionWriteHistoricalDataEx) return false;
+    std::vector<QUELLAN2_VECTOR> slots(samples, nullptr);
+    for (std::uint32_t k = 0; k < samples; ++k) slots[k] = materialize(arguments.lent[k]);
+    const QUELLAN2_STATUS status =
+        reading ? guardedCall(child.connectionReadHistoricalDataEx, connection, list.data(), count, arguments.time,
+                              arguments.interval, samples, slots.data())
+                : guardedCall(child.connectionWriteHistoricalDataEx, connection, list.data(), count, arguments.time,
+                              arguments.interval, samples, static_cast<const QUELLAN2_VECTOR*>(slots.data()));
+    reply.status = status;
+    for (QUELLAN2_VECTOR slot : slots) {
+        if (reading)
+            reply.slots.push_back(take(slot, count));
         else
-            status = guardedCall(child.connectionReadBatchDataEx, connection, list.data(), count, batch.c_str(), time,
-                                 &result);
-        reply.u32(status);
-        deliver(reply, result, count);
-        return true;
+            giveBack(slot);
     }
-    case Request::READ_HISTORICAL_EX:
-    case Request::WRITE_HISTORICAL_EX: {
-        if (!tagList(in, list)) return false;
-        const auto count = static_cast<std::uint32_t>(list.size());
-        const std::int32_t startTime = in.i32();
-        const std::int32_t interval = in.i32();
-        const std::uint32_t samples = in.count(1);
-        std::vector<std::optional<VectorRecord>> lent(samples);
-        for (auto& slot : lent) slot = decodeLent(in);
-        if (!in.atEnd()) return false;
-        const bool reading = what == Request::READ_HISTORICAL_EX;
-        if (reading ? !child.connectionReadHistoricalDataEx : !child.connectionWriteHistoricalDataEx) return false;
-        std::vector<QUELLAN2_VECTOR> slots(samples, nullptr);
-        for (std::uint32_t k = 0; k < samples; ++k) slots[k] = materialize(lent[k]);
-        const QUELLAN2_STATUS status =
-            reading ? guardedCall(child.connectionReadHistoricalDataEx, connection, list.data(), count, startTime,
-                                  interval, samples, slots.data())
-                    : guardedCall(child.connectionWriteHistoricalDataEx, connection, list.data(), count, startTime,
-                                  interval, samples, static_cast<const QUELLAN2_VECTOR*>(slots.data()));
-        reply.u32(status);
-        for (QUELLAN2_VECTOR slot : slots) {
-            if (reading)
-                deliver(reply, slot, count);
-            else
-                giveBack(slot);
-        }
-        return true;
-    }
-    case Request::WRITE_HISTORICAL:
-    case Request::WRITE_BATCH:
-    case Request::WRITE_BATCH_EX: {
-        if (!tagList(in, list)) return false;
-        const auto count = static_cast<std::uint32_t>(list.size());
-        std::int32_t time = 0;
-        std::string batch;
-        if (what == Request::WRITE_HISTORICAL) time = in.i32();
-        if (what != Request::WRITE_HISTORICAL) batch = in.text();
-        if (what == Request::WRITE_BATCH_EX) time = in.i32();
-        std::optional<VectorRecord> lent = decodeLent(in);
-        if (!in.atEnd()) return false;
-        if (what == Request::WRITE_BATCH_EX && !child.connectionWriteBatchDataEx) return false;
-        QUELLAN2_VECTOR values = materialize(lent);
-        QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
-        if (what == Request::WRITE_HISTORICAL)
-            status = guardedCall(child.connectionWriteHistoricalData, connection, list.data(), count, time, values);
-        else if (what == Request::WRITE_BATCH)
-            status = guardedCall(child.connectionWriteBatchData, connection, list.data(), count, batch.c_str(), values);
-        else
-            status = guardedCall(child.connectionWriteBatchDataEx, connection, list.data(), count, batch.c_str(), time,
-                                 values);
-        giveBack(values);
-        reply.u32(status);
-        return true;
-    }
-    case Request::ACTIVE_BATCHES:
-    case Request::BATCH_TIMES: {
-        const std::uint64_t index = in.u64();
-        if (index >= nodes.size()) return false;
-        const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(index)];
-        if (what == Request::ACTIVE_BATCHES) {
-            const std::int32_t fromTime = in.i32();
-            const std::int32_t toTime = in.i32();
-            if (!in.atEnd()) return false;
-            QUELLAN2_VECTOR result = nullptr;
-            reply.u32(guardedCall(child.nodeGetActiveBatches, node, fromTime, toTime, &result));
-            deliver(reply, result, 0, true);
-            return true;
-        }
-        const std::string batch = in.text();
-        const std::int32_t batchTime = in.i32();
-        std::uint32_t startTime = in.u32();
-        std::uint32_t endTime = in.u32();
-        if (!in.atEnd()) return false;
-        reply.u32(guardedCall(child.nodeGetBatchTimes, node, batch.c_str(), batchTime, &startTime, &endTime));
-        reply.u32(startTime);
-        reply.u32(endTime);
-        return true;
-    }
-    case Request::UPDATE_TIME: {
-        const std::uint64_t index = in.u64();
-        std::uint32_t time = in.u32();
-        if (!in.atEnd() || index >= tags.size()) return false;
-        reply.u32(guardedCall(child.tagGetUpdateTime, tags[static_cast<std::size_t>(index)], &time));
-        reply.u32(time);
-        return true;
-    }
-    default:
-        return false;
-    }
+    return true;
+}
+
+bool Server::onREAD_HISTORICAL_EX(const Arguments& arguments, Reply& reply) {
+    return historicalEx(true, arguments, reply);
+}
+
+bool Server::onWRITE_HISTORICAL_EX(const Arguments& arguments, Reply& reply) {
+    return historicalEx(false, arguments, reply);
+}
+
+bool Server::write(Request what, const Arguments& arguments, Reply& reply) {
+    std::vector<QUELLAN2_TAG> list;
+    if (!tagHandles(arguments.tags, list)) return false;
+    const auto count = static_cast<std::uint32_t>(list.size());
+    const std::int32_t time = arguments.time;
+    const char* batch = arguments.text.c_str();
+    if (what == Request::WRITE_BATCH_EX && !child.connectionWriteBatchDataEx) return false;
+    QUELLAN2_VECTOR values = materialize(arguments.lent.front());
+    QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
+    if (what == Request::WRITE_HISTORICAL)
+        status = guardedCall(child.connectionWriteHistoricalData, connection, list.data(), count, time, values);
+    else if (what == Request::WRITE_BATCH)
+        status = guardedCall(child.connectionWriteBatchData, connection, list.data(), count, batch, values);
+    else
+        status = guardedCall(child.connectionWriteBatchDataEx, connection, list.data(), count, batch, time, values);
+    giveBack(values);
+    reply.status = status;
+    return true;
+}
+
+bool Server::onWRITE_HISTORICAL(const Arguments& arguments, Reply& reply) {
+    return write(Request::WRITE_HISTORICAL, arguments, reply);
+}
+
+bool Server::onWRITE_BATCH(const Arguments& arguments, Reply& reply) {
+    return write(Request::WRITE_BATCH, arguments, reply);
+}
+
+bool Server::onWRITE_BATCH_EX(const Arguments& arguments, Reply& reply) {
+    return write(Request::WRITE_BATCH_EX, arguments, reply);
+}
+
+bool Server::onACTIVE_BATCHES(const Arguments& arguments, Reply& reply) {
+    if (arguments.index >= nodes.size()) return false;
+    const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
+    QUELLAN2_VECTOR result = nullptr;
+    reply.status = guardedCall(child.nodeGetActiveBatches, node, arguments.time, arguments.interval, &result);
+    reply.slots.push_back(take(result, 0, true));
+    return true;
+}
+
+bool Server::onBATCH_TIMES(const Arguments& arguments, Reply& reply) {
+    if (arguments.index >= nodes.size()) return false;
+    const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
+    std::uint32_t startTime = arguments.number;
+    std::uint32_t endTime = arguments.secondNumber;
+    reply.status =
+        guardedCall(child.nodeGetBatchTimes, node, arguments.text.c_str(), arguments.time, &startTime, &endTime);
+    reply.number = startTime;
+    reply.secondNumber = endTime;
+    return true;
+}
+
+bool Server::onUPDATE_TIME(const Arguments& arguments, Reply& reply) {
+    if (arguments.index >= tags.size()) return false;
+    std::uint32_t time = arguments.number;
+    reply.status = guardedCall(child.tagGetUpdateTime, tags[static_cast<std::size_t>(arguments.index)], &time);
+    reply.number = time;
+    return true;
 }
 
 void serve(platform::Channel& channel) {

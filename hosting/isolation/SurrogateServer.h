@@ -5,10 +5,12 @@
 #include "hosting/LibraryHandle.h"
 #include "hosting/QuellanProxy.h"
 #include "hosting/isolation/MirrorValues.h"
+#include "hosting/isolation/SurrogateMessages.h"
 #include "hosting/isolation/SurrogateProtocol.h"
 #include "platform/Channel.h"
 #include "quellan2.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,12 +36,38 @@ public:
     std::uint32_t frameBytes() const { return replyFrameBytes; }
 
 private:
-    bool load(Decoder& in, Encoder& reply);
-    bool open(Decoder& in, Encoder& reply);
-    bool tagList(Decoder& in, std::vector<QUELLAN2_TAG>& list) const;
+    // One handler per request (SurrogateRequests.def): it runs the decoded
+    // request on the child and fills the reply; false refuses the request.
+    bool onLOAD(const Arguments& arguments, Reply& reply);
+    bool onINITIALIZE(const Arguments& arguments, Reply& reply);
+    bool onUNINITIALIZE(const Arguments& arguments, Reply& reply);
+    bool onGET_IDENTITY(const Arguments& arguments, Reply& reply);
+    bool onOPEN(const Arguments& arguments, Reply& reply);
+    bool onCLOSE(const Arguments& arguments, Reply& reply);
+    bool onCURRENT_TIME(const Arguments& arguments, Reply& reply);
+    bool onREAD_CURRENT(const Arguments& arguments, Reply& reply);
+    bool onREAD_HISTORICAL(const Arguments& arguments, Reply& reply);
+    bool onREAD_HISTORICAL_EX(const Arguments& arguments, Reply& reply);
+    bool onREAD_BATCH(const Arguments& arguments, Reply& reply);
+    bool onREAD_BATCH_EX(const Arguments& arguments, Reply& reply);
+    bool onWRITE_HISTORICAL(const Arguments& arguments, Reply& reply);
+    bool onWRITE_HISTORICAL_EX(const Arguments& arguments, Reply& reply);
+    bool onWRITE_BATCH(const Arguments& arguments, Reply& reply);
+    bool onWRITE_BATCH_EX(const Arguments& arguments, Reply& reply);
+    bool onACTIVE_BATCHES(const Arguments& arguments, Reply& reply);
+    bool onBATCH_TIMES(const Arguments& arguments, Reply& reply);
+    bool onUPDATE_TIME(const Arguments& arguments, Reply& reply);
+
+    // What the reads, the Ex calls and the writes share.
+    bool read(Request what, const Arguments& arguments, Reply& reply);
+    bool historicalEx(bool reading, const Arguments& arguments, Reply& reply);
+    bool write(Request what, const Arguments& arguments, Reply& reply);
+
+    bool tagHandles(const std::vector<std::uint64_t>& indices, std::vector<QUELLAN2_TAG>& list) const;
     NodeRecord describeNode(QuellanProxy::Node& node);
     VectorRecord describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const;
-    void deliver(Encoder& reply, QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides = false) const;
+    // The vector a call delivered, described and given back to the child.
+    std::optional<VectorRecord> take(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides = false) const;
     QUELLAN2_VECTOR materialize(const std::optional<VectorRecord>& lent) const;
     void giveBack(QUELLAN2_VECTOR vector) const;
 

@@ -46,7 +46,8 @@ TEST_F(CallMessages, NameTheExtendedFunctionsWhetherOrNotTheChildHasThem) {
                  ConnectionWriteHistoricalDataMessage({}, 0, 0, {}).callName());
     EXPECT_STREQ("quellan2_connectionWriteBatchDataEx",
                  ConnectionWriteBatchDataMessage({}, nullptr, 0, nullptr).callName());
-    EXPECT_STREQ("quellan2_connectionReadCurrentData", ConnectionReadCurrentDataMessage({}).callName());
+    EXPECT_STREQ("quellan2_connectionReadCurrentData",
+                 ConnectionReadCurrentDataMessage(std::vector<QUELLAN2_TAG>{}).callName());
     EXPECT_STREQ("quellan2_connectionGetCurrentTime", ConnectionGetCurrentTimeMessage(0).callName());
     EXPECT_STREQ("quellan2_nodeGetActiveBatches", NodeGetActiveBatchesMessage(nullptr, 0, 0).callName());
     EXPECT_STREQ("quellan2_nodeGetBatchTimes", NodeGetBatchTimesMessage(nullptr, nullptr, 0, 0, 0).callName());

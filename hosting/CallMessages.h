@@ -1,4 +1,5 @@
-// The nine call messages that the data operations send to a child.
+// The call messages that the data operations send to a child: one template
+// over the call, and the nine calls it is instantiated for.
 #pragma once
 
 #include "hosting/QuellanMessage.h"
@@ -38,146 +39,215 @@ private:
     const char* text;
 };
 
-class ConnectionGetCurrentTimeMessage : public QuellanMessage {
+// The fallback policies: what a message does when its child lacks the
+// function the message is named after.
+//
+// OnlyFunction: the call has no other form; the child's function is called.
+struct OnlyFunction {
+    template <class Call>
+    static QUELLAN2_STATUS execute(Call& call, QuellanProxy& proxy) {
+        return call.callChild(proxy);
+    }
+};
+
+// ExtendedOr<Fallback>: the extended function when the child has it (the
+// call's hasExtended), else Fallback through the short function.
+template <class Fallback>
+struct ExtendedOr {
+    template <class Call>
+    static QUELLAN2_STATUS execute(Call& call, QuellanProxy& proxy) {
+        if (Call::hasExtended(proxy)) return call.callChild(proxy);
+        return Fallback::execute(call, proxy);
+    }
+};
+
+// The short function without the batch time, which it cannot express: a
+// negative batch time is refused without calling the child.
+struct ShortBatchCall {
+    template <class Call>
+    static QUELLAN2_STATUS execute(Call& call, QuellanProxy& proxy) {
+        if (call.batchTime < 0) return QUELLAN2_STATUS_INVALID_PARAMETER;
+        return call.callShort(proxy);
+    }
+};
+
+// The series emulated through the short function, one time point at a time
+// (the call's callShort(proxy, sample)). A series that reads
+// (READS_SLOTS) gives back a slot's vector before the child fills the slot,
+// and, when a time point fails, the samples read so far.
+struct ShortSeriesCalls {
+    template <class Call>
+    static QUELLAN2_STATUS execute(Call& call, QuellanProxy& proxy);
+};
+
+// One call on a child as a message. Call is the message without its
+// virtual functions: it takes the call's arguments in its constructor (its
+// public fields beyond those are the caller's presets and the child's
+// answers), names the interface function (NAME) and the fallback policy
+// (Policy), and calls the child (callChild, and callShort for a fallback).
+template <class Call>
+class CallMessage final : public Call {
 public:
-    explicit ConnectionGetCurrentTimeMessage(uint32_t time) : time(time) {}
-    const char* callName() const override { return "quellan2_connectionGetCurrentTime"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    using Call::Call;
+    const char* callName() const override { return Call::NAME; }
+    QUELLAN2_STATUS execute(QuellanProxy& proxy) override {
+        return Call::Policy::execute(static_cast<Call&>(*this), proxy);
+    }
+};
+
+namespace calls {
+
+struct ConnectionGetCurrentTime : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_connectionGetCurrentTime";
+    using Policy = OnlyFunction;
+    explicit ConnectionGetCurrentTime(uint32_t time) : time(time) {}
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
 
     // Holds the caller's preset, and the child's answer once it has written one.
     uint32_t time;
 };
 
 // The result is vectors[0].
-class ConnectionReadCurrentDataMessage : public QuellanMessage {
-public:
-    explicit ConnectionReadCurrentDataMessage(std::vector<QUELLAN2_TAG> tags) : tags(std::move(tags)) {
+struct ConnectionReadCurrentData : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_connectionReadCurrentData";
+    using Policy = OnlyFunction;
+    explicit ConnectionReadCurrentData(std::vector<QUELLAN2_TAG> tags) : tags(std::move(tags)) {
         vectors.assign(1, nullptr);
     }
-    const char* callName() const override { return "quellan2_connectionReadCurrentData"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
 
-private:
     std::vector<QUELLAN2_TAG> tags;
 };
 
-// Named after the extended function whether or not the child has it; without
-// it the message emulates the call through the short one, a time point at a
-// time. `slots` are the result slots, one per sample, lent by the caller.
-class ConnectionReadHistoricalDataMessage : public QuellanMessage {
-public:
-    ConnectionReadHistoricalDataMessage(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
-                                        std::vector<QUELLAN2_VECTOR> slots)
+// Named after the extended function whether or not the child has it. The
+// vectors are the result slots, one per sample, lent by the caller.
+struct ConnectionReadHistoricalData : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_connectionReadHistoricalDataEx";
+    using Policy = ExtendedOr<ShortSeriesCalls>;
+    ConnectionReadHistoricalData(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
+                                 std::vector<QUELLAN2_VECTOR> slots)
         : tags(std::move(tags)), startTime(startTime), interval(interval) {
         vectors = std::move(slots);
     }
-    const char* callName() const override { return "quellan2_connectionReadHistoricalDataEx"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    static bool hasExtended(QuellanProxy& proxy);
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
+    QUELLAN2_STATUS callShort(QuellanProxy& proxy, uint32_t sample);
+    static constexpr bool READS_SLOTS = true;
 
-private:
     std::vector<QUELLAN2_TAG> tags;
     int32_t startTime;
     int32_t interval;
 };
 
 // The result is vectors[0].
-class ConnectionReadBatchDataMessage : public QuellanMessage {
-public:
-    ConnectionReadBatchDataMessage(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime)
+struct ConnectionReadBatchData : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_connectionReadBatchDataEx";
+    using Policy = ExtendedOr<ShortBatchCall>;
+    ConnectionReadBatchData(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime)
         : tags(std::move(tags)), batch(batch), batchTime(batchTime) {
         vectors.assign(1, nullptr);
     }
-    const char* callName() const override { return "quellan2_connectionReadBatchDataEx"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
     void keepArguments() override { batch.keepCopy(); }
+    static bool hasExtended(QuellanProxy& proxy);
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
+    QUELLAN2_STATUS callShort(QuellanProxy& proxy);
 
-private:
     std::vector<QUELLAN2_TAG> tags;
     BatchText batch;
     int32_t batchTime;
 };
 
-// `values` are the vectors to write, one per sample, lent by the caller.
-class ConnectionWriteHistoricalDataMessage : public QuellanMessage {
-public:
-    ConnectionWriteHistoricalDataMessage(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
-                                         std::vector<QUELLAN2_VECTOR> values)
+// The vectors to write, one per sample, are lent by the caller. Time points
+// already written stay written when a later one fails.
+struct ConnectionWriteHistoricalData : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_connectionWriteHistoricalDataEx";
+    using Policy = ExtendedOr<ShortSeriesCalls>;
+    ConnectionWriteHistoricalData(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
+                                  std::vector<QUELLAN2_VECTOR> values)
         : tags(std::move(tags)), startTime(startTime), interval(interval) {
         vectors = std::move(values);
     }
-    const char* callName() const override { return "quellan2_connectionWriteHistoricalDataEx"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    static bool hasExtended(QuellanProxy& proxy);
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
+    QUELLAN2_STATUS callShort(QuellanProxy& proxy, uint32_t sample);
+    static constexpr bool READS_SLOTS = false;
 
-private:
     std::vector<QUELLAN2_TAG> tags;
     int32_t startTime;
     int32_t interval;
 };
 
-// `values`, lent by the caller, is vectors[0].
-class ConnectionWriteBatchDataMessage : public QuellanMessage {
-public:
-    ConnectionWriteBatchDataMessage(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime,
-                                    QUELLAN2_VECTOR values)
+// The values, lent by the caller, are vectors[0].
+struct ConnectionWriteBatchData : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_connectionWriteBatchDataEx";
+    using Policy = ExtendedOr<ShortBatchCall>;
+    ConnectionWriteBatchData(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime,
+                             QUELLAN2_VECTOR values)
         : tags(std::move(tags)), batch(batch), batchTime(batchTime) {
         vectors.assign(1, values);
     }
-    const char* callName() const override { return "quellan2_connectionWriteBatchDataEx"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
     void keepArguments() override { batch.keepCopy(); }
+    static bool hasExtended(QuellanProxy& proxy);
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
+    QUELLAN2_STATUS callShort(QuellanProxy& proxy);
 
-private:
     std::vector<QUELLAN2_TAG> tags;
     BatchText batch;
     int32_t batchTime;
 };
 
 // The list is vectors[0].
-class NodeGetActiveBatchesMessage : public QuellanMessage {
-public:
-    NodeGetActiveBatchesMessage(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime)
+struct NodeGetActiveBatches : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_nodeGetActiveBatches";
+    using Policy = OnlyFunction;
+    NodeGetActiveBatches(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime)
         : node(node), fromTime(fromTime), toTime(toTime) {
         vectors.assign(1, nullptr);
     }
-    const char* callName() const override { return "quellan2_nodeGetActiveBatches"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
 
-private:
     QUELLAN2_NODE node;
     int32_t fromTime;
     int32_t toTime;
 };
 
-class NodeGetBatchTimesMessage : public QuellanMessage {
-public:
-    NodeGetBatchTimesMessage(QUELLAN2_NODE node, const char* batch, int32_t batchTime, uint32_t startTime,
-                             uint32_t endTime)
+struct NodeGetBatchTimes : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_nodeGetBatchTimes";
+    using Policy = OnlyFunction;
+    NodeGetBatchTimes(QUELLAN2_NODE node, const char* batch, int32_t batchTime, uint32_t startTime, uint32_t endTime)
         : startTime(startTime), endTime(endTime), node(node), batch(batch), batchTime(batchTime) {}
-    const char* callName() const override { return "quellan2_nodeGetBatchTimes"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
     void keepArguments() override { batch.keepCopy(); }
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
 
     // The caller's presets, and the child's answers once it has written them.
     uint32_t startTime;
     uint32_t endTime;
-
-private:
     QUELLAN2_NODE node;
     BatchText batch;
     int32_t batchTime;
 };
 
-class TagGetUpdateTimeMessage : public QuellanMessage {
-public:
-    TagGetUpdateTimeMessage(QUELLAN2_TAG tag, uint32_t time) : time(time), tag(tag) {}
-    const char* callName() const override { return "quellan2_tagGetUpdateTime"; }
-    QUELLAN2_STATUS execute(QuellanProxy& proxy) override;
+struct TagGetUpdateTime : QuellanMessage {
+    static constexpr const char* NAME = "quellan2_tagGetUpdateTime";
+    using Policy = OnlyFunction;
+    TagGetUpdateTime(QUELLAN2_TAG tag, uint32_t time) : time(time), tag(tag) {}
+    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
 
     // The caller's preset, and the child's answer once it has written one.
     uint32_t time;
-
-private:
     QUELLAN2_TAG tag;
 };
+
+}  // namespace calls
+
+using ConnectionGetCurrentTimeMessage = CallMessage<calls::ConnectionGetCurrentTime>;
+using ConnectionReadCurrentDataMessage = CallMessage<calls::ConnectionReadCurrentData>;
+using ConnectionReadHistoricalDataMessage = CallMessage<calls::ConnectionReadHistoricalData>;
+using ConnectionReadBatchDataMessage = CallMessage<calls::ConnectionReadBatchData>;
+using ConnectionWriteHistoricalDataMessage = CallMessage<calls::ConnectionWriteHistoricalData>;
+using ConnectionWriteBatchDataMessage = CallMessage<calls::ConnectionWriteBatchData>;
+using NodeGetActiveBatchesMessage = CallMessage<calls::NodeGetActiveBatches>;
+using NodeGetBatchTimesMessage = CallMessage<calls::NodeGetBatchTimes>;
+using TagGetUpdateTimeMessage = CallMessage<calls::TagGetUpdateTime>;
 
 }  // namespace mq

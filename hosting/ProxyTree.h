@@ -16,7 +16,7 @@ namespace mq {
 //
 // Ownership: the Connection owns the whole tree, each node its sub-nodes and
 // tags, through InTree pointers; everyone else (the Multiplexer's tables, the
-// typed calls) holds plain references or pointers, valid while the proxy lives.
+// data operations) holds plain references or pointers, valid while the proxy lives.
 //
 // A child may have a million tags. Each node and tag is one object of its own,
 // but they are carved one after another from large blocks of the connection's

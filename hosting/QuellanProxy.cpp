@@ -301,72 +301,12 @@ QUELLAN2_STATUS QuellanProxy::call(const std::shared_ptr<QuellanMessage>& messag
 
 namespace {
 
-std::vector<QUELLAN2_TAG> tagList(const QUELLAN2_TAG* tags, uint32_t tagCount) {
-    return tags ? std::vector<QUELLAN2_TAG>(tags, tags + tagCount) : std::vector<QUELLAN2_TAG>();
-}
-
-// The caller's slots, handed to a message for the span of its call.
-std::vector<QUELLAN2_VECTOR> lend(QUELLAN2_VECTOR* slots, uint32_t count) {
-    std::vector<QUELLAN2_VECTOR> lent(slots, slots + count);
-    std::fill(slots, slots + count, nullptr);
-    return lent;
-}
-
 // What the message holds goes back to the caller's slots, unless the caller gave the call up.
 void takeBack(const QuellanMessage& message, QUELLAN2_VECTOR* slots) {
     if (!message.givenUp) std::copy(message.vectors.begin(), message.vectors.end(), slots);
 }
 
 }  // namespace
-
-QUELLAN2_STATUS QuellanProxy::connectionReadCurrentData(const QUELLAN2_TAG* tags, uint32_t tagCount,
-                                                        QUELLAN2_VECTOR* result) {
-    auto message = std::make_shared<ConnectionReadCurrentDataMessage>(tagList(tags, tagCount));
-    const QUELLAN2_STATUS status = call(message);
-    takeBack(*message, result);
-    return status;
-}
-
-QUELLAN2_STATUS QuellanProxy::connectionReadHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount,
-                                                           int32_t startTime, int32_t interval,
-                                                           uint32_t sampleCount, QUELLAN2_VECTOR* results) {
-    if (!results) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    auto message = std::make_shared<ConnectionReadHistoricalDataMessage>(tagList(tags, tagCount), startTime,
-                                                                         interval, lend(results, sampleCount));
-    const QUELLAN2_STATUS status = call(message);
-    takeBack(*message, results);
-    return status;
-}
-
-QUELLAN2_STATUS QuellanProxy::connectionReadBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount,
-                                                      const char* batch, int32_t batchTime,
-                                                      QUELLAN2_VECTOR* result) {
-    auto message = std::make_shared<ConnectionReadBatchDataMessage>(tagList(tags, tagCount), batch, batchTime);
-    const QUELLAN2_STATUS status = call(message);
-    takeBack(*message, result);
-    return status;
-}
-
-QUELLAN2_STATUS QuellanProxy::connectionWriteHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount,
-                                                            int32_t startTime, int32_t interval,
-                                                            uint32_t sampleCount, QUELLAN2_VECTOR* values) {
-    if (!values) return QUELLAN2_STATUS_INVALID_PARAMETER;
-    auto message = std::make_shared<ConnectionWriteHistoricalDataMessage>(tagList(tags, tagCount), startTime,
-                                                                          interval, lend(values, sampleCount));
-    const QUELLAN2_STATUS status = call(message);
-    takeBack(*message, values);
-    return status;
-}
-
-QUELLAN2_STATUS QuellanProxy::connectionWriteBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount,
-                                                       const char* batch, int32_t batchTime,
-                                                       QUELLAN2_VECTOR* values) {
-    auto message = std::make_shared<ConnectionWriteBatchDataMessage>(
-        tagList(tags, tagCount), batch, batchTime, std::exchange(*values, nullptr));
-    const QUELLAN2_STATUS status = call(message);
-    takeBack(*message, values);
-    return status;
-}
 
 QUELLAN2_STATUS QuellanProxy::nodeGetActiveBatches(const Node& node, int32_t fromTime, int32_t toTime,
                                                    QUELLAN2_VECTOR* result) {

@@ -92,19 +92,10 @@ public:
     // returns QUELLAN2_STATUS_OK.
     QUELLAN2_STATUS call(const std::shared_ptr<QuellanMessage>& message);
 
-    // The typed calls. Tag and node handles are the child's own. Vectors lent
-    // to a call (the historical slots, the values to write) come back in their
-    // slots when the call ends; a call that is given up keeps them, leaves the
-    // slots null and gives them back to the child itself.
-    QUELLAN2_STATUS connectionReadCurrentData(const QUELLAN2_TAG* tags, uint32_t tagCount, QUELLAN2_VECTOR* result);
-    QUELLAN2_STATUS connectionReadHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount, int32_t startTime,
-                                                 int32_t interval, uint32_t sampleCount, QUELLAN2_VECTOR* results);
-    QUELLAN2_STATUS connectionReadBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount, const char* batch,
-                                            int32_t batchTime, QUELLAN2_VECTOR* result);
-    QUELLAN2_STATUS connectionWriteHistoricalData(const QUELLAN2_TAG* tags, uint32_t tagCount, int32_t startTime,
-                                                  int32_t interval, uint32_t sampleCount, QUELLAN2_VECTOR* values);
-    QUELLAN2_STATUS connectionWriteBatchData(const QUELLAN2_TAG* tags, uint32_t tagCount, const char* batch,
-                                             int32_t batchTime, QUELLAN2_VECTOR* values);
+    // The typed calls of the node, tag and time operations. Tag and node
+    // handles are the child's own. A call that is given up leaves the
+    // caller's values as they were. The data reads and writes build their
+    // messages themselves (CallMessages.h).
     QUELLAN2_STATUS nodeGetActiveBatches(const Node& node, int32_t fromTime, int32_t toTime,
                                          QUELLAN2_VECTOR* result);
     QUELLAN2_STATUS nodeGetBatchTimes(const Node& node, const char* batch, int32_t batchTime, uint32_t* startTime,

@@ -32,6 +32,16 @@ protected:
         return value;
     }
     void free(QUELLAN2_VECTOR vector) { proxy->functions().vectorFree(vector); }
+    std::vector<QUELLAN2_TAG> bothTags() const { return {tags[0], tags[1]}; }
+    std::vector<QUELLAN2_VECTOR> childVectors(std::size_t count) {
+        std::vector<QUELLAN2_VECTOR> vectors;
+        for (std::size_t k = 0; k < count; ++k) vectors.push_back(childVector(2));
+        return vectors;
+    }
+    std::shared_ptr<ConnectionReadHistoricalDataMessage> historicalRead(int32_t interval,
+                                                                        std::vector<QUELLAN2_VECTOR> slots) {
+        return std::make_shared<ConnectionReadHistoricalDataMessage>(bothTags(), 1000, interval, std::move(slots));
+    }
 
     SimChild* child = nullptr;
     std::unique_ptr<QuellanProxy> proxy;
@@ -46,7 +56,8 @@ TEST_F(CallMessages, NameTheExtendedFunctionsWhetherOrNotTheChildHasThem) {
                  ConnectionWriteHistoricalDataMessage({}, 0, 0, {}).callName());
     EXPECT_STREQ("quellan2_connectionWriteBatchDataEx",
                  ConnectionWriteBatchDataMessage({}, nullptr, 0, nullptr).callName());
-    EXPECT_STREQ("quellan2_connectionReadCurrentData", ConnectionReadCurrentDataMessage({}).callName());
+    EXPECT_STREQ("quellan2_connectionReadCurrentData",
+                 ConnectionReadCurrentDataMessage(std::vector<QUELLAN2_TAG>{}).callName());
     EXPECT_STREQ("quellan2_connectionGetCurrentTime", ConnectionGetCurrentTimeMessage(0).callName());
     EXPECT_STREQ("quellan2_nodeGetActiveBatches", NodeGetActiveBatchesMessage(nullptr, 0, 0).callName());
     EXPECT_STREQ("quellan2_nodeGetBatchTimes", NodeGetBatchTimesMessage(nullptr, nullptr, 0, 0, 0).callName());
@@ -55,8 +66,9 @@ TEST_F(CallMessages, NameTheExtendedFunctionsWhetherOrNotTheChildHasThem) {
 
 TEST_F(CallMessages, AHistoricalReadWithTheExtendedFunctionIsOneCall) {
     start(SimVariant::FULL);
-    QUELLAN2_VECTOR slots[3] = {childVector(2), childVector(2), childVector(2)};
-    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->connectionReadHistoricalData(tags, 2, 1000, 60, 3, slots));
+    auto read = historicalRead(60, childVectors(3));
+    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(read));
+    const std::vector<QUELLAN2_VECTOR>& slots = read->vectors;
     EXPECT_EQ(1u, count(child->journal(), "connectionReadHistoricalDataEx"));
     EXPECT_EQ(0u, count(child->journal(), "connectionReadHistoricalData"));
     EXPECT_EQ(std::get<float>(child->expectedValue("Line2", "PT-201", 1060)), floatAt(slots[1], 1));
@@ -65,8 +77,9 @@ TEST_F(CallMessages, AHistoricalReadWithTheExtendedFunctionIsOneCall) {
 
 TEST_F(CallMessages, AHistoricalReadWithoutTheExtendedFunctionAsksOncePerTimePoint) {
     start(SimVariant::NO_EX);
-    QUELLAN2_VECTOR slots[3] = {childVector(2), childVector(2), childVector(2)};
-    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->connectionReadHistoricalData(tags, 2, 1000, 60, 3, slots));
+    auto read = historicalRead(60, childVectors(3));
+    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(read));
+    const std::vector<QUELLAN2_VECTOR>& slots = read->vectors;
     const std::vector<JournalEntry> reads = child->journal("connectionReadHistoricalData");
     ASSERT_EQ(3u, reads.size());
     EXPECT_NE(std::string::npos, reads[0].arguments.find("time=1000"));
@@ -85,8 +98,9 @@ TEST_F(CallMessages, AHistoricalReadWithoutTheExtendedFunctionAsksOncePerTimePoi
 TEST_F(CallMessages, AnEmulatedHistoricalReadThatFailsPartWayGivesBackAndClearsItsSamples) {
     start(SimVariant::NO_EX, "fail connectionReadHistoricalData 5 after=1\n");
     QUELLAN2_VECTOR third = childVector(2);
-    QUELLAN2_VECTOR slots[3] = {childVector(2), childVector(2), third};
-    EXPECT_EQ(5u, proxy->connectionReadHistoricalData(tags, 2, 1000, 60, 3, slots));
+    auto read = historicalRead(60, {childVector(2), childVector(2), third});
+    EXPECT_EQ(5u, proxy->call(read));
+    const std::vector<QUELLAN2_VECTOR>& slots = read->vectors;
     EXPECT_EQ(nullptr, slots[0]) << "released after the failure, and cleared";
     EXPECT_EQ(nullptr, slots[1]);
     EXPECT_EQ(third, slots[2]) << "never reached";
@@ -97,33 +111,32 @@ TEST_F(CallMessages, AnEmulatedHistoricalReadThatFailsPartWayGivesBackAndClearsI
 
 TEST_F(CallMessages, AnEmulatedHistoricalReadRefusesBadArgumentsWithoutACall) {
     start(SimVariant::NO_EX);
-    QUELLAN2_VECTOR slot = nullptr;
-    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionReadHistoricalData(tags, 2, 1000, -1, 1, &slot));
-    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionReadHistoricalData(tags, 2, 1000, 60, 0, &slot));
-    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionReadHistoricalData(tags, 2, 1000, 60, 1, nullptr));
+    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->call(historicalRead(-1, {nullptr})));
+    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->call(historicalRead(60, {})));
     EXPECT_TRUE(child->journal().empty());
 }
 
 TEST_F(CallMessages, ABatchReadWithoutTheExtendedFunctionDropsTheTimeOrRefusesANegativeOne) {
     start(SimVariant::NO_EX);
     const char* batch = "B-7";
-    QUELLAN2_VECTOR result = nullptr;
-    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionReadBatchData(tags, 2, batch, -1, &result));
+    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER,
+              proxy->call(std::make_shared<ConnectionReadBatchDataMessage>(bothTags(), batch, -1)));
     EXPECT_TRUE(child->journal().empty());
-    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->connectionReadBatchData(tags, 2, batch, 123, &result));
+    auto read = std::make_shared<ConnectionReadBatchDataMessage>(bothTags(), batch, 123);
+    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->call(read));
     const std::vector<JournalEntry> reads = child->journal("connectionReadBatchData");
     ASSERT_EQ(1u, reads.size());
     EXPECT_EQ(std::string::npos, reads[0].arguments.find("time=")) << reads[0].arguments;
-    free(result);
+    free(read->vectors[0]);
 }
 
 TEST_F(CallMessages, AHistoricalWriteWithoutTheExtendedFunctionWritesEachTimePointUntilOneFails) {
     start(SimVariant::NO_EX, "fail connectionWriteHistoricalData 4 after=2\n");
-    QUELLAN2_VECTOR values[3] = {childVector(2), childVector(2), childVector(2)};
+    const std::vector<QUELLAN2_VECTOR> values = childVectors(3);
     for (uint32_t sample = 0; sample < 3; ++sample)
         for (uint32_t k = 0; k < 2; ++k) proxy->functions().vectorSetFloat(values[sample], k, 10.0f * sample + k);
     child->clearJournal();
-    EXPECT_EQ(4u, proxy->connectionWriteHistoricalData(tags, 2, 500, 10, 3, values));
+    EXPECT_EQ(4u, proxy->call(std::make_shared<ConnectionWriteHistoricalDataMessage>(bothTags(), 500, 10, values)));
     const std::vector<JournalEntry> writes = child->journal("connectionWriteHistoricalData");
     ASSERT_EQ(3u, writes.size());
     EXPECT_NE(std::string::npos, writes[0].arguments.find("time=500"));
@@ -137,8 +150,10 @@ TEST_F(CallMessages, ABatchWriteWithoutTheExtendedFunctionRefusesANegativeTime) 
     start(SimVariant::NO_EX);
     QUELLAN2_VECTOR values = childVector(2);
     child->clearJournal();
-    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER, proxy->connectionWriteBatchData(tags, 2, "B-7", -5, &values));
-    EXPECT_EQ(QUELLAN2_STATUS_OK, proxy->connectionWriteBatchData(tags, 2, "B-7", 5, &values));
+    EXPECT_EQ(QUELLAN2_STATUS_INVALID_PARAMETER,
+              proxy->call(std::make_shared<ConnectionWriteBatchDataMessage>(bothTags(), "B-7", -5, values)));
+    EXPECT_EQ(QUELLAN2_STATUS_OK,
+              proxy->call(std::make_shared<ConnectionWriteBatchDataMessage>(bothTags(), "B-7", 5, values)));
     EXPECT_EQ(1u, count(child->journal(), "connectionWriteBatchData"));
     free(values);
 }

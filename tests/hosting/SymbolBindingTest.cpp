@@ -1,6 +1,7 @@
 // A child binds its calls to its own interface functions even when the host
 // program has functions of the same names in its global scope.
 #include "HostingFixture.h"
+#include "hosting/CallMessages.h"
 #include "hosting/ProxyTree.h"
 #include "hosting/Quellan.h"
 #include "platform/DynamicLibrary.h"
@@ -24,8 +25,9 @@ TEST_F(SymbolBinding, AChildsFunctionsAreItsOwnNotTheProgramsSameNamedOnes) {
 
     // A whole read, with the child creating and filling its vector.
     QUELLAN2_TAG tag = quellan.proxy()->connectionTree().topNodes[0]->nodeTags[0]->handle;
-    QUELLAN2_VECTOR answer = nullptr;
-    ASSERT_EQ(QUELLAN2_STATUS_OK, quellan.proxy()->connectionReadCurrentData(&tag, 1, &answer));
+    auto read = std::make_shared<ConnectionReadCurrentDataMessage>(std::vector<QUELLAN2_TAG>{tag});
+    ASSERT_EQ(QUELLAN2_STATUS_OK, quellan.proxy()->call(read));
+    QUELLAN2_VECTOR answer = read->vectors[0];
     float value = 0.0f;
     ASSERT_EQ(QUELLAN2_STATUS_OK, quellan.proxy()->functions().vectorGetFloat(answer, 0, &value));
     EXPECT_EQ(std::get<float>(child.expectedValue("Line1", "TT-101", 1700000000)), value);

@@ -23,29 +23,7 @@ const QUELLAN2_TAG MIXED[] = {tagAt(6), tagAt(4), tagAt(1), tagAt(7), tagAt(5), 
 constexpr uint32_t MIXED_COUNT = 6;
 
 const TagList MIXED_TAGS{MIXED, MIXED_COUNT};
-
-const HostOperation OPERATIONS[] = {
-    {"ReadCurrentData",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) { return readCurrent(plugin, connection, MIXED_TAGS); }},
-    {"ReadHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         return readHistory(plugin, connection, MIXED_TAGS, 1699990000, 45, 3);
-     }},
-    {"ReadBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         return readBatch(plugin, connection, MIXED_TAGS, "B-7", 1699999999);
-     }},
-    {"WriteHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         writeHistory(plugin, connection, MIXED_TAGS, 1600000000, 60, {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}});
-         return readHistory(plugin, connection, MIXED_TAGS, 1600000000, 60, 2);
-     }},
-    {"WriteBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         writeBatch(plugin, connection, MIXED_TAGS, "W-1", 1600000000, {-1, -2, -3, -4, -5, -6});
-         return readBatch(plugin, connection, MIXED_TAGS, "W-1", 1600000000);
-     }},
-};
+const std::vector<HostOperation> OPERATIONS = dataOperations({MIXED_TAGS, MIXED_TAGS, MIXED_TAGS, 3});
 
 // A journal line without what differs from run to run: addresses (of
 // objects, buffers and the batch text), and the child's numbering of its

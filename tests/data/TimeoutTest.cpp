@@ -21,58 +21,39 @@ const QUELLAN2_TAG BOTH[] = {tagAt(4), tagAt(1), tagAt(5), tagAt(2)};
 const QUELLAN2_TAG WRITTEN[] = {tagAt(1), tagAt(4)};
 const QUELLAN2_TAG HEALTHY_WRITTEN[] = {tagAt(4)};
 
-const TagList BOTH_TAGS{BOTH, 4};
-const TagList WRITTEN_TAGS{WRITTEN, 2};
-const TagList HEALTHY_WRITTEN_TAGS{HEALTHY_WRITTEN, 1};
-
 // Each kind of call that reaches the slow child, named by the child's
 // function that is slowed down.
-const HostOperation CALLS[] = {
-    {"connectionReadCurrentData",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) { return readCurrent(plugin, connection, BOTH_TAGS); }},
-    {"connectionReadHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         return readHistory(plugin, connection, BOTH_TAGS, 1699990000, 45, 2);
-     }},
-    {"connectionReadBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         return readBatch(plugin, connection, BOTH_TAGS, "B-7", 1699999999);
-     }},
-    {"connectionWriteHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         writeHistory(plugin, connection, WRITTEN_TAGS, 1600000000, 60, {{1, 2}, {3, 4}});
-         return readHistory(plugin, connection, HEALTHY_WRITTEN_TAGS, 1600000060, 0, 1);
-     }},
-    {"connectionWriteBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         writeBatch(plugin, connection, WRITTEN_TAGS, "W-1", 1600000000, {-1, -2});
-         return readBatch(plugin, connection, HEALTHY_WRITTEN_TAGS, "W-1", 1600000000);
-     }},
-    {"nodeGetActiveBatches",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
-         QUELLAN2_VECTOR batches = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetActiveBatches(nodeAt(1), 1699980000, 1700000000, &batches));
-         return take(plugin, batches);
-     }},
-    {"nodeGetBatchTimes",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
-         uint32_t start = 0, end = 0;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetBatchTimes(nodeAt(1), "B-7", 1699999999, &start, &end));
-         return std::to_string(start) + " " + std::to_string(end);
-     }},
-    {"tagGetUpdateTime",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
-         uint32_t time = 0;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->tagGetUpdateTime(tagAt(1), &time));
-         return std::to_string(time);
-     }},
-    {"connectionGetCurrentTime",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         uint32_t time = 0;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionGetCurrentTime(connection, &time));
-         return std::to_string(time);
-     }},
-};
+std::vector<HostOperation> slowCalls() {
+    std::vector<HostOperation> calls = dataOperations({{BOTH, 4}, {WRITTEN, 2}, {HEALTHY_WRITTEN, 1}, 2});
+    calls.insert(calls.end(), {
+            {"nodeGetActiveBatches",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+                 QUELLAN2_VECTOR batches = nullptr;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetActiveBatches(nodeAt(1), 1699980000, 1700000000, &batches));
+                 return take(plugin, batches);
+             }},
+            {"nodeGetBatchTimes",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+                 uint32_t start = 0, end = 0;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetBatchTimes(nodeAt(1), "B-7", 1699999999, &start, &end));
+                 return std::to_string(start) + " " + std::to_string(end);
+             }},
+            {"tagGetUpdateTime",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+                 uint32_t time = 0;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->tagGetUpdateTime(tagAt(1), &time));
+                 return std::to_string(time);
+             }},
+            {"connectionGetCurrentTime",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+                 uint32_t time = 0;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionGetCurrentTime(connection, &time));
+                 return std::to_string(time);
+             }},
+    });
+    return calls;
+}
+const std::vector<HostOperation> CALLS = slowCalls();
 
 const char* const SEQUENTIAL = "";
 const char* const PARALLEL = " parallel=\"true\"";

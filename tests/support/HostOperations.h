@@ -82,4 +82,52 @@ inline void writeBatch(const LoadedPlugin& plugin, QUELLAN2_CONNECTION connectio
     plugin->vectorFree(values);
 }
 
+// The tags the data operations cover: every one of `read` is read, every one
+// of `written` written, and `readBack` (those written whose values the test
+// can see) read again after a write.
+struct DataTags {
+    TagList read;
+    TagList written;
+    TagList readBack;
+    uint32_t historySamples;
+};
+
+// The host's five data operations, each named by the child function it
+// reaches. Written values are 1, 2, ... through the tags and samples of a
+// history, and -1, -2, ... through the tags of a batch.
+inline std::vector<HostOperation> dataOperations(DataTags tags) {
+    const auto numbers = [](uint32_t first, uint32_t count, float sign) {
+        std::vector<float> values;
+        for (uint32_t k = 0; k < count; ++k) values.push_back(sign * static_cast<float>(first + k));
+        return values;
+    };
+    const std::vector<std::vector<float>> history = {numbers(1, tags.written.count, 1),
+                                                     numbers(1 + tags.written.count, tags.written.count, 1)};
+    const std::vector<float> batch = numbers(1, tags.written.count, -1);
+    return {
+        {"connectionReadCurrentData",
+         [tags](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+             return readCurrent(plugin, connection, tags.read);
+         }},
+        {"connectionReadHistoricalDataEx",
+         [tags](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+             return readHistory(plugin, connection, tags.read, 1699990000, 45, tags.historySamples);
+         }},
+        {"connectionReadBatchDataEx",
+         [tags](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+             return readBatch(plugin, connection, tags.read, "B-7", 1699999999);
+         }},
+        {"connectionWriteHistoricalDataEx",
+         [tags, history](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+             writeHistory(plugin, connection, tags.written, 1600000000, 60, history);
+             return readHistory(plugin, connection, tags.readBack, 1600000000, 60, 2);
+         }},
+        {"connectionWriteBatchDataEx",
+         [tags, batch](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+             writeBatch(plugin, connection, tags.written, "W-1", 1600000000, batch);
+             return readBatch(plugin, connection, tags.readBack, "W-1", 1600000000);
+         }},
+    };
+}
+
 }  // namespace mq::test

@@ -1,9 +1,14 @@
 // Owners of posix_spawn's file actions and attributes, from init to destroy,
-// and the attributes that start a process with the signals reset.
+// the attributes that start a process with the signals reset, and the
+// argument vector.
 #pragma once
 
 #include <signal.h>
 #include <spawn.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace mq::platform {
 
@@ -39,6 +44,32 @@ public:
 private:
     posix_spawnattr_t attributes{};
     bool ready = false;
+};
+
+// The argument vector posix_spawn takes, null-ended, over words it owns.
+class SpawnArguments {
+public:
+    explicit SpawnArguments(std::vector<std::string> words) : words(std::move(words)) {
+        for (std::string& word : this->words) pointers.push_back(word.data());
+        pointers.push_back(nullptr);
+    }
+    // The program as the first word, then the arguments.
+    SpawnArguments(const std::string& program, const std::vector<std::string>& arguments)
+        : SpawnArguments(withProgram(program, arguments)) {}
+    SpawnArguments(const SpawnArguments&) = delete;
+    SpawnArguments& operator=(const SpawnArguments&) = delete;
+
+    char* const* get() const { return pointers.data(); }
+
+private:
+    static std::vector<std::string> withProgram(const std::string& program, const std::vector<std::string>& arguments) {
+        std::vector<std::string> words{program};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        return words;
+    }
+
+    std::vector<std::string> words;
+    std::vector<char*> pointers;
 };
 
 // Neither the starting thread's blocked signals nor the host's ignored ones

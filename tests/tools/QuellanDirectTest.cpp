@@ -34,17 +34,9 @@ std::size_t count(const std::vector<JournalEntry>& entries, const std::string& f
     return found;
 }
 
-class QuellanDirect : public ::testing::Test {
+class QuellanDirect : public OneChildToolTest {
 protected:
-    void SetUp() override { child = std::make_unique<SimChild>(scratch.path(), "Plant", SIDECAR); }
-
-    ProcessResult run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--plugin", child->libraryPath()});
-        return runQuellan(arguments);
-    }
-
-    ScratchFolder scratch{"quellan-direct"};
-    std::unique_ptr<SimChild> child;
+    QuellanDirect() : OneChildToolTest("quellan-direct", SIDECAR) {}
 };
 
 TEST(QuellanHelp, DocumentsEveryCommandTheExitCodesAndExamples) {

@@ -3,7 +3,11 @@
 
 #include "support/ProcessRunner.h"
 #include "support/SimChild.h"
+#include "support/TestEnvironment.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,5 +30,22 @@ float printedFloat(const std::string& text);
 
 // Checks a printed value against the simulated one: the same float, or the same text.
 void expectPrinted(const SimValue& expected, const std::string& printed, const std::string& where);
+
+// A test of the tool against one SimQuellan copy, named with --plugin.
+class OneChildToolTest : public ::testing::Test {
+protected:
+    OneChildToolTest(const char* purpose, const char* sidecar) : scratch(purpose), sidecar(sidecar) {}
+    void SetUp() override { child = std::make_unique<SimChild>(scratch.path(), "Plant", sidecar); }
+
+    // Runs the tool with --plugin naming the child, before the arguments.
+    ProcessResult run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--plugin", child->libraryPath()});
+        return runQuellan(arguments);
+    }
+
+    ScratchFolder scratch;
+    const char* sidecar;
+    std::unique_ptr<SimChild> child;
+};
 
 }  // namespace mq::test

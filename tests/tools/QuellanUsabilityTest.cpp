@@ -45,19 +45,11 @@ std::int64_t argument(const JournalEntry& entry, const std::string& name) {
     return std::stoll(entry.arguments.substr(at + name.size() + 1));
 }
 
-class QuellanTool : public ::testing::Test {
+class QuellanTool : public OneChildToolTest {
 protected:
-    void SetUp() override { child = std::make_unique<SimChild>(scratch.path(), "Plant", SIDECAR); }
-
-    ProcessResult run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--plugin", child->libraryPath()});
-        return runQuellan(arguments);
-    }
+    QuellanTool() : OneChildToolTest("quellan-usability", SIDECAR) {}
 
     std::string toolPath() const { return (std::filesystem::path(binaryFolder()) / QUELLAN_EXECUTABLE).string(); }
-
-    ScratchFolder scratch{"quellan-usability"};
-    std::unique_ptr<SimChild> child;
 };
 
 // Command lines the tool refuses, each with its exit code and what the message names.

@@ -31,7 +31,8 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
     // A relative name would be looked up from wherever the host stands now.
     if (!std::filesystem::path(runner).is_absolute()) return false;
 
-    const SpawnArguments argv({RUNNER_NAME, libraryPath + "," + entry});
+    std::vector<std::string> words{RUNNER_NAME, libraryPath + "," + entry};
+    const std::vector<char*> argv = argumentVector(words);
 
     // The host's descriptors (sockets, files, pipes) are none of the
     // configuration process's business, whether or not the host marked them
@@ -43,7 +44,7 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
     if (!resetSignalsOnSpawn(attributes)) return false;
 
     pid_t child = 0;
-    if (posix_spawn(&child, runner.c_str(), actions.get(), attributes.get(), argv.get(), environ) != 0)
+    if (posix_spawn(&child, runner.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
         return false;
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {

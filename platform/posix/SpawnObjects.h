@@ -7,7 +7,6 @@
 #include <spawn.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace mq::platform {
@@ -46,31 +45,14 @@ private:
     bool ready = false;
 };
 
-// The argument vector posix_spawn takes, null-ended, over words it owns.
-class SpawnArguments {
-public:
-    explicit SpawnArguments(std::vector<std::string> words) : words(std::move(words)) {
-        for (std::string& word : this->words) pointers.push_back(word.data());
-        pointers.push_back(nullptr);
-    }
-    // The program as the first word, then the arguments.
-    SpawnArguments(const std::string& program, const std::vector<std::string>& arguments)
-        : SpawnArguments(withProgram(program, arguments)) {}
-    SpawnArguments(const SpawnArguments&) = delete;
-    SpawnArguments& operator=(const SpawnArguments&) = delete;
-
-    char* const* get() const { return pointers.data(); }
-
-private:
-    static std::vector<std::string> withProgram(const std::string& program, const std::vector<std::string>& arguments) {
-        std::vector<std::string> words{program};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        return words;
-    }
-
-    std::vector<std::string> words;
-    std::vector<char*> pointers;
-};
+// The null-ended argument vector posix_spawn takes, pointing into `words`,
+// which must stay as they are while it is used.
+inline std::vector<char*> argumentVector(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return argv;
+}
 
 // Neither the starting thread's blocked signals nor the host's ignored ones
 // are a started process's business: it starts with none blocked and every

@@ -14,9 +14,11 @@ extern char** environ;
 namespace mq::test {
 
 SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std::string>& arguments) {
-    const platform::SpawnArguments argv(program, arguments);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = platform::argumentVector(words);
     pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.get(), environ) != 0)
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         throw std::runtime_error("cannot start " + program);
     id = pid;
 }

@@ -48,7 +48,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-    const platform::SpawnArguments argv(program, arguments);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = platform::argumentVector(words);
 
     // A crash that a test provokes leaves no core file behind; the child
     // inherits the limit.
@@ -56,7 +58,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     setrlimit(RLIMIT_CORE, &noCore);
 
     pid_t pid = 0;
-    int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.get(), environ);
+    int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));
 
@@ -83,9 +85,11 @@ ProcessResult runProcessUntilLines(const std::string& program, const std::vector
     posix_spawn_file_actions_addclose(&actions, output[0]);
     posix_spawn_file_actions_addclose(&actions, output[1]);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const platform::SpawnArguments argv(program, arguments);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = platform::argumentVector(words);
     pid_t pid = 0;
-    int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.get(), environ);
+    int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(output[1]);
     if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));

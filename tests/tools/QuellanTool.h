@@ -7,11 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mq::test {
+
+// The plants' clock, 2024-05-01T12:00:00Z, and what every plant of the tool
+// tests starts with: the clock, and Line1 with its Temperature.
+constexpr std::int64_t CLOCK = 1714564800;
+const std::string PLANT_START = "clock 1714564800\n"
+                                "node Line1\n"
+                                "tag Line1 Temperature float base=20 amplitude=5 period=3600\n";
 
 // Runs the tool built beside the test with the arguments.
 ProcessResult runQuellan(const std::vector<std::string>& arguments);
@@ -34,7 +43,7 @@ void expectPrinted(const SimValue& expected, const std::string& printed, const s
 // A test of the tool against one SimQuellan copy, named with --plugin.
 class OneChildToolTest : public ::testing::Test {
 protected:
-    OneChildToolTest(const char* purpose, const char* sidecar) : scratch(purpose), sidecar(sidecar) {}
+    OneChildToolTest(const char* purpose, std::string sidecar) : scratch(purpose), sidecar(std::move(sidecar)) {}
     void SetUp() override { child = std::make_unique<SimChild>(scratch.path(), "Plant", sidecar); }
 
     // Runs the tool with --plugin naming the child, before the arguments.
@@ -44,7 +53,7 @@ protected:
     }
 
     ScratchFolder scratch;
-    const char* sidecar;
+    std::string sidecar;
     std::unique_ptr<SimChild> child;
 };
 

@@ -18,11 +18,7 @@
 namespace mq::test {
 namespace {
 
-const char* const SIDECAR = R"(identity Test plant
-clock 1714564800
-node Line1
-tag Line1 Temperature float base=20 amplitude=5 period=3600
-tag Line1 State string states=Running,Stopped dwell=600
+const std::string SIDECAR = "identity Test plant\n" + PLANT_START + R"(tag Line1 State string states=Running,Stopped dwell=600
 node Line2
 tag Line2 Flow float base=100 amplitude=10 period=600
 batch Line1 B-100 1714560000 1714563600

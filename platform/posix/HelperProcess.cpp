@@ -73,9 +73,7 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel,
     // attachToHost() reads the host's process and the starting thread from here.
     std::vector<std::string> words{program, std::to_string(getpid()), std::to_string(gettid())};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = argumentVector(words);
 
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)

@@ -31,10 +31,8 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
     // A relative name would be looked up from wherever the host stands now.
     if (!std::filesystem::path(runner).is_absolute()) return false;
 
-    std::vector<std::string> arguments{RUNNER_NAME, libraryPath + "," + entry};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> words{RUNNER_NAME, libraryPath + "," + entry};
+    const std::vector<char*> argv = argumentVector(words);
 
     // The host's descriptors (sockets, files, pipes) are none of the
     // configuration process's business, whether or not the host marked them

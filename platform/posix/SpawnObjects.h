@@ -1,9 +1,13 @@
 // Owners of posix_spawn's file actions and attributes, from init to destroy,
-// and the attributes that start a process with the signals reset.
+// the attributes that start a process with the signals reset, and the
+// argument vector.
 #pragma once
 
 #include <signal.h>
 #include <spawn.h>
+
+#include <string>
+#include <vector>
 
 namespace mq::platform {
 
@@ -40,6 +44,15 @@ private:
     posix_spawnattr_t attributes{};
     bool ready = false;
 };
+
+// The null-ended argument vector posix_spawn takes, pointing into `words`,
+// which must stay as they are while it is used.
+inline std::vector<char*> argumentVector(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return argv;
+}
 
 // Neither the starting thread's blocked signals nor the host's ignored ones
 // are a started process's business: it starts with none blocked and every

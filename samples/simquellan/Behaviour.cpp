@@ -56,13 +56,16 @@ bool Behaviour::addRule(const std::vector<std::string>& words, bool& known, std:
         error = "'" + kind + "' lacks an argument";
         return false;
     };
+    // The next word as a number, or `complaint` as the error.
+    const auto needNumber = [&](uint32_t& number, const char* complaint) {
+        if (!needArgument()) return false;
+        if (parseUint32(words[next++], number)) return true;
+        error = complaint;
+        return false;
+    };
     if (kind == "fail") {
         rule.kind = Kind::FAIL;
-        if (!needArgument()) return false;
-        if (!parseUint32(words[next++], rule.status)) {
-            error = "bad status";
-            return false;
-        }
+        if (!needNumber(rule.status, "bad status")) return false;
     } else if (kind == "fault") {
         rule.kind = Kind::FAULT;
         if (!needArgument()) return false;
@@ -72,11 +75,7 @@ bool Behaviour::addRule(const std::vector<std::string>& words, bool& known, std:
         }
     } else if (kind == "sleep") {
         rule.kind = Kind::SLEEP;
-        if (!needArgument()) return false;
-        if (!parseUint32(words[next++], rule.milliseconds)) {
-            error = "bad milliseconds";
-            return false;
-        }
+        if (!needNumber(rule.milliseconds, "bad milliseconds")) return false;
     } else if (kind == "unwritten") {
         rule.kind = Kind::UNWRITTEN;
     } else if (kind == "vector") {

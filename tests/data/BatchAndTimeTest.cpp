@@ -1,10 +1,9 @@
 // The single-child operations: batch lists, batch times, update times, the current time.
 #include "MultiplexerFixture.h"
+#include "support/HostOperations.h"
 
 namespace mq::test {
 namespace {
-
-const uint32_t UNWRITTEN = 0xFFFFFFFFu;
 
 std::string plant(int clock) {
     return "clock " + std::to_string(clock) +

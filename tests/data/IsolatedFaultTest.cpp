@@ -3,6 +3,7 @@
 #include "IsolationFixture.h"
 #include "support/ChildProcesses.h"
 #include "support/FaultPlants.h"
+#include "support/HostOperations.h"
 
 #include <chrono>
 #include <ostream>
@@ -42,39 +43,31 @@ void PrintTo(const Place& place, std::ostream* out) {
     *out << place.function;
 }
 
-const Place PLACES[] = {
-    {"initialize", &START},
-    {"getIdentity", &START},
-    {"connectionOpen", &START},
-    {"connectionGetNumNodes", &START},
-    {"connectionGetNode", &START},
-    {"nodeGetName", &START},
-    {"nodeGetNumNodes", &START},
-    {"nodeGetNode", &START},
-    {"nodeGetNumTags", &START},
-    {"nodeGetTag", &START},
-    {"tagGetName", &START},
-    {"connectionGetCurrentTime", &CURRENT_TIME},
-    {"connectionReadCurrentData", &READ_CURRENT},
-    {"connectionReadHistoricalDataEx", &READ_HISTORY},
-    {"connectionReadBatchDataEx", &READ_BATCH},
-    {"connectionWriteHistoricalDataEx", &WRITE_HISTORY},
-    {"connectionWriteBatchDataEx", &WRITE_BATCH},
-    {"nodeGetActiveBatches", &ACTIVE_BATCHES},
-    {"nodeGetBatchTimes", &BATCH_TIMES},
-    {"tagGetUpdateTime", &UPDATE_TIME},
-    // The vectors and strings that a child hands over are read, and the
-    // vectors lent to it made, in the surrogate.
-    {"vectorGetLength", &ACTIVE_BATCHES},
-    {"vectorGetType", &READ_CURRENT},
-    {"vectorGetFloat", &READ_CURRENT},
-    {"vectorGetString", &READ_CURRENT},
-    // The first strings a child hands over are its identity and names.
-    {"stringCopy", &START},
-    {"vectorCreate", &WRITE_BATCH},
-    {"vectorSetFloat", &WRITE_BATCH},
-    {"vectorSetString", &WRITE_BATCH},
-};
+// The start-up and tree functions all belong to the start; each message
+// function to the operation that reaches it first.
+std::vector<Place> everyPlace() {
+    std::vector<Place> places;
+    for (const auto* functions : {&START_UP_FUNCTIONS, &TREE_FUNCTIONS})
+        for (const char* function : *functions) places.push_back({function, &START});
+    for (const Operation* operation : {&CURRENT_TIME, &READ_CURRENT, &READ_HISTORY, &READ_BATCH, &WRITE_HISTORY,
+                                       &WRITE_BATCH, &ACTIVE_BATCHES, &BATCH_TIMES, &UPDATE_TIME})
+        places.push_back({operation->childCalls.front(), operation});
+    places.insert(places.end(), {
+                                    // The vectors and strings that a child hands over are read, and the
+                                    // vectors lent to it made, in the surrogate.
+                                    {"vectorGetLength", &ACTIVE_BATCHES},
+                                    {"vectorGetType", &READ_CURRENT},
+                                    {"vectorGetFloat", &READ_CURRENT},
+                                    {"vectorGetString", &READ_CURRENT},
+                                    // The first strings a child hands over are its identity and names.
+                                    {"stringCopy", &START},
+                                    {"vectorCreate", &WRITE_BATCH},
+                                    {"vectorSetFloat", &WRITE_BATCH},
+                                    {"vectorSetString", &WRITE_BATCH},
+                                });
+    return places;
+}
+const std::vector<Place> PLACES = everyPlace();
 
 // One of each stage, for the kinds that are not tried everywhere.
 const Place SOME_PLACES[] = {

@@ -63,6 +63,12 @@ protected:
         EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionOpen("", &opened));
         return opened;
     }
+    // The number of top-level nodes the host sees through `of`.
+    uint32_t nodeCount(QUELLAN2_CONNECTION of) {
+        uint32_t count = 99;
+        EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionGetNumNodes(of, &count));
+        return count;
+    }
     void clearJournals() {
         for (const auto& child : children) child->clearJournal();
     }

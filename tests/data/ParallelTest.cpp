@@ -1,6 +1,6 @@
 // Parallel calls: the same answers, trees and child calls as one after another, sooner.
 #include "MultiplexerFixture.h"
-#include "VectorText.h"
+#include "support/HostOperations.h"
 
 #include <functional>
 #include <regex>
@@ -22,56 +22,8 @@ const char* const PLANTS[] = {
 const QUELLAN2_TAG MIXED[] = {tagAt(6), tagAt(4), tagAt(1), tagAt(7), tagAt(5), tagAt(2)};
 constexpr uint32_t MIXED_COUNT = 6;
 
-// One data operation over the children; returns what the host got, as text.
-struct DataOperation {
-    const char* name;
-    std::function<std::string(const LoadedPlugin&, QUELLAN2_CONNECTION)> run;
-};
-
-const DataOperation OPERATIONS[] = {
-    {"ReadCurrentData",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR result = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionReadCurrentData(connection, MIXED, MIXED_COUNT, &result));
-         return take(plugin, result);
-     }},
-    {"ReadHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR results[3] = {};
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionReadHistoricalDataEx(connection, MIXED, MIXED_COUNT,
-                                                                             1699990000, 45, 3, results));
-         return take(plugin, results[0]) + take(plugin, results[1]) + take(plugin, results[2]);
-     }},
-    {"ReadBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR result = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionReadBatchDataEx(connection, MIXED, MIXED_COUNT, "B-7", 1699999999, &result));
-         return take(plugin, result);
-     }},
-    {"WriteHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR values[2] = {hostVector(plugin, {1, 2, 3, 4, 5, 6}), hostVector(plugin, {7, 8, 9, 10, 11, 12})};
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionWriteHistoricalDataEx(connection, MIXED, MIXED_COUNT,
-                                                                              1600000000, 60, 2, values));
-         for (QUELLAN2_VECTOR vector : values) plugin->vectorFree(vector);
-         QUELLAN2_VECTOR readBack[2] = {};
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionReadHistoricalDataEx(connection, MIXED, MIXED_COUNT,
-                                                                             1600000000, 60, 2, readBack));
-         return take(plugin, readBack[0]) + take(plugin, readBack[1]);
-     }},
-    {"WriteBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR values = hostVector(plugin, {-1, -2, -3, -4, -5, -6});
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionWriteBatchDataEx(connection, MIXED, MIXED_COUNT, "W-1", 1600000000, values));
-         plugin->vectorFree(values);
-         QUELLAN2_VECTOR readBack = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionReadBatchDataEx(connection, MIXED, MIXED_COUNT, "W-1", 1600000000, &readBack));
-         return take(plugin, readBack);
-     }},
-};
+const TagList MIXED_TAGS{MIXED, MIXED_COUNT};
+const std::vector<HostOperation> OPERATIONS = dataOperations({MIXED_TAGS, MIXED_TAGS, MIXED_TAGS, 3});
 
 // A journal line without what differs from run to run: addresses (of
 // objects, buffers and the batch text), and the child's numbering of its
@@ -134,7 +86,7 @@ protected:
     }
 };
 
-class ParallelOperation : public ParallelCalls, public ::testing::WithParamInterface<DataOperation> {
+class ParallelOperation : public ParallelCalls, public ::testing::WithParamInterface<HostOperation> {
 protected:
     struct Outcome {
         std::string answer;
@@ -163,7 +115,7 @@ TEST_P(ParallelOperation, GivesTheHostAndEachChildWhatOneCallAfterAnotherGives) 
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryOperationOverChildren, ParallelOperation, ::testing::ValuesIn(OPERATIONS),
-                         [](const ::testing::TestParamInfo<DataOperation>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<HostOperation>& info) { return info.param.name; });
 
 TEST_F(ParallelCalls, AParallelOpenBuildsTheSameTreeAndStartsEachChildOnItsOwnWorker) {
     addThree();

@@ -1,6 +1,6 @@
 // Call timeouts: a call given up is a failing child call, and the child is then left alone.
 #include "TimeoutFixture.h"
-#include "VectorText.h"
+#include "support/HostOperations.h"
 
 #include <algorithm>
 #include <functional>
@@ -21,110 +21,68 @@ const QUELLAN2_TAG BOTH[] = {tagAt(4), tagAt(1), tagAt(5), tagAt(2)};
 const QUELLAN2_TAG WRITTEN[] = {tagAt(1), tagAt(4)};
 const QUELLAN2_TAG HEALTHY_WRITTEN[] = {tagAt(4)};
 
-// One kind of call that reaches the slow child: the child's function that
-// is slowed down, and the host's operation, which returns what the host got.
-struct ChildCall {
-    const char* function;
-    std::function<std::string(const LoadedPlugin&, QUELLAN2_CONNECTION)> run;
-};
-
-const ChildCall CALLS[] = {
-    {"connectionReadCurrentData",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR result = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionReadCurrentData(connection, BOTH, 4, &result));
-         return take(plugin, result);
-     }},
-    {"connectionReadHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR results[2] = {};
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionReadHistoricalDataEx(connection, BOTH, 4, 1699990000, 45, 2, results));
-         return take(plugin, results[0]) + take(plugin, results[1]);
-     }},
-    {"connectionReadBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR result = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionReadBatchDataEx(connection, BOTH, 4, "B-7", 1699999999, &result));
-         return take(plugin, result);
-     }},
-    {"connectionWriteHistoricalDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR values[2] = {hostVector(plugin, {1, 2}), hostVector(plugin, {3, 4})};
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionWriteHistoricalDataEx(connection, WRITTEN, 2, 1600000000, 60, 2, values));
-         for (QUELLAN2_VECTOR vector : values) plugin->vectorFree(vector);
-         QUELLAN2_VECTOR readBack = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionReadHistoricalDataEx(connection, HEALTHY_WRITTEN, 1, 1600000060, 0, 1, &readBack));
-         return take(plugin, readBack);
-     }},
-    {"connectionWriteBatchDataEx",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         QUELLAN2_VECTOR values = hostVector(plugin, {-1, -2});
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionWriteBatchDataEx(connection, WRITTEN, 2, "W-1", 1600000000, values));
-         plugin->vectorFree(values);
-         QUELLAN2_VECTOR readBack = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK,
-                   plugin->connectionReadBatchDataEx(connection, HEALTHY_WRITTEN, 1, "W-1", 1600000000, &readBack));
-         return take(plugin, readBack);
-     }},
-    {"nodeGetActiveBatches",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
-         QUELLAN2_VECTOR batches = nullptr;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetActiveBatches(nodeAt(1), 1699980000, 1700000000, &batches));
-         return take(plugin, batches);
-     }},
-    {"nodeGetBatchTimes",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
-         uint32_t start = 0, end = 0;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetBatchTimes(nodeAt(1), "B-7", 1699999999, &start, &end));
-         return std::to_string(start) + " " + std::to_string(end);
-     }},
-    {"tagGetUpdateTime",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
-         uint32_t time = 0;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->tagGetUpdateTime(tagAt(1), &time));
-         return std::to_string(time);
-     }},
-    {"connectionGetCurrentTime",
-     [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
-         uint32_t time = 0;
-         EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionGetCurrentTime(connection, &time));
-         return std::to_string(time);
-     }},
-};
+// Each kind of call that reaches the slow child, named by the child's
+// function that is slowed down.
+std::vector<HostOperation> slowCalls() {
+    std::vector<HostOperation> calls = dataOperations({{BOTH, 4}, {WRITTEN, 2}, {HEALTHY_WRITTEN, 1}, 2});
+    calls.insert(calls.end(), {
+            {"nodeGetActiveBatches",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+                 QUELLAN2_VECTOR batches = nullptr;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetActiveBatches(nodeAt(1), 1699980000, 1700000000, &batches));
+                 return take(plugin, batches);
+             }},
+            {"nodeGetBatchTimes",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+                 uint32_t start = 0, end = 0;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->nodeGetBatchTimes(nodeAt(1), "B-7", 1699999999, &start, &end));
+                 return std::to_string(start) + " " + std::to_string(end);
+             }},
+            {"tagGetUpdateTime",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION) {
+                 uint32_t time = 0;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->tagGetUpdateTime(tagAt(1), &time));
+                 return std::to_string(time);
+             }},
+            {"connectionGetCurrentTime",
+             [](const LoadedPlugin& plugin, QUELLAN2_CONNECTION connection) {
+                 uint32_t time = 0;
+                 EXPECT_EQ(QUELLAN2_STATUS_OK, plugin->connectionGetCurrentTime(connection, &time));
+                 return std::to_string(time);
+             }},
+    });
+    return calls;
+}
+const std::vector<HostOperation> CALLS = slowCalls();
 
 const char* const SEQUENTIAL = "";
 const char* const PARALLEL = " parallel=\"true\"";
 
 class TimedOutCall : public TimeoutTest,
-                     public ::testing::WithParamInterface<std::tuple<ChildCall, const char*>> {};
+                     public ::testing::WithParamInterface<std::tuple<HostOperation, const char*>> {};
 
-TEST_P(TimedOutCall, IsAnsweredAsAFailingChildCallAndTheChildIsThenLeftAlone) {
+TEST_P(TimedOutCall, IsAnsweredAsAFailingHostOperationAndTheChildIsThenLeftAlone) {
     const auto& [call, settings] = GetParam();
-    configureSlowAndHealthy("Failing", "fail " + std::string(call.function) + " 1\n", settings);
+    configureSlowAndHealthy("Failing", "fail " + std::string(call.name) + " 1\n", settings);
     QUELLAN2_CONNECTION connection = open();
     const std::string failing = call.run(*plugin, connection);
     (*plugin)->connectionClose(connection);
 
     // The call takes 1 s and the timeout is 0.2 s.
-    SimChild& slow = configureSlowAndHealthy("Hanging", "sleep " + std::string(call.function) + " 1000\n", settings);
+    SimChild& slow = configureSlowAndHealthy("Hanging", "sleep " + std::string(call.name) + " 1000\n", settings);
     connection = open();
     EXPECT_EQ(failing, call.run(*plugin, connection)) << "the call given up";
     EXPECT_EQ(failing, call.run(*plugin, connection)) << "the next call, refused";
-    awaitCalls(slow, call.function, 1);
+    awaitCalls(slow, call.name, 1);
     (*plugin)->connectionClose(connection);
-    EXPECT_EQ(1u, slow.journal(call.function).size()) << "only the first call reached the child";
+    EXPECT_EQ(1u, slow.journal(call.name).size()) << "only the first call reached the child";
     EXPECT_EQ(1u, slow.journal("uninitialize").size()) << "the child was closed once it returned";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKindOfCall, TimedOutCall,
                          ::testing::Combine(::testing::ValuesIn(CALLS), ::testing::Values(SEQUENTIAL, PARALLEL)),
-                         [](const ::testing::TestParamInfo<std::tuple<ChildCall, const char*>>& info) {
-                             return std::string(std::get<0>(info.param).function) +
+                         [](const ::testing::TestParamInfo<std::tuple<HostOperation, const char*>>& info) {
+                             return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) == PARALLEL ? "Parallel" : "Sequential");
                          });
 

@@ -18,6 +18,12 @@ std::string startFailure(const SimChild& child) {
     return "(started)";
 }
 
+// The journal of a child whose start failed at the open, as it must.
+std::vector<JournalEntry> journalOfFailedOpen(const SimChild& child) {
+    EXPECT_EQ("Failed to open connection in " + child.libraryPath() + ".", startFailure(child));
+    return child.journal();
+}
+
 TEST_F(ProxyStart, StartUpRunsOnAWorkerThreadOfItsOwn) {
     SimChild& child = makeChild();
     // Asked first, so that the child stays loaded and keeps its thread numbers.
@@ -45,8 +51,7 @@ TEST_F(ProxyStart, StartUpRunsOnAWorkerThreadOfItsOwn) {
 
 TEST_F(ProxyStart, AChildWhoseConnectionFailsToOpenIsUninitialisedButNeverClosed) {
     SimChild& child = makeChild(std::string(PLANT) + "fail connectionOpen 1\n");
-    EXPECT_EQ("Failed to open connection in " + child.libraryPath() + ".", startFailure(child));
-    const std::vector<JournalEntry> journal = child.journal();
+    const std::vector<JournalEntry> journal = journalOfFailedOpen(child);
     EXPECT_EQ(1u, count(journal, "initialize"));
     EXPECT_EQ(1u, count(journal, "uninitialize"));
     EXPECT_EQ(0u, count(journal, "connectionClose"));
@@ -55,8 +60,7 @@ TEST_F(ProxyStart, AChildWhoseConnectionFailsToOpenIsUninitialisedButNeverClosed
 
 TEST_F(ProxyStart, AChildWithoutAnIdentityIsNotOpened) {
     SimChild& child = makeChild(std::string(PLANT) + "fail getIdentity 1\n");
-    EXPECT_EQ("Failed to open connection in " + child.libraryPath() + ".", startFailure(child));
-    const std::vector<JournalEntry> journal = child.journal();
+    const std::vector<JournalEntry> journal = journalOfFailedOpen(child);
     EXPECT_EQ(0u, count(journal, "connectionOpen"));
     EXPECT_EQ(1u, count(journal, "uninitialize"));
 }

@@ -10,21 +10,14 @@
 namespace mq::test {
 namespace {
 
-class Strings : public ::testing::Test {
+class Strings : public LibraryFunctionsTest {
 protected:
-    static void SetUpTestSuite() { plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan")); }
-    static void TearDownTestSuite() { plugin.reset(); }
-
     QUELLAN2_STRING create(const char* text) {
         QUELLAN2_STRING string = nullptr;
         EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->stringCreate(text, &string));
         return string;
     }
-
-    static std::unique_ptr<LoadedPlugin> plugin;
 };
-
-std::unique_ptr<LoadedPlugin> Strings::plugin;
 
 TEST_F(Strings, CreateRefusesNullArguments) {
     QUELLAN2_STRING string = nullptr;

@@ -12,11 +12,8 @@
 namespace mq::test {
 namespace {
 
-class Vectors : public ::testing::Test {
+class Vectors : public LibraryFunctionsTest {
 protected:
-    static void SetUpTestSuite() { plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan")); }
-    static void TearDownTestSuite() { plugin.reset(); }
-
     void SetUp() override { ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->vectorCreate(3, &vector)); }
     void TearDown() override { (*plugin)->vectorFree(vector); }
 
@@ -26,11 +23,8 @@ protected:
         return type;
     }
 
-    static std::unique_ptr<LoadedPlugin> plugin;
     QUELLAN2_VECTOR vector = nullptr;
 };
-
-std::unique_ptr<LoadedPlugin> Vectors::plugin;
 
 TEST_F(Vectors, CreateRefusesZeroLengthAndNullOut) {
     QUELLAN2_VECTOR created = nullptr;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <future>
+#include <initializer_list>
 #include <set>
 #include <thread>
 #include <vector>
@@ -33,16 +34,19 @@ std::vector<void*> takeUntilStop(WorkerQueue& queue) {
     return taken;
 }
 
+// Posts the items, then the stop request, from this thread.
+void postThenStop(WorkerQueue& queue, std::initializer_list<void*> items) {
+    for (void* item : items) EXPECT_TRUE(queue.post(item));
+    EXPECT_TRUE(queue.post(nullptr));
+}
+
 }  // namespace
 
 TEST(WorkerQueueOrder, ItemsFromOnePosterComeInPostingOrder) {
     ItemBlock block(3);
     WorkerQueue queue;
     queue.attach();
-    ASSERT_TRUE(queue.post(block.item(0)));
-    ASSERT_TRUE(queue.post(block.item(1)));
-    ASSERT_TRUE(queue.post(block.item(2)));
-    ASSERT_TRUE(queue.post(nullptr));
+    postThenStop(queue, {block.item(0), block.item(1), block.item(2)});
     EXPECT_EQ(takeUntilStop(queue), (std::vector<void*>{block.item(0), block.item(1), block.item(2)}));
     EXPECT_TRUE(queue.close().empty());
 }
@@ -105,9 +109,7 @@ TEST(WorkerQueueStop, TheStopRequestEndsTheWorkerAfterTheItemsQueuedBeforeIt) {
     ItemBlock block(2);
     WorkerQueue queue;
     queue.attach();
-    ASSERT_TRUE(queue.post(block.item(0)));
-    ASSERT_TRUE(queue.post(block.item(1)));
-    ASSERT_TRUE(queue.post(nullptr));
+    postThenStop(queue, {block.item(0), block.item(1)});
     void* item = nullptr;
     ASSERT_TRUE(queue.next(item));
     EXPECT_EQ(item, block.item(0));

@@ -4,6 +4,7 @@
 // design gives, the process goes on, and the child serves the next call.
 #include "data/MultiplexerFixture.h"
 #include "support/FaultPlants.h"
+#include "support/HostOperations.h"
 
 #include <map>
 #include <memory>
@@ -14,7 +15,6 @@ namespace mq::test {
 namespace {
 
 constexpr int32_t CLOCK = 1700000000;
-constexpr uint32_t UNWRITTEN = 0xFFFFFFFFu;
 
 // Child 0 (FAULTY_PLANT) misbehaves; child 1 (HEALTHY_PLANT) is its healthy neighbour.
 struct HostTag {
@@ -36,40 +36,21 @@ void PrintTo(const Place& place, std::ostream* out) {
     *out << place.function;
 }
 
-const Place PLACES[] = {
-    {Stage::START_UP, "initialize"},
-    {Stage::START_UP, "getIdentity"},
-    {Stage::START_UP, "connectionOpen"},
-    {Stage::TREE, "connectionGetNumNodes"},
-    {Stage::TREE, "connectionGetNode"},
-    {Stage::TREE, "nodeGetName"},
-    {Stage::TREE, "nodeGetNumNodes"},
-    {Stage::TREE, "nodeGetNode"},
-    {Stage::TREE, "nodeGetNumTags"},
-    {Stage::TREE, "nodeGetTag"},
-    {Stage::TREE, "tagGetName"},
-    {Stage::MESSAGE, "connectionGetCurrentTime"},
-    {Stage::MESSAGE, "connectionReadCurrentData"},
-    {Stage::MESSAGE, "connectionReadHistoricalDataEx"},
-    {Stage::MESSAGE, "connectionReadBatchDataEx"},
-    {Stage::MESSAGE, "connectionWriteHistoricalDataEx"},
-    {Stage::MESSAGE, "connectionWriteBatchDataEx"},
-    {Stage::MESSAGE, "nodeGetActiveBatches"},
-    {Stage::MESSAGE, "nodeGetBatchTimes"},
-    {Stage::MESSAGE, "tagGetUpdateTime"},
-    {Stage::SHUTDOWN, "connectionClose"},
-    {Stage::SHUTDOWN, "uninitialize"},
-    {Stage::HOST_THREAD, "vectorCreate"},
-    {Stage::HOST_THREAD, "vectorFree"},
-    {Stage::HOST_THREAD, "vectorGetLength"},
-    {Stage::HOST_THREAD, "vectorGetType"},
-    {Stage::HOST_THREAD, "vectorGetString"},
-    {Stage::HOST_THREAD, "vectorSetString"},
-    {Stage::HOST_THREAD, "vectorGetFloat"},
-    {Stage::HOST_THREAD, "vectorSetFloat"},
-    {Stage::HOST_THREAD, "stringCopy"},
-    {Stage::HOST_THREAD, "stringFree"},
-};
+// Each function of a stage, in the order the host reaches them.
+std::vector<Place> everyPlace() {
+    std::vector<Place> places;
+    const auto add = [&](Stage stage, const std::vector<const char*>& functions) {
+        for (const char* function : functions) places.push_back({stage, function});
+    };
+    add(Stage::START_UP, START_UP_FUNCTIONS);
+    add(Stage::TREE, TREE_FUNCTIONS);
+    add(Stage::MESSAGE, MESSAGE_FUNCTIONS);
+    add(Stage::SHUTDOWN, {"connectionClose", "uninitialize"});
+    add(Stage::HOST_THREAD, {"vectorCreate", "vectorFree", "vectorGetLength", "vectorGetType", "vectorGetString",
+                             "vectorSetString", "vectorGetFloat", "vectorSetFloat", "stringCopy", "stringFree"});
+    return places;
+}
+const std::vector<Place> PLACES = everyPlace();
 
 // The faults a host survives; abort, exit and heap end the process they
 // happen in, and with it the host that runs the child in its own.

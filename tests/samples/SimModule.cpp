@@ -44,30 +44,33 @@ QUELLAN2_VECTOR SimModule::makeVector(const std::vector<SimValue>& values) {
     return vector;
 }
 
-std::vector<std::string> SimModule::subNodeNames(QUELLAN2_NODE node) {
+namespace {
+
+// The names of a node's sub-nodes or tags: the count, each item and its
+// name through the given functions; an item that fails is left out.
+template <typename Item, typename CountFunction, typename ItemFunction, typename NameFunction>
+std::vector<std::string> itemNames(const SimModule& module, QUELLAN2_NODE node, CountFunction countOf,
+                                   ItemFunction itemAt, NameFunction nameOf) {
     std::vector<std::string> names;
     uint32_t count = 0;
-    nodeGetNumNodes(node, &count);
+    countOf(node, &count);
     for (uint32_t i = 0; i < count; ++i) {
-        QUELLAN2_NODE sub = nullptr;
+        Item item = nullptr;
         QUELLAN2_STRING name = nullptr;
-        if (nodeGetNode(node, i, &sub) == QUELLAN2_STATUS_OK && nodeGetName(sub, &name) == QUELLAN2_STATUS_OK)
-            names.push_back(take(name));
+        if (itemAt(node, i, &item) == QUELLAN2_STATUS_OK && nameOf(item, &name) == QUELLAN2_STATUS_OK)
+            names.push_back(module.take(name));
     }
     return names;
 }
 
+}  // namespace
+
+std::vector<std::string> SimModule::subNodeNames(QUELLAN2_NODE node) {
+    return itemNames<QUELLAN2_NODE>(*this, node, nodeGetNumNodes, nodeGetNode, nodeGetName);
+}
+
 std::vector<std::string> SimModule::tagNames(QUELLAN2_NODE node) {
-    std::vector<std::string> names;
-    uint32_t count = 0;
-    nodeGetNumTags(node, &count);
-    for (uint32_t i = 0; i < count; ++i) {
-        QUELLAN2_TAG tag = nullptr;
-        QUELLAN2_STRING name = nullptr;
-        if (nodeGetTag(node, i, &tag) == QUELLAN2_STATUS_OK && tagGetName(tag, &name) == QUELLAN2_STATUS_OK)
-            names.push_back(take(name));
-    }
-    return names;
+    return itemNames<QUELLAN2_TAG>(*this, node, nodeGetNumTags, nodeGetTag, tagGetName);
 }
 
 namespace {

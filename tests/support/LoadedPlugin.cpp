@@ -1,5 +1,6 @@
 // A plug-in library loaded by a test, and the string and tree helpers every such test uses.
 #include "support/LoadedPlugin.h"
+#include "support/TestEnvironment.h"
 
 #include "interface/Exception.h"
 
@@ -53,6 +54,10 @@ std::vector<std::string> LoadedPlugin::topNodeNames(QUELLAN2_CONNECTION connecti
         names.push_back(take(name));
     }
     return names;
+}
+
+void LibraryFunctionsTest::SetUpTestSuite() {
+    plugin = std::make_unique<LoadedPlugin>(libraryPath("MultiQuellan"));
 }
 
 }  // namespace mq::test

@@ -4,6 +4,9 @@
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/LibraryHandle.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,15 @@ private:
     LoadedPlugin(const std::string& path, bool requireAll);
 
     LibraryHandle handle;
+};
+
+// A suite of tests of the library's own functions: it is loaded once for all of them.
+class LibraryFunctionsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite() { plugin.reset(); }
+
+    static inline std::unique_ptr<LoadedPlugin> plugin;
 };
 
 }  // namespace mq::test

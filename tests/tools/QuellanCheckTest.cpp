@@ -31,6 +31,12 @@ std::map<std::string, std::string> results(const ProcessResult& run) {
 
 class QuellanCheck : public ::testing::Test {
 protected:
+    // `quellan check --csv` of a SimQuellan copy with the plant and the control line.
+    ProcessResult checkWith(const std::string& control) {
+        SimChild child(scratch.path(), "Sim", std::string(PLANT) + control + "\n");
+        return runQuellan({"check", "--plugin", child.libraryPath(), "--csv"});
+    }
+
     ScratchFolder scratch{"quellan-check"};
 };
 
@@ -58,8 +64,7 @@ struct Misbehaviour {
 class QuellanCheckCatches : public QuellanCheck, public ::testing::WithParamInterface<Misbehaviour> {};
 
 TEST_P(QuellanCheckCatches, TheMisbehaviourFailsItsRuleAndTheExitCodeIsOne) {
-    SimChild child(scratch.path(), "Sim", std::string(PLANT) + GetParam().control + "\n");
-    ProcessResult run = runQuellan({"check", "--plugin", child.libraryPath(), "--csv"});
+    ProcessResult run = checkWith(GetParam().control);
     EXPECT_EQ(1, run.exitCode) << describe(run);
     EXPECT_EQ("FAIL", results(run)[GetParam().failingRule]) << run.out;
 }
@@ -109,8 +114,7 @@ struct ProcessEnd {
 class QuellanCheckOutlives : public QuellanCheck, public ::testing::WithParamInterface<ProcessEnd> {};
 
 TEST_P(QuellanCheckOutlives, APlugInThatAbortsFailsTheRuleUnderWayAndNoFaults) {
-    SimChild child(scratch.path(), "Sim", std::string(PLANT) + GetParam().control + "\n");
-    ProcessResult run = runQuellan({"check", "--plugin", child.libraryPath(), "--csv"});
+    ProcessResult run = checkWith(GetParam().control);
     EXPECT_EQ(1, run.exitCode) << describe(run);
     auto byRule = results(run);
     EXPECT_EQ("FAIL", byRule[GetParam().failingRule]) << run.out;

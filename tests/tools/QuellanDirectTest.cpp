@@ -11,14 +11,7 @@
 namespace mq::test {
 namespace {
 
-// 2024-05-01T12:00:00Z
-const std::int64_t CLOCK = 1714564800;
-
-const char* const SIDECAR = R"(identity Test plant
-clock 1714564800
-node Line1
-tag Line1 Temperature float base=20 amplitude=5 period=3600
-tag Line1 State string states=Running,Stopped,Cleaning dwell=600
+const std::string SIDECAR = "identity Test plant\n" + PLANT_START + R"(tag Line1 State string states=Running,Stopped,Cleaning dwell=600
 node Line1/Pump
 tag Line1/Pump Speed float base=1450 noise=2.5
 node Line2
@@ -34,17 +27,9 @@ std::size_t count(const std::vector<JournalEntry>& entries, const std::string& f
     return found;
 }
 
-class QuellanDirect : public ::testing::Test {
+class QuellanDirect : public OneChildToolTest {
 protected:
-    void SetUp() override { child = std::make_unique<SimChild>(scratch.path(), "Plant", SIDECAR); }
-
-    ProcessResult run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--plugin", child->libraryPath()});
-        return runQuellan(arguments);
-    }
-
-    ScratchFolder scratch{"quellan-direct"};
-    std::unique_ptr<SimChild> child;
+    QuellanDirect() : OneChildToolTest("quellan-direct", SIDECAR) {}
 };
 
 TEST(QuellanHelp, DocumentsEveryCommandTheExitCodesAndExamples) {

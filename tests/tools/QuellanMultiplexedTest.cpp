@@ -17,13 +17,7 @@
 namespace mq::test {
 namespace {
 
-const std::int64_t CLOCK = 1714564800;
-
-const char* const PLANT_A = R"(identity Plant A
-clock 1714564800
-node Line1
-tag Line1 Temperature float base=20 amplitude=5 period=3600
-tag Line1 State string states=Running,Stopped dwell=600
+const std::string PLANT_A = "identity Plant A\n" + PLANT_START + R"(tag Line1 State string states=Running,Stopped dwell=600
 node Line2
 tag Line2 Flow float base=100 amplitude=10 period=600 noise=0.5
 batch Line1 A-1 1714560000 1714563600

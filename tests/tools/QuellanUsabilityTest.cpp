@@ -18,11 +18,7 @@
 namespace mq::test {
 namespace {
 
-const char* const SIDECAR = R"(identity Test plant
-clock 1714564800
-node Line1
-tag Line1 Temperature float base=20 amplitude=5 period=3600
-tag Line1 State string states=Running,Stopped dwell=600
+const std::string SIDECAR = "identity Test plant\n" + PLANT_START + R"(tag Line1 State string states=Running,Stopped dwell=600
 node Line2
 tag Line2 Flow float base=100 amplitude=10 period=600
 batch Line1 B-100 1714560000 1714563600
@@ -45,19 +41,11 @@ std::int64_t argument(const JournalEntry& entry, const std::string& name) {
     return std::stoll(entry.arguments.substr(at + name.size() + 1));
 }
 
-class QuellanTool : public ::testing::Test {
+class QuellanTool : public OneChildToolTest {
 protected:
-    void SetUp() override { child = std::make_unique<SimChild>(scratch.path(), "Plant", SIDECAR); }
-
-    ProcessResult run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--plugin", child->libraryPath()});
-        return runQuellan(arguments);
-    }
+    QuellanTool() : OneChildToolTest("quellan-usability", SIDECAR) {}
 
     std::string toolPath() const { return (std::filesystem::path(binaryFolder()) / QUELLAN_EXECUTABLE).string(); }
-
-    ScratchFolder scratch{"quellan-usability"};
-    std::unique_ptr<SimChild> child;
 };
 
 // Command lines the tool refuses, each with its exit code and what the message names.

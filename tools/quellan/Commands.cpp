@@ -45,6 +45,13 @@ TagList resolveTags(NameResolver& names, std::vector<std::string>::const_iterato
     return tags;
 }
 
+// The header of rows over time: the time, then a column per tag.
+void timeColumns(RowWriter& out, const TagList& tags) {
+    std::vector<std::string> columns{"time"};
+    columns.insert(columns.end(), tags.labels.begin(), tags.labels.end());
+    out.columns(std::move(columns));
+}
+
 Cell handleCell(const void* handle) {
     return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(handle));
 }
@@ -137,9 +144,7 @@ void history(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
     TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
-    std::vector<std::string> columns{"time"};
-    columns.insert(columns.end(), tags.labels.begin(), tags.labels.end());
-    out.columns(std::move(columns));
+    timeColumns(out, tags);
 
     // One call per chunk, its rows written before the next call, so that
     // memory stays that of one chunk and the first rows show at once.
@@ -175,9 +180,7 @@ void watch(const CommandLine& line, PluginSession& session, RowWriter& out) {
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
     TagList tags = resolveTags(names, line.operands.begin(), line.operands.end());
-    std::vector<std::string> columns{"time"};
-    columns.insert(columns.end(), tags.labels.begin(), tags.labels.end());
-    out.columns(std::move(columns));
+    timeColumns(out, tags);
 
     // From here an interrupt ends the loop instead of the process, so the
     // session still closes and unloads the plug-in.

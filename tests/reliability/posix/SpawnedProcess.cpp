@@ -1,6 +1,8 @@
 // POSIX implementation of a spawned process: posix_spawn, SIGKILL, waitpid.
 #include "SpawnedProcess.h"
 
+#include "platform/posix/SpawnObjects.h"
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,9 +16,7 @@ namespace mq::test {
 SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = platform::argumentVector(words);
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         throw std::runtime_error("cannot start " + program);

@@ -6,6 +6,7 @@
 
 #include "platform/DynamicLibrary.h"
 #include "platform/ScopeExit.h"
+#include "platform/posix/SpawnObjects.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -49,9 +50,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = platform::argumentVector(words);
 
     // A crash that a test provokes leaves no core file behind; the child
     // inherits the limit.
@@ -88,9 +87,7 @@ ProcessResult runProcessUntilLines(const std::string& program, const std::vector
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = platform::argumentVector(words);
     pid_t pid = 0;
     int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

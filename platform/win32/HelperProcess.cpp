@@ -3,6 +3,7 @@
 
 #include "platform/ScopeExit.h"
 #include "platform/win32/OwnedHandle.h"
+#include "platform/win32/StartProcess.h"
 
 #include <windows.h>
 
@@ -147,15 +148,12 @@ HelperProcess HelperProcess::start(const std::string& program, Channel& channel,
     std::string line = "\"" + program + "\" " + std::to_string(reinterpret_cast<std::uintptr_t>(helperReads.get())) +
                        " " + std::to_string(reinterpret_cast<std::uintptr_t>(helperWrites.get()));
     for (const std::string& word : arguments) line += " " + word;
-    std::vector<char> commandLine(line.begin(), line.end());
-    commandLine.push_back('\0');
 
     // Suspended until it is in the job, so that not one instruction of it
     // runs unbound to this process. No console window of its own.
     PROCESS_INFORMATION created{};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                        &startup.StartupInfo, &created))
+    if (!startProcess(program, line, true, CREATE_SUSPENDED | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
+                      nullptr, startup.StartupInfo, created))
         return HelperProcess();
     OwnedHandle thread(created.hThread);
     HelperProcess helper = watch(reinterpret_cast<std::intptr_t>(created.hProcess), created.dwProcessId);

@@ -3,6 +3,7 @@
 
 #include "platform/win32/OwnedHandle.h"
 #include "platform/win32/Rundll.h"
+#include "platform/win32/StartProcess.h"
 
 #include <windows.h>
 
@@ -32,16 +33,11 @@ bool runLibraryEntry(const std::string& libraryPath, const std::string& entry) {
     const std::string runner = systemRundllPath();
     const std::string line = rundllCommandLine(shortPathOr(libraryPath), entry);
     if (runner.empty() || line.empty()) return false;
-    // CreateProcessA may write into the command line.
-    std::vector<char> commandLine(line.begin(), line.end());
-    commandLine.push_back('\0');
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(runner.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return false;
+    if (!startProcess(runner, line, false, 0, nullptr, startup, process)) return false;
     OwnedHandle processHandle(process.hProcess);
     OwnedHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.get(), INFINITE);

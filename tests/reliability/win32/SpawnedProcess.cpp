@@ -1,6 +1,7 @@
 // Windows implementation of a spawned process: CreateProcessA, TerminateProcess, a wait on its handle.
 #include "SpawnedProcess.h"
 
+#include "platform/win32/StartProcess.h"
 #include "support/win32/QuoteArgument.h"
 
 #include <windows.h>
@@ -17,8 +18,7 @@ SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!platform::startProcess(program, commandLine, false, 0, nullptr, startup, process))
         throw std::runtime_error("cannot start " + program);
     CloseHandle(process.hThread);
     id = reinterpret_cast<long long>(process.hProcess);

@@ -4,6 +4,7 @@
 #include "support/ProcessRunner.h"
 
 #include "platform/DynamicLibrary.h"
+#include "platform/win32/StartProcess.h"
 #include "support/TestEnvironment.h"
 #include "support/win32/QuoteArgument.h"
 
@@ -46,8 +47,7 @@ PROCESS_INFORMATION start(const std::string& program, const std::vector<std::str
     startup.hStdOutput = output;
     startup.hStdError = error;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!platform::startProcess(program, commandLine, true, 0, nullptr, startup, process))
         throw std::runtime_error("cannot start " + program + ": error " + std::to_string(GetLastError()));
     return process;
 }

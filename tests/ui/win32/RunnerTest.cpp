@@ -3,6 +3,7 @@
 // program or in its current folder never runs.
 #include "platform/Process.h"
 #include "platform/win32/Rundll.h"
+#include "platform/win32/StartProcess.h"
 #include "support/Environment.h"
 #include "support/TestEnvironment.h"
 
@@ -47,13 +48,10 @@ protected:
     // its exit status.
     static DWORD runProcess(const std::string& application, const std::string& text,
                             const char* currentFolder = nullptr) {
-        std::vector<char> commandLine(text.begin(), text.end());
-        commandLine.push_back('\0');
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process{};
-        if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            currentFolder, &startup, &process))
+        if (!platform::startProcess(application, text, false, 0, currentFolder, startup, process))
             return static_cast<DWORD>(-1);
         OwnedHandle processHandle(process.hProcess);
         OwnedHandle threadHandle(process.hThread);

@@ -4,18 +4,12 @@
 #include "hosting/GuardedCall.h"
 #include "interface/ExportGuard.h"
 #include "interface/Multiplexer.h"
+#include "interface/OutValues.h"
 #include "interface/ValueVector.h"
 
 #include <memory>
 
 using namespace mq;
-
-namespace {
-
-// What a host receives for a time the child left unwritten.
-constexpr uint32_t UNWRITTEN_TIME = 0xFFFFFFFFu;
-
-}  // namespace
 
 extern "C" {
 

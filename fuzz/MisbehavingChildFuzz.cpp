@@ -119,24 +119,32 @@ private:
         expect(q.connectionOpen("", &connection) == QUELLAN2_STATUS_OK && connection, "connectionOpen");
         nodes.clear();
         tags.clear();
-        uint32_t nodeCount = 0;
-        expect(q.connectionGetNumNodes(connection, &nodeCount) == QUELLAN2_STATUS_OK, "connectionGetNumNodes");
-        for (uint32_t n = 0; n < nodeCount; ++n) {
-            QUELLAN2_NODE node = nullptr;
-            expect(q.connectionGetNode(connection, n, &node) == QUELLAN2_STATUS_OK, "connectionGetNode");
-            nodes.push_back(node);
+        auto readName = [&](auto getName, auto handle, const char* what) {
             QUELLAN2_STRING name = nullptr;
-            expect(q.nodeGetName(node, &name) == QUELLAN2_STATUS_OK, "nodeGetName");
+            expect(getName(handle, &name) == QUELLAN2_STATUS_OK, what);
             q.stringFree(name);
-            uint32_t tagCount = 0;
-            expect(q.nodeGetNumTags(node, &tagCount) == QUELLAN2_STATUS_OK, "nodeGetNumTags");
-            for (uint32_t t = 0; t < tagCount; ++t) {
-                QUELLAN2_TAG tag = nullptr;
-                expect(q.nodeGetTag(node, t, &tag) == QUELLAN2_STATUS_OK, "nodeGetTag");
-                tags.push_back(tag);
-                expect(q.tagGetName(tag, &name) == QUELLAN2_STATUS_OK, "tagGetName");
-                q.stringFree(name);
-            }
+        };
+        walk<QUELLAN2_NODE>(connection, q.connectionGetNumNodes, q.connectionGetNode, "connection's nodes",
+                            [&](QUELLAN2_NODE node) {
+                                nodes.push_back(node);
+                                readName(q.nodeGetName, node, "nodeGetName");
+                                walk<QUELLAN2_TAG>(node, q.nodeGetNumTags, q.nodeGetTag, "node's tags",
+                                                   [&](QUELLAN2_TAG tag) {
+                                                       tags.push_back(tag);
+                                                       readName(q.tagGetName, tag, "tagGetName");
+                                                   });
+                            });
+    }
+    // Counts the handles below `parent` and asks for each, as a host walks
+    // the tree; every call must answer OK.
+    template <typename Handle, typename Parent, typename Count, typename Get, typename Each>
+    static void walk(Parent parent, Count count, Get get, const char* what, Each each) {
+        uint32_t total = 0;
+        expect(count(parent, &total) == QUELLAN2_STATUS_OK, what);
+        for (uint32_t k = 0; k < total; ++k) {
+            Handle handle = nullptr;
+            expect(get(parent, k, &handle) == QUELLAN2_STATUS_OK, what);
+            each(handle);
         }
     }
     // A vector of the library's own: the asked length, every element of a known type.

@@ -5,6 +5,7 @@
 #include "hosting/GuardedCall.h"
 #include "hosting/ProxyTree.h"
 #include "interface/Identity.h"
+#include "interface/OutValues.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,11 +17,8 @@ namespace mq::surrogate {
 
 namespace {
 
-// Preset into an out value to see whether the child wrote it: values that a
-// child has no reason to write. A child that writes exactly one of them is
-// taken not to have written.
-constexpr std::uint32_t UNWRITTEN_NUMBER = 0xA5C35A3Cu;
-constexpr std::uint32_t UNWRITTEN_FLOAT_BITS = 0x7FC5A3C3u;  // a quiet NaN with a payload
+// An out value is preset to see whether the child wrote it; a child that
+// writes exactly the preset is taken not to have written.
 
 template <typename Function, typename... Arguments>
 Answer<std::uint32_t> askNumber(Function function, Arguments... arguments) {

@@ -1,6 +1,6 @@
 // The single-child operations: batch lists, batch times, update times, the current time.
 #include "MultiplexerFixture.h"
-#include "support/HostOperations.h"
+#include "interface/OutValues.h"
 
 namespace mq::test {
 namespace {
@@ -58,12 +58,12 @@ TEST_F(BatchesAndTimes, BatchTimesAreTheChildsOrAllBitsSetWhereItWroteNone) {
     EXPECT_EQ(1500u, start);
     EXPECT_EQ(2500u, end);
     ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->nodeGetBatchTimes(node(1), "no such batch", 0, &start, &end));
-    EXPECT_EQ(UNWRITTEN, start);
-    EXPECT_EQ(UNWRITTEN, end);
+    EXPECT_EQ(UNWRITTEN_TIME, start);
+    EXPECT_EQ(UNWRITTEN_TIME, end);
     ASSERT_EQ(0u, children[0]->control("unwritten nodeGetBatchTimes"));
     ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->nodeGetBatchTimes(node(1), "B-2", 0, &start, &end));
-    EXPECT_EQ(UNWRITTEN, start);
-    EXPECT_EQ(UNWRITTEN, end);
+    EXPECT_EQ(UNWRITTEN_TIME, start);
+    EXPECT_EQ(UNWRITTEN_TIME, end);
 }
 
 TEST_F(BatchesAndTimes, TheUpdateTimeIsTheChildsOrAllBitsSet) {
@@ -73,7 +73,7 @@ TEST_F(BatchesAndTimes, TheUpdateTimeIsTheChildsOrAllBitsSet) {
     EXPECT_EQ(static_cast<uint32_t>(expectedUpdateTime(children[1]->sidecarText(), "Line", "T", 100000)), time);
     ASSERT_EQ(0u, children[1]->control("unwritten tagGetUpdateTime"));
     ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->tagGetUpdateTime(tag(2), &time));
-    EXPECT_EQ(UNWRITTEN, time);
+    EXPECT_EQ(UNWRITTEN_TIME, time);
 }
 
 TEST_F(BatchesAndTimes, TheCurrentTimeComesFromTheFirstChildOnly) {
@@ -85,7 +85,7 @@ TEST_F(BatchesAndTimes, TheCurrentTimeComesFromTheFirstChildOnly) {
     EXPECT_EQ(0u, count(children[2]->journal(), "connectionGetCurrentTime"));
     ASSERT_EQ(0u, children[0]->control("unwritten connectionGetCurrentTime"));
     ASSERT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionGetCurrentTime(connection, &time));
-    EXPECT_EQ(UNWRITTEN, time);
+    EXPECT_EQ(UNWRITTEN_TIME, time);
 }
 
 TEST_F(BatchesAndTimes, WhenTheFirstChildDidNotStartTheNextRunningOneKeepsTheClock) {

@@ -198,7 +198,7 @@ protected:
         if (operation == &START || operation == &READ_CURRENT) {
             text += readCurrent(connection, tags);
         } else if (operation == &CURRENT_TIME) {
-            uint32_t now = UNWRITTEN_PRESET;
+            uint32_t now = UNWRITTEN_NUMBER;
             status = host->connectionGetCurrentTime(connection, &now);
             text += statusText(status) + " " + std::to_string(now) + "\n";
         } else if (operation == &READ_HISTORY || operation == &READ_BATCH) {
@@ -230,13 +230,13 @@ protected:
             }
         } else if (operation == &BATCH_TIMES) {
             for (QUELLAN2_NODE node : nodes) {
-                uint32_t start = UNWRITTEN_PRESET, end = UNWRITTEN_PRESET;
+                uint32_t start = UNWRITTEN_NUMBER, end = UNWRITTEN_NUMBER;
                 status = host->nodeGetBatchTimes(node, "BA", 0, &start, &end);
                 text += statusText(status) + " " + std::to_string(start) + " " + std::to_string(end) + "\n";
             }
         } else if (operation == &UPDATE_TIME) {
             for (QUELLAN2_TAG tag : tags) {
-                uint32_t time = UNWRITTEN_PRESET;
+                uint32_t time = UNWRITTEN_NUMBER;
                 status = host->tagGetUpdateTime(tag, &time);
                 text += statusText(status) + " " + std::to_string(time) + "\n";
             }

@@ -101,7 +101,7 @@ protected:
         }
         const auto count = static_cast<uint32_t>(tags.size());
 
-        uint32_t now = UNWRITTEN_PRESET;
+        uint32_t now = UNWRITTEN_NUMBER;
         status = host->connectionGetCurrentTime(connection, &now);
         lines.push_back("current time " + statusText(status) + " " + std::to_string(now));
 
@@ -156,14 +156,14 @@ protected:
             lines.push_back("active batches " + statusText(host->nodeGetActiveBatches(node, 0, CLOCK, &batches)));
             lines.push_back(exactVector(host, batches));
             for (const char* batch : {"BA", "BB", "ZZ"}) {
-                uint32_t start = UNWRITTEN_PRESET, end = UNWRITTEN_PRESET;
+                uint32_t start = UNWRITTEN_NUMBER, end = UNWRITTEN_NUMBER;
                 status = host->nodeGetBatchTimes(node, batch, 1699999999, &start, &end);
                 lines.push_back(std::string("batch times ") + batch + " " + statusText(status) + " " +
                                 std::to_string(start) + " " + std::to_string(end));
             }
         }
         for (QUELLAN2_TAG tag : tags) {
-            uint32_t time = UNWRITTEN_PRESET;
+            uint32_t time = UNWRITTEN_NUMBER;
             status = host->tagGetUpdateTime(tag, &time);
             lines.push_back("update time " + statusText(status) + " " + std::to_string(time));
         }

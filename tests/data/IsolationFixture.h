@@ -3,6 +3,7 @@
 #pragma once
 
 #include "MultiplexerFixture.h"
+#include "interface/OutValues.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,9 +22,6 @@ struct Placement {
     std::optional<std::string> timeout = std::nullopt;
 };
 
-// Preset into every out value the host is asked for: a value it did not
-// write shows as this number.
-constexpr uint32_t UNWRITTEN_PRESET = 0xA5A5A5A5u;
 
 class IsolationTest : public MultiplexerTest {
 protected:
@@ -87,11 +85,11 @@ inline std::string exactString(const ChildFunctionTable& plugin, QUELLAN2_STRING
 inline std::string exactVector(const ChildFunctionTable& plugin, QUELLAN2_VECTOR vector) {
     if (!vector) return "no-vector";
     // Each call comes before the words that show its out values.
-    uint32_t length = UNWRITTEN_PRESET;
+    uint32_t length = UNWRITTEN_NUMBER;
     QUELLAN2_STATUS status = plugin.vectorGetLength(vector, &length);
     std::string text = "length " + statusText(status) + " " + std::to_string(length);
-    for (uint32_t k = 0; k < length && length != UNWRITTEN_PRESET; ++k) {
-        uint32_t type = UNWRITTEN_PRESET;
+    for (uint32_t k = 0; k < length && length != UNWRITTEN_NUMBER; ++k) {
+        uint32_t type = UNWRITTEN_NUMBER;
         status = plugin.vectorGetType(vector, k, &type);
         text += " [" + statusText(status) + " type " + std::to_string(type);
         if (type == QUELLAN2_TYPE_FLOAT) {

@@ -22,13 +22,12 @@ foreach(source ${sources})
   endforeach()
 endforeach()
 
-file(READ ${HEADER} header)
-string(REGEX MATCHALL "QUELLAN2_API [A-Za-z0-9_]+ QUELLAN2_CALL (quellan2_[A-Za-z0-9_]+)\\(" declarations "${header}")
+include(${CMAKE_CURRENT_LIST_DIR}/InterfaceExports.cmake)
+interface_exports(${HEADER} declared)
 set(missing)
-foreach(declaration ${declarations})
-  string(REGEX REPLACE ".* QUELLAN2_CALL ([A-Za-z0-9_]+)\\($" "\\1" name "${declaration}")
-  # The sub-node functions are the children's alone.
-  if(NOT name MATCHES "^quellan2_nodeGet(NumNodes|Node)$" AND NOT name IN_LIST defined)
+foreach(name ${declared})
+  # UpdateConfiguration, the configuration entry, returns no status to frame.
+  if(name MATCHES "^quellan2_" AND NOT name IN_LIST defined)
     list(APPEND missing ${name})
   endif()
 endforeach()

@@ -16,10 +16,7 @@ step=$1 package=$2 work=$3
 name=$(dpkg-deb -f "$package" Package)
 listing="$work/installed-files"
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/common.sh"
 
 # The one installed path that ends in /$1.
 installed() {
@@ -153,18 +150,18 @@ case $step in
     # it has loaded the dialog module and Qt, it is ended, and the host's call returns.
     XDG_CONFIG_DIRS="$xdg" QT_QPA_PLATFORM=offscreen "$quellan" configure >"$work/configure.txt" 2>&1 &
     host=$!
-    runner=""
-    for _ in $(seq 600); do
+    # The host's own runner, once it has mapped the dialog module and Qt.
+    dialog_runner() {
       for child in $(pgrep -P "$host" || true); do
         [ "$(readlink "/proc/$child/exe")" = "$library_folder/quellan-rundll" ] || continue
         grep -qF "$library_folder/MultiQuellanDialog.so" "/proc/$child/maps" 2>/dev/null || continue
         grep -qF "libQt6Widgets.so" "/proc/$child/maps" 2>/dev/null || continue
-        runner=$child
+        echo "$child"
+        return 0
       done
-      [ -n "$runner" ] && break
-      kill -0 "$host" 2>/dev/null || break
-      sleep 0.1
-    done
+      return 0
+    }
+    runner=$(await_runner "$host" dialog_runner)
     if [ -z "$runner" ]; then
       kill "$host" 2>/dev/null || true
       cat "$work/configure.txt"

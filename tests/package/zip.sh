@@ -17,10 +17,7 @@ step=$1 package=$2 work=$3
 prefix="$work/wineprefix"
 programs="$prefix/drive_c/Program Files"
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/common.sh"
 
 # The folder the ZIP unpacked into: its one top-level folder.
 unpacked() {
@@ -107,15 +104,14 @@ case $step in
     # Started directly, not through the function, so that $! is the tool's process.
     "$MQ_WINE_RUN" "$(windows_folder)\\quellan.exe" configure >"$work/configure.txt" 2>&1 &
     host=$!
-    runner=""
-    for _ in $(seq 600); do
+    # rundll32 running the configuration, once it has mapped the unpacked library.
+    library_runner() {
       for process in $(pgrep -f 'rundll32\.exe .*,UpdateConfiguration' || true); do
-        grep -qF "$library" "/proc/$process/maps" 2>/dev/null && runner=$process
+        grep -qF "$library" "/proc/$process/maps" 2>/dev/null && { echo "$process"; return 0; }
       done
-      [ -n "$runner" ] && break
-      kill -0 "$host" 2>/dev/null || break
-      sleep 0.1
-    done
+      return 0
+    }
+    runner=$(await_runner "$host" library_runner)
     if [ -z "$runner" ]; then
       kill "$host" 2>/dev/null || true
       cat "$work/configure.txt"

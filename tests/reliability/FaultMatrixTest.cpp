@@ -3,6 +3,7 @@
 // string function called on the host's thread. The host gets the status the
 // design gives, the process goes on, and the child serves the next call.
 #include "data/MultiplexerFixture.h"
+#include "interface/OutValues.h"
 #include "support/FaultPlants.h"
 #include "support/HostOperations.h"
 
@@ -336,8 +337,8 @@ void FaultMatrix::message() {
     } else if (function == "nodeGetBatchTimes") {
         uint32_t start = 0, end = 0;
         EXPECT_EQ(OK, (*plugin)->nodeGetBatchTimes(node(1), "BA", 0, &start, &end));
-        EXPECT_EQ(UNWRITTEN, start);
-        EXPECT_EQ(UNWRITTEN, end);
+        EXPECT_EQ(UNWRITTEN_TIME, start);
+        EXPECT_EQ(UNWRITTEN_TIME, end);
         EXPECT_EQ(OK, (*plugin)->nodeGetBatchTimes(node(1), "BA", 0, &start, &end));
         EXPECT_EQ(1699990000u, start);
         EXPECT_EQ(1699999000u, end);

@@ -1,4 +1,4 @@
-// The host's data operations as the operation tables run them, and the sentinel for unwritten out-values.
+// The host's data operations as the operation tables run them.
 #pragma once
 
 #include "data/VectorText.h"
@@ -9,9 +9,6 @@
 #include <vector>
 
 namespace mq::test {
-
-// What an out-parameter holds before a call that must leave it alone.
-constexpr uint32_t UNWRITTEN = 0xFFFFFFFFu;
 
 // The child functions a child's start calls, in order: before the open, and
 // the tree read with it.

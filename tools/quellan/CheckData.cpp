@@ -28,14 +28,14 @@ bool Checker::checkCurrentData() {
 }
 
 std::uint32_t Checker::currentTime() {
-    std::uint32_t now = NUMBER_SENTINEL;
+    std::uint32_t now = mq::UNWRITTEN_NUMBER;
     const QUELLAN2_STATUS status =
         onWorker(Rule::TIMES, CHILD(connectionGetCurrentTime), proxy->childConnection(), &now);
     if (status != QUELLAN2_STATUS_OK) {
         fail(Rule::TIMES, returned("quellan2_connectionGetCurrentTime", status));
         return 0;
     }
-    if (now == NUMBER_SENTINEL) {
+    if (now == mq::UNWRITTEN_NUMBER) {
         fail(Rule::OUT_VALUES, "quellan2_connectionGetCurrentTime answered OK without writing the time");
         return 0;
     }
@@ -119,13 +119,13 @@ bool Checker::checkBatches() {
         return true;
     }
     const auto& [node, batch] = *found;
-    std::uint32_t startTime = NUMBER_SENTINEL;
-    std::uint32_t endTime = NUMBER_SENTINEL;
+    std::uint32_t startTime = mq::UNWRITTEN_NUMBER;
+    std::uint32_t endTime = mq::UNWRITTEN_NUMBER;
     QUELLAN2_STATUS status =
         onWorker(Rule::BATCHES, CHILD(nodeGetBatchTimes), node, batch.c_str(), now, &startTime, &endTime);
     if (status != QUELLAN2_STATUS_OK)
         fail(Rule::BATCHES, "batch \"" + batch + "\": " + returned("quellan2_nodeGetBatchTimes", status));
-    else if (startTime == NUMBER_SENTINEL || endTime == NUMBER_SENTINEL)
+    else if (startTime == mq::UNWRITTEN_NUMBER || endTime == mq::UNWRITTEN_NUMBER)
         fail(Rule::OUT_VALUES, "quellan2_nodeGetBatchTimes answered OK without writing both times");
     else if (static_cast<std::int32_t>(startTime) > static_cast<std::int32_t>(endTime))
         fail(Rule::BATCHES, "batch \"" + batch + "\" starts at " + std::to_string(startTime) + ", after its end " +
@@ -157,12 +157,12 @@ bool Checker::checkBatches() {
 
 bool Checker::checkTimes() {
     for (QUELLAN2_TAG tag : tags) {
-        std::uint32_t time = NUMBER_SENTINEL;
+        std::uint32_t time = mq::UNWRITTEN_NUMBER;
         const QUELLAN2_STATUS status = onWorker(Rule::TIMES, CHILD(tagGetUpdateTime), tag, &time);
         if (status != QUELLAN2_STATUS_OK)
             fail(Rule::TIMES, "tag " + std::to_string(reinterpret_cast<std::uintptr_t>(tag)) + ": " +
                                   returned("quellan2_tagGetUpdateTime", status));
-        else if (time == NUMBER_SENTINEL)
+        else if (time == mq::UNWRITTEN_NUMBER)
             fail(Rule::OUT_VALUES, "quellan2_tagGetUpdateTime answered OK without writing the time");
     }
     return true;

@@ -5,13 +5,13 @@ namespace quellan::check {
 
 bool Checker::walkTree() {
     const QUELLAN2_CONNECTION connection = proxy->childConnection();
-    std::uint32_t count = NUMBER_SENTINEL;
+    std::uint32_t count = mq::UNWRITTEN_NUMBER;
     QUELLAN2_STATUS status = onWorker(Rule::TREE_COUNTS, CHILD(connectionGetNumNodes), connection, &count);
     if (status != QUELLAN2_STATUS_OK) {
         fail(Rule::TREE_COUNTS, returned("quellan2_connectionGetNumNodes", status));
         return true;
     }
-    if (count == NUMBER_SENTINEL) {
+    if (count == mq::UNWRITTEN_NUMBER) {
         fail(Rule::OUT_VALUES, "quellan2_connectionGetNumNodes answered OK without writing the count");
         return true;
     }
@@ -41,12 +41,12 @@ void Checker::walkNode(QUELLAN2_NODE node, int depth) {
     else if (!name) fail(Rule::OUT_VALUES, where + ": quellan2_nodeGetName answered OK without a string");
     else readString(Rule::NAMES, name, where + "'s name");
 
-    std::uint32_t count = NUMBER_SENTINEL;
+    std::uint32_t count = mq::UNWRITTEN_NUMBER;
     if (child->nodeGetNumNodes && child->nodeGetNode && depth < MOST_DEPTH) {
         status = onWorker(Rule::TREE_COUNTS, CHILD(nodeGetNumNodes), node, &count);
         if (status != QUELLAN2_STATUS_OK) {
             fail(Rule::TREE_COUNTS, where + ": " + returned("quellan2_nodeGetNumNodes", status));
-        } else if (count == NUMBER_SENTINEL) {
+        } else if (count == mq::UNWRITTEN_NUMBER) {
             fail(Rule::OUT_VALUES, where + ": quellan2_nodeGetNumNodes answered OK without writing the count");
         } else {
             for (std::uint32_t k = 0; k <= count && nodes.size() < MOST_NODES; ++k) {
@@ -64,13 +64,13 @@ void Checker::walkNode(QUELLAN2_NODE node, int depth) {
         }
     }
 
-    count = NUMBER_SENTINEL;
+    count = mq::UNWRITTEN_NUMBER;
     status = onWorker(Rule::TREE_COUNTS, CHILD(nodeGetNumTags), node, &count);
     if (status != QUELLAN2_STATUS_OK) {
         fail(Rule::TREE_COUNTS, where + ": " + returned("quellan2_nodeGetNumTags", status));
         return;
     }
-    if (count == NUMBER_SENTINEL) {
+    if (count == mq::UNWRITTEN_NUMBER) {
         fail(Rule::OUT_VALUES, where + ": quellan2_nodeGetNumTags answered OK without writing the count");
         return;
     }

@@ -72,13 +72,13 @@ std::optional<std::vector<Value>> Checker::readVector(Rule rule, const char* pro
     }
     // Freed on every way out: the host owns what it was handed.
     auto release = mq::platform::ScopeExit([this, vector] { here(Rule::VECTORS, CHILD(vectorFree), vector); });
-    std::uint32_t count = NUMBER_SENTINEL;
+    std::uint32_t count = mq::UNWRITTEN_NUMBER;
     QUELLAN2_STATUS status = here(rule, CHILD(vectorGetLength), vector, &count);
     if (status != QUELLAN2_STATUS_OK) {
         fail(rule, from + ": " + returned("quellan2_vectorGetLength", status));
         return std::nullopt;
     }
-    if (count == NUMBER_SENTINEL) {
+    if (count == mq::UNWRITTEN_NUMBER) {
         fail(Rule::OUT_VALUES, "quellan2_vectorGetLength answered OK without writing the length");
         return std::nullopt;
     }
@@ -89,7 +89,7 @@ std::optional<std::vector<Value>> Checker::readVector(Rule rule, const char* pro
     std::vector<Value> values;
     for (std::uint32_t k = 0; k < count; ++k) {
         const std::string element = from + ", element " + std::to_string(k);
-        std::uint32_t type = NUMBER_SENTINEL;
+        std::uint32_t type = mq::UNWRITTEN_NUMBER;
         status = here(rule, CHILD(vectorGetType), vector, k, &type);
         if (status != QUELLAN2_STATUS_OK) {
             fail(rule, element + ": " + returned("quellan2_vectorGetType", status));
@@ -117,7 +117,7 @@ std::optional<std::vector<Value>> Checker::readVector(Rule rule, const char* pro
             values.emplace_back(*read);
         } else {
             fail(rule, element + " has the unknown type " +
-                           (type == NUMBER_SENTINEL ? std::string("(none written)") : std::to_string(type)));
+                           (type == mq::UNWRITTEN_NUMBER ? std::string("(none written)") : std::to_string(type)));
             return std::nullopt;
         }
     }
@@ -131,7 +131,7 @@ bool Checker::checkVectors() {
         fail(Rule::VECTORS, returned("quellan2_vectorCreate", status) + (vector ? "" : " and no vector"));
         return true;
     }
-    std::uint32_t type = NUMBER_SENTINEL;
+    std::uint32_t type = mq::UNWRITTEN_NUMBER;
     status = here(Rule::VECTORS, CHILD(vectorGetType), vector, 0u, &type);
     if (status != QUELLAN2_STATUS_OK || type != QUELLAN2_TYPE_NULL)
         fail(Rule::VECTORS, "element 0 of a new vector: " + returned("quellan2_vectorGetType", status) +

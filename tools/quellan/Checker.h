@@ -10,6 +10,7 @@
 #include "hosting/LibraryHandle.h"
 #include "hosting/QuellanMessage.h"
 #include "hosting/QuellanProxy.h"
+#include "interface/OutValues.h"
 
 #include <array>
 #include <chrono>
@@ -38,8 +39,6 @@ inline constexpr int MOST_DEPTH = 16;
 // Historical reads: samples at start + k x interval.
 inline constexpr std::int32_t HISTORY_INTERVAL = 60;
 inline constexpr std::uint32_t HISTORY_SAMPLES = 3;
-// Out values are preset to these; a call that answers OK must change them.
-inline constexpr std::uint32_t NUMBER_SENTINEL = 0xDEADBEEFu;
 inline const char* const CHECK_TEXT = "Quellan check \xC2\xB5";
 
 // One call of the child on the worker, with the fault guard's verdict.

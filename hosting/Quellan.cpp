@@ -121,11 +121,17 @@ std::string Quellan::identity() {
     return identityText;
 }
 
+void Quellan::couldNotBeLoaded(const std::string& why) {
+    const std::string fixed = COULD_NOT_BE_LOADED;
+    prompts.showMessage(why.empty() ? fixed : fixed + "\n\n" + why, "");
+}
+
 bool Quellan::readIdentity() {
     LibraryHandle library;
+    std::string why;
     // Loading this very library as a child would only run its own code again.
-    if (!library.reload(libraryPath) || library.isThisLibrary()) {
-        prompts.showMessage(COULD_NOT_BE_LOADED, "");
+    if (!library.reload(libraryPath, &why) || library.isThisLibrary()) {
+        couldNotBeLoaded(why.empty() ? "It is MultiQuellan itself." : why);
         return false;
     }
     const ChildFunctionTable child = entriesOf(library);
@@ -154,8 +160,9 @@ bool Quellan::readIdentity() {
 bool Quellan::configure() {
     if (!readIdentity()) return false;
     LibraryHandle library;
-    if (!library.reload(libraryPath)) {
-        prompts.showMessage(COULD_NOT_BE_LOADED, "");
+    std::string why;
+    if (!library.reload(libraryPath, &why)) {
+        couldNotBeLoaded(why);
         return false;
     }
     const ChildFunctionTable child = entriesOf(library);

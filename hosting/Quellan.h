@@ -64,6 +64,8 @@ public:
 
 private:
     bool readIdentity();
+    // "The specified Quellan could not be loaded." and, below it, why.
+    void couldNotBeLoaded(const std::string& why);
 
     std::shared_ptr<QuellanProxy> runningProxy;
     // Set between start() and awaitStart().

@@ -26,8 +26,8 @@ std::string textBeforeZero(const std::string& buffer) {
 
 // Every entry the library has, none refused: identity and configuration need
 // only a few of them, and check those themselves.
-ChildFunctionTable entriesOf(const LibraryHandle& library) {
-    ChildFunctionTable child;
+ChildExports entriesOf(const LibraryHandle& library) {
+    ChildExports child;
     child.lookUp(library);
     return child;
 }
@@ -128,7 +128,7 @@ bool Quellan::readIdentity() {
         prompts.showMessage(COULD_NOT_BE_LOADED, "");
         return false;
     }
-    const ChildFunctionTable child = entriesOf(library);
+    const ChildExports child = entriesOf(library);
     if (!child.initialize || !child.uninitialize || !child.stringFree || !child.getIdentity || !child.stringCopy) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
@@ -158,7 +158,7 @@ bool Quellan::configure() {
         prompts.showMessage(COULD_NOT_BE_LOADED, "");
         return false;
     }
-    const ChildFunctionTable child = entriesOf(library);
+    const ChildExports child = entriesOf(library);
     if (!child.initialize || !child.updateConfiguration || !child.uninitialize || !child.stringFree) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;

@@ -34,7 +34,7 @@ std::string startFailure(const std::string& path) {
     mq::LibraryHandle library;
     std::string reason;
     if (!library.tryLoad(path, reason)) return "could not be loaded on the second try (" + reason + ")";
-    mq::ChildFunctionTable child;
+    mq::ChildExports child;
     child.lookUp(library);
     const std::vector<StartUpStep> steps = probeStartUp(child);
     if (const StartUpStep* stopped = stoppingStep(steps)) return "start-up failed: " + stopped->describe();
@@ -53,7 +53,7 @@ std::string fileProblem(const std::string& path) {
 std::string loadProblem(const std::string& path) {
     if (std::string problem = fileProblem(path); !problem.empty()) return problem;
     mq::LibraryHandle library;
-    mq::ChildFunctionTable table;
+    mq::ChildExports table;
     return mq::loadChild(library, table, path);
 }
 

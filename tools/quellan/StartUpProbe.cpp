@@ -14,7 +14,7 @@ std::string StartUpStep::describe() const {
            std::to_string(outcome.status) + ")";
 }
 
-std::vector<StartUpStep> probeStartUp(const mq::ChildFunctionTable& child) {
+std::vector<StartUpStep> probeStartUp(const mq::ChildExports& child) {
     std::vector<StartUpStep> steps;
     steps.reserve(5);
     // Its own thread, as the library gives every child one: a child that

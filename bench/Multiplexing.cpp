@@ -47,7 +47,7 @@ fs::path programFolder() {
 }
 
 // A loaded plug-in, MultiQuellan or a child, through the library's own loader.
-struct Plugin : mq::ChildFunctionTable {
+struct Plugin : mq::ChildExports {
     explicit Plugin(const fs::path& path) {
         std::string error;
         if (!library.tryLoad(path.string(), error))

@@ -15,24 +15,27 @@ public:
     explicit LoadedChild(const std::string& path) {
         library.load(path);
         if (isThisLibrary()) return;
-        table.resolve(library, path);
+        exports.resolve(library, path);
+        table = exports;
         turns = moduleLock(library.handle());
     }
 
     // Our own module would share the Multiplexer with its parent.
     bool isThisLibrary() const { return library.isThisLibrary(); }
 
-    QUELLAN2_STATUS initialize() override { return guardedCall(table.initialize); }
-    QUELLAN2_STATUS uninitialize() override { return guardedCall(table.uninitialize); }
+    QUELLAN2_STATUS initialize() override { return guardedCall(exports.initialize); }
+    QUELLAN2_STATUS uninitialize() override { return guardedCall(exports.uninitialize); }
     QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override {
-        return guardedCall(table.getIdentity, identity);
+        return guardedCall(exports.getIdentity, identity);
     }
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override {
-        return guardedCall(table.connectionOpen, connectionText, connection);
+        return guardedCall(exports.connectionOpen, connectionText, connection);
     }
 
 private:
     LibraryHandle library;
+    // Every function the library exports; the data path's part is copied to the table.
+    ChildExports exports;
 };
 
 }  // namespace

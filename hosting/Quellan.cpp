@@ -26,10 +26,10 @@ std::string textBeforeZero(const std::string& buffer) {
 
 // Every entry the library has, none refused: identity and configuration need
 // only a few of them, and check those themselves.
-ChildFunctionTable entriesOf(const LibraryHandle& library) {
-    ChildFunctionTable child;
-    child.lookUp(library);
-    return child;
+ChildExports entriesOf(const LibraryHandle& library) {
+    ChildExports functions;
+    functions.lookUp(library);
+    return functions;
 }
 
 }  // namespace
@@ -134,8 +134,9 @@ bool Quellan::readIdentity() {
         couldNotBeLoaded(why.empty() ? "It is MultiQuellan itself." : why);
         return false;
     }
-    const ChildFunctionTable child = entriesOf(library);
-    if (!child.initialize || !child.uninitialize || !child.stringFree || !child.getIdentity || !child.stringCopy) {
+    const ChildExports functions = entriesOf(library);
+    if (!functions.initialize || !functions.uninitialize || !functions.stringFree || !functions.getIdentity ||
+        !functions.stringCopy) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
@@ -143,18 +144,18 @@ bool Quellan::readIdentity() {
     // process: a faulting child must not take the user's unsaved edits down with it.
     // A refused step returns without uninitialise on purpose, here and in configure():
     // children have always been driven so, and the unload right after ends them anyway.
-    if (guardedCall(child.initialize) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING identity = nullptr;
-    if (guardedCall(child.getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
     uint32_t length = 0;
-    if (guardedCall(child.stringCopy, identity, static_cast<char*>(nullptr), &length) !=
+    if (guardedCall(functions.stringCopy, identity, static_cast<char*>(nullptr), &length) !=
         QUELLAN2_STATUS_INSUFFICIENT_BUFFER)
         return false;
     std::string buffer(length, '\0');
-    if (guardedCall(child.stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
-    if (guardedCall(child.stringFree, identity) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.stringFree, identity) != QUELLAN2_STATUS_OK) return false;
     identityText = textBeforeZero(buffer);
-    return guardedCall(child.uninitialize) == QUELLAN2_STATUS_OK;
+    return guardedCall(functions.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
 bool Quellan::configure() {
@@ -165,18 +166,18 @@ bool Quellan::configure() {
         couldNotBeLoaded(why);
         return false;
     }
-    const ChildFunctionTable child = entriesOf(library);
-    if (!child.initialize || !child.updateConfiguration || !child.uninitialize || !child.stringFree) {
+    const ChildExports functions = entriesOf(library);
+    if (!functions.initialize || !functions.updateConfiguration || !functions.uninitialize || !functions.stringFree) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
     // As in readIdentity(), a refused step skips uninitialise on purpose.
-    if (guardedCall(child.initialize) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING newConfiguration = nullptr;
-    if (guardedCall(child.updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
     // The child keeps its configuration itself; the text it hands back is not ours to keep.
-    if (guardedCall(child.stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
-    return guardedCall(child.uninitialize) == QUELLAN2_STATUS_OK;
+    if (guardedCall(functions.stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    return guardedCall(functions.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
 }  // namespace mq

@@ -50,11 +50,11 @@ namespace {
 // Names the merged tree never read (those of sub-nodes and their tags) are
 // still the child's strings; strings outlive connections, so they can be
 // given back whatever state the child is in.
-void releaseUnreadNames(const ChildFunctionTable& child, QuellanProxy::Node& node) {
-    if (node.name) guardedCall(child.stringFree, std::exchange(node.name, nullptr));
+void releaseUnreadNames(const ChildFunctionTable& functions, QuellanProxy::Node& node) {
+    if (node.name) guardedCall(functions.stringFree, std::exchange(node.name, nullptr));
     for (const auto& tag : node.nodeTags)
-        if (tag->name) guardedCall(child.stringFree, std::exchange(tag->name, nullptr));
-    for (const auto& subNode : node.subNodes) releaseUnreadNames(child, *subNode);
+        if (tag->name) guardedCall(functions.stringFree, std::exchange(tag->name, nullptr));
+    for (const auto& subNode : node.subNodes) releaseUnreadNames(functions, *subNode);
 }
 
 }  // namespace

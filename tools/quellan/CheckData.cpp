@@ -66,7 +66,7 @@ bool Checker::checkHistoricalData() {
         }
         shortForm.push_back(readVector(Rule::HISTORICAL_DATA, "quellan2_connectionReadHistoricalData", result, count));
     }
-    if (!child->connectionReadHistoricalDataEx) return true;
+    if (!exports.connectionReadHistoricalDataEx) return true;
 
     // Empty slots: the plug-in makes the vectors.
     std::vector<QUELLAN2_VECTOR> results(HISTORY_SAMPLES, nullptr);
@@ -142,7 +142,7 @@ bool Checker::checkBatches() {
     } else {
         readVector(Rule::BATCHES, "quellan2_connectionReadBatchData", result, count);
     }
-    if (!child->connectionReadBatchDataEx) return true;
+    if (!exports.connectionReadBatchDataEx) return true;
     result = nullptr;
     status = onWorker(Rule::BATCHES, CHILD(connectionReadBatchDataEx), proxy->childConnection(), tagList, count,
                       batch.c_str(), now, &result);

@@ -42,7 +42,7 @@ void Checker::walkNode(QUELLAN2_NODE node, int depth) {
     else readString(Rule::NAMES, name, where + "'s name");
 
     std::uint32_t count = mq::UNWRITTEN_NUMBER;
-    if (child->nodeGetNumNodes && child->nodeGetNode && depth < MOST_DEPTH) {
+    if (exports.nodeGetNumNodes && exports.nodeGetNode && depth < MOST_DEPTH) {
         status = onWorker(Rule::TREE_COUNTS, CHILD(nodeGetNumNodes), node, &count);
         if (status != QUELLAN2_STATUS_OK) {
             fail(Rule::TREE_COUNTS, where + ": " + returned("quellan2_nodeGetNumNodes", status));

@@ -24,8 +24,8 @@
 
 namespace quellan::check {
 
-// The entry's name and its address in the child's table, for the rule groups' calls.
-#define CHILD(entry) MQ_CHILD_FUNCTION_NAME(entry), child->entry
+// The entry's name and the child's function, for the rule groups' calls.
+#define CHILD(entry) MQ_CHILD_FUNCTION_NAME(entry), exports.entry
 
 using Clock = std::chrono::steady_clock;
 
@@ -207,7 +207,9 @@ private:
     // The rules of each stretch of calls begun, in order: the last is under way.
     std::vector<std::vector<Rule>> begun;
     bool done = false;
-    const mq::ChildFunctionTable* child = nullptr;
+    // Every function of the child, looked up by the exports check. The proxy
+    // loads the same module, so these are the entries its worker calls.
+    mq::ChildExports exports;
     std::unique_ptr<mq::QuellanProxy> proxy;
     std::vector<QUELLAN2_NODE> nodes;
     std::vector<QUELLAN2_TAG> tags;

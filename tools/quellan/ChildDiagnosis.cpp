@@ -34,9 +34,9 @@ std::string startFailure(const std::string& path) {
     mq::LibraryHandle library;
     std::string reason;
     if (!library.tryLoad(path, reason)) return "could not be loaded on the second try (" + reason + ")";
-    mq::ChildFunctionTable child;
-    child.lookUp(library);
-    const std::vector<StartUpStep> steps = probeStartUp(child);
+    mq::ChildExports functions;
+    functions.lookUp(library);
+    const std::vector<StartUpStep> steps = probeStartUp(functions);
     if (const StartUpStep* stopped = stoppingStep(steps)) return "start-up failed: " + stopped->describe();
     return "start-up failed once and succeeded when tried again";
 }
@@ -53,7 +53,7 @@ std::string fileProblem(const std::string& path) {
 std::string loadProblem(const std::string& path) {
     if (std::string problem = fileProblem(path); !problem.empty()) return problem;
     mq::LibraryHandle library;
-    mq::ChildFunctionTable table;
+    mq::ChildExports table;
     return mq::loadChild(library, table, path);
 }
 

@@ -49,11 +49,11 @@ private:
 // Every function of the interface, as the library's loader looked it up.
 class PluginFunctions {
 public:
-    explicit PluginFunctions(const mq::ChildFunctionTable& table) : table(table) {}
+    explicit PluginFunctions(const mq::ChildExports& table) : table(table) {}
 
 private:
     // Declared first: the entries below are built from it.
-    const mq::ChildFunctionTable& table;
+    const mq::ChildExports& table;
 
 public:
 #define MQ_CHILD_FUNCTION(entry, required) \
@@ -75,7 +75,7 @@ public:
 
 private:
     mq::LibraryHandle library;
-    mq::ChildFunctionTable table;
+    mq::ChildExports table;
     PluginFunctions entries{table};
 };
 

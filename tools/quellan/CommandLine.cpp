@@ -160,10 +160,6 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     } catch (const CLI::ParseError& error) {
         throw usageError(error.what());
     }
-    if (line.help || line.version) return line;
-    if (plugin->count() > 0 && line.plugin.empty()) throw usageError("--plugin needs a path");
-    if (output->count() > 0 && line.output.empty()) throw usageError("--output needs a file name");
-
     for (const auto& [command, sub] : subcommands) {
         if (!sub->parsed()) continue;
         line.command = command->name;
@@ -173,6 +169,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         const CLI::Option* values = sub->get_option_no_throw("--values");
         line.hasValues = values && values->count() > 0;
     }
+    // With --help the command, if any, is the topic; the rest need not be complete.
+    if (line.help || line.version) return line;
+    if (plugin->count() > 0 && line.plugin.empty()) throw usageError("--plugin needs a path");
+    if (output->count() > 0 && line.output.empty()) throw usageError("--output needs a file name");
     std::vector<std::string> leftOver = app.remaining(true);
     if (!leftOver.empty()) throw leftOverError(line, leftOver);
     if (line.command.empty()) throw usageError("no command given");

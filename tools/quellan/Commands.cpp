@@ -389,7 +389,9 @@ const std::vector<Command> COMMANDS = {
      "SKIP). Exit code 1 when a rule failed.",
      Output::AT_END, nullptr, inspectPlugin},
     // Handled before any plug-in is loaded.
-    {"help", "", 0, 0, {}, "This text.", Output::AT_END, nullptr},
+    {"help", "[COMMAND]", 0, 1, {},
+     "This text; with COMMAND, that command's usage and options only (as `quellan COMMAND --help`).",
+     Output::AT_END, nullptr},
 };
 
 }  // namespace

@@ -95,12 +95,14 @@ std::string wrap(const std::string& text, const std::string& indent) {
     return result;
 }
 
+std::string optionLine(const OptionInfo& option) {
+    std::string name = std::string("  ") + option.name + (*option.valueName ? " " : "") + option.valueName;
+    return name + '\n' + wrap(option.description, "      ");
+}
+
 std::string optionLines(const std::vector<OptionInfo>& options) {
     std::string text;
-    for (const OptionInfo& option : options) {
-        std::string name = std::string("  ") + option.name + (*option.valueName ? " " : "") + option.valueName;
-        text += name + '\n' + wrap(option.description, "      ");
-    }
+    for (const OptionInfo& option : options) text += optionLine(option);
     return text;
 }
 
@@ -124,6 +126,20 @@ std::string helpText() {
         }
     text += optionLines(commandOptions);
     return text + SECTIONS;
+}
+
+std::string commandHelpText(const std::string& name) {
+    const Command& command = findCommand(name);
+    std::string text = "Usage: quellan " + synopsis(command) + "\n\n" + wrap(command.description, "");
+    if (!command.options.empty()) {
+        text += "\nOptions:\n";
+        for (const OptionUse& use : command.options) text += optionLine(commandOption(use.name));
+    }
+    std::string global;
+    for (const OptionInfo& option : globalOptions())
+        global += std::string(global.empty() ? "" : ", ") + option.name + (*option.valueName ? " " : "") +
+                  option.valueName;
+    return text + '\n' + wrap("Options of every command: " + global + " (quellan --help tells more).", "");
 }
 
 }  // namespace quellan

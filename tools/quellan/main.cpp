@@ -25,7 +25,11 @@ int run(const std::vector<std::string>& arguments) {
         return static_cast<int>(ExitCode::SUCCESS);
     }
     if (line.help || line.command == "help") {
-        std::cout << helpText();
+        // `help COMMAND` and `COMMAND --help` are about that command; `help` and `--help` about all.
+        const std::string topic = line.command != "help"    ? line.command
+                                  : line.operands.empty() ? std::string()
+                                                          : line.operands.front();
+        std::cout << (topic.empty() ? helpText() : commandHelpText(topic));
         return static_cast<int>(ExitCode::SUCCESS);
     }
     const Command& command = findCommand(line.command);

@@ -2,6 +2,7 @@
 #include "CheckCommand.h"
 
 #include "Checker.h"
+#include "PluginLibrary.h"
 #include "ToolError.h"
 
 #include <optional>
@@ -19,6 +20,8 @@ int runCheck(const CheckOptions& options, std::ostream& out, std::ostream&) {
     const ProbeRun run = runProbe({CHECK_PROBE, options.plugin}, std::nullopt);
     if (!run.started) throw ToolError(ExitCode::INTERNAL, "cannot start a process of its own to run the plug-in in");
     for (const ProbeMessage& message : run.messages) checker.apply(message);
+    // As for every other command: a plug-in that cannot be loaded is exit code 4, without a table.
+    if (checker.loadFailure()) throw unloadablePlugin(options.plugin, *checker.loadFailure());
     if (!checker.finished())
         checker.ended(run.ending.empty() ? "before the check was done, with exit code 0" : run.ending);
     writeTable(*makeRowWriter(out, options.format), checker.table());

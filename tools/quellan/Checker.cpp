@@ -70,6 +70,8 @@ void Checker::apply(const ProbeMessage& message) {
     } else if (what == BEGUN) {
         begun.emplace_back();
         for (std::size_t k = 1; k < message.size(); ++k) begun.back().push_back(ruleAt(message[k]));
+    } else if (what == UNLOADABLE) {
+        unloadable = message.at(1);
     } else if (what == DONE) {
         done = true;
     }

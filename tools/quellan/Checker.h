@@ -71,6 +71,8 @@ inline constexpr const char* FINDING = "finding";
 inline constexpr const char* CHECKED = "checked";
 inline constexpr const char* BEGUN = "begun";
 inline constexpr const char* DONE = "done";
+// The library could not be loaded at all, with the platform's reason.
+inline constexpr const char* UNLOADABLE = "unloadable";
 
 class Checker {
 public:
@@ -89,6 +91,8 @@ public:
     bool finished() const { return done; }
     // The probe process ended before the end of the run, as `how` says.
     void ended(const std::string& how);
+    // The platform's reason when the library could not be loaded at all.
+    const std::optional<std::string>& loadFailure() const { return unloadable; }
 
 private:
     struct Finding {
@@ -207,6 +211,7 @@ private:
     // The rules of each stretch of calls begun, in order: the last is under way.
     std::vector<std::vector<Rule>> begun;
     bool done = false;
+    std::optional<std::string> unloadable;
     const mq::ChildFunctionTable* child = nullptr;
     std::unique_ptr<mq::QuellanProxy> proxy;
     std::vector<QUELLAN2_NODE> nodes;

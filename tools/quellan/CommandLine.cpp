@@ -143,7 +143,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                     ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
                 continue;
             }
-            sub->add_option(use.name, given[use.name])->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+            const std::string names = use.alias ? std::string(use.name) + "," + use.alias : std::string(use.name);
+            sub->add_option(names, given[use.name])->multi_option_policy(CLI::MultiOptionPolicy::Throw);
         }
         subcommands.emplace_back(&command, sub);
     }
@@ -199,6 +200,28 @@ std::int64_t parseWholeNumber(const std::string& text, std::int64_t minimum, std
         throw usageError("bad number \"" + text + "\" for " + what + ": give a whole number from " +
                          std::to_string(minimum) + " to " + std::to_string(maximum));
     return number;
+}
+
+std::chrono::milliseconds parseSeconds(const std::string& text, std::int64_t maximum, const std::string& what) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+    bool valid = !(whole.empty() && fraction.empty()) && whole.size() <= 18 && fraction.size() <= 3 &&
+                 (point == std::string::npos || !fraction.empty());
+    for (char c : whole + fraction) valid = valid && std::isdigit(static_cast<unsigned char>(c));
+    std::int64_t milliseconds = 0;
+    if (valid) {
+        for (char c : whole) milliseconds = milliseconds * 10 + (c - '0');
+        std::int64_t thousandths = 0;
+        for (std::size_t k = 0; k < 3; ++k) thousandths = thousandths * 10 + (k < fraction.size() ? fraction[k] - '0' : 0);
+        valid = milliseconds <= maximum;
+        milliseconds = milliseconds * 1000 + thousandths;
+        valid = valid && milliseconds <= maximum * 1000;
+    }
+    if (!valid)
+        throw usageError("bad number \"" + text + "\" for " + what + ": give seconds from 0 to " +
+                         std::to_string(maximum) + ", with at most three decimals (0.5)");
+    return std::chrono::milliseconds(milliseconds);
 }
 
 }  // namespace quellan

@@ -3,6 +3,7 @@
 
 #include "Table.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -50,5 +51,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // Whole numbers for counts and intervals, in [minimum, maximum].
 std::int64_t parseWholeNumber(const std::string& text, std::int64_t minimum, std::int64_t maximum,
                               const std::string& what);
+
+// Seconds with up to three decimals ("0.5", "2", ".25"), from 0 to `maximum`.
+std::chrono::milliseconds parseSeconds(const std::string& text, std::int64_t maximum, const std::string& what);
 
 }  // namespace quellan

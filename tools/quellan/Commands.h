@@ -16,11 +16,13 @@ namespace quellan {
 // An operand count without an upper bound.
 constexpr std::size_t ANY = std::numeric_limits<std::size_t>::max();
 
-// An option of a command: its name as in commandOption(), and whether the
-// command needs it.
+// An option of a command: its name as in commandOption(), whether the
+// command needs it, and another name the command also takes it by (history's
+// --from for --start); its value is found under `name` either way.
 struct OptionUse {
     const char* name;
     bool required = false;
+    const char* alias = nullptr;
 };
 
 // When a command's rows are written.

@@ -95,8 +95,10 @@ std::string wrap(const std::string& text, const std::string& indent) {
     return result;
 }
 
-std::string optionLine(const OptionInfo& option) {
-    std::string name = std::string("  ") + option.name + (*option.valueName ? " " : "") + option.valueName;
+std::string optionLine(const OptionInfo& option, const char* alias = nullptr) {
+    const std::string value = std::string(*option.valueName ? " " : "") + option.valueName;
+    std::string name = std::string("  ") + option.name + value;
+    if (alias) name += std::string(", ") + alias + value;
     return name + '\n' + wrap(option.description, "      ");
 }
 
@@ -133,7 +135,7 @@ std::string commandHelpText(const std::string& name) {
     std::string text = "Usage: quellan " + synopsis(command) + "\n\n" + wrap(command.description, "");
     if (!command.options.empty()) {
         text += "\nOptions:\n";
-        for (const OptionUse& use : command.options) text += optionLine(commandOption(use.name));
+        for (const OptionUse& use : command.options) text += optionLine(commandOption(use.name), use.alias);
     }
     std::string global;
     for (const OptionInfo& option : globalOptions())

@@ -421,7 +421,8 @@ const std::vector<Command> COMMANDS = {
      Output::AT_END, nullptr, inspectChildren},
     {"check", "[PATH]", 0, 1, {},
      "Holds the plug-in PATH (or the one --plugin names) to the interface's rules, one line per rule (PASS, "
-     "FAIL, WARN, SKIP). Exit code 1 when a rule failed, 4 when the plug-in cannot be loaded.",
+     "FAIL, WARN, SKIP; a rule that could not make its calls is SKIP or WARN with the reason). Exit code 1 "
+     "when a rule failed or the plug-in offered no data to check, 4 when it cannot be loaded.",
      Output::AT_END, nullptr, inspectPlugin},
     // Handled before any plug-in is loaded.
     {"help", "[COMMAND]", 0, 1, {},

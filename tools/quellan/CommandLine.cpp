@@ -19,6 +19,9 @@ const std::vector<OptionInfo> GLOBAL_OPTIONS = {
     {"--json", "", "write a JSON array with one object per row"},
     {"--output", "FILE", "write the rows to FILE instead of standard output, as CSV for .csv, JSON for "
                          ".json, a table otherwise, unless --csv or --json says"},
+    {"--strict", "", "with the default plug-in, MultiQuellan: end with exit code 5, before the command, when its "
+                     "configuration file gives it no child (missing, unreadable, empty, not well-formed, or naming "
+                     "no child), which a command that opens the connection otherwise only mentions"},
     {"--version", "", "the program's name and version"},
     {"--help", "", "this text (also -h)"},
 };
@@ -65,7 +68,8 @@ ToolError leftOverError(const CommandLine& line, const std::vector<std::string>&
 
 // The options that take no value.
 bool isFlag(const std::string& name) {
-    return name == "--csv" || name == "--json" || name == "--help" || name == "-h" || name == "--version";
+    return name == "--csv" || name == "--json" || name == "--help" || name == "-h" || name == "--version" ||
+           name == "--strict";
 }
 
 // Options may stand anywhere after the program name, also before the command
@@ -123,6 +127,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     app.add_flag("--json", json);
     app.add_flag("-h,--help", line.help);
     app.add_flag("--version", line.version);
+    app.add_flag("--strict", line.strict);
     CLI::Option* plugin = app.add_option("--plugin", line.plugin);
     CLI::Option* output = app.add_option("--output", line.output);
     for (CLI::Option* option : {plugin, output}) option->multi_option_policy(CLI::MultiOptionPolicy::Throw);

@@ -25,6 +25,8 @@ struct CommandLine {
     // --output FILE: the rows go to the file instead of standard output.
     std::string output;
     bool help = false;
+    // --strict: a configuration problem that is otherwise mentioned ends the run.
+    bool strict = false;
     bool version = false;
 
     bool has(const std::string& name) const { return options.count(name) != 0; }

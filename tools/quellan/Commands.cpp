@@ -367,7 +367,8 @@ void configure(const CommandLine& line, PluginSession& session, RowWriter& out) 
 
 // To add a command: one entry here and its run function above.
 const std::vector<Command> COMMANDS = {
-    {"identity", "", 0, 0, {}, "The plug-in's identity text (quellan2_getIdentity).", Output::AT_END, identity},
+    {"identity", "", 0, 0, {}, "The plug-in's identity text (quellan2_getIdentity).", Output::AT_END, identity,
+     nullptr, false},
     {"tree", "", 0, 0, {},
      "Every node and tag with its handle and path, depth first. Sub-nodes are shown when the plug-in exports "
      "the sub-node functions.",
@@ -412,7 +413,7 @@ const std::vector<Command> COMMANDS = {
      "Calls quellan2_updateConfiguration with TEXT (default: empty) and shows the configuration text it "
      "returned. MultiQuellan shows its configuration dialog for this; a MultiQuellan built without one is "
      "refused.",
-     Output::AT_END, configure},
+     Output::AT_END, configure, nullptr, false},
     {"children", "", 0, 0, {},
      "Each child in MultiQuellan's configuration file, taken through the library's open: in the tree or why "
      "not, node and tag counts, tags below sub-nodes the merged tree does not show, top-level names shared "

@@ -48,6 +48,9 @@ struct Command {
     // use one (children, check): they load what they look at themselves,
     // write to `out` (standard output or --output's file) and give the exit code.
     int (*inspect)(const CommandLine& line, std::ostream& out, std::ostream& err) = nullptr;
+    // Whether `run` opens a connection: then, with the default plug-in, the
+    // tool says when MultiQuellan's configuration gives it no child.
+    bool opensConnection = true;
 };
 
 // Every command, in the order the help lists them.

@@ -62,7 +62,8 @@ Exit codes:
   3  a name or handle that matches no node or tag, or a name that matches
      several
   4  the plug-in cannot be loaded, or lacks a function the command needs
-  5  any other failure
+  5  any other failure; with --strict, a configuration file that gives
+     MultiQuellan no child
 Errors are reported on stderr; nothing is written to stdout then, except by
 history and watch, whose rows so far stay written.
 

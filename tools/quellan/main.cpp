@@ -3,6 +3,7 @@
 #include "ChildrenCommand.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ConfigurationNotice.h"
 #include "Help.h"
 #include "PluginLibrary.h"
 #include "PluginSession.h"
@@ -33,6 +34,13 @@ int run(const std::vector<std::string>& arguments) {
         return static_cast<int>(ExitCode::SUCCESS);
     }
     const Command& command = findCommand(line.command);
+    // MultiQuellan opens with no child, silently, when its configuration gives
+    // it none: say so before the rows (with --strict, instead of them).
+    if (line.plugin.empty() && command.run && command.opensConnection) {
+        const std::string notice = configurationNotice();
+        if (!notice.empty() && line.strict) throw ToolError(ExitCode::INTERNAL, notice + " (--strict)");
+        if (!notice.empty()) std::cerr << "quellan: " << notice << '\n';
+    }
 
     std::ofstream file;
     if (!line.output.empty()) {

@@ -121,7 +121,8 @@ bool Checker::checkBatches() {
         }
     }
     if (!found) {
-        unmade(Rule::BATCHES, nodes.empty() ? "the plug-in has no node to ask for batches" : "no node has a batch to check",
+        unmade(Rule::BATCHES,
+               nodes.empty() ? "the plug-in has no node to ask for batches" : "no node has a batch to check",
                nodes.empty() ? "no node" : "no batch",
                {MQ_CHILD_FUNCTION_NAME(nodeGetBatchTimes), MQ_CHILD_FUNCTION_NAME(connectionReadBatchData),
                 MQ_CHILD_FUNCTION_NAME(connectionReadBatchDataEx)});

@@ -131,8 +131,10 @@ bool Checker::checkNullArguments() {
         expectRefusal(worker, CHILD(nodeGetBatchTimes), "a null batch", node, static_cast<const char*>(none), 0,
                       &number, &number);
     }
-    if (nodes.empty()) unmade(Rule::NULL_ARGUMENTS, "no node to hand the node functions null arguments with", "no node", {});
-    if (tags.empty()) unmade(Rule::NULL_ARGUMENTS, "no tag to hand the tag functions null arguments with", "no tag", {});
+    if (nodes.empty())
+        unmade(Rule::NULL_ARGUMENTS, "no node to hand the node functions null arguments with", "no node", {});
+    if (tags.empty())
+        unmade(Rule::NULL_ARGUMENTS, "no tag to hand the tag functions null arguments with", "no tag", {});
     if (!tags.empty()) {
         expectRefusal(worker, CHILD(tagGetName), "a null out pointer", tags.front(),
                       static_cast<QUELLAN2_STRING*>(none));

@@ -89,7 +89,8 @@ void Checker::apply(const ProbeMessage& message) {
     const std::string& what = message.at(0);
     if (what == FINDING) {
         const int kind = std::stoi(message.at(2));
-        if (kind < 0 || kind > static_cast<int>(Kind::UNMADE)) throw std::out_of_range("no finding kind " + message.at(2));
+        if (kind < 0 || kind > static_cast<int>(Kind::UNMADE))
+            throw std::out_of_range("no finding kind " + message.at(2));
         add(ruleAt(message.at(1)), {static_cast<Kind>(kind), message.at(3)});
     } else if (what == CHECKED) {
         for (std::size_t k = 1; k < message.size(); ++k) checked[index(ruleAt(message[k]))] = true;
@@ -125,9 +126,11 @@ Table Checker::table() const {
     Table table{{"rule", "result", "details"}, {}};
     for (const RuleText& text : CONFORMANCE_RULES) {
         const std::vector<Finding>& found = findings[index(text.rule)];
-        const bool failed = std::any_of(found.begin(), found.end(), [](const Finding& f) { return f.kind == Kind::FAILURE; });
-        const bool unmadeCalls =
-            std::any_of(found.begin(), found.end(), [](const Finding& f) { return f.kind == Kind::UNMADE; });
+        const auto any = [&found](Kind kind) {
+            return std::any_of(found.begin(), found.end(), [kind](const Finding& f) { return f.kind == kind; });
+        };
+        const bool failed = any(Kind::FAILURE);
+        const bool unmadeCalls = any(Kind::UNMADE);
         // A rule that could make none of its calls has nothing to pass.
         const bool nothingMade = unmadeCalls && !exercised[index(text.rule)];
         std::string result = !checked[index(text.rule)] ? "SKIP"

@@ -128,7 +128,8 @@ private:
         for (const Finding& known : found)
             if (known.text == finding.text) return;
         if (report)
-            report({FINDING, std::to_string(index(rule)), std::to_string(static_cast<int>(finding.kind)), finding.text});
+            report({FINDING, std::to_string(index(rule)), std::to_string(static_cast<int>(finding.kind)),
+                    finding.text});
         found.push_back(std::move(finding));
     }
     // The rule made a call, and so did the rules about every call.

@@ -211,19 +211,17 @@ std::chrono::milliseconds parseSeconds(const std::string& text, std::int64_t max
     const std::size_t point = text.find('.');
     const std::string whole = text.substr(0, point);
     const std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
-    bool valid = !(whole.empty() && fraction.empty()) && whole.size() <= 18 && fraction.size() <= 3 &&
+    bool valid = !(whole.empty() && fraction.empty()) && whole.size() <= 12 && fraction.size() <= 3 &&
                  (point == std::string::npos || !fraction.empty());
     for (char c : whole + fraction) valid = valid && std::isdigit(static_cast<unsigned char>(c));
+    // Whole seconds then thousandths: twelve digits of seconds stay far inside 64 bits.
     std::int64_t milliseconds = 0;
-    if (valid) {
-        for (char c : whole) milliseconds = milliseconds * 10 + (c - '0');
-        std::int64_t thousandths = 0;
-        for (std::size_t k = 0; k < 3; ++k) thousandths = thousandths * 10 + (k < fraction.size() ? fraction[k] - '0' : 0);
-        valid = milliseconds <= maximum;
-        milliseconds = milliseconds * 1000 + thousandths;
-        valid = valid && milliseconds <= maximum * 1000;
+    for (std::size_t k = 0; valid && k < whole.size() + 3; ++k) {
+        const std::size_t decimal = k - whole.size();
+        const char digit = k < whole.size() ? whole[k] : decimal < fraction.size() ? fraction[decimal] : '0';
+        milliseconds = milliseconds * 10 + (digit - '0');
     }
-    if (!valid)
+    if (!valid || milliseconds > maximum * 1000)
         throw usageError("bad number \"" + text + "\" for " + what + ": give seconds from 0 to " +
                          std::to_string(maximum) + ", with at most three decimals (0.5)");
     return std::chrono::milliseconds(milliseconds);

@@ -203,9 +203,9 @@ void history(const CommandLine& line, PluginSession& session, RowWriter& out) {
 // The current values again and again, one row per read, until --count reads
 // are done or the user interrupts.
 void watch(const CommandLine& line, PluginSession& session, RowWriter& out) {
-    const std::chrono::milliseconds every = line.has("--every")
-                                                ? parseSeconds(line.options.at("--every"), LONGEST_WATCH_PAUSE, "--every")
-                                                : std::chrono::seconds(1);
+    const std::chrono::milliseconds every =
+        line.has("--every") ? parseSeconds(line.options.at("--every"), LONGEST_WATCH_PAUSE, "--every")
+                            : std::chrono::milliseconds(1000);
     const std::int64_t count =
         line.has("--count") ? parseWholeNumber(line.options.at("--count"), 1, LONGEST_INTERVAL, "--count") : 0;
 

@@ -160,6 +160,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (isOptionWord(word) && word.back() == '=' && word.find('=') + 1 == word.size())
             throw usageError(optionName(word) + " needs a value");
     const std::vector<std::string> ordered = commandFirst(arguments);
+    // An option given by both its names (history --start and --from) is one option given twice.
+    for (const Command& command : commands()) {
+        if (ordered.empty() || ordered.front() != command.name) continue;
+        for (const OptionUse& use : command.options) {
+            if (!use.alias) continue;
+            const auto given = [&](const char* name) {
+                return std::any_of(ordered.begin(), ordered.end(),
+                                   [&](const std::string& word) { return optionName(word) == name; });
+            };
+            if (given(use.name) && given(use.alias))
+                throw usageError(std::string("give ") + use.name + " or " + use.alias + ", not both: they are one option");
+        }
+    }
     std::vector<std::string> words(ordered.rbegin(), ordered.rend());
     try {
         app.parse(words);

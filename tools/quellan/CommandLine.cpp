@@ -23,7 +23,7 @@ const std::vector<OptionInfo> GLOBAL_OPTIONS = {
                      "configuration file gives it no child (missing, unreadable, empty, not well-formed, or naming "
                      "no child), which a command that opens the connection otherwise only mentions"},
     {"--version", "", "the program's name and version"},
-    {"--help", "", "this text (also -h)"},
+    {"--help", "", "this text (also -h); with a command, that command's usage and options only"},
 };
 
 const std::vector<OptionInfo> COMMAND_OPTIONS = {
@@ -34,7 +34,7 @@ const std::vector<OptionInfo> COMMAND_OPTIONS = {
     {"--from", "T", "the start of a span of time, not after --to"},
     {"--to", "T", "the end of a span of time"},
     {"--values", "V...", "the values to write: every following word up to the next option"},
-    {"--every", "SECONDS", "seconds from one read to the next"},
+    {"--every", "SECONDS", "seconds from one read to the next, with up to three decimals (0.5)"},
     {"--count", "N", "the number of reads"},
 };
 

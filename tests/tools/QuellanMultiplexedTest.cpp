@@ -138,6 +138,20 @@ INSTANTIATE_TEST_SUITE_P(
                       ConfigurationProblem{"NamingNoChild", "<settings/>\n", "names no child"}),
     [](const ::testing::TestParamInfo<ConfigurationProblem>& info) { return std::string(info.param.name); });
 
+TEST_F(QuellanMultiplexed, ATreeThatEveryChildLeftEmptyIsSaidInOneLine) {
+    plantA->writeSidecar(PLANT_A + "fail connectionOpen 1\n");
+    plantB->writeSidecar(std::string(PLANT_B) + "fail connectionOpen 1\n");
+    const std::string line = "MultiQuellan's tree is empty although its configuration file names 2 children: run "
+                             "quellan children to see what becomes of each";
+    ProcessResult mentioned = runQuellan({"tree"});
+    EXPECT_EQ(0, mentioned.exitCode) << describe(mentioned);
+    EXPECT_EQ((std::vector<std::string>{"quellan: " + line}), outputLines(mentioned.err));
+    ProcessResult strict = runQuellan({"tree", "--strict"});
+    EXPECT_EQ(5, strict.exitCode) << describe(strict);
+    EXPECT_EQ((std::vector<std::string>{"quellan: " + line + " (--strict)"}), outputLines(strict.err));
+    EXPECT_EQ("", strict.out);
+}
+
 TEST_F(QuellanMultiplexed, ATagNameOfBothChildrenIsAmbiguousWithItsHandles) {
     ProcessResult result = runQuellan({"read", "Line1/Temperature"});
     EXPECT_EQ(3, result.exitCode) << describe(result);

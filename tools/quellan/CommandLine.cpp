@@ -19,9 +19,10 @@ const std::vector<OptionInfo> GLOBAL_OPTIONS = {
     {"--json", "", "write a JSON array with one object per row"},
     {"--output", "FILE", "write the rows to FILE instead of standard output, as CSV for .csv, JSON for "
                          ".json, a table otherwise, unless --csv or --json says"},
-    {"--strict", "", "with the default plug-in, MultiQuellan: end with exit code 5, before the command, when its "
-                     "configuration file gives it no child (missing, unreadable, empty, not well-formed, or naming "
-                     "no child), which a command that opens the connection otherwise only mentions"},
+    {"--strict", "", "with the default plug-in, MultiQuellan: end with exit code 5, before the command's rows, when "
+                     "its configuration file gives it no child (missing, unreadable, empty, not well-formed, or "
+                     "naming no child) or its tree is empty although the file names children, which a command "
+                     "that opens the connection otherwise only mentions"},
     {"--version", "", "the program's name and version"},
     {"--help", "", "this text (also -h); with a command, that command's usage and options only"},
 };

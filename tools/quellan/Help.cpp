@@ -63,7 +63,7 @@ Exit codes:
      several
   4  the plug-in cannot be loaded, or lacks a function the command needs
   5  any other failure; with --strict, a configuration file that gives
-     MultiQuellan no child
+     MultiQuellan no child, or an empty tree although it names children
 Errors are reported on stderr; nothing is written to stdout then, except by
 history and watch, whose rows so far stay written.
 

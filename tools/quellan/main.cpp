@@ -34,13 +34,6 @@ int run(const std::vector<std::string>& arguments) {
         return static_cast<int>(ExitCode::SUCCESS);
     }
     const Command& command = findCommand(line.command);
-    // MultiQuellan opens with no child, silently, when its configuration gives
-    // it none: say so before the rows (with --strict, instead of them).
-    if (line.plugin.empty() && command.run && command.opensConnection) {
-        const std::string notice = configurationNotice();
-        if (!notice.empty() && line.strict) throw ToolError(ExitCode::INTERNAL, notice + " (--strict)");
-        if (!notice.empty()) std::cerr << "quellan: " << notice << '\n';
-    }
 
     std::ofstream file;
     if (!line.output.empty()) {
@@ -53,6 +46,9 @@ int run(const std::vector<std::string>& arguments) {
     TableCollector collected;
     {
         PluginSession session(line.plugin.empty() ? defaultPluginPath() : line.plugin);
+        // MultiQuellan opens silently with no child when its configuration
+        // gives it none: say so (with --strict, end the run instead).
+        if (line.plugin.empty() && command.opensConnection) watchConfiguration(session, line.strict, std::cerr);
         command.run(line, session, command.output == Output::STREAMED ? *writer : collected);
         session.end();
     }

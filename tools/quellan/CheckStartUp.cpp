@@ -12,6 +12,7 @@ bool Checker::checkExports() {
     mq::LibraryHandle& library = this->library.emplace();
     std::string reason;
     if (!library.tryLoad(path, reason)) {
+        if (report) report({UNLOADABLE, reason});
         fail(Rule::EXPORTS, "not a loadable library (" + reason + ")");
         return false;
     }

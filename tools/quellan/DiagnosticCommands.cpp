@@ -19,9 +19,13 @@ int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& er
 }
 
 int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err) {
-    if (line.plugin.empty()) throw usageError("check needs --plugin PATH");
+    // `check PATH` and `check --plugin PATH` are the same.
+    if (!line.plugin.empty() && !line.operands.empty())
+        throw usageError("give check the plug-in once: check PATH or check --plugin PATH");
+    const std::string& plugin = line.operands.empty() ? line.plugin : line.operands.front();
+    if (plugin.empty()) throw usageError("check needs the plug-in: check PATH");
     // As for every other command: a relative path is the file in the current folder.
-    return runCheck(CheckOptions{mq::platform::absolutePath(line.plugin), line.format}, out, err);
+    return runCheck(CheckOptions{mq::platform::absolutePath(plugin), line.format}, out, err);
 }
 
 }  // namespace quellan

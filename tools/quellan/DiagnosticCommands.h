@@ -10,7 +10,7 @@ namespace quellan {
 // quellan children: MultiQuellan's configured children, and why any is left out.
 int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& err);
 
-// quellan check --plugin PATH: the plug-in held to the interface's rules.
+// quellan check PATH (or --plugin PATH): the plug-in held to the interface's rules.
 int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace quellan

@@ -79,6 +79,9 @@ private:
     PluginFunctions entries{table};
 };
 
+// The failure of a plug-in that cannot be loaded, for every command (exit code 4).
+ToolError unloadablePlugin(const std::string& path, const std::string& reason);
+
 // The plug-in that is used when none is named: MultiQuellan beside the tool
 // (the build tree, the Windows folder), otherwise MultiQuellan in the library
 // folder of the installed layout, found from the tool's own folder.

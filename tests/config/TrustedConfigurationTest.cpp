@@ -76,6 +76,20 @@ INSTANTIATE_TEST_SUITE_P(
              ConfigurationFileState::MALFORMED, 0, false}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+TEST(TrustedConfigurationLog, ARefusedFileKeepsItsLogSettingAlone) {
+    TrustFacts facts{[] { return true; },
+                     [](const std::string&) {
+                         return platform::AdministeredFile{
+                             State::READ,
+                             "<settings parallel=\"true\" log=\"system\"><quellan path=\"/opt/child.so\" /></settings>",
+                             "/machine"};
+                     }};
+    std::string refusal;
+    const ConfigurationFile file = readTrustedConfiguration(FILE_PATH, refusal, facts);
+    EXPECT_FALSE(refusal.empty());
+    EXPECT_EQ(file.settings, (ConfigurationSettings{{{"log", "system"}}, {}}));
+}
+
 struct ChildPathCase {
     const char* name;
     bool privileged;

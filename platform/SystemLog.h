@@ -1,0 +1,37 @@
+// The system's own log (syslog on POSIX, the Application event log on Windows), under the source "MultiQuellan".
+#pragma once
+
+#include <string>
+
+namespace mq::platform {
+
+enum class LogSeverity { WARNING, ERROR };
+
+// One source of lines in the system's log; closed by its destructor.
+//
+// POSIX: openlog("MultiQuellan", LOG_PID, LOG_USER), so that `journalctl -t
+// MultiQuellan` shows the lines. The identity is the process's own, so while a
+// SystemLog is open a host's own syslog lines carry it too; the last SystemLog
+// to close gives the process's default back (closelog).
+//
+// Windows: RegisterEventSourceW into the Application log, source
+// "MultiQuellan". The library carries no message table: every line is event
+// 1 with the whole line as its one insertion string, which the event viewer
+// shows beside its note that the description is missing.
+class SystemLog {
+public:
+    SystemLog() noexcept;
+    ~SystemLog();
+    SystemLog(const SystemLog&) = delete;
+    SystemLog& operator=(const SystemLog&) = delete;
+
+    // False when the system refused the source; write() then does nothing.
+    bool isOpen() const noexcept;
+    // One line, in the system's 8-bit text, without a line end.
+    void write(LogSeverity severity, const std::string& line) noexcept;
+
+private:
+    void* source = nullptr;
+};
+
+}  // namespace mq::platform

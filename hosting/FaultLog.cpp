@@ -21,7 +21,7 @@ LogSeverity severityOf(ChildEventKind kind) {
     case ChildEventKind::HUNG:
     case ChildEventKind::SURROGATE_ENDED:
     case ChildEventKind::RESTART_GIVEN_UP:
-    case ChildEventKind::CONFIGURATION_REFUSED: return LogSeverity::ERROR;
+    case ChildEventKind::CONFIGURATION_REFUSED: return LogSeverity::FAILURE;
     default: return LogSeverity::WARNING;
     }
 }

@@ -5,7 +5,8 @@
 
 namespace mq::platform {
 
-enum class LogSeverity { WARNING, ERROR };
+// WARNING: LOG_WARNING, a warning event; FAILURE: LOG_ERR, an error event (ERROR is a macro of windows.h).
+enum class LogSeverity { WARNING, FAILURE };
 
 // One source of lines in the system's log; closed by its destructor.
 //

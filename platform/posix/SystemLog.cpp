@@ -36,7 +36,7 @@ bool SystemLog::isOpen() const noexcept {
 
 void SystemLog::write(LogSeverity severity, const std::string& line) noexcept {
     // "%s": the line holds a child's words, never a format.
-    ::syslog(LOG_USER | (severity == LogSeverity::ERROR ? LOG_ERR : LOG_WARNING), "%s", line.c_str());
+    ::syslog(LOG_USER | (severity == LogSeverity::FAILURE ? LOG_ERR : LOG_WARNING), "%s", line.c_str());
 }
 
 }  // namespace mq::platform

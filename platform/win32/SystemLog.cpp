@@ -47,7 +47,7 @@ void SystemLog::write(LogSeverity severity, const std::string& line) noexcept {
         const std::wstring text = wideText(line);
         const wchar_t* strings[] = {text.c_str()};
         ReportEventW(static_cast<HANDLE>(source),
-                     severity == LogSeverity::ERROR ? EVENTLOG_ERROR_TYPE : EVENTLOG_WARNING_TYPE, 0, GENERIC_EVENT,
+                     severity == LogSeverity::FAILURE ? EVENTLOG_ERROR_TYPE : EVENTLOG_WARNING_TYPE, 0, GENERIC_EVENT,
                      nullptr, 1, 0, strings, nullptr);
     } catch (...) {
         // Out of memory: the line is lost, the caller goes on.

@@ -56,7 +56,7 @@ TEST_F(FaultLogFile, WritesOneLineOfTabSeparatedFieldsPerEventWithControlCharact
 }
 
 TEST_F(FaultLogFile, MovesTheFileToDotOneBeforeItReachesItsLimit) {
-    const std::string line = faultLogFileLine({WHEN, platform::LogSeverity::ERROR, "a", "fault",
+    const std::string line = faultLogFileLine({WHEN, platform::LogSeverity::FAILURE, "a", "fault",
                                                "connectionReadCurrentData", "access violation"});
     test::writeFile(path + ".1", "an older file\n");
     FaultLog::Limits limits;

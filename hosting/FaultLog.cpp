@@ -147,9 +147,10 @@ std::unique_ptr<FaultLog> FaultLog::open(const FaultLogTarget& target, bool priv
                       " as a plain file to append to (missing folder, no rights, or a link or other entry in its "
                       "place); this log takes its lines instead";
     }
-    auto log = std::make_unique<FaultLog>(std::make_unique<SystemLogOutput>(), limits);
-    if (!fileRefused.empty()) log->output->write(lineOf(LogSeverity::WARNING, {}, "log file refused", fileRefused));
-    return log;
+    auto system = std::make_unique<SystemLogOutput>();
+    // Before the writer starts, which then has the output to itself.
+    if (!fileRefused.empty()) system->write(lineOf(LogSeverity::WARNING, {}, "log file refused", fileRefused));
+    return std::make_unique<FaultLog>(std::move(system), limits);
 }
 
 FaultLog::FaultLog(std::unique_ptr<Output> output, const Limits& limits, Clock clock)

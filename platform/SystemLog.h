@@ -16,9 +16,10 @@ enum class LogSeverity { WARNING, FAILURE };
 // to close gives the process's default back (closelog).
 //
 // Windows: RegisterEventSourceW into the Application log, source
-// "MultiQuellan". The library carries no message table: every line is event
-// 1 with the whole line as its one insertion string, which the event viewer
-// shows beside its note that the description is missing.
+// "MultiQuellan". Every line is event 1 with the whole line as its one
+// insertion string; the library's message table makes event 1 "%1", so the
+// event viewer shows the line as it is once installLogSource has named the
+// library (before, it shows it after its note that the description is missing).
 class SystemLog {
 public:
     SystemLog() noexcept;
@@ -34,5 +35,13 @@ public:
 private:
     void* source = nullptr;
 };
+
+// Tells the system's log where the source's message table is: `messageFile`,
+// the library, by its full path. Windows: the source's key under the
+// Application log in the machine's registry, which administrators only may
+// write; removeLogSource deletes it. POSIX: syslog needs nothing, and both
+// do nothing. False, with the system's reason in `problem`, when refused.
+bool installLogSource(const std::string& messageFile, std::string& problem) noexcept;
+bool removeLogSource(std::string& problem) noexcept;
 
 }  // namespace mq::platform

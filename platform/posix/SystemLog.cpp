@@ -39,4 +39,12 @@ void SystemLog::write(LogSeverity severity, const std::string& line) noexcept {
     ::syslog(LOG_USER | (severity == LogSeverity::FAILURE ? LOG_ERR : LOG_WARNING), "%s", line.c_str());
 }
 
+bool installLogSource(const std::string&, std::string&) noexcept {
+    return true;
+}
+
+bool removeLogSource(std::string&) noexcept {
+    return true;
+}
+
 }  // namespace mq::platform

@@ -388,6 +388,12 @@ const std::vector<Command> COMMANDS = {
      "Holds the plug-in that --plugin names to the interface's rules, one line per rule (PASS, FAIL, WARN, "
      "SKIP). Exit code 1 when a rule failed.",
      Output::AT_END, nullptr, inspectPlugin},
+    {"eventlog", "install|remove", 1, 1, {},
+     "Makes the system's log know MultiQuellan's fault log (log=\"system\") as the source MultiQuellan, with "
+     "the messages of the library (--plugin, default the one beside quellan), or forget it. Windows: the "
+     "source's registry key, which administrators only may write (exit code 1 otherwise); elsewhere nothing "
+     "is needed.",
+     Output::AT_END, nullptr, manageEventLog},
     // Handled before any plug-in is loaded.
     {"help", "", 0, 0, {}, "This text.", Output::AT_END, nullptr},
 };

@@ -5,7 +5,6 @@
 #include "hosting/ChildEvent.h"
 #include "platform/SystemLog.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>

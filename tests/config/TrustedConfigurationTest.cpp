@@ -51,7 +51,7 @@ TEST_P(TrustedConfiguration, WeighsTheCheckedReadOfAPrivilegedProcess) {
     EXPECT_EQ(checkedReads, c.privileged ? 1 : 0);
     EXPECT_EQ(file.state, c.state);
     EXPECT_EQ(file.settings.children.size(), c.children);
-    // A refused file leaves no list and no setting behind.
+    // A refused file leaves no list and no setting behind (but a log setting, below).
     if (c.refused) {
         EXPECT_TRUE(file.settings.attributes.empty());
         EXPECT_NE(refusal.find(c.found.openToOthers), std::string::npos) << refusal;

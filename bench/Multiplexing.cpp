@@ -142,9 +142,12 @@ DirectChild& direct(const ChildPlan& plan) {
     return *child;
 }
 
-void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false) {
+// `log`: the settings' log attribute; empty for none.
+void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false, const std::string& log = "") {
     std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
-    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "") << ">\n";
+    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "");
+    if (!log.empty()) file << " log=\"" << log << "\"";
+    file << ">\n";
     for (const ChildPlan& child : children) {
         file << "    <quellan path=\"" << childFile(child).string() << "\"";
         if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
@@ -158,13 +161,14 @@ void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = 
 // benchmarks use the same list, closed when one asks for another.
 class Session {
 public:
-    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false) {
-        std::string key = parallel ? "parallel:" : "";
+    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false,
+                                    const std::string& log = "") {
+        std::string key = (parallel ? "parallel:" : "") + ("log=" + log + ":");
         for (const ChildPlan& child : children) key += child.name + (child.isolated ? "@process;" : ";");
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
-            session.reset(new Session(children, parallel, key));
+            session.reset(new Session(children, parallel, log, key));
         }
         return session->connection;
     }
@@ -181,8 +185,9 @@ private:
         return session;
     }
 
-    Session(const std::vector<ChildPlan>& children, bool parallel, std::string key) : key(std::move(key)) {
-        writeConfiguration(children, parallel);
+    Session(const std::vector<ChildPlan>& children, bool parallel, const std::string& log, std::string key)
+        : key(std::move(key)) {
+        writeConfiguration(children, parallel, log);
         if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
             throw std::runtime_error("MultiQuellan did not open");
     }
@@ -775,6 +780,53 @@ void killedSurrogate(benchmark::State& state) {
         benchmark::Counter(std::chrono::duration<double, std::milli>(recovery).count(), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(killedSurrogate)->Name("isolated/killed")->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// ---- 11. A child that faults on every call, with the fault log and without --
+
+// Every read of its one tag throws out of the child, as fast as the host can call.
+const ChildPlan FAULTING_CHILD{"Faulting", "SimQuellan", 1, 1, "fault connectionReadCurrentData throw\n"};
+const int FAULTING_READS = 2000;
+
+// The log's events are queued for its own thread, so the calls must not slow
+// down with it. One connection serves one configuration, so each iteration
+// opens the child with log="system" and reads, then without and reads: both
+// sides on the same machine at the same moment, the opens untimed.
+void faultingChild(benchmark::State& state) {
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_TAG tag = tagNumber(1);
+    const auto reads = [&](QUELLAN2_CONNECTION connection) {
+        for (int k = 0; k < FAULTING_READS; ++k) {
+            QUELLAN2_VECTOR values = nullptr;
+            plugin.connectionReadCurrentData(connection, &tag, 1, &values);
+            if (plugin.takeValues(values, 1) != 0) state.SkipWithError("the child did not fault");
+        }
+    };
+    SideBySide sides("withoutUs", "withLogUs");
+    // The opens stay outside the timed work.
+    const auto logged = [&] {
+        QUELLAN2_CONNECTION connection = Session::over({FAULTING_CHILD}, false, "system");
+        sides.measured([&] { reads(connection); });
+    };
+    const auto unlogged = [&] {
+        QUELLAN2_CONNECTION connection = Session::over({FAULTING_CHILD});
+        sides.baseline([&] { reads(connection); });
+    };
+    // Which side comes first alternates, so that neither always meets the machine as the other left it.
+    bool loggedFirst = true;
+    for (auto _ : state) {
+        if (loggedFirst) {
+            logged();
+            unlogged();
+        } else {
+            unlogged();
+            logged();
+        }
+        loggedFirst = !loggedFirst;
+    }
+    sides.report(state);
+    state.counters["readsPerIteration"] = FAULTING_READS;
+}
+BENCHMARK(faultingChild)->Name("faultingChild")->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,7 +1,8 @@
-// Reading the parallel, timeout and isolation attributes, with the default for a value that is not one.
+// Reading the parallel, timeout, isolation and log attributes, with the default for a value that is not one.
 #include "config/CallOptions.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace mq {
 
@@ -67,6 +68,16 @@ Isolation childIsolation(const ChildEntry& child, std::string* problem) {
     if (*value == "process") return Isolation::PROCESS;
     if (problem) *problem = "isolation=\"" + *value + "\" is neither \"process\" nor \"none\"; the child is loaded into the host";
     return Isolation::NONE;
+}
+
+FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string* problem) {
+    const std::string* value = findAttribute(settings.attributes, LOG_ATTRIBUTE);
+    if (!value) return {};
+    if (*value == SYSTEM_LOG) return {true, {}};
+    // A relative path would name a different file in every host's folder.
+    if (!value->empty() && std::filesystem::path(*value).is_absolute()) return {true, *value};
+    if (problem) *problem = "log=\"" + *value + "\" is neither \"system\" nor an absolute path; nothing is logged";
+    return {};
 }
 
 }  // namespace mq

@@ -1,4 +1,4 @@
-// The optional attributes that change how children are called: parallel calls, call deadlines and isolation.
+// The optional attributes that change how children are called (parallel calls, call deadlines, isolation) and the fault log.
 #pragma once
 
 #include "config/ConfigurationSettings.h"
@@ -16,6 +16,11 @@ constexpr const char* TIMEOUT_ATTRIBUTE = "timeout";
 
 // <quellan isolation="process">: the child runs in a surrogate process of its own.
 constexpr const char* ISOLATION_ATTRIBUTE = "isolation";
+
+// <settings log="system"> or <settings log="/absolute/path">: what befalls the children is logged.
+constexpr const char* LOG_ATTRIBUTE = "log";
+// The value of LOG_ATTRIBUTE that names the system's log.
+constexpr const char* SYSTEM_LOG = "system";
 
 // A call timeout; no value waits for ever.
 using CallTimeout = std::optional<std::chrono::nanoseconds>;
@@ -38,5 +43,18 @@ enum class Isolation {
 // The child's isolation="process"; absent or "none" give NONE. Any other value
 // is malformed: it is ignored (NONE), and `problem`, when given, says why.
 Isolation childIsolation(const ChildEntry& child, std::string* problem = nullptr);
+
+// Where the fault log goes; absent, nothing is logged.
+struct FaultLogTarget {
+    bool enabled = false;
+    // Only the system's log when empty; otherwise also this file (an absolute path).
+    std::string file;
+    bool operator==(const FaultLogTarget& other) const { return enabled == other.enabled && file == other.file; }
+};
+
+// The settings' log="system" or log="ABSOLUTE PATH"; absent gives no log. Any
+// other value (a relative path, an empty text) is malformed: it is ignored (no
+// log), and `problem`, when given, says why.
+FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string* problem = nullptr);
 
 }  // namespace mq

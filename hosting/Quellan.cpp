@@ -71,8 +71,9 @@ bool Quellan::start() {
     try {
         if (std::string refusal = childPathRefusal(libraryPath); !refusal.empty()) throw Exception(refusal);
         startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         startFailed = true;
+        failure = error.message();
         return false;
     }
     return true;
@@ -87,6 +88,8 @@ bool Quellan::awaitStart() {
     if (!startingProxy) return false;
     if (!startingProxy->awaitStart()) {
         startFailed = true;
+        failure = startingProxy->timeoutsRunOut() > 0 ? "its start-up did not end within its timeout"
+                                                       : "its start-up failed (initialize, identity or connection open)";
         QuellanProxy::retire(std::move(startingProxy));
         return false;
     }

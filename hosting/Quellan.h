@@ -58,6 +58,9 @@ public:
     // does not deliver one.
     std::optional<std::string> vectorText(QUELLAN2_VECTOR vector, uint32_t index) const;
 
+    // Why starting the child failed, in words; empty while it has not.
+    const std::string& startFailure() const { return failure; }
+
     const std::string& path() const { return libraryPath; }
     int64_t nodeCount() const { return topNodeCount; }
     const std::shared_ptr<QuellanProxy>& proxy() const { return runningProxy; }
@@ -74,6 +77,7 @@ private:
     CallTimeout timeout;
     Isolation isolation = Isolation::NONE;
     bool startFailed = false;
+    std::string failure;
     // Set once open() has read the running child's identity and node count.
     bool adopted = false;
     std::string identityText;

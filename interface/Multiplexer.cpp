@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ScopeExit.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -44,6 +45,13 @@ Multiplexer::~Multiplexer() {
 
 void Multiplexer::open() {
     if (opened) return;
+    try {
+        if (!faults) faults = FaultLog::open(faultLogTarget(record.settings), platformTrustFacts().isPrivilegedProcess());
+    } catch (const std::exception&) {
+        // No thread or memory for the log: the connection opens without it.
+    }
+    if (!isTrustedConfiguration(record))
+        logEvent(ChildEventKind::CONFIGURATION_REFUSED, std::string(), record.refusal);
     requireTrustedConfiguration(record);
     // A failed open leaves nothing behind, so that a retry starts clean.
     auto rollback = platform::ScopeExit([this] {
@@ -72,11 +80,21 @@ void Multiplexer::open() {
     }
     // A child that cannot be started has no nodes and so adds nothing.
     for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) {
-        childList[childIndex]->open();
+        Quellan& child = *childList[childIndex];
+        if (!child.open()) logEvent(ChildEventKind::LEFT_OUT, child.path(), child.startFailure());
         mergeChild(childIndex);
     }
     rollback.release();
     opened = true;
+}
+
+void Multiplexer::logEvent(ChildEventKind kind, const std::string& child, const std::string& detail) noexcept {
+    if (!faults) return;
+    try {
+        faults->post(ChildEvent{std::chrono::system_clock::now(), kind, child, std::string(), detail});
+    } catch (...) {
+        // Out of memory for the event's texts: it goes unlogged.
+    }
 }
 
 void Multiplexer::mergeChild(uint64_t childIndex) {

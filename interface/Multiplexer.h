@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/ConfigurationRecord.h"
+#include "hosting/FaultLog.h"
 #include "hosting/Quellan.h"
 #include "interface/NodeEntry.h"
 #include "interface/TagEntry.h"
@@ -46,6 +47,9 @@ public:
     // starts the call of every child before it waits for the first.
     bool parallelCalls() const { return parallel; }
     const std::vector<std::shared_ptr<Quellan>>& children() const { return childList; }
+    // The fault log the settings' log attribute asks for, opened by open();
+    // null when they ask for none. Events of the children are posted to it.
+    FaultLog* faultLog() const { return faults.get(); }
     const std::vector<NodeEntry>& nodeTable() const { return nodes; }
     const std::vector<TagEntry>& tagTable() const { return tags; }
 
@@ -61,7 +65,11 @@ private:
     Multiplexer();
     void mergeChild(uint64_t childIndex);
 
+    void logEvent(ChildEventKind kind, const std::string& child, const std::string& detail) noexcept;
+
     ConfigurationRecord record;
+    // Before the children, so that it outlives their shutdown.
+    std::unique_ptr<FaultLog> faults;
     std::vector<std::shared_ptr<Quellan>> childList;
     std::vector<NodeEntry> nodes;
     std::vector<TagEntry> tags;

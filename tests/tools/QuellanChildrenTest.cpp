@@ -228,5 +228,15 @@ TEST_F(QuellanChildren, APrivilegedRunRefusesARelativeChildPath) {
     EXPECT_TRUE(plant.journal().empty());
 }
 
+// Windows writes the source's registry key (wine's prefix lets its user); elsewhere there is nothing to do.
+TEST(QuellanEventLog, InstallsAndRemovesTheFaultLogsSourceOfTheSystemsLog) {
+    const ProcessResult installed = runQuellan({"eventlog", "install"});
+    EXPECT_EQ(installed.exitCode, 0) << installed.err;
+    EXPECT_NE(installed.out.find("MultiQuellan"), std::string::npos) << installed.out;
+    const ProcessResult removed = runQuellan({"eventlog", "remove"});
+    EXPECT_EQ(removed.exitCode, 0) << removed.err;
+    EXPECT_EQ(runQuellan({"eventlog", "reinstall"}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace mq::test

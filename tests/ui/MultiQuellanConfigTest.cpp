@@ -432,7 +432,7 @@ TEST_F(SavingConfiguration, OkKeepsEveryAttributeOfTheSettingsAndOfEachChildThat
     auto beta = child("Beta");
     auto gamma = child("Gamma");
     auto delta = child("Delta");
-    const Attributes settingsAttributes{{"parallel", "true"}, {"site", "north & south"}};
+    const Attributes settingsAttributes{{"parallel", "true"}, {"site", "north & south"}, {"log", "system"}};
     record.settings = {settingsAttributes,
                        {{alpha->libraryPath(), {{"timeout", "10"}}},
                         {beta->libraryPath(), {}},

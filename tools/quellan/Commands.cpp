@@ -425,6 +425,12 @@ const std::vector<Command> COMMANDS = {
      "FAIL, WARN, SKIP; a rule that could not make its calls is SKIP or WARN with the reason). Exit code 1 "
      "when a rule failed or the plug-in offered no data to check, 4 when it cannot be loaded.",
      Output::AT_END, nullptr, inspectPlugin},
+    {"eventlog", "install|remove", 1, 1, {},
+     "Makes the system's log know MultiQuellan's fault log (log=\"system\") as the source MultiQuellan, with "
+     "the messages of the library (--plugin, default the one beside quellan), or forget it. Windows: the "
+     "source's registry key, which administrators only may write (exit code 1 otherwise); elsewhere nothing "
+     "is needed.",
+     Output::AT_END, nullptr, manageEventLog},
     // Handled before any plug-in is loaded.
     {"help", "[COMMAND]", 0, 1, {},
      "This text; with COMMAND, that command's usage and options only (as `quellan COMMAND --help`).",

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/ConfigurationRecord.h"
+#include "hosting/ChildHealth.h"
 #include "hosting/Quellan.h"
 #include "interface/NodeEntry.h"
 #include "interface/TagEntry.h"
@@ -45,7 +46,11 @@ public:
     // True when the file asks for parallel calls: every data operation then
     // starts the call of every child before it waits for the first.
     bool parallelCalls() const { return parallel; }
+    // The configured children, by child index; with status="true" the status
+    // node's own child follows them, last.
     const std::vector<std::shared_ptr<Quellan>>& children() const { return childList; }
+    // The configured children's health since the open; null before it.
+    const std::shared_ptr<ChildHealth>& health() const { return healthRecord; }
     const std::vector<NodeEntry>& nodeTable() const { return nodes; }
     const std::vector<TagEntry>& tagTable() const { return tags; }
 
@@ -67,6 +72,8 @@ private:
     std::vector<TagEntry> tags;
     bool opened = false;
     bool parallel = false;
+    bool statusShown = false;
+    std::shared_ptr<ChildHealth> healthRecord;
 };
 
 }  // namespace mq

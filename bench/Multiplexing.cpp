@@ -142,9 +142,10 @@ DirectChild& direct(const ChildPlan& plan) {
     return *child;
 }
 
-void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false) {
+void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false, bool status = false) {
     std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
-    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "") << ">\n";
+    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "")
+         << (status ? " status=\"true\"" : "") << ">\n";
     for (const ChildPlan& child : children) {
         file << "    <quellan path=\"" << childFile(child).string() << "\"";
         if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
@@ -158,13 +159,14 @@ void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = 
 // benchmarks use the same list, closed when one asks for another.
 class Session {
 public:
-    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false) {
-        std::string key = parallel ? "parallel:" : "";
+    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false,
+                                    bool status = false) {
+        std::string key = std::string(parallel ? "parallel:" : "") + (status ? "status:" : "");
         for (const ChildPlan& child : children) key += child.name + (child.isolated ? "@process;" : ";");
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
-            session.reset(new Session(children, parallel, key));
+            session.reset(new Session(children, parallel, status, key));
         }
         return session->connection;
     }
@@ -181,8 +183,9 @@ private:
         return session;
     }
 
-    Session(const std::vector<ChildPlan>& children, bool parallel, std::string key) : key(std::move(key)) {
-        writeConfiguration(children, parallel);
+    Session(const std::vector<ChildPlan>& children, bool parallel, bool status, std::string key)
+        : key(std::move(key)) {
+        writeConfiguration(children, parallel, status);
         if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
             throw std::runtime_error("MultiQuellan did not open");
     }
@@ -223,6 +226,19 @@ BENCHMARK(oneTagMultiQuellan)
     ->Arg(1)
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
+
+// Argument 1: with the status node, whose counting a read of a child must not pay for.
+void oneTagStatus(benchmark::State& state) {
+    QUELLAN2_CONNECTION connection = Session::over({ONE_TAG_CHILD}, false, state.range(0) != 0);
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_TAG tag = reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1));
+    for (auto _ : state) {
+        QUELLAN2_VECTOR values = nullptr;
+        plugin.connectionReadCurrentData(connection, &tag, 1, &values);
+        if (plugin.takeValues(values, 1) != 1) state.SkipWithError("no value");
+    }
+}
+BENCHMARK(oneTagStatus)->Name("oneTag/status")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 // The floor for any design with a worker per child: a request handed to another
 // thread through a condition variable, and the answer handed back.

@@ -130,15 +130,16 @@ TEST_F(StatusNode, ReadsItsFiguresNowButHasNoPastAndNoBatchesAndIgnoresWrites) {
 }
 
 // "Fault" in its name runs it where the sanitizers leave faults to the guard.
-TEST_F(StatusNode, TellsAFaultATimeoutAndAChildLeftOut) {
+TEST_F(StatusNode, TellsAFaultATimeoutAChildLeftOutAndASurrogateThatEnded) {
     const SimChild& faulty = addChild("Faulty", std::string(PLANT_P) + "fault connectionReadCurrentData access times=1\n");
     const SimChild& slow = addChild("Slow", std::string(PLANT_Q) + "sleep connectionReadCurrentData 3000\n");
     const SimChild& refused = addChild("Refused", std::string(PLANT_Q) + "fail connectionOpen 1\n");
-    write(true, {{&faulty, ""}, {&slow, " timeout=\"1\""}, {&refused, ""}});
+    const SimChild& exiting = addChild("Exiting", "node R\ntag R r1 float\nfault connectionReadCurrentData exit\n");
+    write(true, {{&faulty, ""}, {&slow, " timeout=\"1\""}, {&refused, ""}, {&exiting, " isolation=\"process\""}});
     connection = open();
     tree();
-    const QUELLAN2_TAG both[] = {handles.at("P/p1"), handles.at("Q/q1")};
-    EXPECT_EQ("[null,null]", readCurrent(*plugin, connection, {both, 2}));
+    const QUELLAN2_TAG all[] = {handles.at("P/p1"), handles.at("Q/q1"), handles.at("R/r1")};
+    EXPECT_EQ("[null,null,null]", readCurrent(*plugin, connection, {all, 3}));
     // The slow child's worker comes back before the close.
     awaitCall(slow, "connectionReadCurrentData");
 
@@ -152,7 +153,9 @@ TEST_F(StatusNode, TellsAFaultATimeoutAndAChildLeftOut) {
     for (const Expected& expected :
          {Expected{"Faulty", "running", 1, 1, 0, "connectionReadCurrentData: fault, access violation"},
           Expected{"Slow", "hung", 1, 0, 1, "connectionReadCurrentData: hung, later calls fail at once"},
-          Expected{"Refused", "left out", 0, 0, 0, "left out: connectionOpen returned status 1"}}) {
+          Expected{"Refused", "left out", 0, 0, 0, "left out: connectionOpen returned status 1"},
+          Expected{"Exiting", "ended", 1, 0, 0,
+                   "connectionReadCurrentData: surrogate ended, the surrogate process has gone"}}) {
         SCOPED_TRACE(expected.label);
         std::map<std::string, std::string> now = figures(expected.label);
         EXPECT_EQ('"' + std::string(expected.state) + '"', now["State"]);

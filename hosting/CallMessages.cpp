@@ -75,7 +75,7 @@ QUELLAN2_STATUS ConnectionGetCurrentTime::callChild(QuellanProxy& proxy) {
 
 QUELLAN2_STATUS ConnectionReadCurrentData::callChild(QuellanProxy& proxy) {
     return guarded(*this, proxy.functions().connectionReadCurrentData, proxy.childConnection(), tags.data(),
-                       tagCount(tags), &vectors[0]);
+                   tagCount(tags), &vectors[0]);
 }
 
 bool ConnectionReadHistoricalData::hasExtended(QuellanProxy& proxy) {
@@ -84,12 +84,12 @@ bool ConnectionReadHistoricalData::hasExtended(QuellanProxy& proxy) {
 
 QUELLAN2_STATUS ConnectionReadHistoricalData::callChild(QuellanProxy& proxy) {
     return guarded(*this, proxy.functions().connectionReadHistoricalDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), startTime, interval, sampleCount(vectors), vectors.data());
+                   tagCount(tags), startTime, interval, sampleCount(vectors), vectors.data());
 }
 
 QUELLAN2_STATUS ConnectionReadHistoricalData::callShort(QuellanProxy& proxy, uint32_t sample) {
     return guarded(*this, proxy.functions().connectionReadHistoricalData, proxy.childConnection(), tags.data(),
-                       tagCount(tags), timePoint(startTime, interval, sample), &vectors[sample]);
+                   tagCount(tags), timePoint(startTime, interval, sample), &vectors[sample]);
 }
 
 bool ConnectionReadBatchData::hasExtended(QuellanProxy& proxy) {
@@ -98,12 +98,12 @@ bool ConnectionReadBatchData::hasExtended(QuellanProxy& proxy) {
 
 QUELLAN2_STATUS ConnectionReadBatchData::callChild(QuellanProxy& proxy) {
     return guarded(*this, proxy.functions().connectionReadBatchDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), batch.c_str(), batchTime, &vectors[0]);
+                   tagCount(tags), batch.c_str(), batchTime, &vectors[0]);
 }
 
 QUELLAN2_STATUS ConnectionReadBatchData::callShort(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionReadBatchData, proxy.childConnection(), tags.data(), tagCount(tags),
-                       batch.c_str(), &vectors[0]);
+    return guarded(*this, proxy.functions().connectionReadBatchData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), batch.c_str(), &vectors[0]);
 }
 
 bool ConnectionWriteHistoricalData::hasExtended(QuellanProxy& proxy) {
@@ -113,12 +113,12 @@ bool ConnectionWriteHistoricalData::hasExtended(QuellanProxy& proxy) {
 QUELLAN2_STATUS ConnectionWriteHistoricalData::callChild(QuellanProxy& proxy) {
     const QUELLAN2_VECTOR* values = vectors.data();
     return guarded(*this, proxy.functions().connectionWriteHistoricalDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), startTime, interval, sampleCount(vectors), values);
+                   tagCount(tags), startTime, interval, sampleCount(vectors), values);
 }
 
 QUELLAN2_STATUS ConnectionWriteHistoricalData::callShort(QuellanProxy& proxy, uint32_t sample) {
     return guarded(*this, proxy.functions().connectionWriteHistoricalData, proxy.childConnection(), tags.data(),
-                       tagCount(tags), timePoint(startTime, interval, sample), vectors[sample]);
+                   tagCount(tags), timePoint(startTime, interval, sample), vectors[sample]);
 }
 
 bool ConnectionWriteBatchData::hasExtended(QuellanProxy& proxy) {
@@ -127,12 +127,12 @@ bool ConnectionWriteBatchData::hasExtended(QuellanProxy& proxy) {
 
 QUELLAN2_STATUS ConnectionWriteBatchData::callChild(QuellanProxy& proxy) {
     return guarded(*this, proxy.functions().connectionWriteBatchDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), batch.c_str(), batchTime, vectors[0]);
+                   tagCount(tags), batch.c_str(), batchTime, vectors[0]);
 }
 
 QUELLAN2_STATUS ConnectionWriteBatchData::callShort(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionWriteBatchData, proxy.childConnection(), tags.data(), tagCount(tags),
-                       batch.c_str(), vectors[0]);
+    return guarded(*this, proxy.functions().connectionWriteBatchData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), batch.c_str(), vectors[0]);
 }
 
 QUELLAN2_STATUS NodeGetActiveBatches::callChild(QuellanProxy& proxy) {

@@ -60,7 +60,9 @@ void setFigure(QUELLAN2_VECTOR vector, uint32_t index, const ChildHealthFigures&
     case StatusField::TIMEOUTS: quellan2_vectorSetFloat(vector, index, static_cast<float>(figures.timeouts)); return;
     case StatusField::RESTARTS: quellan2_vectorSetFloat(vector, index, static_cast<float>(figures.restarts)); return;
     case StatusField::LAST_PROBLEM: quellan2_vectorSetString(vector, index, figures.lastProblem.c_str()); return;
-    case StatusField::LAST_CALL_MS: quellan2_vectorSetFloat(vector, index, static_cast<float>(figures.lastCallMs)); return;
+    case StatusField::LAST_CALL_MS:
+        quellan2_vectorSetFloat(vector, index, static_cast<float>(figures.lastCallMs));
+        return;
     case StatusField::COUNT: return;
     }
 }

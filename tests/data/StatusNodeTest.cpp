@@ -20,7 +20,8 @@ class StatusNode : public MultiplexerTest {
 protected:
     // The configuration: each child with its attributes, and status="true" when asked.
     void write(bool status, const std::vector<std::pair<const SimChild*, std::string>>& childAttributes) {
-        std::string text = std::string("<?xml version=\"1.0\"?>\n<settings") + (status ? " status=\"true\"" : "") + ">\n";
+        std::string text = "<?xml version=\"1.0\"?>\n<settings";
+        text += status ? " status=\"true\">\n" : ">\n";
         for (const auto& [child, attributes] : childAttributes)
             text += "    <quellan path=\"" + child->libraryPath() + "\"" + attributes + " />\n";
         configuration->writeBytes(text + "</settings>\n");
@@ -131,7 +132,8 @@ TEST_F(StatusNode, ReadsItsFiguresNowButHasNoPastAndNoBatchesAndIgnoresWrites) {
 
 // "Fault" in its name runs it where the sanitizers leave faults to the guard.
 TEST_F(StatusNode, TellsAFaultATimeoutAChildLeftOutAndASurrogateThatEnded) {
-    const SimChild& faulty = addChild("Faulty", std::string(PLANT_P) + "fault connectionReadCurrentData access times=1\n");
+    const SimChild& faulty =
+        addChild("Faulty", std::string(PLANT_P) + "fault connectionReadCurrentData access times=1\n");
     const SimChild& slow = addChild("Slow", std::string(PLANT_Q) + "sleep connectionReadCurrentData 3000\n");
     const SimChild& refused = addChild("Refused", std::string(PLANT_Q) + "fail connectionOpen 1\n");
     const SimChild& exiting = addChild("Exiting", "node R\ntag R r1 float\nfault connectionReadCurrentData exit\n");

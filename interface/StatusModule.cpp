@@ -23,10 +23,6 @@ const StatusModule::Tag& tagOf(QUELLAN2_TAG tag) {
     return *reinterpret_cast<const StatusModule::Tag*>(tag);
 }
 
-QUELLAN2_STATUS QUELLAN2_CALL nothingToDo() {
-    return QUELLAN2_STATUS_OK;
-}
-
 QUELLAN2_STATUS QUELLAN2_CALL noConfiguration(const char*, QUELLAN2_STRING*) {
     return QUELLAN2_STATUS_NOT_SUPPORTED;
 }
@@ -162,8 +158,7 @@ StatusModule::StatusModule(std::shared_ptr<const ChildHealth> health, std::vecto
             tags.push_back(Tag{this, child, static_cast<StatusField>(field)});
     // Its own lock: the figures are read without one, and nothing else runs this code.
     turns = std::make_shared<std::mutex>();
-    table.initialize = nothingToDo;
-    table.uninitialize = nothingToDo;
+    // Start-up and shut-down are the members above, not entries.
     table.updateConfiguration = noConfiguration;
     table.connectionClose = closeConnection;
     table.connectionGetNumNodes = nodeCount;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mq {
@@ -49,7 +50,8 @@ public:
 
     // The one subscriber (the fault log), set at open before any child
     // starts. It is called on whatever thread learnt of the event (a worker,
-    // the host's thread) and must not call back into this object's writers.
+    // the host's thread), with no lock of this object held, so it may read
+    // the figures; it must return soon, since that thread waits for it.
     void setListener(Listener listener);
 
     std::size_t childCount() const { return paths.size(); }

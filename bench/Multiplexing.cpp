@@ -142,12 +142,11 @@ DirectChild& direct(const ChildPlan& plan) {
     return *child;
 }
 
-// `log`: the settings' log attribute; empty for none.
-void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false, const std::string& log = "") {
+// `settings`: more attributes of the settings element, as written (` status="true"`).
+void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false,
+                        const std::string& settings = "") {
     std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
-    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "");
-    if (!log.empty()) file << " log=\"" << log << "\"";
-    file << ">\n";
+    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "") << settings << ">\n";
     for (const ChildPlan& child : children) {
         file << "    <quellan path=\"" << childFile(child).string() << "\"";
         if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
@@ -162,13 +161,13 @@ void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = 
 class Session {
 public:
     static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false,
-                                    const std::string& log = "") {
-        std::string key = (parallel ? "parallel:" : "") + ("log=" + log + ":");
+                                    const std::string& settings = "") {
+        std::string key = std::string(parallel ? "parallel:" : "") + settings + ":";
         for (const ChildPlan& child : children) key += child.name + (child.isolated ? "@process;" : ";");
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
-            session.reset(new Session(children, parallel, log, key));
+            session.reset(new Session(children, parallel, settings, key));
         }
         return session->connection;
     }
@@ -185,9 +184,9 @@ private:
         return session;
     }
 
-    Session(const std::vector<ChildPlan>& children, bool parallel, const std::string& log, std::string key)
+    Session(const std::vector<ChildPlan>& children, bool parallel, const std::string& settings, std::string key)
         : key(std::move(key)) {
-        writeConfiguration(children, parallel, log);
+        writeConfiguration(children, parallel, settings);
         if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
             throw std::runtime_error("MultiQuellan did not open");
     }
@@ -301,6 +300,40 @@ private:
     Clock::duration baselineTime{};
     Clock::duration measuredTime{};
 };
+
+// A one-tag read with the status node (status="true") against one without,
+// which a read of a child must not pay for. One connection at a time, so the
+// sides take turns in blocks of reads, reopened between blocks (not timed),
+// the side that goes first changing every iteration.
+void oneTagStatus(benchmark::State& state) {
+    constexpr int READS = 1000;
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_TAG tag = reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1));
+    SideBySide sides("withoutUs", "statusUs");
+    bool statusFirst = false;
+    for (auto _ : state) {
+        for (bool status : {statusFirst, !statusFirst}) {
+            QUELLAN2_CONNECTION connection = Session::over({ONE_TAG_CHILD}, false, status ? " status=\"true\"" : "");
+            const auto reads = [&] {
+                for (int k = 0; k < READS; ++k) {
+                    QUELLAN2_VECTOR values = nullptr;
+                    plugin.connectionReadCurrentData(connection, &tag, 1, &values);
+                    if (plugin.takeValues(values, 1) != 1) state.SkipWithError("no value");
+                }
+            };
+            if (status)
+                sides.measured(reads);
+            else
+                sides.baseline(reads);
+        }
+        statusFirst = !statusFirst;
+    }
+    sides.report(state);
+    // Per read, not per block.
+    state.counters["withoutUs"].value /= READS;
+    state.counters["statusUs"].value /= READS;
+}
+BENCHMARK(oneTagStatus)->Name("oneTag/status")->Iterations(40)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // ---- 2. Many tags over 1, 4 and 16 children -------------------------------
 
@@ -804,7 +837,7 @@ void faultingChild(benchmark::State& state) {
     SideBySide sides("withoutUs", "withLogUs");
     // The opens stay outside the timed work.
     const auto logged = [&] {
-        QUELLAN2_CONNECTION connection = Session::over({FAULTING_CHILD}, false, "system");
+        QUELLAN2_CONNECTION connection = Session::over({FAULTING_CHILD}, false, " log=\"system\"");
         sides.measured([&] { reads(connection); });
     };
     const auto unlogged = [&] {

@@ -1,4 +1,4 @@
-// Reading the parallel, timeout, isolation and log attributes, with the default for a value that is not one.
+// Reading the parallel, status, timeout, isolation and log attributes, with the default for a value that is not one.
 #include "config/CallOptions.h"
 
 #include <cstdint>
@@ -47,6 +47,14 @@ bool parallelCalls(const ConfigurationSettings& settings, std::string* problem) 
     if (!value || *value == "false") return false;
     if (*value == "true") return true;
     if (problem) *problem = "parallel=\"" + *value + "\" is neither \"true\" nor \"false\"; children are called one after another";
+    return false;
+}
+
+bool statusNode(const ConfigurationSettings& settings, std::string* problem) {
+    const std::string* value = findAttribute(settings.attributes, STATUS_ATTRIBUTE);
+    if (!value || *value == "false") return false;
+    if (*value == "true") return true;
+    if (problem) *problem = "status=\"" + *value + "\" is neither \"true\" nor \"false\"; no status node is shown";
     return false;
 }
 

@@ -11,6 +11,8 @@ namespace mq {
 
 // <settings parallel="true">: every data operation calls its children at once.
 constexpr const char* PARALLEL_ATTRIBUTE = "parallel";
+// <settings status="true">: a node of the children's health follows theirs.
+constexpr const char* STATUS_ATTRIBUTE = "status";
 // <quellan timeout="SECONDS">: a call to that child is given up after SECONDS.
 constexpr const char* TIMEOUT_ATTRIBUTE = "timeout";
 
@@ -28,6 +30,9 @@ using CallTimeout = std::optional<std::chrono::nanoseconds>;
 // True only for parallel="true"; absent or "false" give false. Any other value
 // is malformed: it is ignored (false), and `problem`, when given, says why.
 bool parallelCalls(const ConfigurationSettings& settings, std::string* problem = nullptr);
+
+// True only for status="true", as parallelCalls() reads parallel="true".
+bool statusNode(const ConfigurationSettings& settings, std::string* problem = nullptr);
 
 // The child's timeout="SECONDS": decimal seconds ("10", "0.2"), at most
 // 999999999; absent or 0 wait for ever. A malformed value ("-1", "abc", "1e3")

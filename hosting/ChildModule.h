@@ -47,6 +47,8 @@ public:
     // one fail at once; a loaded library cannot be stopped. True when the
     // calls in progress now return soon. Any thread.
     virtual bool abandon() noexcept { return false; }
+    // True once an isolated child's surrogate has gone; a loaded library never ends.
+    virtual bool ended() const noexcept { return false; }
 
 protected:
     ChildFunctionTable table;

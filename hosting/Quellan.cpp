@@ -36,8 +36,12 @@ ChildExports entriesOf(const LibraryHandle& library) {
 
 Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
 
-Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation)
-    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), prompts(silentPrompts()) {}
+Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation, HealthReport health)
+    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), health(std::move(health)),
+      prompts(silentPrompts()) {}
+
+Quellan::Quellan(std::string name, std::unique_ptr<ChildModule> module)
+    : libraryPath(std::move(name)), ownModule(std::move(module)), prompts(silentPrompts()) {}
 
 Quellan::~Quellan() {
     QuellanProxy::retire(std::move(startingProxy));
@@ -69,11 +73,15 @@ bool Quellan::start() {
     if (runningProxy || startingProxy) return true;
     if (startFailed) return false;
     try {
+        if (ownModule) {
+            startingProxy = std::make_shared<QuellanProxy>(std::move(ownModule), libraryPath);
+            return true;
+        }
         if (std::string refusal = childPathRefusal(libraryPath); !refusal.empty()) throw Exception(refusal);
-        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation);
-    } catch (const Exception& error) {
+        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation, health);
+    } catch (const Exception& refused) {
         startFailed = true;
-        failure = error.message();
+        health.record(ChildEventKind::LEFT_OUT, "", refused.message());
         return false;
     }
     return true;
@@ -88,8 +96,11 @@ bool Quellan::awaitStart() {
     if (!startingProxy) return false;
     if (!startingProxy->awaitStart()) {
         startFailed = true;
-        failure = startingProxy->timeoutsRunOut() > 0 ? "its start-up did not end within its timeout"
-                                                       : "its start-up failed (initialize, identity or connection open)";
+        health.record(ChildEventKind::LEFT_OUT, "",
+                      startingProxy->timeoutsRunOut() > 0 ? "no answer within its timeout at start-up"
+                      : startingProxy->startUpProblem().empty()
+                          ? "its start-up failed"
+                          : startingProxy->startUpProblem());
         QuellanProxy::retire(std::move(startingProxy));
         return false;
     }

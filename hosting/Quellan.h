@@ -20,8 +20,10 @@ public:
     // Loads nothing. Messages of identity() and configure() go to `prompts`.
     explicit Quellan(std::string path, UserPrompts& prompts = silentPrompts());
     // A child of the host whose calls are given up after `timeout`, run where
-    // `isolation` says.
-    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE);
+    // `isolation` says; its calls and troubles are told to `health`.
+    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE, HealthReport health = {});
+    // A module made here, run as a child under `name` (the status node).
+    Quellan(std::string name, std::unique_ptr<ChildModule> module);
     // A proxy with a timeout is retired, so that no close waits longer than that.
     ~Quellan();
     Quellan(const Quellan&) = delete;
@@ -58,9 +60,6 @@ public:
     // does not deliver one.
     std::optional<std::string> vectorText(QUELLAN2_VECTOR vector, uint32_t index) const;
 
-    // Why starting the child failed, in words; empty while it has not.
-    const std::string& startFailure() const { return failure; }
-
     const std::string& path() const { return libraryPath; }
     int64_t nodeCount() const { return topNodeCount; }
     const std::shared_ptr<QuellanProxy>& proxy() const { return runningProxy; }
@@ -76,8 +75,10 @@ private:
     std::string libraryPath;
     CallTimeout timeout;
     Isolation isolation = Isolation::NONE;
+    HealthReport health;
+    // Set by the second constructor until start() hands it to the proxy.
+    std::unique_ptr<ChildModule> ownModule;
     bool startFailed = false;
-    std::string failure;
     // Set once open() has read the running child's identity and node count.
     bool adopted = false;
     std::string identityText;

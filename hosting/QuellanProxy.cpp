@@ -9,6 +9,7 @@
 #include "platform/ScopeExit.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -29,11 +30,21 @@ QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
     if (!awaitStart()) throw Exception(failedToOpen(libraryPath));
 }
 
-QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation)
-    : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout) {
+QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation,
+                           HealthReport health)
+    : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout),
+      health(std::move(health)) {
     module = makeChildModule(libraryPath, isolation);
     if (!module) throw Exception(failedToOpen(libraryPath));
+    startWorker();
+}
 
+QuellanProxy::QuellanProxy(std::unique_ptr<ChildModule> ownModule, std::string name)
+    : module(std::move(ownModule)), libraryPath(std::move(name)) {
+    startWorker();
+}
+
+void QuellanProxy::startWorker() {
     std::promise<bool> started;
     running = started.get_future();
     try {
@@ -170,7 +181,10 @@ void QuellanProxy::run(std::promise<bool>& started) {
 
 bool QuellanProxy::startChild() {
     QUELLAN2_STRING identity = nullptr;
-    if (module->getIdentity(&identity) != QUELLAN2_STATUS_OK) return false;
+    if (const QUELLAN2_STATUS status = module->getIdentity(&identity); status != QUELLAN2_STATUS_OK) {
+        startProblem = "getIdentity returned status " + std::to_string(status);
+        return false;
+    }
     // With a timeout the text is kept from here, read within the start-up's
     // time: a child asked again on the caller's thread could hold it there
     // for as long as it likes. Without one Quellan::open asks for it itself.
@@ -178,7 +192,11 @@ bool QuellanProxy::startChild() {
         identityText = childText(functions(), identity);
     else
         guardedCall(functions().stringFree, identity);
-    if (module->connectionOpen(connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
+    if (const QUELLAN2_STATUS status = module->connectionOpen(connectionText.c_str(), &connection);
+        status != QUELLAN2_STATUS_OK) {
+        startProblem = "connectionOpen returned status " + std::to_string(status);
+        return false;
+    }
     tree = std::make_unique<Connection>(functions(), connection);
     return true;
 }
@@ -210,9 +228,11 @@ void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mut
         giveBackVectors(message);
         return;
     }
+    health.callMade();
     moduleTurn.lock();
     const QUELLAN2_STATUS status = message.execute(*this);
     moduleTurn.unlock();
+    if (health) reportCall(message);
     bool givenUp = false;
     {
         std::lock_guard<std::mutex> lock(callMutex);
@@ -224,6 +244,17 @@ void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mut
     // A waiting caller takes the message over once it sees endedAt; one that
     // has left will never look at it again.
     if (givenUp) giveBackVectors(message);
+}
+
+void QuellanProxy::reportCall(const QuellanMessage& message) {
+    health.callEnded(QuellanMessage::Clock::now() - *message.startedAt);
+    if (message.fault != platform::Fault::NONE)
+        health.record(ChildEventKind::FAULT, eventFunction(message.callName()), platform::describe(message.fault));
+    if (!endReported && module->ended()) {
+        endReported = true;
+        health.record(ChildEventKind::SURROGATE_ENDED, eventFunction(message.callName()),
+                      "the surrogate process has gone");
+    }
 }
 
 void QuellanProxy::completeUnrun(QuellanMessage& message) {
@@ -268,10 +299,13 @@ QUELLAN2_STATUS QuellanProxy::finish(QuellanMessage& message) {
         // A hard deadline from the post: the time the call spent queued counts too.
         if (!callCondition.wait_until(lock, *message.postedAt + *timeout, [&] { return message.endedAt.has_value(); })) {
             message.givenUp = true;
-            hungCall = true;
+            const bool firstHang = !std::exchange(hungCall, true);
             ++waitsRunOut;
             lock.unlock();
             module->abandon();
+            const std::string function = eventFunction(message.callName());
+            health.record(ChildEventKind::TIMEOUT, function, "given up after its timeout");
+            if (firstHang) health.record(ChildEventKind::HUNG, function, "later calls fail at once");
             return QUELLAN2_STATUS_ERROR;
         }
         return message.status;

@@ -3,6 +3,7 @@
 
 #include "config/CallOptions.h"
 #include "hosting/ChildFunctionTable.h"
+#include "hosting/ChildHealth.h"
 #include "hosting/ChildModule.h"
 #include "platform/ModulePin.h"
 #include "platform/WorkerQueue.h"
@@ -49,8 +50,11 @@ public:
     // child runs. Raises Exception only for what the caller's thread finds:
     // the library, its functions, the thread. An isolated child's library is
     // loaded by its surrogate, on the worker, so its failures show in awaitStart().
+    // What the proxy learns of the child's calls and troubles goes to `health`.
     QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout,
-                 Isolation isolation = Isolation::NONE);
+                 Isolation isolation = Isolation::NONE, HealthReport health = {});
+    // Runs a module made here (the status node) instead of one named by a path.
+    QuellanProxy(std::unique_ptr<ChildModule> module, std::string name);
     // Stops the worker after the calls already queued, waits for it without a
     // time limit (it closes the child's connection and uninitialises the
     // child), then unloads the library. A proxy with a timeout is let go
@@ -72,6 +76,8 @@ public:
     // With a timeout, the child's identity text as the worker read it at
     // start-up (empty until the start-up has ended); without one, empty.
     const std::string& startUpIdentity() const;
+    // After a failed start-up: which step failed, in words.
+    const std::string& startUpProblem() const { return startProblem; }
 
     // Lets go of a proxy. Without a timeout this is the release of one owner.
     // With one, it asks the worker to stop and waits for it at most the
@@ -115,7 +121,9 @@ public:
     void setWaitSeconds(int32_t first, int32_t extension);
 
 private:
+    void startWorker();
     void work(std::promise<bool>& started);
+    void reportCall(const QuellanMessage& message);
     void run(std::promise<bool>& started);
     bool startChild();
     void serve(std::unique_lock<std::mutex>& moduleTurn);
@@ -137,6 +145,10 @@ private:
     std::unique_ptr<Connection> tree;
     // Written by the worker before it announces the start-up; read after.
     std::string identityText;
+    std::string startProblem;
+    HealthReport health;
+    // Worker only: the end of an isolated child's surrogate is reported once.
+    bool endReported = false;
     std::mutex callMutex;
     std::condition_variable callCondition;
     // Guarded by callMutex.

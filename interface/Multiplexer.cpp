@@ -4,6 +4,7 @@
 #include "config/CallOptions.h"
 #include "config/TrustedConfiguration.h"
 #include "hosting/ProxyTree.h"
+#include "interface/StatusModule.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/ScopeExit.h"
@@ -37,6 +38,7 @@ void Multiplexer::destroy() {
 Multiplexer::Multiplexer() {
     loadConfiguration(record);
     parallel = mq::parallelCalls(record.settings);
+    statusShown = statusNode(record.settings);
 }
 
 Multiplexer::~Multiplexer() {
@@ -58,22 +60,35 @@ void Multiplexer::open() {
         tags.clear();
         nodes.clear();
         childList.clear();
+        healthRecord.reset();
     });
 
-    childList.reserve(record.settings.children.size());
+    std::vector<std::string> childPaths;
+    for (const ChildEntry& configured : record.settings.children) childPaths.push_back(configured.path);
+    // Made before any child starts: a listener of the children's events is set here.
+    healthRecord = std::make_shared<ChildHealth>(childPaths);
+    if (faults) healthRecord->setListener([log = faults](const ChildEvent& event) { log->post(event); });
+    childList.reserve(record.settings.children.size() + 1);
     for (const ChildEntry& configured : record.settings.children) {
+        const HealthReport report{healthRecord, childList.size()};
         // A privileged host leaves out a child named by a relative path: its
         // Quellan refuses to start, and so adds nothing.
         if (!childPathRefusal(configured.path).empty()) {
-            childList.push_back(std::make_shared<Quellan>(configured.path, callTimeout(configured), Isolation::NONE));
+            childList.push_back(
+                std::make_shared<Quellan>(configured.path, callTimeout(configured), Isolation::NONE, report));
             continue;
         }
         // Made absolute once, so that the file checked is the file loaded.
         const std::string path = platform::absolutePath(configured.path);
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
-        childList.push_back(std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured)));
+        childList.push_back(
+            std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured), report));
     }
+    // Last, so that no child's node or tag handle moves.
+    if (statusShown)
+        childList.push_back(std::make_shared<Quellan>(
+            STATUS_NODE_NAME, std::make_unique<StatusModule>(healthRecord, statusLabels(childPaths))));
     if (parallel) {
         for (const std::shared_ptr<Quellan>& child : childList) child->start();
         for (const std::shared_ptr<Quellan>& child : childList) child->awaitStart();
@@ -81,7 +96,7 @@ void Multiplexer::open() {
     // A child that cannot be started has no nodes and so adds nothing.
     for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) {
         Quellan& child = *childList[childIndex];
-        if (!child.open()) logEvent(ChildEventKind::LEFT_OUT, child.path(), child.startFailure());
+        child.open();
         mergeChild(childIndex);
     }
     rollback.release();

@@ -58,6 +58,7 @@ public:
     QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override;
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
     bool abandon() noexcept override;
+    bool ended() const noexcept override { return link.gone(); }
 
     // Starts the surrogate and has it load the child, as initialize() does
     // first. False when either fails; `reason` then says why the surrogate's

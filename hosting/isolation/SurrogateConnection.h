@@ -37,6 +37,8 @@ public:
     bool exchange(const surrogate::Encoder& request, std::string& reply);
     // Ends the surrogate for good.
     void lose() noexcept;
+    // True once the surrogate has gone.
+    bool gone() const noexcept { return lost.load(); }
 
     const surrogate::Limits& messageLimits() const noexcept { return limits; }
     // The surrogate's process number while it runs; 0 otherwise.

@@ -97,6 +97,15 @@ TEST_F(ConfigurationSettingsFile, KeepsEveryAttributeInFileOrderAndWritesItBack)
     EXPECT_EQ(readConfigurationSettings(file).settings, expected);
 }
 
+TEST_F(ConfigurationSettingsFile, KeepsTheStatusAttributeThroughAReadAndAWrite) {
+    test::writeFile(file, "<settings status=\"true\" parallel=\"true\"><quellan path=\"a.so\"/></settings>");
+    ConfigurationFile read = readConfigurationSettings(file);
+    ASSERT_TRUE(statusNode(read.settings));
+    ASSERT_TRUE(writeConfigurationFile(file, read.settings));
+    EXPECT_NE(test::readFile(file).find("<settings status=\"true\" parallel=\"true\">"), std::string::npos);
+    EXPECT_TRUE(statusNode(readConfigurationSettings(file).settings));
+}
+
 TEST_F(ConfigurationSettingsFile, WritesSettingsAttributesOnAnEmptyList) {
     ASSERT_TRUE(writeConfigurationFile(file, ConfigurationSettings{{{"parallel", "false"}}, {}}));
     EXPECT_EQ(test::readFile(file), std::string("<?xml version=\"1.0\" ?>") + platform::LINE_END +
@@ -158,6 +167,16 @@ TEST_P(ParallelAttribute, IsOnForTrueOnlyAndSaysWhyAnOddValueIsIgnored) {
     if (c.value) settings.attributes.push_back({PARALLEL_ATTRIBUTE, c.value});
     std::string problem;
     EXPECT_EQ(parallelCalls(settings, &problem), c.parallel);
+    EXPECT_EQ(!problem.empty(), c.malformed) << problem;
+}
+
+// status="true" is read by the same rule.
+TEST_P(ParallelAttribute, AndSoIsTheStatusNode) {
+    const ParallelCase& c = GetParam();
+    ConfigurationSettings settings;
+    if (c.value) settings.attributes.push_back({STATUS_ATTRIBUTE, c.value});
+    std::string problem;
+    EXPECT_EQ(statusNode(settings, &problem), c.parallel);
     EXPECT_EQ(!problem.empty(), c.malformed) << problem;
 }
 

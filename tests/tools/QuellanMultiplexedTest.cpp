@@ -75,6 +75,23 @@ TEST_F(QuellanMultiplexed, TreeShowsBothChildrenSideBySideWithMergedHandles) {
               outputLines(result.out));
 }
 
+TEST_F(QuellanMultiplexed, TreeMarksTheStatusNodeWhoseTagsAreWatchedAsAnyTag) {
+    configuration->writeBytes("<settings status=\"true\"><quellan path=\"" + plantA->libraryPath() +
+                              "\"/><quellan path=\"" + plantB->libraryPath() + "\"/></settings>");
+    ProcessResult tree = runQuellan({"--csv", "tree"});
+    ASSERT_EQ(0, tree.exitCode) << describe(tree);
+    auto rows = csvRows(tree.out);
+    ASSERT_EQ(25u, rows.size()) << tree.out;
+    EXPECT_EQ((std::vector<std::string>{"node", "5", "MultiQuellan (status)"}), rows[10]);
+    EXPECT_EQ((std::vector<std::string>{"tag", "6", "MultiQuellan/PlantA.State"}), rows[11]);
+
+    ProcessResult watch = runQuellan({"--csv", "watch", "MultiQuellan/PlantB.State", "--every", "0", "--count", "1"});
+    ASSERT_EQ(0, watch.exitCode) << describe(watch);
+    rows = csvRows(watch.out);
+    ASSERT_EQ(2u, rows.size()) << watch.out;
+    EXPECT_EQ("running", rows[1].back());
+}
+
 TEST_F(QuellanMultiplexed, TreeAsCsvAndJson) {
     ProcessResult csv = runQuellan({"tree", "--csv"});
     ASSERT_EQ(0, csv.exitCode) << describe(csv);

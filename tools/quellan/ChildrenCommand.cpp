@@ -151,6 +151,9 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
     problem.clear();
     mq::faultLogTarget(record.settings, &problem);
     if (!problem.empty()) about << "Settings: " << problem << '\n';
+    problem.clear();
+    mq::statusNode(record.settings, &problem);
+    if (!problem.empty()) about << "Settings: " << problem << '\n';
     if (!mq::isTrustedConfiguration(record)) {
         about << "Refused: " << record.refusal << ", so the library loads no child\n";
         complete = false;

@@ -422,8 +422,8 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
     return nodes;
 }
 
-IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
-    : libraryPath(std::move(path)), link(limits) {
+IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits, std::string surrogateProgram)
+    : libraryPath(std::move(path)), link(limits, std::move(surrogateProgram)) {
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();

@@ -49,7 +49,10 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
 class IsolatedChild final : public ChildModule {
 public:
     // `limits` frame the messages both ways; the defaults but for tests.
-    explicit IsolatedChild(std::string path, surrogate::Limits limits = {});
+    // `surrogateProgram` is the file name of the surrogate beside the library
+    // (ChildMachine: the 32-bit one for a 32-bit child).
+    explicit IsolatedChild(std::string path, surrogate::Limits limits = {},
+                           std::string surrogateProgram = MQ_SURROGATE_PROGRAM);
     // The connection ends the surrogate (SurrogateConnection).
     ~IsolatedChild() override = default;
 

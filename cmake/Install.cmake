@@ -12,6 +12,10 @@ install(TARGETS MultiQuellan quellan
 # beside itself.
 if(WIN32)
   install(TARGETS ${MQ_SURROGATE_NAME} RUNTIME DESTINATION ${MQ_INSTALL_BINDIR})
+  if(TARGET mq_x86_pieces)
+    # The surrogate of 32-bit children, made by the nested 32-bit build.
+    install(PROGRAMS ${PROJECT_BINARY_DIR}/bin/${MQ_SURROGATE32_PROGRAM} DESTINATION ${MQ_INSTALL_BINDIR})
+  endif()
 else()
   install(TARGETS quellan-rundll ${MQ_SURROGATE_NAME} RUNTIME DESTINATION ${MQ_INSTALL_LIBRARYDIR})
   if(MQ_QT_DIALOG)

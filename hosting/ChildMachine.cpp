@@ -7,6 +7,7 @@ namespace mq {
 
 ChildMachine childMachine(const std::string& path) {
     ChildMachine machine;
+    machine.surrogateProgram = MQ_SURROGATE_PROGRAM;
     const std::optional<std::uint16_t> host = platform::processMachine();
     const std::optional<std::uint16_t> library = host ? platform::libraryMachine(path) : std::nullopt;
     // Machine type 0 claims no processor: the loader judges such a file.

@@ -13,7 +13,7 @@ namespace mq {
 // surrogate, whatever its isolation says.
 struct ChildMachine {
     // The surrogate program that serves the child when it is isolated.
-    std::string surrogateProgram = MQ_SURROGATE_PROGRAM;
+    std::string surrogateProgram;
     // Isolated whatever the configuration says.
     bool alwaysIsolated = false;
     // Why neither this process nor a surrogate can load it; empty when one can.

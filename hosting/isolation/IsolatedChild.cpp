@@ -422,6 +422,9 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
     return nodes;
 }
 
+IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
+    : IsolatedChild(std::move(path), limits, MQ_SURROGATE_PROGRAM) {}
+
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits, std::string surrogateProgram)
     : libraryPath(std::move(path)), link(limits, std::move(surrogateProgram)) {
     table = standIns();

@@ -49,10 +49,10 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
 class IsolatedChild final : public ChildModule {
 public:
     // `limits` frame the messages both ways; the defaults but for tests.
-    // `surrogateProgram` is the file name of the surrogate beside the library
-    // (ChildMachine: the 32-bit one for a 32-bit child).
-    explicit IsolatedChild(std::string path, surrogate::Limits limits = {},
-                           std::string surrogateProgram = MQ_SURROGATE_PROGRAM);
+    explicit IsolatedChild(std::string path, surrogate::Limits limits = {});
+    // Served by `surrogateProgram` beside the library instead (ChildMachine:
+    // the 32-bit surrogate for a 32-bit child).
+    IsolatedChild(std::string path, surrogate::Limits limits, std::string surrogateProgram);
     // The connection ends the surrogate (SurrogateConnection).
     ~IsolatedChild() override = default;
 

@@ -20,7 +20,7 @@ public:
     // `limits` frame the messages both ways; the frame size is clamped to
     // what the protocol allows. `program` is the surrogate's file name, which
     // is started from the library's folder.
-    SurrogateConnection(surrogate::Limits limits, std::string program = MQ_SURROGATE_PROGRAM);
+    SurrogateConnection(surrogate::Limits limits, std::string program);
     // Closes the channel, lets the surrogate end by itself for a moment, then
     // ends it; it is reaped either way.
     ~SurrogateConnection();

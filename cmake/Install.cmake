@@ -40,15 +40,28 @@ endif()
 # sets them up. The installed sidecars keep no journal:
 # the samples' folder is not the user's to write in, and a journal left there
 # would outlive the package.
+# Beside the 64-bit Windows plants, the utilities plant once more as a 32-bit
+# library (Utilities32.dll), to try a child that quellan-surrogate32 serves.
 file(GLOB MQ_DEMO_SIDECARS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/simquellan/demo/*.sim)
+set(MQ_SAMPLE_PLANTS)
 foreach(source ${MQ_DEMO_SIDECARS})
   get_filename_component(plant ${source} NAME_WE)
+  list(APPEND MQ_SAMPLE_PLANTS "${plant}|${source}|$<TARGET_FILE:SimQuellan>")
+  if(plant STREQUAL "Utilities" AND TARGET mq_x86_pieces)
+    list(APPEND MQ_SAMPLE_PLANTS "${plant}32|${source}|${PROJECT_BINARY_DIR}/bin/SimQuellan${MQ_X86_LIBRARY_SUFFIX}")
+  endif()
+endforeach()
+foreach(sample ${MQ_SAMPLE_PLANTS})
+  string(REPLACE "|" ";" sample "${sample}")
+  list(GET sample 0 plant)
+  list(GET sample 1 source)
+  list(GET sample 2 library)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
   file(READ ${source} sidecar)
   string(REGEX REPLACE "(^|\n)journal [^\n]*" "" sidecar "${sidecar}")
   string(APPEND sidecar "journal off\n")
   file(WRITE ${PROJECT_BINARY_DIR}/samples/${plant}.sim "${sidecar}")
-  install(FILES $<TARGET_FILE:SimQuellan> DESTINATION ${MQ_INSTALL_SAMPLESDIR} RENAME ${plant}${MQ_LIBRARY_SUFFIX})
+  install(FILES ${library} DESTINATION ${MQ_INSTALL_SAMPLESDIR} RENAME ${plant}${MQ_LIBRARY_SUFFIX})
   # Stripped as installed targets are (install/strip, CPack), which copies are not.
   install(CODE "if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_STRIP}\"

@@ -2,7 +2,6 @@
 #include "hosting/ChildModule.h"
 
 #include "hosting/ChildMachine.h"
-
 #include "hosting/GuardedCall.h"
 #include "hosting/isolation/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"

@@ -81,6 +81,7 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     const mq::Isolation isolation = mq::childIsolation(configured, &problem);
     if (!problem.empty()) result.notes.push_back(problem);
     bool isolated = isolation == mq::Isolation::PROCESS;
+    if (isolated) result.notes.push_back("runs in a surrogate process of its own");
 
     // The checks of the library's open, in its order and on the same path.
     // An isolated child is not loaded into this process: a crash of it would
@@ -92,8 +93,6 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     if (machine.alwaysIsolated) {
         isolated = true;
         result.notes.push_back(machine.note);
-    } else if (isolated) {
-        result.notes.push_back("runs in a surrogate process of its own");
     }
     result.problem = isolated ? isolatedLoadProblem(result.path, machine.surrogateProgram) : loadProblem(result.path);
     if (!result.problem.empty()) return result;

@@ -1,16 +1,19 @@
 # The 32-bit pieces of the 64-bit Windows build: quellan-surrogate32.exe, which
 # serves 32-bit children, the 32-bit SimQuellan libraries (SimQuellan32.dll
-# and the variants) that its tests load, and FaultGuardTest32.exe, the fault
+# and the two variants) that its tests load, and FaultGuardTest32.exe, the fault
 # guard's tests for the 32-bit guard. A nested build of this same tree with
 # the i686 toolchain (MQ_X86_PIECES) makes only those, straight into this
 # build's bin folder; it compiles through the same launcher (ccache), and each
 # build of this tree brings it up to date. This file holds both sides.
 
+# The SimQuellan variants that the tests load as 32-bit children.
+set(MQ_X86_SIMQUELLAN_VARIANTS SimQuellan SimQuellanNoEx SimQuellanNoSubNodeFetch)
+
 if(MQ_X86_PIECES)
   add_subdirectory(samples/simquellan)
   add_subdirectory(tools/quellan-surrogate)
   set_target_properties(${MQ_SURROGATE_NAME} PROPERTIES OUTPUT_NAME ${MQ_SURROGATE32_NAME})
-  foreach(variant ${SIMQUELLAN_VARIANTS})
+  foreach(variant ${MQ_X86_SIMQUELLAN_VARIANTS})
     set_target_properties(${variant} PROPERTIES SUFFIX ${MQ_X86_LIBRARY_SUFFIX})
   endforeach()
   if(MQ_X86_TESTS)
@@ -49,12 +52,12 @@ foreach(language C CXX)
 endforeach()
 
 set(MQ_X86_PROGRAMS ${PROJECT_BINARY_DIR}/bin/${MQ_SURROGATE32_PROGRAM})
-set(x86_targets ${MQ_SURROGATE_NAME} simquellan_all)
+set(x86_targets ${MQ_SURROGATE_NAME} ${MQ_X86_SIMQUELLAN_VARIANTS})
 if(MQ_BUILD_TESTS)
   list(APPEND x86_targets FaultGuardTest32)
   list(APPEND MQ_X86_PROGRAMS ${PROJECT_BINARY_DIR}/bin/FaultGuardTest32${CMAKE_EXECUTABLE_SUFFIX})
 endif()
-foreach(variant ${SIMQUELLAN_VARIANTS})
+foreach(variant ${MQ_X86_SIMQUELLAN_VARIANTS})
   list(APPEND MQ_X86_PROGRAMS ${PROJECT_BINARY_DIR}/bin/${variant}${MQ_X86_LIBRARY_SUFFIX})
 endforeach()
 

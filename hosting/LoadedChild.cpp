@@ -1,10 +1,12 @@
 // A child whose library is loaded into this process and called directly.
 #include "hosting/ChildModule.h"
 
+#include "hosting/ChildMachine.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/isolation/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ModuleLocks.h"
+#include "interface/Exception.h"
 
 namespace mq {
 
@@ -41,7 +43,11 @@ private:
 }  // namespace
 
 std::unique_ptr<ChildModule> makeChildModule(const std::string& path, Isolation isolation) {
-    if (isolation == Isolation::PROCESS) return std::make_unique<IsolatedChild>(path);
+    // A library of another machine type is told apart before any loader sees it.
+    const ChildMachine machine = childMachine(path);
+    if (!machine.refusal.empty()) throw Exception(path + " is " + machine.refusal);
+    if (isolation == Isolation::PROCESS || machine.alwaysIsolated)
+        return std::make_unique<IsolatedChild>(path, surrogate::Limits{}, machine.surrogateProgram);
     auto loaded = std::make_unique<LoadedChild>(path);
     if (loaded->isThisLibrary()) return nullptr;
     return loaded;

@@ -405,7 +405,10 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
 }
 
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
-    : libraryPath(std::move(path)), link(limits) {
+    : IsolatedChild(std::move(path), limits, MQ_SURROGATE_PROGRAM) {}
+
+IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits, std::string surrogateProgram)
+    : libraryPath(std::move(path)), link(limits, std::move(surrogateProgram)) {
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();

@@ -6,6 +6,7 @@
 #include "config/CallOptions.h"
 #include "config/ConfigurationRecord.h"
 #include "config/TrustedConfiguration.h"
+#include "hosting/ChildMachine.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -87,9 +88,12 @@ std::optional<ChildDiagnosis> diagnoseApart(const mq::ChildEntry& configured) {
     return diagnosis;
 }
 
+// A child that runs in a surrogate (isolated, or 32-bit) is never loaded by
+// the tool, so it needs no process of the tool's own.
 std::optional<ChildDiagnosis> diagnose(const mq::ChildEntry& configured) {
-    return mq::childIsolation(configured, nullptr) == mq::Isolation::PROCESS ? diagnoseInTime(configured)
-                                                                              : diagnoseApart(configured);
+    const bool inSurrogate = mq::childIsolation(configured, nullptr) == mq::Isolation::PROCESS ||
+                             mq::childMachine(mq::platform::absolutePath(configured.path)).alwaysIsolated;
+    return inSurrogate ? diagnoseInTime(configured) : diagnoseApart(configured);
 }
 
 std::string joined(const std::vector<std::string>& texts) {

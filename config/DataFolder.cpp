@@ -6,22 +6,6 @@
 
 namespace mq {
 
-namespace {
-
-std::string dataFolderAtLoad() noexcept {
-    // An exception here would end the host process while it loads the library.
-    try {
-        return dataFolder();
-    } catch (...) {
-        return {};
-    }
-}
-
-// Computing it here creates the folder as soon as the library is loaded.
-const std::string LOADED_DATA_FOLDER = dataFolderAtLoad();
-
-}  // namespace
-
 std::string dataFolder() {
     std::string folder;
     if (!platform::commonDataFolder(folder)) return {};
@@ -33,10 +17,6 @@ std::string dataFolder() {
     // its files cannot be opened.
     if (!platform::entryExists(folder)) createDirectories(folder);
     return folder;
-}
-
-const std::string& loadedDataFolder() noexcept {
-    return LOADED_DATA_FOLDER;
 }
 
 }  // namespace mq

@@ -11,8 +11,4 @@ namespace mq {
 // std::bad_alloc, leaving behind at most the folders created so far.
 std::string dataFolder();
 
-// The data folder as computed once when the library was loaded (empty if
-// that failed). Not for use during the static initialisation of other files.
-const std::string& loadedDataFolder() noexcept;
-
 }  // namespace mq

@@ -1,10 +1,11 @@
 // What loading the library does before any of its functions is called. The
 // test starts after the data folder has been removed.
 #include "config/ConfigurationRecord.h"
-#include "config/DataFolder.h"
 #include "config/ModulePrefix.h"
 
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +14,17 @@
 namespace mq {
 namespace {
 
-TEST(LibraryLoad, CreatesTheDataFolderAndKeepsItsPath) {
+TEST(LibraryLoad, CreatesTheDataFolder) {
     std::string common;
     ASSERT_TRUE(platform::commonDataFolder(common));
     const std::string expected = common + platform::PATH_SEPARATOR + "Kalmeno" + platform::PATH_SEPARATOR + "Quellan";
+    ASSERT_FALSE(std::filesystem::exists(expected));
 
-    EXPECT_EQ(loadedDataFolder(), expected);
+    std::string error;
+    platform::ModuleHandle library = platform::loadLibrary(test::libraryPath("MultiQuellan"), error);
+    ASSERT_NE(library, nullptr) << error;
     EXPECT_TRUE(std::filesystem::is_directory(expected));
+    platform::unloadLibrary(library);
 }
 
 TEST(LibraryLoad, LeavesTheModulePrefixEmptyUntilTheConfigurationIsLoaded) {

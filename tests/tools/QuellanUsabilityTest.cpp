@@ -5,6 +5,7 @@
 #include "QuellanTool.h"
 #include "platform/ScopeExit.h"
 #include "support/Environment.h"
+#include "support/MachineConfiguration.h"
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
 
@@ -360,6 +361,17 @@ TEST(QuellanVersion, IsTheProjectsVersion) {
     ProcessResult result = runQuellan({"--version"});
     ASSERT_EQ(0, result.exitCode) << describe(result);
     EXPECT_EQ("quellan " QUELLAN_VERSION, outputLines(result.out).at(0));
+}
+
+TEST(QuellanVersion, AndHelpMakeNoDataFolder) {
+    MachineConfiguration machine;
+    const std::filesystem::path dataFolder = std::filesystem::path(machine.filePath()).parent_path();
+    std::filesystem::remove_all(dataFolder);
+    for (const char* option : {"--version", "--help"}) {
+        ProcessResult result = runQuellan({option});
+        EXPECT_EQ(0, result.exitCode) << describe(result);
+        EXPECT_FALSE(std::filesystem::exists(dataFolder)) << option;
+    }
 }
 
 TEST(QuellanConfigure, SaysThatAMultiQuellanWithoutItsDialogModuleHasNone) {

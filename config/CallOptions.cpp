@@ -42,20 +42,26 @@ std::optional<std::int64_t> nanosecondsOf(const std::string& text) {
 
 }  // namespace
 
-bool parallelCalls(const ConfigurationSettings& settings, std::string* problem) {
-    const std::string* value = findAttribute(settings.attributes, PARALLEL_ATTRIBUTE);
+namespace {
+
+// An attribute that is "true" or "false" (or absent, which is false); any
+// other value is false, and `problem` says so with what that means.
+bool switchedOn(const Attributes& attributes, const char* name, const char* whenOff, std::string* problem) {
+    const std::string* value = findAttribute(attributes, name);
     if (!value || *value == "false") return false;
     if (*value == "true") return true;
-    if (problem) *problem = "parallel=\"" + *value + "\" is neither \"true\" nor \"false\"; children are called one after another";
+    if (problem) *problem = std::string(name) + "=\"" + *value + "\" is neither \"true\" nor \"false\"; " + whenOff;
     return false;
 }
 
+}  // namespace
+
+bool parallelCalls(const ConfigurationSettings& settings, std::string* problem) {
+    return switchedOn(settings.attributes, PARALLEL_ATTRIBUTE, "children are called one after another", problem);
+}
+
 bool statusNode(const ConfigurationSettings& settings, std::string* problem) {
-    const std::string* value = findAttribute(settings.attributes, STATUS_ATTRIBUTE);
-    if (!value || *value == "false") return false;
-    if (*value == "true") return true;
-    if (problem) *problem = "status=\"" + *value + "\" is neither \"true\" nor \"false\"; no status node is shown";
-    return false;
+    return switchedOn(settings.attributes, STATUS_ATTRIBUTE, "no status node is shown", problem);
 }
 
 CallTimeout callTimeout(const ChildEntry& child, std::string* problem) {

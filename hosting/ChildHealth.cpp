@@ -1,6 +1,8 @@
 // Counting each child's calls and events, and passing the events on.
 #include "hosting/ChildHealth.h"
 
+#include "hosting/UtcTime.h"
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -9,42 +11,9 @@ namespace mq {
 
 namespace {
 
-// Year, month and day of a count of days since 1970-01-01 (the proleptic
-// Gregorian calendar, counted in 400-year eras), without the C library's
-// gmtime, which is not safe to call from several threads.
-void civilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsigned& day) {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
-    day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
-}
-
-std::string isoTime(std::chrono::system_clock::time_point when) {
-    constexpr std::int64_t SECONDS_PER_DAY = 86400;
-    const std::int64_t seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
-    std::int64_t days = seconds / SECONDS_PER_DAY;
-    std::int64_t inDay = seconds % SECONDS_PER_DAY;
-    if (inDay < 0) {
-        inDay += SECONDS_PER_DAY;
-        --days;
-    }
-    std::int64_t year = 0;
-    unsigned month = 0, day = 0;
-    civilFromDays(days, year, month, day);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02dZ", static_cast<long long>(year), month, day,
-                  static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60), static_cast<int>(inDay % 60));
-    return text;
-}
 
 std::string problemText(const ChildEvent& event) {
-    std::string text = isoTime(event.when) + ' ';
+    std::string text = utcText(event.when) + ' ';
     if (!event.function.empty()) text += event.function + ": ";
     text += eventName(event.kind);
     if (!event.detail.empty()) text += (event.function.empty() ? ": " : ", ") + event.detail;

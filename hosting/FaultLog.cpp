@@ -1,6 +1,7 @@
 // The fault log's queue, its writer thread, the limit of lines per minute and the two outputs.
 #include "hosting/FaultLog.h"
 
+#include "hosting/UtcTime.h"
 #include "platform/LogFile.h"
 
 #include <algorithm>
@@ -41,37 +42,6 @@ void appendField(std::string& line, const std::string& field) {
     }
 }
 
-// The date of a count of days since 1970-01-01, in the proleptic Gregorian
-// calendar (H. Hinnant's civil calendar algorithm, in 400-year eras), so
-// that no C library's time zone or locale comes into it.
-void civilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsigned& day) {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
-    day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
-}
-
-std::string utcTime(std::chrono::system_clock::time_point when) {
-    using namespace std::chrono;
-    const std::int64_t milliseconds = duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
-    constexpr std::int64_t PER_DAY = 86400000;
-    const std::int64_t days = (milliseconds >= 0 ? milliseconds : milliseconds - PER_DAY + 1) / PER_DAY;
-    const std::int64_t ofDay = milliseconds - days * PER_DAY;
-    std::int64_t year = 0;
-    unsigned month = 0, day = 0;
-    civilFromDays(days, year, month, day);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%03lldZ", static_cast<long long>(year),
-                  month, day, static_cast<long long>(ofDay / 3600000), static_cast<long long>(ofDay / 60000 % 60),
-                  static_cast<long long>(ofDay / 1000 % 60), static_cast<long long>(ofDay % 1000));
-    return text;
-}
-
 class SystemLogOutput final : public FaultLog::Output {
 public:
     void write(const FaultLogLine& line) noexcept override {
@@ -110,7 +80,7 @@ FaultLogLine lineOf(LogSeverity severity, std::string child, std::string event, 
 }  // namespace
 
 std::string faultLogFileLine(const FaultLogLine& line) {
-    std::string text = utcTime(line.when);
+    std::string text = utcText(line.when, true);
     for (const std::string* field : {&line.child, &line.event, &line.function, &line.detail}) {
         text += '\t';
         appendField(text, *field);

@@ -161,23 +161,20 @@ struct ParallelCase {
 
 class ParallelAttribute : public ::testing::TestWithParam<ParallelCase> {};
 
+// The settings that are on or off, by their readers: one rule for all.
+using SwitchReader = bool (*)(const ConfigurationSettings&, std::string*);
+const std::pair<const char*, SwitchReader> SWITCHES[] = {{PARALLEL_ATTRIBUTE, parallelCalls},
+                                                         {STATUS_ATTRIBUTE, statusNode}};
+
 TEST_P(ParallelAttribute, IsOnForTrueOnlyAndSaysWhyAnOddValueIsIgnored) {
     const ParallelCase& c = GetParam();
-    ConfigurationSettings settings;
-    if (c.value) settings.attributes.push_back({PARALLEL_ATTRIBUTE, c.value});
-    std::string problem;
-    EXPECT_EQ(parallelCalls(settings, &problem), c.parallel);
-    EXPECT_EQ(!problem.empty(), c.malformed) << problem;
-}
-
-// status="true" is read by the same rule.
-TEST_P(ParallelAttribute, AndSoIsTheStatusNode) {
-    const ParallelCase& c = GetParam();
-    ConfigurationSettings settings;
-    if (c.value) settings.attributes.push_back({STATUS_ATTRIBUTE, c.value});
-    std::string problem;
-    EXPECT_EQ(statusNode(settings, &problem), c.parallel);
-    EXPECT_EQ(!problem.empty(), c.malformed) << problem;
+    for (const auto& [name, reader] : SWITCHES) {
+        ConfigurationSettings settings;
+        if (c.value) settings.attributes.push_back({name, c.value});
+        std::string problem;
+        EXPECT_EQ(reader(settings, &problem), c.parallel) << name;
+        EXPECT_EQ(!problem.empty(), c.malformed) << problem;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ParallelAttribute,

@@ -78,62 +78,66 @@ QUELLAN2_STATUS ConnectionReadCurrentData::callChild(QuellanProxy& proxy) {
                    tagCount(tags), &vectors[0]);
 }
 
-bool ConnectionReadHistoricalData::hasExtended(QuellanProxy& proxy) {
-    return proxy.functions().connectionReadHistoricalDataEx != nullptr;
+template <bool READS>
+bool HistoricalSeries<READS>::hasExtended(QuellanProxy& proxy) {
+    const ChildFunctionTable& functions = proxy.functions();
+    return READS ? functions.connectionReadHistoricalDataEx != nullptr
+                 : functions.connectionWriteHistoricalDataEx != nullptr;
 }
 
-QUELLAN2_STATUS ConnectionReadHistoricalData::callChild(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionReadHistoricalDataEx, proxy.childConnection(), tags.data(),
-                   tagCount(tags), startTime, interval, sampleCount(vectors), vectors.data());
+template <bool READS>
+QUELLAN2_STATUS HistoricalSeries<READS>::callChild(QuellanProxy& proxy) {
+    if constexpr (READS) {
+        return guarded(*this, proxy.functions().connectionReadHistoricalDataEx, proxy.childConnection(), tags.data(),
+                       tagCount(tags), startTime, interval, sampleCount(vectors), vectors.data());
+    } else {
+        const QUELLAN2_VECTOR* values = vectors.data();
+        return guarded(*this, proxy.functions().connectionWriteHistoricalDataEx, proxy.childConnection(), tags.data(),
+                       tagCount(tags), startTime, interval, sampleCount(vectors), values);
+    }
 }
 
-QUELLAN2_STATUS ConnectionReadHistoricalData::callShort(QuellanProxy& proxy, uint32_t sample) {
-    return guarded(*this, proxy.functions().connectionReadHistoricalData, proxy.childConnection(), tags.data(),
-                   tagCount(tags), timePoint(startTime, interval, sample), &vectors[sample]);
+template <bool READS>
+QUELLAN2_STATUS HistoricalSeries<READS>::callShort(QuellanProxy& proxy, uint32_t sample) {
+    const int32_t time = timePoint(startTime, interval, sample);
+    if constexpr (READS)
+        return guarded(*this, proxy.functions().connectionReadHistoricalData, proxy.childConnection(), tags.data(),
+                       tagCount(tags), time, &vectors[sample]);
+    else
+        return guarded(*this, proxy.functions().connectionWriteHistoricalData, proxy.childConnection(), tags.data(),
+                       tagCount(tags), time, vectors[sample]);
 }
 
-bool ConnectionReadBatchData::hasExtended(QuellanProxy& proxy) {
-    return proxy.functions().connectionReadBatchDataEx != nullptr;
+template <bool READS>
+bool BatchData<READS>::hasExtended(QuellanProxy& proxy) {
+    const ChildFunctionTable& functions = proxy.functions();
+    return READS ? functions.connectionReadBatchDataEx != nullptr : functions.connectionWriteBatchDataEx != nullptr;
 }
 
-QUELLAN2_STATUS ConnectionReadBatchData::callChild(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionReadBatchDataEx, proxy.childConnection(), tags.data(),
-                   tagCount(tags), batch.c_str(), batchTime, &vectors[0]);
+template <bool READS>
+QUELLAN2_STATUS BatchData<READS>::callChild(QuellanProxy& proxy) {
+    if constexpr (READS)
+        return guarded(*this, proxy.functions().connectionReadBatchDataEx, proxy.childConnection(), tags.data(),
+                       tagCount(tags), batch.c_str(), batchTime, &vectors[0]);
+    else
+        return guarded(*this, proxy.functions().connectionWriteBatchDataEx, proxy.childConnection(), tags.data(),
+                       tagCount(tags), batch.c_str(), batchTime, vectors[0]);
 }
 
-QUELLAN2_STATUS ConnectionReadBatchData::callShort(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionReadBatchData, proxy.childConnection(), tags.data(),
-                   tagCount(tags), batch.c_str(), &vectors[0]);
+template <bool READS>
+QUELLAN2_STATUS BatchData<READS>::callShort(QuellanProxy& proxy) {
+    if constexpr (READS)
+        return guarded(*this, proxy.functions().connectionReadBatchData, proxy.childConnection(), tags.data(),
+                       tagCount(tags), batch.c_str(), &vectors[0]);
+    else
+        return guarded(*this, proxy.functions().connectionWriteBatchData, proxy.childConnection(), tags.data(),
+                       tagCount(tags), batch.c_str(), vectors[0]);
 }
 
-bool ConnectionWriteHistoricalData::hasExtended(QuellanProxy& proxy) {
-    return proxy.functions().connectionWriteHistoricalDataEx != nullptr;
-}
-
-QUELLAN2_STATUS ConnectionWriteHistoricalData::callChild(QuellanProxy& proxy) {
-    const QUELLAN2_VECTOR* values = vectors.data();
-    return guarded(*this, proxy.functions().connectionWriteHistoricalDataEx, proxy.childConnection(), tags.data(),
-                   tagCount(tags), startTime, interval, sampleCount(vectors), values);
-}
-
-QUELLAN2_STATUS ConnectionWriteHistoricalData::callShort(QuellanProxy& proxy, uint32_t sample) {
-    return guarded(*this, proxy.functions().connectionWriteHistoricalData, proxy.childConnection(), tags.data(),
-                   tagCount(tags), timePoint(startTime, interval, sample), vectors[sample]);
-}
-
-bool ConnectionWriteBatchData::hasExtended(QuellanProxy& proxy) {
-    return proxy.functions().connectionWriteBatchDataEx != nullptr;
-}
-
-QUELLAN2_STATUS ConnectionWriteBatchData::callChild(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionWriteBatchDataEx, proxy.childConnection(), tags.data(),
-                   tagCount(tags), batch.c_str(), batchTime, vectors[0]);
-}
-
-QUELLAN2_STATUS ConnectionWriteBatchData::callShort(QuellanProxy& proxy) {
-    return guarded(*this, proxy.functions().connectionWriteBatchData, proxy.childConnection(), tags.data(),
-                   tagCount(tags), batch.c_str(), vectors[0]);
-}
+template struct HistoricalSeries<true>;
+template struct HistoricalSeries<false>;
+template struct BatchData<true>;
+template struct BatchData<false>;
 
 QUELLAN2_STATUS NodeGetActiveBatches::callChild(QuellanProxy& proxy) {
     return guarded(*this, proxy.functions().nodeGetActiveBatches, node, fromTime, toTime, &vectors[0]);

@@ -119,70 +119,43 @@ struct ConnectionReadCurrentData : QuellanMessage {
     std::vector<QUELLAN2_TAG> tags;
 };
 
-// Named after the extended function whether or not the child has it. The
-// vectors are the result slots, one per sample, lent by the caller.
-struct ConnectionReadHistoricalData : QuellanMessage {
-    static constexpr const char* NAME = "quellan2_connectionReadHistoricalDataEx";
+// A historical read or write, named after the extended function whether or
+// not the child has it. The vectors, one per sample, are lent by the caller:
+// the result slots of a read, the values of a write. Time points already
+// written stay written when a later one fails.
+template <bool READS>
+struct HistoricalSeries : QuellanMessage {
+    static constexpr const char* NAME =
+        READS ? "quellan2_connectionReadHistoricalDataEx" : "quellan2_connectionWriteHistoricalDataEx";
     using Policy = ExtendedOr<ShortSeriesCalls>;
-    ConnectionReadHistoricalData(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
-                                 std::vector<QUELLAN2_VECTOR> slots)
+    static constexpr bool READS_SLOTS = READS;
+    HistoricalSeries(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
+                     std::vector<QUELLAN2_VECTOR> lent)
         : tags(std::move(tags)), startTime(startTime), interval(interval) {
-        vectors = std::move(slots);
+        vectors = std::move(lent);
     }
     static bool hasExtended(QuellanProxy& proxy);
     QUELLAN2_STATUS callChild(QuellanProxy& proxy);
     QUELLAN2_STATUS callShort(QuellanProxy& proxy, uint32_t sample);
-    static constexpr bool READS_SLOTS = true;
 
     std::vector<QUELLAN2_TAG> tags;
     int32_t startTime;
     int32_t interval;
 };
+// Its members are defined and instantiated for both directions in CallMessages.cpp.
+extern template struct HistoricalSeries<true>;
+extern template struct HistoricalSeries<false>;
+using ConnectionReadHistoricalData = HistoricalSeries<true>;
+using ConnectionWriteHistoricalData = HistoricalSeries<false>;
 
-// The result is vectors[0].
-struct ConnectionReadBatchData : QuellanMessage {
-    static constexpr const char* NAME = "quellan2_connectionReadBatchDataEx";
+// A batch read or write, named after the extended function. vectors[0] is
+// the result of a read, or the values of a write, lent by the caller.
+template <bool READS>
+struct BatchData : QuellanMessage {
+    static constexpr const char* NAME =
+        READS ? "quellan2_connectionReadBatchDataEx" : "quellan2_connectionWriteBatchDataEx";
     using Policy = ExtendedOr<ShortBatchCall>;
-    ConnectionReadBatchData(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime)
-        : tags(std::move(tags)), batch(batch), batchTime(batchTime) {
-        vectors.assign(1, nullptr);
-    }
-    void keepArguments() override { batch.keepCopy(); }
-    static bool hasExtended(QuellanProxy& proxy);
-    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
-    QUELLAN2_STATUS callShort(QuellanProxy& proxy);
-
-    std::vector<QUELLAN2_TAG> tags;
-    BatchText batch;
-    int32_t batchTime;
-};
-
-// The vectors to write, one per sample, are lent by the caller. Time points
-// already written stay written when a later one fails.
-struct ConnectionWriteHistoricalData : QuellanMessage {
-    static constexpr const char* NAME = "quellan2_connectionWriteHistoricalDataEx";
-    using Policy = ExtendedOr<ShortSeriesCalls>;
-    ConnectionWriteHistoricalData(std::vector<QUELLAN2_TAG> tags, int32_t startTime, int32_t interval,
-                                  std::vector<QUELLAN2_VECTOR> values)
-        : tags(std::move(tags)), startTime(startTime), interval(interval) {
-        vectors = std::move(values);
-    }
-    static bool hasExtended(QuellanProxy& proxy);
-    QUELLAN2_STATUS callChild(QuellanProxy& proxy);
-    QUELLAN2_STATUS callShort(QuellanProxy& proxy, uint32_t sample);
-    static constexpr bool READS_SLOTS = false;
-
-    std::vector<QUELLAN2_TAG> tags;
-    int32_t startTime;
-    int32_t interval;
-};
-
-// The values, lent by the caller, are vectors[0].
-struct ConnectionWriteBatchData : QuellanMessage {
-    static constexpr const char* NAME = "quellan2_connectionWriteBatchDataEx";
-    using Policy = ExtendedOr<ShortBatchCall>;
-    ConnectionWriteBatchData(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime,
-                             QUELLAN2_VECTOR values)
+    BatchData(std::vector<QUELLAN2_TAG> tags, const char* batch, int32_t batchTime, QUELLAN2_VECTOR values = nullptr)
         : tags(std::move(tags)), batch(batch), batchTime(batchTime) {
         vectors.assign(1, values);
     }
@@ -195,6 +168,10 @@ struct ConnectionWriteBatchData : QuellanMessage {
     BatchText batch;
     int32_t batchTime;
 };
+extern template struct BatchData<true>;
+extern template struct BatchData<false>;
+using ConnectionReadBatchData = BatchData<true>;
+using ConnectionWriteBatchData = BatchData<false>;
 
 // The list is vectors[0].
 struct NodeGetActiveBatches : QuellanMessage {

@@ -493,6 +493,15 @@ uint64_t walkChild(const Plugin& child, QUELLAN2_CONNECTION connection) {
     return tags;
 }
 
+// Closes MultiQuellan's connection after checking that the open merged the
+// `expected` number of top-level nodes.
+void closeCheckingNodes(QUELLAN2_CONNECTION connection, uint32_t expected, benchmark::State& state) {
+    uint32_t nodes = 0;
+    multiQuellan().connectionGetNumNodes(connection, &nodes);
+    if (nodes != expected) state.SkipWithError("nodes missing");
+    multiQuellan().connectionClose(connection);
+}
+
 // The child's own walk and MultiQuellan's open in every iteration.
 void open(benchmark::State& state) {
     Session::close();
@@ -510,10 +519,7 @@ void open(benchmark::State& state) {
         child.connectionClose(connection);
         child.uninitialize();
         sides.measured([&] { plugin.connectionOpen("", &connection); });
-        uint32_t nodes = 0;
-        plugin.connectionGetNumNodes(connection, &nodes);
-        if (nodes != MILLION_CHILD.nodes) state.SkipWithError("nodes missing");
-        plugin.connectionClose(connection);
+        closeCheckingNodes(connection, MILLION_CHILD.nodes, state);
     }
     sides.report(state);
 }
@@ -538,10 +544,7 @@ void memory(benchmark::State& state) {
         QUELLAN2_CONNECTION connection = nullptr;
         plugin.connectionOpen("", &connection);
         bytes += double(int64_t(residentBytes() - before));
-        uint32_t nodes = 0;
-        plugin.connectionGetNumNodes(connection, &nodes);
-        if (nodes != MILLION_CHILD.nodes) state.SkipWithError("nodes missing");
-        plugin.connectionClose(connection);
+        closeCheckingNodes(connection, MILLION_CHILD.nodes, state);
     }
     state.counters["bytesPerTag"] = bytes / double(state.iterations()) / double(MILLION_CHILD.tags());
 }
@@ -637,10 +640,7 @@ void slowOpen(benchmark::State& state) {
         child.connectionClose(connection);
         child.uninitialize();
         sides.measured([&] { plugin.connectionOpen("", &connection); });
-        uint32_t nodes = 0;
-        plugin.connectionGetNumNodes(connection, &nodes);
-        if (nodes != SLOW_CHILDREN) state.SkipWithError("nodes missing");
-        plugin.connectionClose(connection);
+        closeCheckingNodes(connection, SLOW_CHILDREN, state);
     }
     sides.report(state);
 }
@@ -744,10 +744,7 @@ void openIsolated(benchmark::State& state) {
                 sides.measured(opening);
             else
                 sides.baseline(opening);
-            uint32_t nodes = 0;
-            plugin.connectionGetNumNodes(connection, &nodes);
-            if (nodes != MILLION_CHILD.nodes) state.SkipWithError("nodes missing");
-            plugin.connectionClose(connection);
+            closeCheckingNodes(connection, MILLION_CHILD.nodes, state);
         }
     }
     sides.report(state);

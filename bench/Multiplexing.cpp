@@ -493,6 +493,14 @@ uint64_t walkChild(const Plugin& child, QUELLAN2_CONNECTION connection) {
     return tags;
 }
 
+// A child's own start as a host makes it: initialize, open, and a walk of
+// its whole tree, which must find `tags` tags.
+void startChild(Plugin& child, QUELLAN2_CONNECTION& connection, uint64_t tags, benchmark::State& state) {
+    child.initialize();
+    child.connectionOpen("", &connection);
+    if (walkChild(child, connection) != tags) state.SkipWithError("tags missing");
+}
+
 // Closes MultiQuellan's connection after checking that the open merged the
 // `expected` number of top-level nodes.
 void closeCheckingNodes(QUELLAN2_CONNECTION connection, uint32_t expected, benchmark::State& state) {
@@ -511,11 +519,7 @@ void open(benchmark::State& state) {
     SideBySide sides;
     for (auto _ : state) {
         QUELLAN2_CONNECTION connection = nullptr;
-        sides.baseline([&] {
-            child.initialize();
-            child.connectionOpen("", &connection);
-            if (walkChild(child, connection) != MILLION_CHILD.tags()) state.SkipWithError("tags missing");
-        });
+        sides.baseline([&] { startChild(child, connection, MILLION_CHILD.tags(), state); });
         child.connectionClose(connection);
         child.uninitialize();
         sides.measured([&] { plugin.connectionOpen("", &connection); });
@@ -632,11 +636,7 @@ void slowOpen(benchmark::State& state) {
     SideBySide sides;
     for (auto _ : state) {
         QUELLAN2_CONNECTION connection = nullptr;
-        sides.baseline([&] {
-            child.initialize();
-            child.connectionOpen("", &connection);
-            if (walkChild(child, connection) != 1) state.SkipWithError("tags missing");
-        });
+        sides.baseline([&] { startChild(child, connection, 1, state); });
         child.connectionClose(connection);
         child.uninitialize();
         sides.measured([&] { plugin.connectionOpen("", &connection); });
@@ -700,15 +700,22 @@ void readAll(benchmark::State& state, QUELLAN2_CONNECTION connection, const std:
     if (plugin.takeValues(values, count) != count) state.SkipWithError("values missing");
 }
 
+// The same tags read in-process and then isolated in every iteration, the
+// isolated read measured against the in-process one.
+void readInProcessAndIsolated(benchmark::State& state, QUELLAN2_CONNECTION connection,
+                              const std::vector<QUELLAN2_TAG>& inProcess, const std::vector<QUELLAN2_TAG>& isolated) {
+    SideBySide sides("inProcessUs", "isolatedUs");
+    for (auto _ : state) {
+        sides.baseline([&] { readAll(state, connection, inProcess); });
+        sides.measured([&] { readAll(state, connection, isolated); });
+    }
+    sides.report(state);
+}
+
 void oneTagIsolated(benchmark::State& state) {
     QUELLAN2_CONNECTION connection = Session::over(inProcessAndIsolated({ONE_TAG_CHILD}));
     const std::vector<QUELLAN2_TAG> inProcessTag{tagNumber(1)}, isolatedTag{tagNumber(2)};
-    SideBySide sides("inProcessUs", "isolatedUs");
-    for (auto _ : state) {
-        sides.baseline([&] { readAll(state, connection, inProcessTag); });
-        sides.measured([&] { readAll(state, connection, isolatedTag); });
-    }
-    sides.report(state);
+    readInProcessAndIsolated(state, connection, inProcessTag, isolatedTag);
 }
 BENCHMARK(oneTagIsolated)->Name("isolated/oneTag")->UseRealTime()->Unit(benchmark::kMicrosecond);
 
@@ -720,12 +727,7 @@ void readIsolated(benchmark::State& state) {
     const std::vector<QUELLAN2_TAG> inProcessTags = spreadTags(MOST_TAGS, ISOLATED_READ_CHILDREN);
     std::vector<QUELLAN2_TAG> isolatedTags;
     for (QUELLAN2_TAG tag : inProcessTags) isolatedTags.push_back(tagNumber(uintptr_t(tag) + MOST_TAGS));
-    SideBySide sides("inProcessUs", "isolatedUs");
-    for (auto _ : state) {
-        sides.baseline([&] { readAll(state, connection, inProcessTags); });
-        sides.measured([&] { readAll(state, connection, isolatedTags); });
-    }
-    sides.report(state);
+    readInProcessAndIsolated(state, connection, inProcessTags, isolatedTags);
 }
 BENCHMARK(readIsolated)->Name("isolated/read")->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -161,12 +161,7 @@ case $step in
       done
       return 0
     }
-    runner=$(await_runner "$host" dialog_runner)
-    if [ -z "$runner" ]; then
-      kill "$host" 2>/dev/null || true
-      cat "$work/configure.txt"
-      fail "quellan configure did not start $library_folder/quellan-rundll with the dialog module loaded"
-    fi
+    await_runner "$host" dialog_runner "quellan configure did not start $library_folder/quellan-rundll with the dialog module loaded"
     echo "the runner $library_folder/quellan-rundll (process $runner) has loaded MultiQuellanDialog.so and Qt"
     kill "$runner"
     wait "$host" || fail "quellan configure ended with status $?"

@@ -123,12 +123,7 @@ case $step in
       done
       return 0
     }
-    runner=$(await_runner "$host" library_runner)
-    if [ -z "$runner" ]; then
-      kill "$host" 2>/dev/null || true
-      cat "$work/configure.txt"
-      fail "quellan.exe configure did not start rundll32 with the unpacked MultiQuellan.dll"
-    fi
+    await_runner "$host" library_runner "quellan.exe configure did not start rundll32 with the unpacked MultiQuellan.dll"
     echo "rundll32 (process $runner) runs: $(tr '\0' ' ' <"/proc/$runner/cmdline")"
     kill "$runner"
     wait "$host" || fail "quellan.exe configure ended with status $?"

@@ -23,6 +23,9 @@ public:
 
     // The common application-data folder, which the data folder lies below.
     const std::string& commonFolder() const { return common; }
+    // True where that folder is the test's alone (Linux); on Windows every
+    // test that loads the library may make the data folder in it at any time.
+    bool ownsTheCommonFolder() const { return common.rfind(scratch.path(), 0) == 0; }
     const std::string& filePath() const { return path; }
     void writeChildren(const std::vector<std::string>& childPaths) const;
     void writeBytes(const std::string& bytes) const;

@@ -47,6 +47,18 @@ public:
     // calls in progress now return soon. Any thread.
     virtual bool abandon() noexcept { return false; }
 
+    // An isolated child whose surrogate has ended (it died, or abandon() ended
+    // it): every call fails at once until renew(). Any thread.
+    virtual bool ended() const noexcept { return false; }
+    // How the surrogate ended ("aborted", "exit code 70", "signal SIGKILL");
+    // empty when not known.
+    virtual std::string ending() const { return {}; }
+    // On the worker, after ended(): makes ready for a new surrogate, which
+    // initialize() then starts. The connectionOpen() that follows points the
+    // node and tag handles given out before at the new tree, so that they
+    // keep their meaning. False for a child that cannot be started again.
+    virtual bool renew() { return false; }
+
 protected:
     ChildFunctionTable table;
     std::shared_ptr<std::mutex> turns;

@@ -36,8 +36,9 @@ ChildFunctionTable entriesOf(const LibraryHandle& library) {
 
 Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
 
-Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation)
-    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), prompts(silentPrompts()) {}
+Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation, bool restarts)
+    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), restarts(restarts),
+      prompts(silentPrompts()) {}
 
 Quellan::~Quellan() {
     QuellanProxy::retire(std::move(startingProxy));
@@ -70,7 +71,8 @@ bool Quellan::start() {
     if (startFailed) return false;
     try {
         if (std::string refusal = childPathRefusal(libraryPath); !refusal.empty()) throw Exception(refusal);
-        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation);
+        startingProxy =
+            std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation, restarts, eventHook);
     } catch (const Exception&) {
         startFailed = true;
         return false;

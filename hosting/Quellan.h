@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace mq {
 
@@ -20,8 +21,9 @@ public:
     // Loads nothing. Messages of identity() and configure() go to `prompts`.
     explicit Quellan(std::string path, UserPrompts& prompts = silentPrompts());
     // A child of the host whose calls are given up after `timeout`, run where
-    // `isolation` says.
-    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE);
+    // `isolation` says; with `restarts`, an isolated child whose surrogate
+    // ends is started again (QuellanProxy).
+    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE, bool restarts = false);
     // A proxy with a timeout is retired, so that no close waits longer than that.
     ~Quellan();
     Quellan(const Quellan&) = delete;
@@ -40,6 +42,8 @@ public:
     bool awaitStart();
     // Asks the child's worker to stop after its queued calls, without waiting.
     void stop();
+    // Who hears of the child's surrogate ending and of its restarts; before start().
+    void setEventHook(QuellanProxy::EventHook hook) { eventHook = std::move(hook); }
 
     // The child's identity text, read from the library when not known yet;
     // empty when it cannot be had.
@@ -71,6 +75,8 @@ private:
     std::string libraryPath;
     CallTimeout timeout;
     Isolation isolation = Isolation::NONE;
+    bool restarts = false;
+    QuellanProxy::EventHook eventHook;
     bool startFailed = false;
     // Set once open() has read the running child's identity and node count.
     bool adopted = false;

@@ -29,8 +29,10 @@ QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
     if (!awaitStart()) throw Exception(failedToOpen(libraryPath));
 }
 
-QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation)
-    : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout) {
+QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation,
+                           bool restarts, EventHook events)
+    : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout),
+      restarts(restarts && isolation == Isolation::PROCESS), eventHook(std::move(events)) {
     module = makeChildModule(libraryPath, isolation);
     if (!module) throw Exception(failedToOpen(libraryPath));
 
@@ -185,12 +187,106 @@ bool QuellanProxy::startChild() {
 
 void QuellanProxy::serve(std::unique_lock<std::mutex>& moduleTurn) {
     void* item = nullptr;
-    while (queue.next(item)) runMessage(*static_cast<QuellanMessage*>(item), moduleTurn);
+    while (takeNext(item, moduleTurn)) runMessage(*static_cast<QuellanMessage*>(item), moduleTurn);
     // Calls that were queued but will never run (the loop ended on a quit
     // message the child posted, or on a failure) must not leave callers waiting.
     for (void* unrun : queue.close()) completeUnrun(*static_cast<QuellanMessage*>(unrun));
     moduleTurn.lock();
     guardedCall(functions().connectionClose, connection);
+}
+
+bool QuellanProxy::takeNext(void*& item, std::unique_lock<std::mutex>& moduleTurn) {
+    for (;;) {
+        noticeEnd();
+        if (!restartDue) return queue.next(item);
+        const RestartBackoff::Clock::time_point now = backoff.now();
+        // Between calls, never inside one: a call waiting behind the restart
+        // is taken once the child runs again (or has failed to).
+        if (now >= *restartDue) {
+            restartChild(moduleTurn);
+            continue;
+        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*restartDue - now);
+        if (!queue.nextWithin(item, wait)) return false;
+        if (item) return true;
+    }
+}
+
+namespace {
+
+std::string inSeconds(std::chrono::seconds delay) {
+    return "started again in " + std::to_string(delay.count()) + " s";
+}
+
+}  // namespace
+
+void QuellanProxy::noticeEnd() {
+    if (endNoticed || !module->ended()) return;
+    endNoticed = true;
+    std::string detail = module->ending();
+    if (detail.empty()) detail = "ended";
+    if (restarts) {
+        restartDue = backoff.ended();
+        detail += "; " + inSeconds(backoff.lastDelay());
+    }
+    report(ChildEventKind::SURROGATE_ENDED, std::move(detail));
+}
+
+void QuellanProxy::restartChild(std::unique_lock<std::mutex>& moduleTurn) {
+    restartDue.reset();
+    report(ChildEventKind::RESTART_TRIED, std::string());
+    moduleTurn.lock();
+    std::string failure;
+    try {
+        failure = startAgain();
+    } catch (...) {
+        // Memory ran out while the tree was read: a failed start as any other.
+        failure = "could not be started";
+    }
+    // A surrogate that refused the start goes; the next try starts afresh.
+    if (!failure.empty()) module->abandon();
+    moduleTurn.unlock();
+    if (failure.empty()) {
+        {
+            std::lock_guard<std::mutex> lock(callMutex);
+            // A call given up before ended the surrogate that hung; this one is new.
+            hungCall = false;
+        }
+        endNoticed = false;
+        report(ChildEventKind::RESTART_DONE, std::string());
+        return;
+    }
+    restartDue = backoff.ended();
+    report(ChildEventKind::RESTART_GIVEN_UP, failure + "; " + inSeconds(backoff.lastDelay()));
+}
+
+std::string QuellanProxy::startAgain() {
+    if (!module->renew()) return "cannot be started again";
+    module->initialize();
+    if (module->ended()) return "its surrogate could not be started, or could not load it";
+    QUELLAN2_STRING identity = nullptr;
+    if (module->getIdentity(&identity) != QUELLAN2_STATUS_OK) return "quellan2_getIdentity failed";
+    guardedCall(functions().stringFree, identity);
+    // The same child connection as before: the handle stays, and so do the
+    // tree's handles, which the open points at the new tree.
+    QUELLAN2_CONNECTION reopened = nullptr;
+    if (module->connectionOpen(connectionText.c_str(), &reopened) != QUELLAN2_STATUS_OK)
+        return "quellan2_connectionOpen failed";
+    return std::string();
+}
+
+void QuellanProxy::report(ChildEventKind kind, std::string detail) const {
+    if (!eventHook) return;
+    ChildEvent event;
+    event.when = std::chrono::system_clock::now();
+    event.kind = kind;
+    event.child = libraryPath;
+    event.detail = std::move(detail);
+    try {
+        eventHook(event);
+    } catch (...) {
+        // Whoever listens must not end the worker.
+    }
 }
 
 void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn) {

@@ -2,14 +2,17 @@
 #pragma once
 
 #include "config/CallOptions.h"
+#include "hosting/ChildEvent.h"
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/ChildModule.h"
+#include "hosting/RestartBackoff.h"
 #include "platform/ModulePin.h"
 #include "platform/WorkerQueue.h"
 #include "quellan2.h"
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -34,11 +37,20 @@ class QuellanMessage;
 // start-up, or for the shutdown): a call that has not ended by then is given
 // up and the child counts as hung, so that later calls fail at once. A hung
 // child's worker is left behind when the proxy is retired (retire()).
+//
+// An isolated child may be restarted: when its surrogate ends, the worker,
+// between calls, starts it again after a backoff (RestartBackoff), opens it
+// with the same connection text and points the handles of its tree at the new
+// one. Calls in between fail at once.
 class QuellanProxy {
 public:
     class Connection;
     class Node;
     class Tag;
+
+    // Told of an isolated child's surrogate ending and of each restart, on
+    // the worker, with no lock held.
+    using EventHook = std::function<void(const ChildEvent&)>;
 
     // Starts the child and waits for its start-up, however long it takes.
     // Raises Exception when the child cannot be started: the library cannot
@@ -49,8 +61,10 @@ public:
     // child runs. Raises Exception only for what the caller's thread finds:
     // the library, its functions, the thread. An isolated child's library is
     // loaded by its surrogate, on the worker, so its failures show in awaitStart().
+    // With `restarts`, an isolated child whose surrogate ends is started
+    // again; `events` hears of it.
     QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout,
-                 Isolation isolation = Isolation::NONE);
+                 Isolation isolation = Isolation::NONE, bool restarts = false, EventHook events = {});
     // Stops the worker after the calls already queued, waits for it without a
     // time limit (it closes the child's connection and uninitialises the
     // child), then unloads the library. A proxy with a timeout is let go
@@ -119,6 +133,11 @@ private:
     void run(std::promise<bool>& started);
     bool startChild();
     void serve(std::unique_lock<std::mutex>& moduleTurn);
+    bool takeNext(void*& item, std::unique_lock<std::mutex>& moduleTurn);
+    void noticeEnd();
+    void restartChild(std::unique_lock<std::mutex>& moduleTurn);
+    std::string startAgain();
+    void report(ChildEventKind kind, std::string detail) const;
     void runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn);
     void completeUnrun(QuellanMessage& message);
     void giveBackVectors(QuellanMessage& message);
@@ -149,6 +168,14 @@ private:
     unsigned waitsRunOut = 0;
     std::shared_ptr<QuellanProxy> leftBehind;
     platform::ModulePin modulePin;
+    // The worker's alone.
+    bool restarts = false;
+    EventHook eventHook;
+    RestartBackoff backoff;
+    // Set once the worker has seen the surrogate gone, until a restart has
+    // brought it back; then when the restart is due, if one is.
+    bool endNoticed = false;
+    std::optional<RestartBackoff::Clock::time_point> restartDue;
     std::future<bool> running;
     platform::WorkerQueue queue;
     std::thread workerThread;

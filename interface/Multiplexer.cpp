@@ -64,8 +64,10 @@ void Multiplexer::open() {
         const std::string path = platform::absolutePath(configured.path);
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
-        childList.push_back(std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured)));
+        childList.push_back(std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured),
+                                                      childRestarts(configured)));
     }
+    for (const std::shared_ptr<Quellan>& child : childList) child->setEventHook(eventHook);
     if (parallel) {
         for (const std::shared_ptr<Quellan>& child : childList) child->start();
         for (const std::shared_ptr<Quellan>& child : childList) child->awaitStart();

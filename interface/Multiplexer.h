@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <vector>
+#include <utility>
 
 namespace mq {
 
@@ -39,6 +40,10 @@ public:
     // left as it is.
     void open();
 
+    // Who hears of the children's surrogates ending and of their restarts
+    // (QuellanProxy::EventHook); before open().
+    void setEventHook(QuellanProxy::EventHook hook) { eventHook = std::move(hook); }
+
     QUELLAN2_CONNECTION connectionHandle() { return reinterpret_cast<QUELLAN2_CONNECTION>(this); }
 
     const ConfigurationRecord& configuration() const { return record; }
@@ -67,6 +72,7 @@ private:
     std::vector<TagEntry> tags;
     bool opened = false;
     bool parallel = false;
+    QuellanProxy::EventHook eventHook;
 };
 
 }  // namespace mq

@@ -20,6 +20,8 @@ struct Placement {
     bool isolated;
     // The child's timeout="SECONDS", or none.
     std::optional<std::string> timeout = std::nullopt;
+    // restart="true".
+    bool restart = false;
 };
 
 
@@ -32,6 +34,7 @@ protected:
             xml += "    <quellan path=\"" + placement.child->libraryPath() + "\"";
             if (placement.isolated) xml += " isolation=\"process\"";
             if (placement.timeout) xml += " timeout=\"" + *placement.timeout + "\"";
+            if (placement.restart) xml += " restart=\"true\"";
             xml += " />\n";
         }
         configuration->writeBytes(xml + "</settings>\n");

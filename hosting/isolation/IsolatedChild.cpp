@@ -228,7 +228,8 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadCurrentData(QUELLAN2_CONNECTION conn
                                                         uint32_t tagCount, QUELLAN2_VECTOR* result) {
     if (!tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return readOne(
-        connection, Request::READ_CURRENT, tags, tagCount, [&](Arguments& arguments) { setTags(arguments, tags, tagCount); }, result);
+        connection, Request::READ_CURRENT, tags, tagCount,
+        [&](Arguments& arguments) { setTags(arguments, tags, tagCount); }, result);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,

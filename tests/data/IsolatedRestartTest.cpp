@@ -49,7 +49,7 @@ std::vector<SimValue> afterValues() {
             valueOf("A2", "tag A2 G float base=105", "G"), valueOf("A2", "tag A2 G float base=106", "G")};
 }
 
-// How the surrogate ends; the hang is given up by timeout="1", which ends it.
+// How the surrogate ends; the hang is given up by timeout="2", which ends it.
 struct Ending {
     const char* name;
     // The sidecar line that ends it at the first read; none for a kill from outside.
@@ -124,7 +124,7 @@ protected:
 TEST_P(IsolatedRestart, ComesBackInANewSurrogateWithTheHostsHandlesFollowingTheirNames) {
     SimChild& child = addChild("Restarting", BEFORE + GetParam().control);
     const bool hang = std::string(GetParam().name) == "hang";
-    place({{&child, true, hang ? std::optional<std::string>("1") : std::nullopt, true}});
+    place({{&child, true, hang ? std::optional<std::string>("2") : std::nullopt, true}});
     QUELLAN2_CONNECTION connection = open();
     const std::vector<std::string> paths{"A1/F", "A1/S", "A1/Gone", "A2/G", "A2/G"};
     ASSERT_EQ(paths, tagPaths(connection));

@@ -48,8 +48,8 @@ public:
     virtual bool abandon() noexcept { return false; }
 
     // An isolated child whose surrogate has ended (it died, or abandon() ended
-    // it): every call fails at once until renew(). Any thread.
-    virtual bool ended() const noexcept { return false; }
+    // it): every call fails at once until renew(). On the worker.
+    virtual bool ended() noexcept { return false; }
     // How the surrogate ended ("aborted", "exit code 70", "signal SIGKILL");
     // empty when not known.
     virtual std::string ending() const { return {}; }

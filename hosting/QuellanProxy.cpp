@@ -195,10 +195,23 @@ void QuellanProxy::serve(std::unique_lock<std::mutex>& moduleTurn) {
     guardedCall(functions().connectionClose, connection);
 }
 
+namespace {
+
+// How long a worker whose child is restarted waits for a call before it looks
+// whether the surrogate has ended meanwhile, killed between calls.
+constexpr std::chrono::seconds LOOK_AGAIN{1};
+
+}  // namespace
+
 bool QuellanProxy::takeNext(void*& item, std::unique_lock<std::mutex>& moduleTurn) {
     for (;;) {
         noticeEnd();
-        if (!restartDue) return queue.next(item);
+        if (!restartDue && !restarts) return queue.next(item);
+        if (!restartDue) {
+            if (!queue.nextWithin(item, LOOK_AGAIN)) return false;
+            if (item) return true;
+            continue;
+        }
         const RestartBackoff::Clock::time_point now = backoff.now();
         // Between calls, never inside one: a call waiting behind the restart
         // is taken once the child runs again (or has failed to).

@@ -61,7 +61,7 @@ public:
     QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override;
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
     bool abandon() noexcept override;
-    bool ended() const noexcept override { return link.isLost(); }
+    bool ended() noexcept override { return link.hasEnded(); }
     std::string ending() const override { return link.ending(); }
     bool renew() override;
 

@@ -69,6 +69,10 @@ bool SurrogateConnection::exchange(const surrogate::Encoder& request, std::strin
     return false;
 }
 
+bool SurrogateConnection::hasEnded() noexcept {
+    return lost.load() || process.waitForExit(std::chrono::milliseconds(0));
+}
+
 std::string SurrogateConnection::ending() const {
     return process.ending();
 }

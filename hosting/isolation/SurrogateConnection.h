@@ -37,8 +37,9 @@ public:
     bool exchange(const surrogate::Encoder& request, std::string& reply);
     // Ends the surrogate for good.
     void lose() noexcept;
-    // True once the surrogate has gone (or was never started).
-    bool isLost() const noexcept { return lost.load(); }
+    // True once the surrogate has gone, also between exchanges (or when it
+    // was never started). On the thread that starts surrogates.
+    bool hasEnded() noexcept;
     // How the surrogate ended, in HelperProcess::ending()'s words; empty while
     // it runs or when not known.
     std::string ending() const;

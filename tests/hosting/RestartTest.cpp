@@ -3,6 +3,7 @@
 #include "hosting/Quellan.h"
 #include "hosting/QuellanProxy.h"
 #include "hosting/RestartBackoff.h"
+#include "support/ChildProcesses.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -92,6 +93,29 @@ TEST_F(Restart, IsToldByTheSurrogatesEndAndEachTryWithTheDelayDoublingAfterOneTh
 
     EXPECT_EQ(QUELLAN2_STATUS_OK, quellan.proxy()->connectionGetCurrentTime(&time));
     EXPECT_EQ(1700000000u, time);
+}
+
+// No call need find the surrogate gone: the idle worker looks for itself.
+TEST_F(Restart, ASurrogateKilledBetweenCallsIsStartedAgainWithoutACall) {
+    SimChild& child = makeChild();
+    Heard heard;
+    Quellan quellan(child.libraryPath(), std::nullopt, Isolation::PROCESS, true);
+    quellan.setEventHook(heard.hook());
+    ASSERT_TRUE(quellan.open());
+    const std::vector<std::int64_t> surrogates = childProcessesOf(thisProcessId());
+    ASSERT_EQ(1u, surrogates.size());
+    ASSERT_TRUE(killProcess(surrogates[0]));
+
+    const std::vector<ChildEvent> events = heard.await(3);
+    ASSERT_EQ(3u, events.size());
+    EXPECT_EQ(ChildEventKind::SURROGATE_ENDED, events[0].kind);
+    EXPECT_NE(std::string::npos, events[0].detail.find("started again in 1 s")) << events[0].detail;
+    EXPECT_EQ(ChildEventKind::RESTART_TRIED, events[1].kind);
+    EXPECT_EQ(ChildEventKind::RESTART_DONE, events[2].kind);
+    EXPECT_EQ(2u, child.journal("connectionOpen").size());
+    EXPECT_TRUE(child.journal("connectionGetCurrentTime").empty()) << "no call came before the restart";
+    uint32_t time = 0;
+    EXPECT_EQ(QUELLAN2_STATUS_OK, quellan.proxy()->connectionGetCurrentTime(&time));
 }
 
 }  // namespace

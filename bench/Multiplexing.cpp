@@ -47,7 +47,7 @@ fs::path programFolder() {
 }
 
 // A loaded plug-in, MultiQuellan or a child, through the library's own loader.
-struct Plugin : mq::ChildFunctionTable {
+struct Plugin : mq::ChildExports {
     explicit Plugin(const fs::path& path) {
         std::string error;
         if (!library.tryLoad(path.string(), error))
@@ -144,9 +144,11 @@ DirectChild& direct(const ChildPlan& plan) {
     return *child;
 }
 
-void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false) {
+// `settings`: more attributes of the settings element, as written (` status="true"`).
+void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = false,
+                        const std::string& settings = "") {
     std::ofstream file(scratch() / "config" / "Kalmeno" / "Quellan" / "MultiQuellanConfiguration.xml");
-    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "") << ">\n";
+    file << "<?xml version=\"1.0\" ?>\n<settings" << (parallel ? " parallel=\"true\"" : "") << settings << ">\n";
     for (const ChildPlan& child : children) {
         file << "    <quellan path=\"" << childFile(child).string() << "\"";
         if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
@@ -161,14 +163,15 @@ void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = 
 // benchmarks use the same list, closed when one asks for another.
 class Session {
 public:
-    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false) {
-        std::string key = parallel ? "parallel:" : "";
+    static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false,
+                                    const std::string& settings = "") {
+        std::string key = std::string(parallel ? "parallel:" : "") + settings + ":";
         for (const ChildPlan& child : children)
             key += child.name + (child.isolated ? "@process" : "") + (child.restart ? "@restart;" : ";");
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
-            session.reset(new Session(children, parallel, key));
+            session.reset(new Session(children, parallel, settings, key));
         }
         return session->connection;
     }
@@ -185,8 +188,9 @@ private:
         return session;
     }
 
-    Session(const std::vector<ChildPlan>& children, bool parallel, std::string key) : key(std::move(key)) {
-        writeConfiguration(children, parallel);
+    Session(const std::vector<ChildPlan>& children, bool parallel, const std::string& settings, std::string key)
+        : key(std::move(key)) {
+        writeConfiguration(children, parallel, settings);
         if (multiQuellan().connectionOpen("", &connection) != QUELLAN2_STATUS_OK)
             throw std::runtime_error("MultiQuellan did not open");
     }
@@ -300,6 +304,40 @@ private:
     Clock::duration baselineTime{};
     Clock::duration measuredTime{};
 };
+
+// A one-tag read with the status node (status="true") against one without,
+// which a read of a child must not pay for. One connection at a time, so the
+// sides take turns in blocks of reads, reopened between blocks (not timed),
+// the side that goes first changing every iteration.
+void oneTagStatus(benchmark::State& state) {
+    constexpr int READS = 1000;
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_TAG tag = reinterpret_cast<QUELLAN2_TAG>(uintptr_t(1));
+    SideBySide sides("withoutUs", "statusUs");
+    bool statusFirst = false;
+    for (auto _ : state) {
+        for (bool status : {statusFirst, !statusFirst}) {
+            QUELLAN2_CONNECTION connection = Session::over({ONE_TAG_CHILD}, false, status ? " status=\"true\"" : "");
+            const auto reads = [&] {
+                for (int k = 0; k < READS; ++k) {
+                    QUELLAN2_VECTOR values = nullptr;
+                    plugin.connectionReadCurrentData(connection, &tag, 1, &values);
+                    if (plugin.takeValues(values, 1) != 1) state.SkipWithError("no value");
+                }
+            };
+            if (status)
+                sides.measured(reads);
+            else
+                sides.baseline(reads);
+        }
+        statusFirst = !statusFirst;
+    }
+    sides.report(state);
+    // Per read, not per block.
+    state.counters["withoutUs"].value /= READS;
+    state.counters["statusUs"].value /= READS;
+}
+BENCHMARK(oneTagStatus)->Name("oneTag/status")->Iterations(40)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // ---- 2. Many tags over 1, 4 and 16 children -------------------------------
 
@@ -823,6 +861,53 @@ void restartedSurrogate(benchmark::State& state) {
         benchmark::Counter(std::chrono::duration<double, std::milli>(recovery).count(), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(restartedSurrogate)->Name("isolated/restarted")->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// ---- 11. A child that faults on every call, with the fault log and without --
+
+// Every read of its one tag throws out of the child, as fast as the host can call.
+const ChildPlan FAULTING_CHILD{"Faulting", "SimQuellan", 1, 1, "fault connectionReadCurrentData throw\n"};
+const int FAULTING_READS = 2000;
+
+// The log's events are queued for its own thread, so the calls must not slow
+// down with it. One connection serves one configuration, so each iteration
+// opens the child with log="system" and reads, then without and reads: both
+// sides on the same machine at the same moment, the opens untimed.
+void faultingChild(benchmark::State& state) {
+    Plugin& plugin = multiQuellan();
+    QUELLAN2_TAG tag = tagNumber(1);
+    const auto reads = [&](QUELLAN2_CONNECTION connection) {
+        for (int k = 0; k < FAULTING_READS; ++k) {
+            QUELLAN2_VECTOR values = nullptr;
+            plugin.connectionReadCurrentData(connection, &tag, 1, &values);
+            if (plugin.takeValues(values, 1) != 0) state.SkipWithError("the child did not fault");
+        }
+    };
+    SideBySide sides("withoutUs", "withLogUs");
+    // The opens stay outside the timed work.
+    const auto logged = [&] {
+        QUELLAN2_CONNECTION connection = Session::over({FAULTING_CHILD}, false, " log=\"system\"");
+        sides.measured([&] { reads(connection); });
+    };
+    const auto unlogged = [&] {
+        QUELLAN2_CONNECTION connection = Session::over({FAULTING_CHILD});
+        sides.baseline([&] { reads(connection); });
+    };
+    // Which side comes first alternates, so that neither always meets the machine as the other left it.
+    bool loggedFirst = true;
+    for (auto _ : state) {
+        if (loggedFirst) {
+            logged();
+            unlogged();
+        } else {
+            unlogged();
+            logged();
+        }
+        loggedFirst = !loggedFirst;
+    }
+    sides.report(state);
+    state.counters["readsPerIteration"] = FAULTING_READS;
+}
+BENCHMARK(faultingChild)->Name("faultingChild")->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,9 +13,13 @@ endif()
 if(WIN32)
   # One self-contained DLL per plug-in: it imports system DLLs only.
   add_link_options(-static -static-libgcc -static-libstdc++)
-  # Address-space layout randomisation (with 64-bit entropy) and no-execute
-  # data: binutils sets them by default today, and they stay set if it stops.
-  add_link_options(-Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+  # Address-space layout randomisation (with 64-bit entropy where the image
+  # is 64-bit) and no-execute data: binutils sets them by default today, and
+  # they stay set if it stops.
+  add_link_options(-Wl,--dynamicbase,--nxcompat)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_link_options(-Wl,--high-entropy-va)
+  endif()
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 else()
   # The library runs inside other people's processes, some of them privileged:

@@ -1,8 +1,18 @@
 # What `cmake --install` lays out (the folders come from InstallLayout.cmake):
 # the library and what it starts or loads beside itself (the configuration
-# process's runner and dialog, the surrogate of isolated children), the quellan tool, the
-# header, the README, and the two demonstration plants as sample children.
+# process's runner and dialog, the surrogates of isolated and 32-bit children), the quellan tool, the
+# header, the README, and the two demonstration plants as sample children (on Windows also a 32-bit one).
 # Tests, benchmarks and fuzzers are not installed.
+
+# A file that is no target of this build, installed (`kind` FILES or PROGRAMS)
+# under `name` and stripped as installed targets are (install/strip, CPack),
+# which copies are not.
+function(mq_install_stripped kind file destination name)
+  install(${kind} ${file} DESTINATION ${destination} RENAME ${name})
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/${name}\")
+  endif()")
+endfunction()
 
 # Hosts load the library by path; no import library is needed.
 install(TARGETS MultiQuellan quellan
@@ -12,6 +22,10 @@ install(TARGETS MultiQuellan quellan
 # beside itself.
 if(WIN32)
   install(TARGETS ${MQ_SURROGATE_NAME} RUNTIME DESTINATION ${MQ_INSTALL_BINDIR})
+  if(TARGET mq_x86_pieces)
+    # The surrogate of 32-bit children, made by the nested 32-bit build.
+    mq_install_stripped(PROGRAMS ${PROJECT_BINARY_DIR}/bin/${MQ_SURROGATE32_PROGRAM} ${MQ_INSTALL_BINDIR} ${MQ_SURROGATE32_PROGRAM})
+  endif()
 else()
   install(TARGETS quellan-rundll ${MQ_SURROGATE_NAME} RUNTIME DESTINATION ${MQ_INSTALL_LIBRARYDIR})
   if(MQ_QT_DIALOG)
@@ -36,19 +50,27 @@ endif()
 # sets them up. The installed sidecars keep no journal:
 # the samples' folder is not the user's to write in, and a journal left there
 # would outlive the package.
+# Beside the 64-bit Windows plants, the utilities plant once more as a 32-bit
+# library (Utilities32.dll), to try a child that quellan-surrogate32 serves.
 file(GLOB MQ_DEMO_SIDECARS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/simquellan/demo/*.sim)
+set(MQ_SAMPLE_PLANTS)
 foreach(source ${MQ_DEMO_SIDECARS})
   get_filename_component(plant ${source} NAME_WE)
+  list(APPEND MQ_SAMPLE_PLANTS "${plant}|${source}|$<TARGET_FILE:SimQuellan>")
+  if(plant STREQUAL "Utilities" AND TARGET mq_x86_pieces)
+    list(APPEND MQ_SAMPLE_PLANTS "${plant}32|${source}|${PROJECT_BINARY_DIR}/bin/SimQuellan${MQ_X86_LIBRARY_SUFFIX}")
+  endif()
+endforeach()
+foreach(sample ${MQ_SAMPLE_PLANTS})
+  string(REPLACE "|" ";" sample "${sample}")
+  list(GET sample 0 plant)
+  list(GET sample 1 source)
+  list(GET sample 2 library)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
   file(READ ${source} sidecar)
   string(REGEX REPLACE "(^|\n)journal [^\n]*" "" sidecar "${sidecar}")
   string(APPEND sidecar "journal off\n")
   file(WRITE ${PROJECT_BINARY_DIR}/samples/${plant}.sim "${sidecar}")
-  install(FILES $<TARGET_FILE:SimQuellan> DESTINATION ${MQ_INSTALL_SAMPLESDIR} RENAME ${plant}${MQ_LIBRARY_SUFFIX})
-  # Stripped as installed targets are (install/strip, CPack), which copies are not.
-  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_STRIP}\"
-      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${MQ_INSTALL_SAMPLESDIR}/${plant}${MQ_LIBRARY_SUFFIX}\")
-  endif()")
+  mq_install_stripped(FILES ${library} ${MQ_INSTALL_SAMPLESDIR} ${plant}${MQ_LIBRARY_SUFFIX})
   install(FILES ${PROJECT_BINARY_DIR}/samples/${plant}.sim DESTINATION ${MQ_INSTALL_SAMPLESDIR})
 endforeach()

@@ -1,7 +1,8 @@
-// Reading the parallel, timeout, isolation and restart attributes, with the default for a value that is not one.
+// Reading the parallel, status, timeout, isolation, restart and log attributes, with the default for a value that is not one.
 #include "config/CallOptions.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace mq {
 
@@ -49,6 +50,14 @@ bool parallelCalls(const ConfigurationSettings& settings, std::string* problem) 
     return false;
 }
 
+bool statusNode(const ConfigurationSettings& settings, std::string* problem) {
+    const std::string* value = findAttribute(settings.attributes, STATUS_ATTRIBUTE);
+    if (!value || *value == "false") return false;
+    if (*value == "true") return true;
+    if (problem) *problem = "status=\"" + *value + "\" is neither \"true\" nor \"false\"; no status node is shown";
+    return false;
+}
+
 CallTimeout callTimeout(const ChildEntry& child, std::string* problem) {
     const std::string* value = findAttribute(child.attributes, TIMEOUT_ATTRIBUTE);
     if (!value) return std::nullopt;
@@ -81,6 +90,16 @@ bool childRestarts(const ChildEntry& child, std::string* problem) {
         *problem = "restart applies to isolated children only: a hung thread inside the host's process cannot be "
                    "taken back";
     return false;
+}
+
+FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string* problem) {
+    const std::string* value = findAttribute(settings.attributes, LOG_ATTRIBUTE);
+    if (!value) return {};
+    if (*value == SYSTEM_LOG) return {true, {}};
+    // A relative path would name a different file in every host's folder.
+    if (!value->empty() && std::filesystem::path(*value).is_absolute()) return {true, *value};
+    if (problem) *problem = "log=\"" + *value + "\" is neither \"system\" nor an absolute path; nothing is logged";
+    return {};
 }
 
 }  // namespace mq

@@ -1,4 +1,4 @@
-// The optional attributes that change how children are called: parallel calls, call deadlines, isolation and restarts.
+// The optional attributes that change how children are called (parallel calls, call deadlines, isolation, restarts) and the fault log.
 #pragma once
 
 #include "config/ConfigurationSettings.h"
@@ -11,11 +11,18 @@ namespace mq {
 
 // <settings parallel="true">: every data operation calls its children at once.
 constexpr const char* PARALLEL_ATTRIBUTE = "parallel";
+// <settings status="true">: a node of the children's health follows theirs.
+constexpr const char* STATUS_ATTRIBUTE = "status";
 // <quellan timeout="SECONDS">: a call to that child is given up after SECONDS.
 constexpr const char* TIMEOUT_ATTRIBUTE = "timeout";
 
 // <quellan isolation="process">: the child runs in a surrogate process of its own.
 constexpr const char* ISOLATION_ATTRIBUTE = "isolation";
+
+// <settings log="system"> or <settings log="/absolute/path">: what befalls the children is logged.
+constexpr const char* LOG_ATTRIBUTE = "log";
+// The value of LOG_ATTRIBUTE that names the system's log.
+constexpr const char* SYSTEM_LOG = "system";
 
 // A call timeout; no value waits for ever.
 using CallTimeout = std::optional<std::chrono::nanoseconds>;
@@ -23,6 +30,9 @@ using CallTimeout = std::optional<std::chrono::nanoseconds>;
 // True only for parallel="true"; absent or "false" give false. Any other value
 // is malformed: it is ignored (false), and `problem`, when given, says why.
 bool parallelCalls(const ConfigurationSettings& settings, std::string* problem = nullptr);
+
+// True only for status="true", as parallelCalls() reads parallel="true".
+bool statusNode(const ConfigurationSettings& settings, std::string* problem = nullptr);
 
 // The child's timeout="SECONDS": decimal seconds ("10", "0.2"), at most
 // 999999999; absent or 0 wait for ever. A malformed value ("-1", "abc", "1e3")
@@ -47,5 +57,18 @@ constexpr const char* RESTART_ATTRIBUTE = "restart";
 // false. restart="true" on a child loaded into the host is ignored, and so is
 // any other value; `problem`, when given, says why.
 bool childRestarts(const ChildEntry& child, std::string* problem = nullptr);
+
+// Where the fault log goes; absent, nothing is logged.
+struct FaultLogTarget {
+    bool enabled = false;
+    // Only the system's log when empty; otherwise also this file (an absolute path).
+    std::string file;
+    bool operator==(const FaultLogTarget& other) const { return enabled == other.enabled && file == other.file; }
+};
+
+// The settings' log="system" or log="ABSOLUTE PATH"; absent gives no log. Any
+// other value (a relative path, an empty text) is malformed: it is ignored (no
+// log), and `problem`, when given, says why.
+FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string* problem = nullptr);
 
 }  // namespace mq

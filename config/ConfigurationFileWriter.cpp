@@ -90,15 +90,20 @@ std::string configurationText(const ConfigurationSettings& settings) {
 
 }  // namespace
 
-bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings) noexcept {
+bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings,
+                            std::string* why) noexcept {
     try {
-        if (!isWritable(settings.attributes)) return false;
+        const auto refuse = [why](const char* reason) {
+            if (why) *why = reason;
+            return false;
+        };
+        if (!isWritable(settings.attributes)) return refuse("a setting's name or value cannot be written as XML");
         for (const ChildEntry& child : settings.children) {
             if (!isWritableValue(child.path) || !isWritable(child.attributes) ||
                 findAttribute(child.attributes, "path"))
-                return false;
+                return refuse("a child's path or attribute cannot be written as XML");
         }
-        return platform::replaceFileContents(path, configurationText(settings));
+        return platform::replaceFileContents(path, configurationText(settings), why);
     } catch (...) {
         return false;
     }
@@ -108,9 +113,11 @@ std::string configurationBackupPath(const std::string& path) {
     return path + ".bak";
 }
 
-bool writeConfigurationFileKeepingBackup(const std::string& path, const ConfigurationSettings& settings) noexcept {
+bool writeConfigurationFileKeepingBackup(const std::string& path, const ConfigurationSettings& settings,
+                                         std::string* why) noexcept {
     try {
-        return platform::keepBackup(path, configurationBackupPath(path)) && writeConfigurationFile(path, settings);
+        return platform::keepBackup(path, configurationBackupPath(path), why) &&
+               writeConfigurationFile(path, settings, why);
     } catch (...) {
         return false;
     }

@@ -15,7 +15,9 @@ namespace mq {
 // replaced in one step: on any failure (false) the old file is left as it
 // was. Also false for a path the platform cannot take, a value holding a zero
 // byte, an attribute name XML cannot carry, and when memory runs out.
-bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings) noexcept;
+// On failure `why`, where given, says in words why the file was not written.
+bool writeConfigurationFile(const std::string& path, const ConfigurationSettings& settings,
+                            std::string* why = nullptr) noexcept;
 
 // Where a save that keeps the previous file puts it: beside it, the same name
 // with ".bak" appended.
@@ -24,7 +26,8 @@ std::string configurationBackupPath(const std::string& path);
 // First keeps the file as it is at configurationBackupPath(path), with the
 // owner and permissions a save gives, then writes as above. False, with the
 // file as it was, when the backup cannot be kept or the write fails.
-bool writeConfigurationFileKeepingBackup(const std::string& path, const ConfigurationSettings& settings) noexcept;
+bool writeConfigurationFileKeepingBackup(const std::string& path, const ConfigurationSettings& settings,
+                                         std::string* why = nullptr) noexcept;
 
 // Children with their paths only.
 bool writeConfigurationFile(const std::string& path, const std::vector<std::string>& childPaths) noexcept;

@@ -1,8 +1,11 @@
 // The rule that decides which configurations and child paths a privileged process may load children from.
 #include "config/TrustedConfiguration.h"
 
+#include "config/CallOptions.h"
+
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 namespace mq {
 
@@ -24,7 +27,12 @@ ConfigurationFile readTrustedConfiguration(const std::string& path, std::string&
         file = configurationSettingsOf(read.text);
         // A file that names no child loads nothing, whoever may change it.
         if (read.openToOthers.empty() || file.settings.children.empty()) return file;
-        file.settings = ConfigurationSettings{};
+        // The log setting alone is kept, so that the system's log hears of
+        // the refusal: a privileged host writes to no file of the setting's.
+        Attributes kept;
+        if (const std::string* log = findAttribute(file.settings.attributes, LOG_ATTRIBUTE))
+            kept.push_back({LOG_ATTRIBUTE, *log});
+        file.settings = ConfigurationSettings{std::move(kept), {}};
         refusal = "Could not trust the configuration " + path + ": " + read.openToOthers +
                   " may be changed by others than the administrators";
     } catch (...) {

@@ -23,7 +23,8 @@ const TrustFacts& platformTrustFacts();
 // owner and access it checked, the file and every folder up to the root (see
 // readAdministeredFile), so that no one can swap the file or a folder between
 // the check and the read. When someone other than the administrators may
-// change them and the file names a child, the settings are left empty and
+// change them and the file names a child, the settings are left empty (but for its log
+// attribute, which tells the system's log of the refusal) and
 // `refusal` says why; otherwise `refusal` is empty. An unprivileged process
 // reads the file by its path, as readConfigurationSettings does, and a file
 // that names no child is never refused.

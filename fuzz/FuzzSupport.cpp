@@ -18,9 +18,9 @@ std::string builtLibrary(const std::string& baseName) {
     return (std::filesystem::path(platform::executablePath()).parent_path() / (baseName + MQ_LIBRARY_SUFFIX)).string();
 }
 
-const ChildFunctionTable& multiQuellan() {
+const ChildExports& multiQuellan() {
     static LibraryHandle library;
-    static ChildFunctionTable functions;
+    static ChildExports functions;
     if (!functions.initialize) {
         library.load(builtLibrary("MultiQuellan"));
         functions.resolve(library, builtLibrary("MultiQuellan"));

@@ -216,7 +216,7 @@ private:
         q.vectorFree(current);
     }
 
-    const mq::ChildFunctionTable& q;
+    const mq::ChildExports& q;
     fs::path folder;
     std::vector<Child> children;
     QUELLAN2_CONNECTION connection = nullptr;

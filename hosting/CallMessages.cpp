@@ -28,6 +28,15 @@ void giveBack(QuellanProxy& proxy, QUELLAN2_VECTOR& slot) {
     slot = nullptr;
 }
 
+// A guarded call of the child's function on behalf of `message`, which keeps
+// the fault that ended it, if one did, for the child's health.
+template <typename Function, typename... Arguments>
+QUELLAN2_STATUS guarded(QuellanMessage& message, Function function, Arguments... arguments) {
+    const GuardedOutcome outcome = guardedCallOutcome(function, arguments...);
+    if (outcome.faulted()) message.fault = outcome.fault;
+    return outcome.status;
+}
+
 }  // namespace
 
 template <class Call>
@@ -61,12 +70,12 @@ template QUELLAN2_STATUS ShortSeriesCalls::execute(calls::ConnectionWriteHistori
 namespace calls {
 
 QUELLAN2_STATUS ConnectionGetCurrentTime::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionGetCurrentTime, proxy.childConnection(), &time);
+    return guarded(*this, proxy.functions().connectionGetCurrentTime, proxy.childConnection(), &time);
 }
 
 QUELLAN2_STATUS ConnectionReadCurrentData::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionReadCurrentData, proxy.childConnection(), tags.data(),
-                       tagCount(tags), &vectors[0]);
+    return guarded(*this, proxy.functions().connectionReadCurrentData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), &vectors[0]);
 }
 
 bool ConnectionReadHistoricalData::hasExtended(QuellanProxy& proxy) {
@@ -74,13 +83,13 @@ bool ConnectionReadHistoricalData::hasExtended(QuellanProxy& proxy) {
 }
 
 QUELLAN2_STATUS ConnectionReadHistoricalData::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionReadHistoricalDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), startTime, interval, sampleCount(vectors), vectors.data());
+    return guarded(*this, proxy.functions().connectionReadHistoricalDataEx, proxy.childConnection(), tags.data(),
+                   tagCount(tags), startTime, interval, sampleCount(vectors), vectors.data());
 }
 
 QUELLAN2_STATUS ConnectionReadHistoricalData::callShort(QuellanProxy& proxy, uint32_t sample) {
-    return guardedCall(proxy.functions().connectionReadHistoricalData, proxy.childConnection(), tags.data(),
-                       tagCount(tags), timePoint(startTime, interval, sample), &vectors[sample]);
+    return guarded(*this, proxy.functions().connectionReadHistoricalData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), timePoint(startTime, interval, sample), &vectors[sample]);
 }
 
 bool ConnectionReadBatchData::hasExtended(QuellanProxy& proxy) {
@@ -88,13 +97,13 @@ bool ConnectionReadBatchData::hasExtended(QuellanProxy& proxy) {
 }
 
 QUELLAN2_STATUS ConnectionReadBatchData::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionReadBatchDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), batch.c_str(), batchTime, &vectors[0]);
+    return guarded(*this, proxy.functions().connectionReadBatchDataEx, proxy.childConnection(), tags.data(),
+                   tagCount(tags), batch.c_str(), batchTime, &vectors[0]);
 }
 
 QUELLAN2_STATUS ConnectionReadBatchData::callShort(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionReadBatchData, proxy.childConnection(), tags.data(), tagCount(tags),
-                       batch.c_str(), &vectors[0]);
+    return guarded(*this, proxy.functions().connectionReadBatchData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), batch.c_str(), &vectors[0]);
 }
 
 bool ConnectionWriteHistoricalData::hasExtended(QuellanProxy& proxy) {
@@ -103,13 +112,13 @@ bool ConnectionWriteHistoricalData::hasExtended(QuellanProxy& proxy) {
 
 QUELLAN2_STATUS ConnectionWriteHistoricalData::callChild(QuellanProxy& proxy) {
     const QUELLAN2_VECTOR* values = vectors.data();
-    return guardedCall(proxy.functions().connectionWriteHistoricalDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), startTime, interval, sampleCount(vectors), values);
+    return guarded(*this, proxy.functions().connectionWriteHistoricalDataEx, proxy.childConnection(), tags.data(),
+                   tagCount(tags), startTime, interval, sampleCount(vectors), values);
 }
 
 QUELLAN2_STATUS ConnectionWriteHistoricalData::callShort(QuellanProxy& proxy, uint32_t sample) {
-    return guardedCall(proxy.functions().connectionWriteHistoricalData, proxy.childConnection(), tags.data(),
-                       tagCount(tags), timePoint(startTime, interval, sample), vectors[sample]);
+    return guarded(*this, proxy.functions().connectionWriteHistoricalData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), timePoint(startTime, interval, sample), vectors[sample]);
 }
 
 bool ConnectionWriteBatchData::hasExtended(QuellanProxy& proxy) {
@@ -117,25 +126,25 @@ bool ConnectionWriteBatchData::hasExtended(QuellanProxy& proxy) {
 }
 
 QUELLAN2_STATUS ConnectionWriteBatchData::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionWriteBatchDataEx, proxy.childConnection(), tags.data(),
-                       tagCount(tags), batch.c_str(), batchTime, vectors[0]);
+    return guarded(*this, proxy.functions().connectionWriteBatchDataEx, proxy.childConnection(), tags.data(),
+                   tagCount(tags), batch.c_str(), batchTime, vectors[0]);
 }
 
 QUELLAN2_STATUS ConnectionWriteBatchData::callShort(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().connectionWriteBatchData, proxy.childConnection(), tags.data(), tagCount(tags),
-                       batch.c_str(), vectors[0]);
+    return guarded(*this, proxy.functions().connectionWriteBatchData, proxy.childConnection(), tags.data(),
+                   tagCount(tags), batch.c_str(), vectors[0]);
 }
 
 QUELLAN2_STATUS NodeGetActiveBatches::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().nodeGetActiveBatches, node, fromTime, toTime, &vectors[0]);
+    return guarded(*this, proxy.functions().nodeGetActiveBatches, node, fromTime, toTime, &vectors[0]);
 }
 
 QUELLAN2_STATUS NodeGetBatchTimes::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().nodeGetBatchTimes, node, batch.c_str(), batchTime, &startTime, &endTime);
+    return guarded(*this, proxy.functions().nodeGetBatchTimes, node, batch.c_str(), batchTime, &startTime, &endTime);
 }
 
 QUELLAN2_STATUS TagGetUpdateTime::callChild(QuellanProxy& proxy) {
-    return guardedCall(proxy.functions().tagGetUpdateTime, tag, &time);
+    return guarded(*this, proxy.functions().tagGetUpdateTime, tag, &time);
 }
 
 }  // namespace calls

@@ -17,23 +17,23 @@ void lookUpEntry(const LibraryHandle& library, const char* name, bool required, 
 
 }  // namespace
 
-void ChildFunctionTable::resolve(const LibraryHandle& library, const std::string& path) {
+void ChildExports::resolve(const LibraryHandle& library, const std::string& path) {
     std::vector<std::string> missing = lookUp(library);
     if (!missing.empty()) throw Exception(joinNames(missing) + " was not found in " + path + ".");
 }
 
-std::string loadChild(LibraryHandle& library, ChildFunctionTable& table, const std::string& path) {
+std::string loadChild(LibraryHandle& library, ChildExports& exports, const std::string& path) {
     std::string reason;
     if (!library.tryLoad(path, reason)) return "not a loadable library (" + reason + ")";
     try {
-        table.resolve(library, path);
+        exports.resolve(library, path);
     } catch (const Exception& missing) {
         return missing.message();
     }
     return {};
 }
 
-std::vector<std::string> ChildFunctionTable::lookUp(const LibraryHandle& library) {
+std::vector<std::string> ChildExports::lookUp(const LibraryHandle& library) {
     std::vector<std::string> missing;
 #define MQ_CHILD_FUNCTION(entry, required) \
     lookUpEntry(library, MQ_CHILD_FUNCTION_NAME(entry), required, entry, missing);

@@ -17,7 +17,8 @@ namespace mq {
 // to the surrogate process and hand back what the child answered there.
 //
 // The start-up and shut-down calls, which carry no handle of the child, are
-// members: the proxy's worker makes them.
+// members and only members: the table has no entry for them. The proxy's
+// worker makes them.
 class ChildModule {
 public:
     ChildModule() = default;
@@ -25,8 +26,8 @@ public:
     ChildModule(const ChildModule&) = delete;
     ChildModule& operator=(const ChildModule&) = delete;
 
-    // The entry points. An isolated child's table says which optional
-    // functions the child has once initialize() has run.
+    // The entry points of the data path. An isolated child's table says which
+    // optional functions the child has once initialize() has run.
     const ChildFunctionTable& functions() const { return table; }
     // Taken around every call into the child's code: children whose code is
     // one loaded module take turns.
@@ -46,9 +47,9 @@ public:
     // one fail at once; a loaded library cannot be stopped. True when the
     // calls in progress now return soon. Any thread.
     virtual bool abandon() noexcept { return false; }
-
-    // An isolated child whose surrogate has ended (it died, or abandon() ended
-    // it): every call fails at once until renew(). On the worker.
+    // True once an isolated child's surrogate has gone (it died, or abandon()
+    // ended it), also between calls: every call fails at once until renew().
+    // A loaded library never ends. On the worker.
     virtual bool ended() noexcept { return false; }
     // How the surrogate ended ("aborted", "exit code 70", "signal SIGKILL");
     // empty when not known.
@@ -66,7 +67,7 @@ protected:
 
 // The child as the configuration places it. A loaded library is loaded here
 // and its functions resolved, raising Exception as LibraryHandle::load and
-// ChildFunctionTable::resolve do; null when the path names this very
+// ChildExports::resolve do; null when the path names this very
 // library. An isolated child starts nothing until initialize().
 std::unique_ptr<ChildModule> makeChildModule(const std::string& path, Isolation isolation);
 

@@ -7,23 +7,23 @@
 
 namespace mq {
 
-std::string childText(const ChildFunctionTable& child, QUELLAN2_STRING string) {
+std::string childText(const ChildFunctionTable& functions, QUELLAN2_STRING string) {
     uint32_t length = 0;
-    QUELLAN2_STATUS status = guardedCall(child.stringCopy, string, static_cast<char*>(nullptr), &length);
+    QUELLAN2_STATUS status = guardedCall(functions.stringCopy, string, static_cast<char*>(nullptr), &length);
     if (status == QUELLAN2_STATUS_OK) {
         // An empty text: nothing to copy, but the string is the child's to free.
-        guardedCall(child.stringFree, string);
+        guardedCall(functions.stringFree, string);
         return {};
     }
     if (status != QUELLAN2_STATUS_INSUFFICIENT_BUFFER) {
         // A child that will not tell the length has still handed the string
         // over; keeping it would leak the child's memory at every such call.
-        if (string) guardedCall(child.stringFree, string);
+        if (string) guardedCall(functions.stringFree, string);
         return {};
     }
     std::string buffer(length, '\0');
-    guardedCall(child.stringCopy, string, buffer.data(), &length);
-    guardedCall(child.stringFree, string);
+    guardedCall(functions.stringCopy, string, buffer.data(), &length);
+    guardedCall(functions.stringFree, string);
     // A child need not terminate its text, and may terminate it early.
     buffer.resize(std::strlen(buffer.c_str()));
     return buffer;

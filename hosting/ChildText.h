@@ -12,6 +12,6 @@ namespace mq {
 // (the length, then the bytes); the string is freed through the child's
 // stringFree whatever the child answered. Empty when the child will not tell
 // the length. Every call is guarded.
-std::string childText(const ChildFunctionTable& child, QUELLAN2_STRING string);
+std::string childText(const ChildFunctionTable& functions, QUELLAN2_STRING string);
 
 }  // namespace mq

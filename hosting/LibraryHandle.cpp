@@ -50,7 +50,7 @@ bool LibraryHandle::tryLoad(const std::string& path, std::string& reason) {
     return true;
 }
 
-bool LibraryHandle::reload(const std::string& path) noexcept {
+bool LibraryHandle::reload(const std::string& path, std::string* why) noexcept {
     try {
         if (module) {
             if (!orderedUnload(module)) return false;
@@ -58,6 +58,13 @@ bool LibraryHandle::reload(const std::string& path) noexcept {
         }
         load(path);
         return true;
+    } catch (const Exception& error) {
+        try {
+            if (why) *why = error.message();
+        } catch (...) {
+            // Without memory for the words the failure is still reported.
+        }
+        return false;
     } catch (...) {
         return false;
     }

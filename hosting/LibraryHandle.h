@@ -27,8 +27,9 @@ public:
     bool tryLoad(const std::string& path, std::string& reason);
 
     // Unloads what is held (false, keeping it, when the platform refuses),
-    // then loads the path. True when a module is held afterwards. Raises nothing.
-    bool reload(const std::string& path) noexcept;
+    // then loads the path. True when a module is held afterwards; otherwise
+    // `why`, where given, holds load()'s words. Raises nothing.
+    bool reload(const std::string& path, std::string* why = nullptr) noexcept;
 
     // The entry point of an exported name, or null when the library lacks it.
     // Raises Exception when no module is held.

@@ -36,30 +36,30 @@ InTree<Object> makeInTree(std::pmr::memory_resource& storage, Arguments&&... arg
 
 }  // namespace
 
-QuellanProxy::Tag::Tag(const ChildFunctionTable& child, QUELLAN2_TAG handle) : handle(handle) {
+QuellanProxy::Tag::Tag(const ChildFunctionTable& functions, QUELLAN2_TAG handle) : handle(handle) {
     QUELLAN2_STRING delivered = nullptr;
-    if (guardedCall(child.tagGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
+    if (guardedCall(functions.tagGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
 }
 
-QuellanProxy::Node::Node(const ChildFunctionTable& child, std::pmr::memory_resource& storage, QUELLAN2_NODE handle,
+QuellanProxy::Node::Node(const ChildFunctionTable& functions, std::pmr::memory_resource& storage, QUELLAN2_NODE handle,
                          int depth, std::vector<QUELLAN2_NODE>& ancestors)
     : handle(handle) {
     QUELLAN2_STRING delivered = nullptr;
-    if (guardedCall(child.nodeGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
+    if (guardedCall(functions.nodeGetName, handle, &delivered) == QUELLAN2_STATUS_OK) name = delivered;
 
-    const uint32_t subNodeCount = child.nodeGetNumNodes ? countOf(child.nodeGetNumNodes, handle) : 0;
-    const uint32_t tagCount = countOf(child.nodeGetNumTags, handle);
+    const uint32_t subNodeCount = functions.nodeGetNumNodes ? countOf(functions.nodeGetNumNodes, handle) : 0;
+    const uint32_t tagCount = countOf(functions.nodeGetNumTags, handle);
 
     // A child whose tree loops back on itself, or goes on without end, would
     // make this depth-first walk recurse for ever.
     bool expand = depth < MAX_DEPTH && std::find(ancestors.begin(), ancestors.end(), handle) == ancestors.end();
-    if (expand && child.nodeGetNode) {
+    if (expand && functions.nodeGetNode) {
         ancestors.push_back(handle);
         reserveFor(subNodes, subNodeCount);
         for (uint32_t index = 0; index < subNodeCount; ++index) {
             QUELLAN2_NODE subNode = nullptr;
-            if (guardedCall(child.nodeGetNode, handle, index, &subNode) == QUELLAN2_STATUS_OK)
-                subNodes.push_back(makeInTree<Node>(storage, child, storage, subNode, depth + 1, ancestors));
+            if (guardedCall(functions.nodeGetNode, handle, index, &subNode) == QUELLAN2_STATUS_OK)
+                subNodes.push_back(makeInTree<Node>(storage, functions, storage, subNode, depth + 1, ancestors));
         }
         ancestors.pop_back();
     }
@@ -67,19 +67,19 @@ QuellanProxy::Node::Node(const ChildFunctionTable& child, std::pmr::memory_resou
     reserveFor(nodeTags, tagCount);
     for (uint32_t index = 0; index < tagCount; ++index) {
         QUELLAN2_TAG tag = nullptr;
-        if (guardedCall(child.nodeGetTag, handle, index, &tag) == QUELLAN2_STATUS_OK)
-            nodeTags.push_back(makeInTree<Tag>(storage, child, tag));
+        if (guardedCall(functions.nodeGetTag, handle, index, &tag) == QUELLAN2_STATUS_OK)
+            nodeTags.push_back(makeInTree<Tag>(storage, functions, tag));
     }
 }
 
-QuellanProxy::Connection::Connection(const ChildFunctionTable& child, QUELLAN2_CONNECTION handle) : handle(handle) {
-    const uint32_t nodeCount = countOf(child.connectionGetNumNodes, handle);
+QuellanProxy::Connection::Connection(const ChildFunctionTable& functions, QUELLAN2_CONNECTION handle) : handle(handle) {
+    const uint32_t nodeCount = countOf(functions.connectionGetNumNodes, handle);
     reserveFor(topNodes, nodeCount);
     std::vector<QUELLAN2_NODE> ancestors;
     for (uint32_t index = 0; index < nodeCount; ++index) {
         QUELLAN2_NODE node = nullptr;
-        if (guardedCall(child.connectionGetNode, handle, index, &node) == QUELLAN2_STATUS_OK)
-            topNodes.push_back(makeInTree<Node>(storage, child, storage, node, 1, ancestors));
+        if (guardedCall(functions.connectionGetNode, handle, index, &node) == QUELLAN2_STATUS_OK)
+            topNodes.push_back(makeInTree<Node>(storage, functions, storage, node, 1, ancestors));
     }
 }
 

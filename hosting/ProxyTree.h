@@ -38,7 +38,7 @@ using InTree = std::unique_ptr<Object, EndLifetime>;
 
 class QuellanProxy::Tag {
 public:
-    Tag(const ChildFunctionTable& child, QUELLAN2_TAG handle);
+    Tag(const ChildFunctionTable& functions, QUELLAN2_TAG handle);
 
     QUELLAN2_TAG handle;
     // The child's name string, or null when the child refused it; null again
@@ -52,7 +52,7 @@ public:
     // and neither are the sub-nodes of a node that is its own ancestor.
     static constexpr int MAX_DEPTH = 64;
 
-    Node(const ChildFunctionTable& child, std::pmr::memory_resource& storage, QUELLAN2_NODE handle, int depth,
+    Node(const ChildFunctionTable& functions, std::pmr::memory_resource& storage, QUELLAN2_NODE handle, int depth,
          std::vector<QUELLAN2_NODE>& ancestors);
 
     QUELLAN2_NODE handle;
@@ -63,7 +63,7 @@ public:
 
 class QuellanProxy::Connection {
 public:
-    Connection(const ChildFunctionTable& child, QUELLAN2_CONNECTION handle);
+    Connection(const ChildFunctionTable& functions, QUELLAN2_CONNECTION handle);
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 

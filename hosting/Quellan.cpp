@@ -26,19 +26,22 @@ std::string textBeforeZero(const std::string& buffer) {
 
 // Every entry the library has, none refused: identity and configuration need
 // only a few of them, and check those themselves.
-ChildFunctionTable entriesOf(const LibraryHandle& library) {
-    ChildFunctionTable child;
-    child.lookUp(library);
-    return child;
+ChildExports entriesOf(const LibraryHandle& library) {
+    ChildExports functions;
+    functions.lookUp(library);
+    return functions;
 }
 
 }  // namespace
 
 Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
 
-Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation, bool restarts)
-    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), restarts(restarts),
-      prompts(silentPrompts()) {}
+Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation, HealthReport health, bool restarts)
+    : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), health(std::move(health)),
+      restarts(restarts), prompts(silentPrompts()) {}
+
+Quellan::Quellan(std::string name, std::unique_ptr<ChildModule> module)
+    : libraryPath(std::move(name)), ownModule(std::move(module)), prompts(silentPrompts()) {}
 
 Quellan::~Quellan() {
     QuellanProxy::retire(std::move(startingProxy));
@@ -70,11 +73,16 @@ bool Quellan::start() {
     if (runningProxy || startingProxy) return true;
     if (startFailed) return false;
     try {
+        if (ownModule) {
+            startingProxy = std::make_shared<QuellanProxy>(std::move(ownModule), libraryPath);
+            return true;
+        }
         if (std::string refusal = childPathRefusal(libraryPath); !refusal.empty()) throw Exception(refusal);
         startingProxy =
-            std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation, restarts, eventHook);
-    } catch (const Exception&) {
+            std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation, health, restarts);
+    } catch (const Exception& refused) {
         startFailed = true;
+        health.record(ChildEventKind::LEFT_OUT, "", refused.message());
         return false;
     }
     return true;
@@ -89,6 +97,11 @@ bool Quellan::awaitStart() {
     if (!startingProxy) return false;
     if (!startingProxy->awaitStart()) {
         startFailed = true;
+        health.record(ChildEventKind::LEFT_OUT, "",
+                      startingProxy->timeoutsRunOut() > 0 ? "no answer within its timeout at start-up"
+                      : startingProxy->startUpProblem().empty()
+                          ? "its start-up failed"
+                          : startingProxy->startUpProblem());
         QuellanProxy::retire(std::move(startingProxy));
         return false;
     }
@@ -123,15 +136,22 @@ std::string Quellan::identity() {
     return identityText;
 }
 
+void Quellan::couldNotBeLoaded(const std::string& why) {
+    const std::string fixed = COULD_NOT_BE_LOADED;
+    prompts.showMessage(why.empty() ? fixed : fixed + "\n\n" + why, "");
+}
+
 bool Quellan::readIdentity() {
     LibraryHandle library;
+    std::string why;
     // Loading this very library as a child would only run its own code again.
-    if (!library.reload(libraryPath) || library.isThisLibrary()) {
-        prompts.showMessage(COULD_NOT_BE_LOADED, "");
+    if (!library.reload(libraryPath, &why) || library.isThisLibrary()) {
+        couldNotBeLoaded(why.empty() ? "It is MultiQuellan itself." : why);
         return false;
     }
-    const ChildFunctionTable child = entriesOf(library);
-    if (!child.initialize || !child.uninitialize || !child.stringFree || !child.getIdentity || !child.stringCopy) {
+    const ChildExports functions = entriesOf(library);
+    if (!functions.initialize || !functions.uninitialize || !functions.stringFree || !functions.getIdentity ||
+        !functions.stringCopy) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
@@ -139,39 +159,40 @@ bool Quellan::readIdentity() {
     // process: a faulting child must not take the user's unsaved edits down with it.
     // A refused step returns without uninitialise on purpose, here and in configure():
     // children have always been driven so, and the unload right after ends them anyway.
-    if (guardedCall(child.initialize) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING identity = nullptr;
-    if (guardedCall(child.getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.getIdentity, &identity) != QUELLAN2_STATUS_OK) return false;
     uint32_t length = 0;
-    if (guardedCall(child.stringCopy, identity, static_cast<char*>(nullptr), &length) !=
+    if (guardedCall(functions.stringCopy, identity, static_cast<char*>(nullptr), &length) !=
         QUELLAN2_STATUS_INSUFFICIENT_BUFFER)
         return false;
     std::string buffer(length, '\0');
-    if (guardedCall(child.stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
-    if (guardedCall(child.stringFree, identity) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.stringCopy, identity, buffer.data(), &length) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.stringFree, identity) != QUELLAN2_STATUS_OK) return false;
     identityText = textBeforeZero(buffer);
-    return guardedCall(child.uninitialize) == QUELLAN2_STATUS_OK;
+    return guardedCall(functions.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
 bool Quellan::configure() {
     if (!readIdentity()) return false;
     LibraryHandle library;
-    if (!library.reload(libraryPath)) {
-        prompts.showMessage(COULD_NOT_BE_LOADED, "");
+    std::string why;
+    if (!library.reload(libraryPath, &why)) {
+        couldNotBeLoaded(why);
         return false;
     }
-    const ChildFunctionTable child = entriesOf(library);
-    if (!child.initialize || !child.updateConfiguration || !child.uninitialize || !child.stringFree) {
+    const ChildExports functions = entriesOf(library);
+    if (!functions.initialize || !functions.updateConfiguration || !functions.uninitialize || !functions.stringFree) {
         prompts.showMessage(NOT_FULLY_IMPLEMENTED, "");
         return false;
     }
     // As in readIdentity(), a refused step skips uninitialise on purpose.
-    if (guardedCall(child.initialize) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.initialize) != QUELLAN2_STATUS_OK) return false;
     QUELLAN2_STRING newConfiguration = nullptr;
-    if (guardedCall(child.updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    if (guardedCall(functions.updateConfiguration, "", &newConfiguration) != QUELLAN2_STATUS_OK) return false;
     // The child keeps its configuration itself; the text it hands back is not ours to keep.
-    if (guardedCall(child.stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
-    return guardedCall(child.uninitialize) == QUELLAN2_STATUS_OK;
+    if (guardedCall(functions.stringFree, newConfiguration) != QUELLAN2_STATUS_OK) return false;
+    return guardedCall(functions.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
 }  // namespace mq

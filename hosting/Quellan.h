@@ -21,9 +21,13 @@ public:
     // Loads nothing. Messages of identity() and configure() go to `prompts`.
     explicit Quellan(std::string path, UserPrompts& prompts = silentPrompts());
     // A child of the host whose calls are given up after `timeout`, run where
-    // `isolation` says; with `restarts`, an isolated child whose surrogate
-    // ends is started again (QuellanProxy).
-    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE, bool restarts = false);
+    // `isolation` says; its calls and troubles (restarts too) are told to
+    // `health`. With `restarts`, an isolated child whose surrogate ends is
+    // started again (QuellanProxy).
+    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE, HealthReport health = {},
+            bool restarts = false);
+    // A module made here, run as a child under `name` (the status node).
+    Quellan(std::string name, std::unique_ptr<ChildModule> module);
     // A proxy with a timeout is retired, so that no close waits longer than that.
     ~Quellan();
     Quellan(const Quellan&) = delete;
@@ -42,8 +46,6 @@ public:
     bool awaitStart();
     // Asks the child's worker to stop after its queued calls, without waiting.
     void stop();
-    // Who hears of the child's surrogate ending and of its restarts; before start().
-    void setEventHook(QuellanProxy::EventHook hook) { eventHook = std::move(hook); }
 
     // The child's identity text, read from the library when not known yet;
     // empty when it cannot be had.
@@ -68,6 +70,8 @@ public:
 
 private:
     bool readIdentity();
+    // "The specified Quellan could not be loaded." and, below it, why.
+    void couldNotBeLoaded(const std::string& why);
 
     std::shared_ptr<QuellanProxy> runningProxy;
     // Set between start() and awaitStart().
@@ -75,8 +79,10 @@ private:
     std::string libraryPath;
     CallTimeout timeout;
     Isolation isolation = Isolation::NONE;
+    HealthReport health;
     bool restarts = false;
-    QuellanProxy::EventHook eventHook;
+    // Set by the second constructor until start() hands it to the proxy.
+    std::unique_ptr<ChildModule> ownModule;
     bool startFailed = false;
     // Set once open() has read the running child's identity and node count.
     bool adopted = false;

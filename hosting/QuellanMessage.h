@@ -1,6 +1,7 @@
 // One call on a child, packed so that the child's worker thread can run it.
 #pragma once
 
+#include "platform/FaultGuard.h"
 #include "quellan2.h"
 
 #include <chrono>
@@ -46,6 +47,9 @@ public:
     std::optional<Clock::time_point> postedAt;
     std::optional<Clock::time_point> startedAt;
     std::optional<Clock::time_point> endedAt;
+    // The fault that ended the child's function, NONE when it returned;
+    // written by the worker while the call runs.
+    platform::Fault fault = platform::Fault::NONE;
     // How often the waiting caller woke at a deadline while the call ran.
     unsigned deadlineWakeUps = 0;
     // Set by a caller that stopped waiting before the call ended. The child's

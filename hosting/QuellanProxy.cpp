@@ -9,6 +9,7 @@
 #include "platform/ScopeExit.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -30,12 +31,20 @@ QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
 }
 
 QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation,
-                           bool restarts, EventHook events)
+                           HealthReport health, bool restarts)
     : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout),
-      restarts(restarts && isolation == Isolation::PROCESS), eventHook(std::move(events)) {
+      health(std::move(health)), restarts(restarts && isolation == Isolation::PROCESS) {
     module = makeChildModule(libraryPath, isolation);
     if (!module) throw Exception(failedToOpen(libraryPath));
+    startWorker();
+}
 
+QuellanProxy::QuellanProxy(std::unique_ptr<ChildModule> ownModule, std::string name)
+    : module(std::move(ownModule)), libraryPath(std::move(name)) {
+    startWorker();
+}
+
+void QuellanProxy::startWorker() {
     std::promise<bool> started;
     running = started.get_future();
     try {
@@ -52,11 +61,11 @@ namespace {
 // Names the merged tree never read (those of sub-nodes and their tags) are
 // still the child's strings; strings outlive connections, so they can be
 // given back whatever state the child is in.
-void releaseUnreadNames(const ChildFunctionTable& child, QuellanProxy::Node& node) {
-    if (node.name) guardedCall(child.stringFree, std::exchange(node.name, nullptr));
+void releaseUnreadNames(const ChildFunctionTable& functions, QuellanProxy::Node& node) {
+    if (node.name) guardedCall(functions.stringFree, std::exchange(node.name, nullptr));
     for (const auto& tag : node.nodeTags)
-        if (tag->name) guardedCall(child.stringFree, std::exchange(tag->name, nullptr));
-    for (const auto& subNode : node.subNodes) releaseUnreadNames(child, *subNode);
+        if (tag->name) guardedCall(functions.stringFree, std::exchange(tag->name, nullptr));
+    for (const auto& subNode : node.subNodes) releaseUnreadNames(functions, *subNode);
 }
 
 }  // namespace
@@ -172,7 +181,10 @@ void QuellanProxy::run(std::promise<bool>& started) {
 
 bool QuellanProxy::startChild() {
     QUELLAN2_STRING identity = nullptr;
-    if (module->getIdentity(&identity) != QUELLAN2_STATUS_OK) return false;
+    if (const QUELLAN2_STATUS status = module->getIdentity(&identity); status != QUELLAN2_STATUS_OK) {
+        startProblem = "getIdentity returned status " + std::to_string(status);
+        return false;
+    }
     // With a timeout the text is kept from here, read within the start-up's
     // time: a child asked again on the caller's thread could hold it there
     // for as long as it likes. Without one Quellan::open asks for it itself.
@@ -180,7 +192,11 @@ bool QuellanProxy::startChild() {
         identityText = childText(functions(), identity);
     else
         guardedCall(functions().stringFree, identity);
-    if (module->connectionOpen(connectionText.c_str(), &connection) != QUELLAN2_STATUS_OK) return false;
+    if (const QUELLAN2_STATUS status = module->connectionOpen(connectionText.c_str(), &connection);
+        status != QUELLAN2_STATUS_OK) {
+        startProblem = "connectionOpen returned status " + std::to_string(status);
+        return false;
+    }
     tree = std::make_unique<Connection>(functions(), connection);
     return true;
 }
@@ -233,21 +249,21 @@ std::string inSeconds(std::chrono::seconds delay) {
 
 }  // namespace
 
-void QuellanProxy::noticeEnd() {
+void QuellanProxy::noticeEnd(std::string function) {
     if (endNoticed || !module->ended()) return;
     endNoticed = true;
-    std::string detail = module->ending();
-    if (detail.empty()) detail = "ended";
+    std::string detail = "the surrogate process has gone";
+    if (const std::string ending = module->ending(); !ending.empty()) detail += ", " + ending;
     if (restarts) {
         restartDue = backoff.ended();
         detail += "; " + inSeconds(backoff.lastDelay());
     }
-    report(ChildEventKind::SURROGATE_ENDED, std::move(detail));
+    health.record(ChildEventKind::SURROGATE_ENDED, std::move(function), std::move(detail));
 }
 
 void QuellanProxy::restartChild(std::unique_lock<std::mutex>& moduleTurn) {
     restartDue.reset();
-    report(ChildEventKind::RESTART_TRIED, std::string());
+    health.record(ChildEventKind::RESTART_TRIED, std::string(), std::string());
     moduleTurn.lock();
     std::string failure;
     try {
@@ -266,11 +282,11 @@ void QuellanProxy::restartChild(std::unique_lock<std::mutex>& moduleTurn) {
             hungCall = false;
         }
         endNoticed = false;
-        report(ChildEventKind::RESTART_DONE, std::string());
+        health.record(ChildEventKind::RESTART_DONE, std::string(), std::string());
         return;
     }
     restartDue = backoff.ended();
-    report(ChildEventKind::RESTART_GIVEN_UP, failure + "; " + inSeconds(backoff.lastDelay()));
+    health.record(ChildEventKind::RESTART_GIVEN_UP, std::string(), failure + "; " + inSeconds(backoff.lastDelay()));
 }
 
 std::string QuellanProxy::startAgain() {
@@ -286,20 +302,6 @@ std::string QuellanProxy::startAgain() {
     if (module->connectionOpen(connectionText.c_str(), &reopened) != QUELLAN2_STATUS_OK)
         return "quellan2_connectionOpen failed";
     return std::string();
-}
-
-void QuellanProxy::report(ChildEventKind kind, std::string detail) const {
-    if (!eventHook) return;
-    ChildEvent event;
-    event.when = std::chrono::system_clock::now();
-    event.kind = kind;
-    event.child = libraryPath;
-    event.detail = std::move(detail);
-    try {
-        eventHook(event);
-    } catch (...) {
-        // Whoever listens must not end the worker.
-    }
 }
 
 void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn) {
@@ -319,9 +321,11 @@ void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mut
         giveBackVectors(message);
         return;
     }
+    health.callMade();
     moduleTurn.lock();
     const QUELLAN2_STATUS status = message.execute(*this);
     moduleTurn.unlock();
+    if (health) reportCall(message);
     bool givenUp = false;
     {
         std::lock_guard<std::mutex> lock(callMutex);
@@ -333,6 +337,15 @@ void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mut
     // A waiting caller takes the message over once it sees endedAt; one that
     // has left will never look at it again.
     if (givenUp) giveBackVectors(message);
+}
+
+void QuellanProxy::reportCall(const QuellanMessage& message) {
+    health.callEnded(QuellanMessage::Clock::now() - *message.startedAt);
+    if (message.fault != platform::Fault::NONE)
+        health.record(ChildEventKind::FAULT, eventFunction(message.callName()), platform::describe(message.fault));
+    // Seen here, the end is told with the call that met it; otherwise the
+    // worker sees it before its next wait (noticeEnd()).
+    noticeEnd(eventFunction(message.callName()));
 }
 
 void QuellanProxy::completeUnrun(QuellanMessage& message) {
@@ -377,10 +390,13 @@ QUELLAN2_STATUS QuellanProxy::finish(QuellanMessage& message) {
         // A hard deadline from the post: the time the call spent queued counts too.
         if (!callCondition.wait_until(lock, *message.postedAt + *timeout, [&] { return message.endedAt.has_value(); })) {
             message.givenUp = true;
-            hungCall = true;
+            const bool firstHang = !std::exchange(hungCall, true);
             ++waitsRunOut;
             lock.unlock();
             module->abandon();
+            const std::string function = eventFunction(message.callName());
+            health.record(ChildEventKind::TIMEOUT, function, "given up after its timeout");
+            if (firstHang) health.record(ChildEventKind::HUNG, function, "later calls fail at once");
             return QUELLAN2_STATUS_ERROR;
         }
         return message.status;

@@ -4,6 +4,7 @@
 #include "config/CallOptions.h"
 #include "hosting/ChildEvent.h"
 #include "hosting/ChildFunctionTable.h"
+#include "hosting/ChildHealth.h"
 #include "hosting/ChildModule.h"
 #include "hosting/RestartBackoff.h"
 #include "platform/ModulePin.h"
@@ -49,10 +50,6 @@ public:
     class Node;
     class Tag;
 
-    // Told of an isolated child's surrogate ending and of each restart, on
-    // the worker, with no lock held.
-    using EventHook = std::function<void(const ChildEvent&)>;
-
     // Starts the child and waits for its start-up, however long it takes.
     // Raises Exception when the child cannot be started: the library cannot
     // be loaded or is this library itself, required functions are missing,
@@ -62,10 +59,13 @@ public:
     // child runs. Raises Exception only for what the caller's thread finds:
     // the library, its functions, the thread. An isolated child's library is
     // loaded by its surrogate, on the worker, so its failures show in awaitStart().
-    // With `restarts`, an isolated child whose surrogate ends is started
-    // again; `events` hears of it.
+    // What the proxy learns of the child's calls and troubles goes to
+    // `health`. With `restarts`, an isolated child whose surrogate ends is
+    // started again, and `health` hears of each restart.
     QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout,
-                 Isolation isolation = Isolation::NONE, bool restarts = false, EventHook events = {});
+                 Isolation isolation = Isolation::NONE, HealthReport health = {}, bool restarts = false);
+    // Runs a module made here (the status node) instead of one named by a path.
+    QuellanProxy(std::unique_ptr<ChildModule> module, std::string name);
     // Stops the worker after the calls already queued, waits for it without a
     // time limit (it closes the child's connection and uninitialises the
     // child), then unloads the library. A proxy with a timeout is let go
@@ -87,6 +87,8 @@ public:
     // With a timeout, the child's identity text as the worker read it at
     // start-up (empty until the start-up has ended); without one, empty.
     const std::string& startUpIdentity() const;
+    // After a failed start-up: which step failed, in words.
+    const std::string& startUpProblem() const { return startProblem; }
 
     // Lets go of a proxy. Without a timeout this is the release of one owner.
     // With one, it asks the worker to stop and waits for it at most the
@@ -130,15 +132,16 @@ public:
     void setWaitSeconds(int32_t first, int32_t extension);
 
 private:
+    void startWorker();
     void work(std::promise<bool>& started);
+    void reportCall(const QuellanMessage& message);
     void run(std::promise<bool>& started);
     bool startChild();
     void serve(std::unique_lock<std::mutex>& moduleTurn);
     bool takeNext(void*& item, std::unique_lock<std::mutex>& moduleTurn);
-    void noticeEnd();
+    void noticeEnd(std::string function = {});
     void restartChild(std::unique_lock<std::mutex>& moduleTurn);
     std::string startAgain();
-    void report(ChildEventKind kind, std::string detail) const;
     void runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn);
     void completeUnrun(QuellanMessage& message);
     void giveBackVectors(QuellanMessage& message);
@@ -157,6 +160,8 @@ private:
     std::unique_ptr<Connection> tree;
     // Written by the worker before it announces the start-up; read after.
     std::string identityText;
+    std::string startProblem;
+    HealthReport health;
     std::mutex callMutex;
     std::condition_variable callCondition;
     // Guarded by callMutex.
@@ -171,10 +176,9 @@ private:
     platform::ModulePin modulePin;
     // The worker's alone.
     bool restarts = false;
-    EventHook eventHook;
     RestartBackoff backoff;
-    // Set once the worker has seen the surrogate gone, until a restart has
-    // brought it back; then when the restart is due, if one is.
+    // Set once the worker has seen the surrogate gone (and reported it, once),
+    // until a restart has brought it back; then when the restart is due, if one is.
     bool endNoticed = false;
     std::optional<RestartBackoff::Clock::time_point> restartDue;
     std::future<bool> running;

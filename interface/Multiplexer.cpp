@@ -4,10 +4,12 @@
 #include "config/CallOptions.h"
 #include "config/TrustedConfiguration.h"
 #include "hosting/ProxyTree.h"
+#include "interface/StatusModule.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/ScopeExit.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -36,6 +38,7 @@ void Multiplexer::destroy() {
 Multiplexer::Multiplexer() {
     loadConfiguration(record);
     parallel = mq::parallelCalls(record.settings);
+    statusShown = statusNode(record.settings);
 }
 
 Multiplexer::~Multiplexer() {
@@ -44,20 +47,35 @@ Multiplexer::~Multiplexer() {
 
 void Multiplexer::open() {
     if (opened) return;
+    try {
+        if (!faults) faults = FaultLog::open(faultLogTarget(record.settings), platformTrustFacts().isPrivilegedProcess());
+    } catch (const std::exception&) {
+        // No thread or memory for the log: the connection opens without it.
+    }
+    if (!isTrustedConfiguration(record))
+        logEvent(ChildEventKind::CONFIGURATION_REFUSED, std::string(), record.refusal);
     requireTrustedConfiguration(record);
     // A failed open leaves nothing behind, so that a retry starts clean.
     auto rollback = platform::ScopeExit([this] {
         tags.clear();
         nodes.clear();
         childList.clear();
+        healthRecord.reset();
     });
 
-    childList.reserve(record.settings.children.size());
+    std::vector<std::string> childPaths;
+    for (const ChildEntry& configured : record.settings.children) childPaths.push_back(configured.path);
+    // Made before any child starts: a listener of the children's events is set here.
+    healthRecord = std::make_shared<ChildHealth>(childPaths);
+    if (faults) healthRecord->setListener([log = faults](const ChildEvent& event) { log->post(event); });
+    childList.reserve(record.settings.children.size() + 1);
     for (const ChildEntry& configured : record.settings.children) {
+        const HealthReport report{healthRecord, childList.size()};
         // A privileged host leaves out a child named by a relative path: its
         // Quellan refuses to start, and so adds nothing.
         if (!childPathRefusal(configured.path).empty()) {
-            childList.push_back(std::make_shared<Quellan>(configured.path, callTimeout(configured), Isolation::NONE));
+            childList.push_back(
+                std::make_shared<Quellan>(configured.path, callTimeout(configured), Isolation::NONE, report));
             continue;
         }
         // Made absolute once, so that the file checked is the file loaded.
@@ -65,20 +83,33 @@ void Multiplexer::open() {
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
         childList.push_back(std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured),
-                                                      childRestarts(configured)));
+                                                      report, childRestarts(configured)));
     }
-    for (const std::shared_ptr<Quellan>& child : childList) child->setEventHook(eventHook);
+    // Last, so that no child's node or tag handle moves.
+    if (statusShown)
+        childList.push_back(std::make_shared<Quellan>(
+            STATUS_NODE_NAME, std::make_unique<StatusModule>(healthRecord, statusLabels(childPaths))));
     if (parallel) {
         for (const std::shared_ptr<Quellan>& child : childList) child->start();
         for (const std::shared_ptr<Quellan>& child : childList) child->awaitStart();
     }
     // A child that cannot be started has no nodes and so adds nothing.
     for (uint64_t childIndex = 0; childIndex < childList.size(); ++childIndex) {
-        childList[childIndex]->open();
+        Quellan& child = *childList[childIndex];
+        child.open();
         mergeChild(childIndex);
     }
     rollback.release();
     opened = true;
+}
+
+void Multiplexer::logEvent(ChildEventKind kind, const std::string& child, const std::string& detail) noexcept {
+    if (!faults) return;
+    try {
+        faults->post(ChildEvent{std::chrono::system_clock::now(), kind, child, std::string(), detail});
+    } catch (...) {
+        // Out of memory for the event's texts: it goes unlogged.
+    }
 }
 
 void Multiplexer::mergeChild(uint64_t childIndex) {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "config/ConfigurationRecord.h"
+#include "hosting/FaultLog.h"
+#include "hosting/ChildHealth.h"
 #include "hosting/Quellan.h"
 #include "interface/NodeEntry.h"
 #include "interface/TagEntry.h"
@@ -40,17 +42,20 @@ public:
     // left as it is.
     void open();
 
-    // Who hears of the children's surrogates ending and of their restarts
-    // (QuellanProxy::EventHook); before open().
-    void setEventHook(QuellanProxy::EventHook hook) { eventHook = std::move(hook); }
-
     QUELLAN2_CONNECTION connectionHandle() { return reinterpret_cast<QUELLAN2_CONNECTION>(this); }
 
     const ConfigurationRecord& configuration() const { return record; }
     // True when the file asks for parallel calls: every data operation then
     // starts the call of every child before it waits for the first.
     bool parallelCalls() const { return parallel; }
+    // The configured children, by child index; with status="true" the status
+    // node's own child follows them, last.
     const std::vector<std::shared_ptr<Quellan>>& children() const { return childList; }
+    // The fault log the settings' log attribute asks for, opened by open();
+    // null when they ask for none. Events of the children are posted to it.
+    FaultLog* faultLog() const { return faults.get(); }
+    // The configured children's health since the open; null before it.
+    const std::shared_ptr<ChildHealth>& health() const { return healthRecord; }
     const std::vector<NodeEntry>& nodeTable() const { return nodes; }
     const std::vector<TagEntry>& tagTable() const { return tags; }
 
@@ -66,13 +71,20 @@ private:
     Multiplexer();
     void mergeChild(uint64_t childIndex);
 
+    void logEvent(ChildEventKind kind, const std::string& child, const std::string& detail) noexcept;
+
     ConfigurationRecord record;
+    // Before the children, so that it outlives their shutdown.
+    // Shared with the listener of the children's health, which a retired
+    // child's worker may still call after this object has gone.
+    std::shared_ptr<FaultLog> faults;
     std::vector<std::shared_ptr<Quellan>> childList;
     std::vector<NodeEntry> nodes;
     std::vector<TagEntry> tags;
     bool opened = false;
     bool parallel = false;
-    QuellanProxy::EventHook eventHook;
+    bool statusShown = false;
+    std::shared_ptr<ChildHealth> healthRecord;
 };
 
 }  // namespace mq

@@ -27,6 +27,20 @@ std::string temporaryNameFor(const std::string& target) {
     return target + ".tmp" + std::to_string(detail::currentProcessId()) + "." + std::to_string(counter++);
 }
 
+// Gives false, and where a reason is asked for, `reason` with the system's
+// words for the last error after it.
+bool fail(std::string* why, const std::string& reason, bool withSystemWords = true) noexcept {
+    try {
+        if (why) {
+            const std::string words = withSystemWords ? detail::lastErrorText() : std::string();
+            *why = words.empty() ? reason : reason + " (" + words + ")";
+        }
+    } catch (...) {
+        // No memory for the words: the caller still learns of the failure.
+    }
+    return false;
+}
+
 bool writeWhole(detail::OpenFile& file, const std::string& bytes) noexcept {
     return file.writeAll(bytes) && file.sync() && file.close();
 }
@@ -59,9 +73,12 @@ enum class SaveResult { SAVED, FOLDER_REFUSED, FAILED };
 // or a directory, and for a file the saver may not write, since the file's
 // own rights decide, not its folder's: a rename would replace a file that its
 // user may not write.
-bool inspectForSave(const std::string& target, detail::SaveTarget& old) noexcept {
-    return isUsablePath(target) && detail::inspectSaveTarget(target, old) && !old.isDirectory &&
-           (!old.exists || old.writable);
+bool inspectForSave(const std::string& target, detail::SaveTarget& old, std::string* why) noexcept {
+    if (!isUsablePath(target)) return fail(why, "the path is empty, too long or holds a zero byte", false);
+    if (!detail::inspectSaveTarget(target, old)) return fail(why, "it cannot be looked at");
+    if (old.isDirectory) return fail(why, "it is a folder", false);
+    if (old.exists && !old.writable) return fail(why, "this user may not write it", false);
+    return true;
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
@@ -76,7 +93,11 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
 // nothing written, when the folder refuses new files and there is no old
 // file to rewrite in place.
 SaveResult saveFile(const std::string& target, const std::string& bytes, const detail::SaveTarget& old,
-                    const detail::SaveTarget& access) noexcept {
+                    const detail::SaveTarget& access, std::string* why) noexcept {
+    const auto failed = [why](const char* reason, bool withSystemWords = true) {
+        fail(why, reason, withSystemWords);
+        return SaveResult::FAILED;
+    };
     try {
         // Everything that can fail for want of memory happens before the
         // temporary file exists or after the save is complete.
@@ -88,33 +109,39 @@ SaveResult saveFile(const std::string& target, const std::string& bytes, const d
         for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS && created == detail::CreateResult::NAME_TAKEN;
              ++attempt) {
             temporaryPath = temporaryNameFor(target);
-            if (temporaryPath.size() > MAX_PATH_LENGTH) return SaveResult::FAILED;
+            if (temporaryPath.size() > MAX_PATH_LENGTH) return failed("the path is too long", false);
             created = detail::createNewFile(temporaryPath, file);
         }
         if (created == detail::CreateResult::REFUSED) {
-            if (!old.exists) return SaveResult::FOLDER_REFUSED;
-            return rewriteInPlace(target, bytes) ? SaveResult::SAVED : SaveResult::FAILED;
+            if (!old.exists) {
+                fail(why, "the folder does not let this user create files");
+                return SaveResult::FOLDER_REFUSED;
+            }
+            return rewriteInPlace(target, bytes) ? SaveResult::SAVED : failed("it could not be rewritten");
         }
-        if (created != detail::CreateResult::CREATED) return SaveResult::FAILED;
+        if (created == detail::CreateResult::NAME_TAKEN)
+            return failed("every temporary name beside it is taken", false);
+        if (created != detail::CreateResult::CREATED) return failed("no new file could be made beside it");
         auto removeTemporary = ScopeExit([&temporaryPath] { detail::removeFile(temporaryPath); });
 
         // A file that keeps its creator-only permissions is still safe, so
         // failing to widen them does not stop the save.
         (void)file.keepAccessOf(access);
-        if (!writeWhole(file, bytes) || !detail::moveOnto(temporaryPath, target)) return SaveResult::FAILED;
+        if (!writeWhole(file, bytes)) return failed("the new contents could not be written");
+        if (!detail::moveOnto(temporaryPath, target)) return failed("the new file could not be put in its place");
         removeTemporary.release();
 
         // The file is in place by now, so a failure here does not undo the save.
         detail::syncFolder(folder);
         return SaveResult::SAVED;
     } catch (...) {
-        return SaveResult::FAILED;
+        return failed("memory ran out", false);
     }
 }
 
-bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept {
+bool replaceFileContents(const std::string& target, const std::string& bytes, std::string* why) noexcept {
     detail::SaveTarget old;
-    return inspectForSave(target, old) && saveFile(target, bytes, old, old) == SaveResult::SAVED;
+    return inspectForSave(target, old, why) && saveFile(target, bytes, old, old, why) == SaveResult::SAVED;
 }
 
 bool appendToFile(const std::string& path, const std::string& bytes) noexcept {
@@ -122,16 +149,20 @@ bool appendToFile(const std::string& path, const std::string& bytes) noexcept {
     return detail::openForAppend(path, file) && file.writeAll(bytes) && file.close();
 }
 
-bool keepBackup(const std::string& target, const std::string& backup) noexcept {
+bool keepBackup(const std::string& target, const std::string& backup, std::string* why) noexcept {
     try {
         detail::SaveTarget old, oldBackup;
-        if (!inspectForSave(target, old)) return false;
+        if (!inspectForSave(target, old, why)) return false;
         if (!old.exists) return true;
         std::string bytes;
-        if (!readWholeFile(target, bytes) || !inspectForSave(backup, oldBackup)) return false;
-        return saveFile(backup, bytes, oldBackup, old) != SaveResult::FAILED;
+        if (!readWholeFile(target, bytes)) return fail(why, "it cannot be read to keep a backup");
+        std::string backupWhy;
+        if (!inspectForSave(backup, oldBackup, &backupWhy) ||
+            saveFile(backup, bytes, oldBackup, old, &backupWhy) == SaveResult::FAILED)
+            return fail(why, "its backup " + backup + " cannot be written: " + backupWhy, false);
+        return true;
     } catch (...) {
-        return false;
+        return fail(why, "memory ran out", false);
     }
 }
 

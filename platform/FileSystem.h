@@ -58,7 +58,8 @@ bool makeDirectory(const std::string& path) noexcept;
 // no write permission for its group or for others. Where the folder refuses new files but the
 // target is writable, the target is rewritten in place instead: emptied,
 // written and flushed, which a failure part way leaves short or empty.
-bool replaceFileContents(const std::string& target, const std::string& bytes) noexcept;
+// On failure `why`, where given, says in words why the file was not saved.
+bool replaceFileContents(const std::string& target, const std::string& bytes, std::string* why = nullptr) noexcept;
 
 // Appends `bytes` to the file at `path` (created if it is missing) in one
 // write, which lands whole even when other writers append to the file at the
@@ -72,6 +73,7 @@ bool appendToFile(const std::string& path, const std::string& bytes) noexcept;
 // (there is then no place to keep one). False, with nothing made, when the
 // file cannot be read or copied, and when the saving user may not write
 // `target`, whose save would be refused.
-bool keepBackup(const std::string& target, const std::string& backup) noexcept;
+// `why` as for replaceFileContents.
+bool keepBackup(const std::string& target, const std::string& backup, std::string* why = nullptr) noexcept;
 
 }  // namespace mq::platform

@@ -78,6 +78,10 @@ void removeFile(const std::string& path) noexcept;
 // Tells temporary files of different processes apart.
 unsigned long currentProcessId() noexcept;
 
+// The system's words for the error of the last primitive that failed on this
+// thread ("Permission denied"); empty when it has none.
+std::string lastErrorText();
+
 bool entryExistsAt(const std::string& path) noexcept;
 bool isReadableFileAt(const std::string& path) noexcept;
 // Creates one directory, readable by all and writable by its owner only.

@@ -4,6 +4,8 @@
 #include "config/ConfigurationFileWriter.h"
 #include "interface/Identity.h"
 
+#include <cctype>
+
 namespace mq {
 
 MultiQuellanConfig::MultiQuellanConfig(UserPrompts& prompts) : prompts(prompts) {}
@@ -121,6 +123,10 @@ void MultiQuellanConfig::updateButtons() {
     view->setButtonsEnabled(buttons);
 }
 
+bool MultiQuellanConfig::accept() {
+    return !acceptCheck || acceptCheck();
+}
+
 std::optional<std::size_t> MultiQuellanConfig::selectedEntry() const {
     auto row = view->selectedRow();
     if (!row || *row >= entryList.size()) return std::nullopt;
@@ -154,18 +160,28 @@ void editAndSaveConfiguration(const ConfigurationRecord& record, UserPrompts& pr
                             identityText());
     MultiQuellanConfig dialog(prompts);
     for (const ChildEntry& child : record.settings.children) dialog.addEntry(child.path, child.attributes);
+    // Saved while the dialog is still open, so that a failure loses none of
+    // the user's edits; the outcome is told once it has closed.
+    enum class Outcome { SAVED, LEFT_AS_IT_WAS } outcome = Outcome::SAVED;
+    dialog.onAccept([&] {
+        if (!reason.empty() &&
+            !prompts.askYesNo("The configuration file " + path + " " + reason + ".\n\nReplace it with this list? " +
+                                  "Its present contents are then kept only in " + configurationBackupPath(path) + ".",
+                              identityText())) {
+            outcome = Outcome::LEFT_AS_IT_WAS;
+            return true;
+        }
+        const ConfigurationSettings settings{record.settings.attributes, dialog.children()};
+        std::string why;
+        if (writeConfigurationFileKeepingBackup(path, settings, &why)) return true;
+        if (!why.empty()) why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        prompts.showMessage("Failed to save configuration to " + path + (why.empty() ? "" : "\n\n" + why + "."),
+                            identityText());
+        return false;
+    });
     if (dialog.runModal(view) != DIALOG_OK) return;
-    if (!reason.empty() &&
-        !prompts.askYesNo("The configuration file " + path + " " + reason + ".\n\nReplace it with this list? Its " +
-                              "present contents are then kept only in " + configurationBackupPath(path) + ".",
-                          identityText())) {
-        prompts.showMessage("Configuration not saved; " + path + " is left as it was.", identityText());
-        return;
-    }
-    const ConfigurationSettings settings{record.settings.attributes, dialog.children()};
-    bool saved = writeConfigurationFileKeepingBackup(path, settings);
-    prompts.showMessage((saved ? "Configuration saved to " : "Failed to save configuration to ") +
-                            record.configurationPath,
+    prompts.showMessage(outcome == Outcome::SAVED ? "Configuration saved to " + path
+                                                  : "Configuration not saved; " + path + " is left as it was.",
                         identityText());
 }
 

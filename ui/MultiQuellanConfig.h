@@ -9,6 +9,7 @@
 #include "ui/ConfigurationView.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,6 +88,14 @@ public:
     // while that row is not the first and move down while it is not the last.
     virtual void updateButtons();
 
+    // The user pressed OK: true when the dialog may close. Runs what
+    // onAccept() gave, so that a save that fails keeps the dialog open with
+    // the list as the user left it; true when nothing was given.
+    virtual bool accept();
+
+    // What OK does before the dialog may close; false keeps it open.
+    void onAccept(std::function<bool()> check) { acceptCheck = std::move(check); }
+
     const ButtonStates& buttonStates() const { return buttons; }
 
 private:
@@ -100,13 +109,16 @@ private:
     ConfigurationView* view = nullptr;
     std::vector<Entry> entryList;
     ButtonStates buttons;
+    std::function<bool()> acceptCheck;
 };
 
 // Shows the dialog seeded with the record's children and, on OK, writes the
 // settings' attributes and the entries, each with its own attributes, to
 // `record.configurationPath`, keeping the file as it was beside it
 // (configurationBackupPath), and shows the outcome with the library's
-// identity as caption. Cancel touches no file and shows nothing more. A file
+// identity as caption. A save that fails says why and keeps the dialog open
+// with the user's list, to try again or cancel. Cancel touches no file and
+// shows nothing more. A file
 // that is there but could not be read, parsed or understood is announced
 // before the dialog opens, and OK replaces it only when the user says Yes to
 // a second question; No leaves it as it was, and says so.

@@ -183,19 +183,6 @@ QUELLAN2_STATUS readOne(QUELLAN2_CONNECTION connection, Request kind, const QUEL
     });
 }
 
-QUELLAN2_STATUS QUELLAN2_CALL refuse() {
-    return QUELLAN2_STATUS_ERROR;
-}
-QUELLAN2_STATUS QUELLAN2_CALL refuseIdentity(QUELLAN2_STRING*) {
-    return QUELLAN2_STATUS_ERROR;
-}
-QUELLAN2_STATUS QUELLAN2_CALL refuseConfiguration(const char*, QUELLAN2_STRING*) {
-    return QUELLAN2_STATUS_ERROR;
-}
-QUELLAN2_STATUS QUELLAN2_CALL refuseOpen(const char*, QUELLAN2_CONNECTION*) {
-    return QUELLAN2_STATUS_ERROR;
-}
-
 QUELLAN2_STATUS QUELLAN2_CALL connectionClose(QUELLAN2_CONNECTION connection) {
     if (!connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return roundTrip(*childOf(connection), Request::CLOSE);
@@ -440,15 +427,10 @@ QUELLAN2_STATUS QUELLAN2_CALL tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time)
         });
 }
 
-// Every entry forwards or answers here. The start-up entries, which carry
-// no handle, are refused: the proxy makes those calls through the module.
+// Every entry forwards or answers here. The start-up calls, which carry no
+// handle, have no entry: they are the module's members.
 ChildFunctionTable standIns() {
     ChildFunctionTable table;
-    table.initialize = refuse;
-    table.uninitialize = refuse;
-    table.getIdentity = refuseIdentity;
-    table.updateConfiguration = refuseConfiguration;
-    table.connectionOpen = refuseOpen;
     table.connectionClose = connectionClose;
     table.connectionGetNumNodes = connectionGetNumNodes;
     table.connectionGetNode = connectionGetNode;
@@ -472,9 +454,9 @@ ChildFunctionTable standIns() {
     table.tagGetName = tagGetName;
     table.tagGetUpdateTime = tagGetUpdateTime;
     useMirrorValues(table);
-    // Every entry of the list is set here; load() clears the optional ones
+    // Every entry of the table is set here; load() clears the optional ones
     // the child lacks.
-#define MQ_CHILD_FUNCTION(name, required) assert(table.name != nullptr);
+#define MQ_TABLE_FUNCTION(name, required) assert(table.name != nullptr);
 #include "hosting/ChildFunctions.def"
     return table;
 }
@@ -529,7 +511,10 @@ void repoint(std::vector<IsolatedNode>& handles, const std::vector<surrogate::No
 }  // namespace
 
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
-    : libraryPath(std::move(path)), link(limits) {
+    : IsolatedChild(std::move(path), limits, MQ_SURROGATE_PROGRAM) {}
+
+IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits, std::string surrogateProgram)
+    : libraryPath(std::move(path)), link(limits, std::move(surrogateProgram)) {
     table = standIns();
     // Each surrogate is a process of its own: nothing to share a turn with.
     turns = std::make_shared<std::mutex>();
@@ -557,11 +542,13 @@ bool IsolatedChild::load(std::string& reason) {
         return false;
     }
     const std::uint64_t present = answer.present;
-    // The optional functions the child lacks are lacking here too.
+    // The optional functions the child lacks are lacking here too. The bits
+    // count every function of the list, start-up calls included.
     unsigned entry = 0;
-#define MQ_CHILD_FUNCTION(name, required) \
+#define MQ_TABLE_FUNCTION(name, required) \
     if (!required && !((present >> entry) & 1) && table.name) table.name = nullptr; \
     ++entry;
+#define MQ_START_UP_FUNCTION(name) ++entry;
 #include "hosting/ChildFunctions.def"
     return true;
 }

@@ -53,6 +53,9 @@ class IsolatedChild final : public ChildModule {
 public:
     // `limits` frame the messages both ways; the defaults but for tests.
     explicit IsolatedChild(std::string path, surrogate::Limits limits = {});
+    // Served by `surrogateProgram` beside the library instead (ChildMachine:
+    // the 32-bit surrogate for a 32-bit child).
+    IsolatedChild(std::string path, surrogate::Limits limits, std::string surrogateProgram);
     // The connection ends the surrogate (SurrogateConnection).
     ~IsolatedChild() override = default;
 

@@ -23,7 +23,8 @@ std::string& surrogateFolder() {
 
 }  // namespace
 
-SurrogateConnection::SurrogateConnection(surrogate::Limits limits) : limits(limits) {
+SurrogateConnection::SurrogateConnection(surrogate::Limits limits, std::string program)
+    : limits(limits), program(std::move(program)) {
     this->limits.frameBytes = std::clamp<std::uint32_t>(limits.frameBytes, 1, surrogate::MAX_FRAME_BYTES);
 }
 
@@ -45,7 +46,7 @@ bool SurrogateConnection::start() {
         std::lock_guard<std::mutex> lock(processGuard);
         // Given up before it began.
         if (lost.load()) return false;
-        process = platform::HelperProcess::start(folder + MQ_SURROGATE_PROGRAM, channel);
+        process = platform::HelperProcess::start(folder + program, channel);
     }
     return process.isStarted();
 }

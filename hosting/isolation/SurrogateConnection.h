@@ -18,8 +18,9 @@ namespace mq {
 class SurrogateConnection {
 public:
     // `limits` frame the messages both ways; the frame size is clamped to
-    // what the protocol allows.
-    explicit SurrogateConnection(surrogate::Limits limits);
+    // what the protocol allows. `program` is the surrogate's file name, which
+    // is started from the library's folder.
+    SurrogateConnection(surrogate::Limits limits, std::string program);
     // Closes the channel, lets the surrogate end by itself for a moment, then
     // ends it; it is reaped either way.
     ~SurrogateConnection();
@@ -58,6 +59,7 @@ public:
 
 private:
     surrogate::Limits limits;
+    std::string program;
     // Orders the surrogate's start on the worker against a lose() from the
     // thread that gave a call up.
     std::mutex processGuard;

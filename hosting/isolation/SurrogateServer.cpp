@@ -47,7 +47,7 @@ Answer<std::uint32_t> askFloat(Function function, Arguments... arguments) {
 
 VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const {
     VectorRecord record;
-    record.length = askNumber(child.vectorGetLength, vector);
+    record.length = askNumber(functions.vectorGetLength, vector);
     if (lengthDecides) {
         const bool told = record.length.status == QUELLAN2_STATUS_OK && record.length.written;
         elements = told ? std::min(record.length.value, MAX_LIST_ELEMENTS) : 0;
@@ -55,16 +55,16 @@ VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bo
     record.elements.resize(elements);
     for (std::uint32_t k = 0; k < elements; ++k) {
         ElementRecord& element = record.elements[k];
-        element.type = askNumber(child.vectorGetType, vector, k);
+        element.type = askNumber(functions.vectorGetType, vector, k);
         if (!element.type.written) continue;
         if (element.type.value == QUELLAN2_TYPE_FLOAT) {
-            element.floatBits = askFloat(child.vectorGetFloat, vector, k);
+            element.floatBits = askFloat(functions.vectorGetFloat, vector, k);
         } else if (element.type.value == QUELLAN2_TYPE_STRING) {
             QUELLAN2_STRING string = nullptr;
-            element.stringStatus = guardedCall(child.vectorGetString, vector, k, &string);
+            element.stringStatus = guardedCall(functions.vectorGetString, vector, k, &string);
             // A reader takes the text only of a string handed over with success.
             if (string) {
-                std::string text = childText(child, string);
+                std::string text = childText(functions, string);
                 if (element.stringStatus == QUELLAN2_STATUS_OK) element.text = std::move(text);
             }
         }
@@ -80,22 +80,22 @@ std::optional<VectorRecord> Server::take(QUELLAN2_VECTOR vector, std::uint32_t e
 }
 
 void Server::giveBack(QUELLAN2_VECTOR vector) const {
-    if (vector) guardedCall(child.vectorFree, vector);
+    if (vector) guardedCall(functions.vectorFree, vector);
 }
 
 QUELLAN2_VECTOR Server::materialize(const std::optional<VectorRecord>& lent) const {
     if (!lent) return nullptr;
     QUELLAN2_VECTOR vector = nullptr;
     const auto length = static_cast<std::uint32_t>(lent->elements.size());
-    if (guardedCall(child.vectorCreate, length, &vector) != QUELLAN2_STATUS_OK) return vector;
+    if (guardedCall(functions.vectorCreate, length, &vector) != QUELLAN2_STATUS_OK) return vector;
     for (std::uint32_t k = 0; k < length; ++k) {
         const ElementRecord& element = lent->elements[k];
         if (element.type.value == QUELLAN2_TYPE_FLOAT) {
             float value;
             std::memcpy(&value, &element.floatBits.value, sizeof value);
-            guardedCall(child.vectorSetFloat, vector, k, value);
+            guardedCall(functions.vectorSetFloat, vector, k, value);
         } else if (element.type.value == QUELLAN2_TYPE_STRING && element.text) {
-            guardedCall(child.vectorSetString, vector, k, element.text->c_str());
+            guardedCall(functions.vectorSetString, vector, k, element.text->c_str());
         }
     }
     return vector;
@@ -114,7 +114,7 @@ NodeRecord Server::describeNode(QuellanProxy::Node& node) {
     NodeRecord record;
     record.index = nodes.size();
     nodes.push_back(node.handle);
-    if (node.name) record.name = childText(child, std::exchange(node.name, nullptr));
+    if (node.name) record.name = childText(functions, std::exchange(node.name, nullptr));
     record.subNodes.reserve(node.subNodes.size());
     for (const auto& subNode : node.subNodes) record.subNodes.push_back(describeNode(*subNode));
     record.tags.resize(node.nodeTags.size());
@@ -122,7 +122,7 @@ NodeRecord Server::describeNode(QuellanProxy::Node& node) {
         QuellanProxy::Tag& tag = *node.nodeTags[k];
         record.tags[k].index = tags.size();
         tags.push_back(tag.handle);
-        if (tag.name) record.tags[k].name = childText(child, std::exchange(tag.name, nullptr));
+        if (tag.name) record.tags[k].name = childText(functions, std::exchange(tag.name, nullptr));
     }
     return record;
 }
@@ -131,7 +131,7 @@ bool Server::onLOAD(const Arguments& arguments, Reply& reply) {
     const std::uint32_t frames = arguments.number;
     if (loaded || frames == 0 || frames > MAX_FRAME_BYTES) return false;
     replyFrameBytes = frames;
-    if (std::string problem = loadChild(library, child, arguments.text); !problem.empty()) {
+    if (std::string problem = loadChild(library, functions, arguments.text); !problem.empty()) {
         reply.loaded = false;
         reply.reason = std::move(problem);
         reply.present = 0;
@@ -141,7 +141,7 @@ bool Server::onLOAD(const Arguments& arguments, Reply& reply) {
     std::uint64_t present = 0;
     unsigned entry = 0;
 #define MQ_CHILD_FUNCTION(name, required) \
-    if (child.name) present |= std::uint64_t(1) << entry; \
+    if (functions.name) present |= std::uint64_t(1) << entry; \
     ++entry;
 #include "hosting/ChildFunctions.def"
     reply.loaded = true;
@@ -155,13 +155,14 @@ bool Server::onOPEN(const Arguments& arguments, Reply& reply) {
     // and start this child again in a surrogate of its own, without end.
     const bool multiplexer = identity.rfind(IDENTITY_PREFIX, 0) == 0;
     const QUELLAN2_STATUS status =
-        multiplexer ? QUELLAN2_STATUS_ERROR : guardedCall(child.connectionOpen, arguments.text.c_str(), &connection);
+        multiplexer ? QUELLAN2_STATUS_ERROR
+                    : guardedCall(functions.connectionOpen, arguments.text.c_str(), &connection);
     reply.status = status;
     if (status != QUELLAN2_STATUS_OK) return true;
     opened = true;
     // The host's own tree reader, on the child's own functions: the same
     // calls in the same order as in the host, and the same limits.
-    QuellanProxy::Connection tree(child, connection);
+    QuellanProxy::Connection tree(functions, connection);
     reply.top.reserve(tree.topNodes.size());
     for (const auto& node : tree.topNodes) reply.top.push_back(describeNode(*node));
     reply.tree = true;
@@ -197,21 +198,21 @@ bool Server::handle(const std::string& request, Encoder& out) {
 }
 
 bool Server::onINITIALIZE(const Arguments&, Reply& reply) {
-    reply.status = guardedCall(child.initialize);
+    reply.status = guardedCall(functions.initialize);
     return true;
 }
 
 bool Server::onUNINITIALIZE(const Arguments&, Reply& reply) {
-    reply.status = guardedCall(child.uninitialize);
+    reply.status = guardedCall(functions.uninitialize);
     return true;
 }
 
 bool Server::onGET_IDENTITY(const Arguments&, Reply& reply) {
     QUELLAN2_STRING handed = nullptr;
-    const QUELLAN2_STATUS status = guardedCall(child.getIdentity, &handed);
+    const QUELLAN2_STATUS status = guardedCall(functions.getIdentity, &handed);
     reply.status = status;
     std::optional<std::string> text;
-    if (handed) text = childText(child, handed);
+    if (handed) text = childText(functions, handed);
     if (status != QUELLAN2_STATUS_OK) text.reset();
     identity = text.value_or(std::string());
     reply.text = std::move(text);
@@ -219,14 +220,14 @@ bool Server::onGET_IDENTITY(const Arguments&, Reply& reply) {
 }
 
 bool Server::onCLOSE(const Arguments&, Reply& reply) {
-    reply.status = guardedCall(child.connectionClose, connection);
+    reply.status = guardedCall(functions.connectionClose, connection);
     opened = false;
     return true;
 }
 
 bool Server::onCURRENT_TIME(const Arguments& arguments, Reply& reply) {
     std::uint32_t time = arguments.number;
-    reply.status = guardedCall(child.connectionGetCurrentTime, connection, &time);
+    reply.status = guardedCall(functions.connectionGetCurrentTime, connection, &time);
     reply.number = time;
     return true;
 }
@@ -237,17 +238,17 @@ bool Server::read(Request what, const Arguments& arguments, Reply& reply) {
     const auto count = static_cast<std::uint32_t>(list.size());
     const std::int32_t time = arguments.time;
     const char* batch = arguments.text.c_str();
-    if (what == Request::READ_BATCH_EX && !child.connectionReadBatchDataEx) return false;
+    if (what == Request::READ_BATCH_EX && !functions.connectionReadBatchDataEx) return false;
     QUELLAN2_VECTOR result = nullptr;
     QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
     if (what == Request::READ_CURRENT)
-        status = guardedCall(child.connectionReadCurrentData, connection, list.data(), count, &result);
+        status = guardedCall(functions.connectionReadCurrentData, connection, list.data(), count, &result);
     else if (what == Request::READ_HISTORICAL)
-        status = guardedCall(child.connectionReadHistoricalData, connection, list.data(), count, time, &result);
+        status = guardedCall(functions.connectionReadHistoricalData, connection, list.data(), count, time, &result);
     else if (what == Request::READ_BATCH)
-        status = guardedCall(child.connectionReadBatchData, connection, list.data(), count, batch, &result);
+        status = guardedCall(functions.connectionReadBatchData, connection, list.data(), count, batch, &result);
     else
-        status = guardedCall(child.connectionReadBatchDataEx, connection, list.data(), count, batch, time, &result);
+        status = guardedCall(functions.connectionReadBatchDataEx, connection, list.data(), count, batch, time, &result);
     reply.status = status;
     reply.slots.push_back(take(result, count));
     return true;
@@ -274,13 +275,13 @@ bool Server::historicalEx(bool reading, const Arguments& arguments, Reply& reply
     if (!tagHandles(arguments.tags, list)) return false;
     const auto count = static_cast<std::uint32_t>(list.size());
     const std::uint32_t samples = arguments.number;
-    if (reading ? !child.connectionReadHistoricalDataEx : !child.connectionWriteHistoricalDataEx) return false;
+    if (reading ? !functions.connectionReadHistoricalDataEx : !functions.connectionWriteHistoricalDataEx) return false;
     std::vector<QUELLAN2_VECTOR> slots(samples, nullptr);
     for (std::uint32_t k = 0; k < samples; ++k) slots[k] = materialize(arguments.lent[k]);
     const QUELLAN2_STATUS status =
-        reading ? guardedCall(child.connectionReadHistoricalDataEx, connection, list.data(), count, arguments.time,
+        reading ? guardedCall(functions.connectionReadHistoricalDataEx, connection, list.data(), count, arguments.time,
                               arguments.interval, samples, slots.data())
-                : guardedCall(child.connectionWriteHistoricalDataEx, connection, list.data(), count, arguments.time,
+                : guardedCall(functions.connectionWriteHistoricalDataEx, connection, list.data(), count, arguments.time,
                               arguments.interval, samples, static_cast<const QUELLAN2_VECTOR*>(slots.data()));
     reply.status = status;
     for (QUELLAN2_VECTOR slot : slots) {
@@ -306,15 +307,15 @@ bool Server::write(Request what, const Arguments& arguments, Reply& reply) {
     const auto count = static_cast<std::uint32_t>(list.size());
     const std::int32_t time = arguments.time;
     const char* batch = arguments.text.c_str();
-    if (what == Request::WRITE_BATCH_EX && !child.connectionWriteBatchDataEx) return false;
+    if (what == Request::WRITE_BATCH_EX && !functions.connectionWriteBatchDataEx) return false;
     QUELLAN2_VECTOR values = materialize(arguments.lent.front());
     QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;
     if (what == Request::WRITE_HISTORICAL)
-        status = guardedCall(child.connectionWriteHistoricalData, connection, list.data(), count, time, values);
+        status = guardedCall(functions.connectionWriteHistoricalData, connection, list.data(), count, time, values);
     else if (what == Request::WRITE_BATCH)
-        status = guardedCall(child.connectionWriteBatchData, connection, list.data(), count, batch, values);
+        status = guardedCall(functions.connectionWriteBatchData, connection, list.data(), count, batch, values);
     else
-        status = guardedCall(child.connectionWriteBatchDataEx, connection, list.data(), count, batch, time, values);
+        status = guardedCall(functions.connectionWriteBatchDataEx, connection, list.data(), count, batch, time, values);
     giveBack(values);
     reply.status = status;
     return true;
@@ -336,7 +337,7 @@ bool Server::onACTIVE_BATCHES(const Arguments& arguments, Reply& reply) {
     if (arguments.index >= nodes.size()) return false;
     const QUELLAN2_NODE node = nodes[static_cast<std::size_t>(arguments.index)];
     QUELLAN2_VECTOR result = nullptr;
-    reply.status = guardedCall(child.nodeGetActiveBatches, node, arguments.time, arguments.interval, &result);
+    reply.status = guardedCall(functions.nodeGetActiveBatches, node, arguments.time, arguments.interval, &result);
     reply.slots.push_back(take(result, 0, true));
     return true;
 }
@@ -347,7 +348,7 @@ bool Server::onBATCH_TIMES(const Arguments& arguments, Reply& reply) {
     std::uint32_t startTime = arguments.number;
     std::uint32_t endTime = arguments.secondNumber;
     reply.status =
-        guardedCall(child.nodeGetBatchTimes, node, arguments.text.c_str(), arguments.time, &startTime, &endTime);
+        guardedCall(functions.nodeGetBatchTimes, node, arguments.text.c_str(), arguments.time, &startTime, &endTime);
     reply.number = startTime;
     reply.secondNumber = endTime;
     return true;
@@ -356,7 +357,7 @@ bool Server::onBATCH_TIMES(const Arguments& arguments, Reply& reply) {
 bool Server::onUPDATE_TIME(const Arguments& arguments, Reply& reply) {
     if (arguments.index >= tags.size()) return false;
     std::uint32_t time = arguments.number;
-    reply.status = guardedCall(child.tagGetUpdateTime, tags[static_cast<std::size_t>(arguments.index)], &time);
+    reply.status = guardedCall(functions.tagGetUpdateTime, tags[static_cast<std::size_t>(arguments.index)], &time);
     reply.number = time;
     return true;
 }

@@ -72,7 +72,7 @@ private:
     void giveBack(QUELLAN2_VECTOR vector) const;
 
     LibraryHandle library;
-    ChildFunctionTable child;
+    ChildExports functions;
     bool loaded = false;
     std::uint32_t replyFrameBytes = MAX_FRAME_BYTES;
     QUELLAN2_CONNECTION connection = nullptr;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace mq::platform {
@@ -180,6 +181,10 @@ bool createDirectory(const std::string& path) noexcept {
     directory.handle = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (directory.isOpen()) (void)directory.setPermissions(FOLDER_PERMISSIONS);
     return true;
+}
+
+std::string lastErrorText() {
+    return errno == 0 ? std::string() : std::string(std::strerror(errno));
 }
 
 }  // namespace detail

@@ -1,6 +1,7 @@
 // Windows primitives of the configuration store's folders and files.
 #include "platform/FileSystem.h"
 #include "platform/FileSystemPrimitives.h"
+#include "platform/win32/OwnedHandle.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -179,6 +180,21 @@ bool isReadableFileAt(const std::string& path) noexcept {
 bool createDirectory(const std::string& path) noexcept {
     // The folder inherits its parent's access list.
     return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+std::string lastErrorText() {
+    const DWORD code = GetLastError();
+    if (code == ERROR_SUCCESS) return {};
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const LocalMemory<char> ownedText(text);
+    std::string result = length ? std::string(text, length) : "error " + std::to_string(code);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' ||
+                               result.back() == '.'))
+        result.pop_back();
+    return result;
 }
 
 }  // namespace detail

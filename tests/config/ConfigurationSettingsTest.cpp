@@ -76,12 +76,12 @@ TEST_F(ConfigurationSettingsFile, SaysWhatIsWrongWithAMalformedFileAndWhere) {
 
 TEST_F(ConfigurationSettingsFile, KeepsEveryAttributeInFileOrderAndWritesItBack) {
     test::writeFile(file,
-                    "<settings parallel=\"true\" site=\"North &amp; South\">\n"
+                    "<settings parallel=\"true\" site=\"North &amp; South\" log=\"system\">\n"
                     "  <quellan timeout=\"10\" path=\"C:\\a.dll\" note=\"x\"/>\n"
                     "  <quellan path=\"b.so\"/>\n"
                     "</settings>\n");
     const ConfigurationSettings expected{
-        {{"parallel", "true"}, {"site", "North & South"}},
+        {{"parallel", "true"}, {"site", "North & South"}, {"log", "system"}},
         {ChildEntry{"C:\\a.dll", {{"timeout", "10"}, {"note", "x"}}}, ChildEntry{"b.so", {}}}};
 
     ConfigurationFile read = readConfigurationSettings(file);
@@ -90,11 +90,20 @@ TEST_F(ConfigurationSettingsFile, KeepsEveryAttributeInFileOrderAndWritesItBack)
 
     ASSERT_TRUE(writeConfigurationFile(file, read.settings));
     EXPECT_EQ(test::readFile(file), std::string("<?xml version=\"1.0\" ?>") + platform::LINE_END +
-                                        "<settings parallel=\"true\" site=\"North &amp; South\">" +
+                                        "<settings parallel=\"true\" site=\"North &amp; South\" log=\"system\">" +
                                         platform::LINE_END + "    <quellan path=\"C:\\a.dll\" timeout=\"10\" note=\"x\" />" +
                                         platform::LINE_END + "    <quellan path=\"b.so\" />" + platform::LINE_END +
                                         "</settings>" + platform::LINE_END);
     EXPECT_EQ(readConfigurationSettings(file).settings, expected);
+}
+
+TEST_F(ConfigurationSettingsFile, KeepsTheStatusAttributeThroughAReadAndAWrite) {
+    test::writeFile(file, "<settings status=\"true\" parallel=\"true\"><quellan path=\"a.so\"/></settings>");
+    ConfigurationFile read = readConfigurationSettings(file);
+    ASSERT_TRUE(statusNode(read.settings));
+    ASSERT_TRUE(writeConfigurationFile(file, read.settings));
+    EXPECT_NE(test::readFile(file).find("<settings status=\"true\" parallel=\"true\">"), std::string::npos);
+    EXPECT_TRUE(statusNode(readConfigurationSettings(file).settings));
 }
 
 TEST_F(ConfigurationSettingsFile, WritesSettingsAttributesOnAnEmptyList) {
@@ -161,6 +170,16 @@ TEST_P(ParallelAttribute, IsOnForTrueOnlyAndSaysWhyAnOddValueIsIgnored) {
     EXPECT_EQ(!problem.empty(), c.malformed) << problem;
 }
 
+// status="true" is read by the same rule.
+TEST_P(ParallelAttribute, AndSoIsTheStatusNode) {
+    const ParallelCase& c = GetParam();
+    ConfigurationSettings settings;
+    if (c.value) settings.attributes.push_back({STATUS_ATTRIBUTE, c.value});
+    std::string problem;
+    EXPECT_EQ(statusNode(settings, &problem), c.parallel);
+    EXPECT_EQ(!problem.empty(), c.malformed) << problem;
+}
+
 INSTANTIATE_TEST_SUITE_P(Values, ParallelAttribute,
                          ::testing::Values(ParallelCase{nullptr, false, false}, ParallelCase{"true", true, false},
                                            ParallelCase{"false", false, false}, ParallelCase{"maybe", false, true},
@@ -204,6 +223,31 @@ TEST_F(ConfigurationSettingsFile, KeepsRestartBesideIsolationWhenRewritten) {
     ASSERT_TRUE(writeConfigurationFile(file, settings));
     EXPECT_EQ(settings, readConfigurationSettings(file).settings);
 }
+
+struct LogCase {
+    const char* value;
+    FaultLogTarget target;
+    bool malformed;
+};
+
+class LogAttribute : public ::testing::TestWithParam<LogCase> {};
+
+TEST_P(LogAttribute, NamesTheSystemLogOrAnAbsoluteFileAndRefusesAnythingElse) {
+    const LogCase& c = GetParam();
+    ConfigurationSettings settings;
+    if (c.value) settings.attributes.push_back({LOG_ATTRIBUTE, c.value});
+    std::string problem;
+    EXPECT_EQ(faultLogTarget(settings, &problem), c.target);
+    EXPECT_EQ(!problem.empty(), c.malformed) << problem;
+}
+
+const std::string ABSOLUTE_LOG = std::filesystem::absolute("faults.log").string();
+
+INSTANTIATE_TEST_SUITE_P(Values, LogAttribute,
+                         ::testing::Values(LogCase{nullptr, {}, false}, LogCase{"system", {true, ""}, false},
+                                           LogCase{ABSOLUTE_LOG.c_str(), {true, ABSOLUTE_LOG}, false},
+                                           LogCase{"faults.log", {}, true}, LogCase{"logs/faults.log", {}, true},
+                                           LogCase{"System", {}, true}, LogCase{"", {}, true}));
 
 }  // namespace
 }  // namespace mq

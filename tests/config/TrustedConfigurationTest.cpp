@@ -51,7 +51,7 @@ TEST_P(TrustedConfiguration, WeighsTheCheckedReadOfAPrivilegedProcess) {
     EXPECT_EQ(checkedReads, c.privileged ? 1 : 0);
     EXPECT_EQ(file.state, c.state);
     EXPECT_EQ(file.settings.children.size(), c.children);
-    // A refused file leaves no list and no setting behind.
+    // A refused file leaves no list and no setting behind (but a log setting, below).
     if (c.refused) {
         EXPECT_TRUE(file.settings.attributes.empty());
         EXPECT_NE(refusal.find(c.found.openToOthers), std::string::npos) << refusal;
@@ -75,6 +75,20 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MalformedFileOpenToOthers", true, {State::READ, "<settings>", "/machine"},
              ConfigurationFileState::MALFORMED, 0, false}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(TrustedConfigurationLog, ARefusedFileKeepsItsLogSettingAlone) {
+    TrustFacts facts{[] { return true; },
+                     [](const std::string&) {
+                         return platform::AdministeredFile{
+                             State::READ,
+                             "<settings parallel=\"true\" log=\"system\"><quellan path=\"/opt/child.so\" /></settings>",
+                             "/machine"};
+                     }};
+    std::string refusal;
+    const ConfigurationFile file = readTrustedConfiguration(FILE_PATH, refusal, facts);
+    EXPECT_FALSE(refusal.empty());
+    EXPECT_EQ(file.settings, (ConfigurationSettings{{{"log", "system"}}, {}}));
+}
 
 struct ChildPathCase {
     const char* name;

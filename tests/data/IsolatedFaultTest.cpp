@@ -1,5 +1,6 @@
-// A child in a surrogate process that faults or hangs anywhere: its part fails as a failing child's does, its
-// neighbour serves whole, the test process goes on, and a surrogate that has gone is not called again.
+// A child in a surrogate process (64-bit, or 32-bit in quellan-surrogate32) that faults or hangs anywhere: its part
+// fails as a failing child's does, its neighbour serves whole, the test process goes on, and a surrogate that has gone
+// is not called again.
 #include "IsolationFixture.h"
 #include "support/ChildProcesses.h"
 #include "support/FaultPlants.h"
@@ -84,6 +85,10 @@ const Place SOME_PLACES[] = {
 struct FaultKind {
     const char* name;
     bool endsTheSurrogate;
+    // A C++ exception that leaves a 32-bit child meets the unwinder of the
+    // child's own module (DWARF tables, registered per module), which knows
+    // none of the surrogate's frames: std::terminate ends the surrogate.
+    bool endsThe32BitSurrogate = endsTheSurrogate;
 };
 
 void PrintTo(const FaultKind& kind, std::ostream* out) {
@@ -95,7 +100,7 @@ const FaultKind ABORT{"abort", true};
 const FaultKind KINDS[] = {
     {"access", false},
     {"divide", false},
-    {"throw", false},
+    {"throw", false, true},
     {"stack", false},
     // The fault words that end the process they happen in.
     ABORT,
@@ -108,10 +113,15 @@ const FaultKind KINDS[] = {
 // must come back well within it otherwise.
 const char* const TIMEOUT = "1";
 
-class IsolatedFault : public IsolationTest, public ::testing::WithParamInterface<std::tuple<Place, FaultKind>> {
+class IsolatedFault : public IsolationTest,
+                      public ::testing::WithParamInterface<std::tuple<Place, FaultKind, SimMachine>> {
 protected:
     const Place& where() const { return std::get<0>(GetParam()); }
     const FaultKind& kind() const { return std::get<1>(GetParam()); }
+    SimMachine machine() const { return std::get<2>(GetParam()); }
+    bool endsTheSurrogate() const {
+        return machine() == SimMachine::X86 ? kind().endsThe32BitSurrogate : kind().endsTheSurrogate;
+    }
     bool hangs() const { return std::string(kind().name) == HANG.name; }
 
     std::string faultControl() const {
@@ -124,7 +134,7 @@ protected:
     // which are the operation's and the read after it (a start-up that
     // fails leaves the child out).
     std::string failingControls() const {
-        if (!kind().endsTheSurrogate) return std::string("fail ") + where().function + " 1 times=1\n";
+        if (!endsTheSurrogate()) return std::string("fail ") + where().function + " 1 times=1\n";
         std::string lines;
         for (const char* call : where().operation->childCalls) lines += std::string("fail ") + call + " 1\n";
         return lines + "fail connectionReadCurrentData 1\n";
@@ -261,7 +271,7 @@ protected:
             const SimValue value = valueAt(*plugin, result, k);
             if (hostTags[k].node == "B1") {
                 EXPECT_EQ(healthy.expectedValue("B1", hostTags[k].name, CLOCK), value) << hostTags[k].name;
-            } else if (kind().endsTheSurrogate) {
+            } else if (endsTheSurrogate()) {
                 EXPECT_EQ(SimValue(), value) << hostTags[k].node << "/" << hostTags[k].name;
             }
         }
@@ -280,7 +290,7 @@ protected:
 TEST_P(IsolatedFault, FailsTheIsolatedChildsPartAsAFailingChildsAndNothingElse) {
     const std::string plantAndFailure = FAULTY_PLANT + failingControls();
     SimChild& failing = addChild("Failing", plantAndFailure);
-    SimChild& faulty = addChild("Faulty", FAULTY_PLANT + faultControl());
+    SimChild& faulty = addChild("Faulty", FAULTY_PLANT + faultControl(), SimVariant::FULL, machine());
     SimChild& healthy = addChild("Healthy", HEALTHY_PLANT);
 
     // The same operations with a child loaded in-process whose calls fail.
@@ -301,28 +311,34 @@ TEST_P(IsolatedFault, FailsTheIsolatedChildsPartAsAFailingChildsAndNothingElse) 
             faults += entry.status == std::string("fault ") + kind().name;
         EXPECT_EQ(1u, faults) << "the fault happened where intended";
     }
-    if (kind().endsTheSurrogate) {
+    if (endsTheSurrogate()) {
         EXPECT_FALSE(childProcessesLeft()) << "the surrogate has gone and was reaped";
     }
     const std::size_t callsBefore = faulty.journal().size();
     asFaulty += readAgain(connection, healthy);
     EXPECT_EQ(asFailing, asFaulty);
-    if (kind().endsTheSurrogate) {
+    if (endsTheSurrogate()) {
         EXPECT_EQ(callsBefore, faulty.journal().size()) << "no later call reached the child";
     }
     EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionClose(connection));
     EXPECT_FALSE(childProcessesLeft());
 }
 
-std::string caseName(const ::testing::TestParamInfo<std::tuple<Place, FaultKind>>& info) {
-    return std::string(std::get<0>(info.param).function) + "_" + std::get<1>(info.param).name;
+std::string caseName(const ::testing::TestParamInfo<std::tuple<Place, FaultKind, SimMachine>>& info) {
+    return std::string(std::get<0>(info.param).function) + "_" + std::get<1>(info.param).name +
+           (std::get<2>(info.param) == SimMachine::X86 ? "_32bit" : "");
 }
 
-// Each kind that ends the surrogate everywhere, and every kind in a few places.
-INSTANTIATE_TEST_SUITE_P(EveryPlace, IsolatedFault, ::testing::Combine(::testing::ValuesIn(PLACES), ::testing::Values(ABORT)),
+// Each kind that ends the surrogate everywhere, and every kind in a few
+// places, in each surrogate this build has.
+INSTANTIATE_TEST_SUITE_P(EveryPlace, IsolatedFault,
+                         ::testing::Combine(::testing::ValuesIn(PLACES), ::testing::Values(ABORT),
+                                            ::testing::Values(SimMachine::NATIVE)),
                          caseName);
 INSTANTIATE_TEST_SUITE_P(EveryKind, IsolatedFault,
-                         ::testing::Combine(::testing::ValuesIn(SOME_PLACES), ::testing::ValuesIn(KINDS)), caseName);
+                         ::testing::Combine(::testing::ValuesIn(SOME_PLACES), ::testing::ValuesIn(KINDS),
+                                            ::testing::ValuesIn(simMachines())),
+                         caseName);
 
 }  // namespace
 }  // namespace mq::test

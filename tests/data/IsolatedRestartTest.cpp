@@ -4,6 +4,7 @@
 #include "support/ChildProcesses.h"
 
 #include <chrono>
+#include <map>
 #include <ostream>
 #include <thread>
 
@@ -81,11 +82,13 @@ bool eventually(Condition done) {
 
 class IsolatedRestart : public IsolationTest, public ::testing::WithParamInterface<Ending> {
 protected:
-    // The host's tags, in tree order, as node/name.
+    // The host's tags, in tree order, as node/name; the status node's are
+    // kept apart, by their field.
     std::vector<std::string> tagPaths(QUELLAN2_CONNECTION connection) {
         const LoadedPlugin& host = *plugin;
         std::vector<std::string> paths;
         tags.clear();
+        statusTags.clear();
         uint32_t nodeCount = 0;
         host->connectionGetNumNodes(connection, &nodeCount);
         for (uint32_t n = 0; n < nodeCount; ++n) {
@@ -100,8 +103,13 @@ protected:
                 QUELLAN2_TAG tag = nullptr;
                 host->nodeGetTag(node, t, &tag);
                 host->tagGetName(tag, &name);
+                const std::string tagName = host.take(name);
+                if (nodeName == "MultiQuellan") {
+                    statusTags[tagName.substr(tagName.rfind('.') + 1)] = tag;
+                    continue;
+                }
                 tags.push_back(tag);
-                paths.push_back(nodeName + "/" + host.take(name));
+                paths.push_back(nodeName + "/" + tagName);
             }
         }
         return paths;
@@ -118,13 +126,24 @@ protected:
         return values;
     }
 
+    // The status node's figure of the one child.
+    SimValue figure(QUELLAN2_CONNECTION connection, const std::string& field) {
+        QUELLAN2_VECTOR result = nullptr;
+        const QUELLAN2_TAG tag = statusTags.at(field);
+        if ((*plugin)->connectionReadCurrentData(connection, &tag, 1, &result) != QUELLAN2_STATUS_OK) return {};
+        const SimValue value = valueAt(*plugin, result, 0);
+        (*plugin)->vectorFree(result);
+        return value;
+    }
+
     std::vector<QUELLAN2_TAG> tags;
+    std::map<std::string, QUELLAN2_TAG> statusTags;
 };
 
 TEST_P(IsolatedRestart, ComesBackInANewSurrogateWithTheHostsHandlesFollowingTheirNames) {
     SimChild& child = addChild("Restarting", BEFORE + GetParam().control);
     const bool hang = std::string(GetParam().name) == "hang";
-    place({{&child, true, hang ? std::optional<std::string>("2") : std::nullopt, true}});
+    place({{&child, true, hang ? std::optional<std::string>("2") : std::nullopt, true}}, " status=\"true\"");
     QUELLAN2_CONNECTION connection = open();
     const std::vector<std::string> paths{"A1/F", "A1/S", "A1/Gone", "A2/G", "A2/G"};
     ASSERT_EQ(paths, tagPaths(connection));
@@ -146,6 +165,8 @@ TEST_P(IsolatedRestart, ComesBackInANewSurrogateWithTheHostsHandlesFollowingThei
     EXPECT_TRUE(eventually([&] { return readAll(connection) == expected; }))
         << "the restarted child serves the host's handles by their names";
     EXPECT_EQ(paths, tagPaths(connection)) << "the host's tree is as it was: New is not added";
+    EXPECT_EQ(SimValue(std::string("running")), figure(connection, "State"));
+    EXPECT_EQ(SimValue(1.0f), figure(connection, "Restarts"));
     std::vector<std::int64_t> now;
     EXPECT_TRUE(eventually([&] {
         now = childProcessesOf(thisProcessId());

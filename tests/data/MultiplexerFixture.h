@@ -48,8 +48,9 @@ protected:
         configuration.reset();
     }
 
-    SimChild& addChild(const std::string& name, const std::string& sidecar, SimVariant variant = SimVariant::FULL) {
-        children.push_back(std::make_unique<SimChild>(folder.path(), name, sidecar, variant));
+    SimChild& addChild(const std::string& name, const std::string& sidecar, SimVariant variant = SimVariant::FULL,
+                       SimMachine machine = SimMachine::NATIVE) {
+        children.push_back(std::make_unique<SimChild>(folder.path(), name, sidecar, variant, machine));
         return *children.back();
     }
     // Names the children, in order, in the configuration file.

@@ -1,6 +1,11 @@
 // Opening, the merged tree, browsing and closing, through the exports.
 #include "MultiplexerFixture.h"
 
+#include "config/ConfigurationFileWriter.h"
+#include "platform/FileOwnership.h"
+
+#include <filesystem>
+
 namespace mq::test {
 namespace {
 
@@ -115,6 +120,24 @@ TEST_F(Tree, AChildThatFailsToStartIsLeftOutAndTheOthersServe) {
     connection = open();
     ASSERT_EQ(1u, nodeCount(connection));
     EXPECT_EQ("z", tagName(1));
+}
+
+TEST_F(Tree, AChildLeftOutIsLoggedWithWhyWhereTheSettingsAskForALog) {
+    SimChild& refusing = addChild("Refusing", std::string(FIRST) + "fail connectionOpen 1\n");
+    SimChild& serving = addChild("Second", SECOND);
+    const std::string log = folder.file("faults.log");
+    ASSERT_TRUE(writeConfigurationFile(
+        configuration->filePath(),
+        ConfigurationSettings{{{"log", log}}, {ChildEntry{refusing.libraryPath(), {}}, ChildEntry{serving.libraryPath(), {}}}}));
+    connection = open();
+    EXPECT_EQ(QUELLAN2_STATUS_OK, (*plugin)->connectionClose(connection));
+    if (platform::isPrivilegedProcess()) {
+        EXPECT_FALSE(std::filesystem::exists(log)) << "a privileged host writes to the system's log only";
+        return;
+    }
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find("\t" + refusing.libraryPath() + "\tleft out\t\tits start-up failed"), std::string::npos) << text;
+    EXPECT_EQ(text.find(serving.libraryPath()), std::string::npos) << text;
 }
 
 TEST_F(Tree, CloseStopsEveryChildAndTheNextCallReadsTheConfigurationAgain) {

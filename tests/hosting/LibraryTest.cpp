@@ -4,8 +4,10 @@
 #include "hosting/LibraryHandle.h"
 #include "hosting/QuellanProxy.h"
 #include "interface/Exception.h"
+#include "support/TestEnvironment.h"
 
 #include <functional>
+#include <type_traits>
 
 namespace mq::test {
 namespace {
@@ -77,6 +79,48 @@ TEST_F(Library, EveryMissingRequiredNameIsReportedInTableOrderBeforeTheChildRuns
                   messageOf([&] { QuellanProxy proxy(child.libraryPath(), ""); }));
         EXPECT_TRUE(child.journal().empty()) << "no child function was called";
     }
+}
+
+TEST_F(Library, ALibraryWithNoFunctionOfTheListIsRefusedNamingEveryRequiredOneInListOrder) {
+    // The runner's probe library exports no function of the list.
+    const std::string path = libraryPath("RundllProbe");
+    const std::string message = messageOf([&] { QuellanProxy proxy(path, ""); });
+    const std::string head =
+        "quellan2_initialize, quellan2_uninitialize, quellan2_getIdentity, quellan2_updateConfiguration, "
+        "quellan2_connectionOpen, quellan2_connectionClose, quellan2_connectionGetNumNodes, ";
+    EXPECT_EQ(0u, message.find(head)) << message;
+    const std::string tail = ", quellan2_stringFree and quellan2_stringCopy was not found in " + path + ".";
+    ASSERT_GE(message.size(), tail.size());
+    EXPECT_EQ(tail, message.substr(message.size() - tail.size()));
+}
+
+// Whether a table type has an entry of the name.
+#define MQ_ENTRY_TRAIT(entry)                                                    \
+    template <typename Table, typename = void>                                   \
+    struct Has_##entry : std::false_type {};                                     \
+    template <typename Table>                                                    \
+    struct Has_##entry<Table, std::void_t<decltype(&Table::entry)>> : std::true_type {};
+MQ_ENTRY_TRAIT(initialize)
+MQ_ENTRY_TRAIT(uninitialize)
+MQ_ENTRY_TRAIT(getIdentity)
+MQ_ENTRY_TRAIT(updateConfiguration)
+MQ_ENTRY_TRAIT(connectionOpen)
+MQ_ENTRY_TRAIT(connectionClose)
+#undef MQ_ENTRY_TRAIT
+
+TEST(ChildFunctionTable, HasNoEntryForTheCallsThatOnlyTheModuleMakes) {
+    EXPECT_FALSE(Has_initialize<ChildFunctionTable>::value);
+    EXPECT_FALSE(Has_uninitialize<ChildFunctionTable>::value);
+    EXPECT_FALSE(Has_getIdentity<ChildFunctionTable>::value);
+    EXPECT_FALSE(Has_updateConfiguration<ChildFunctionTable>::value);
+    EXPECT_FALSE(Has_connectionOpen<ChildFunctionTable>::value);
+    EXPECT_TRUE(Has_connectionClose<ChildFunctionTable>::value);
+    // A loaded library's exports still hold them all.
+    EXPECT_TRUE(Has_initialize<ChildExports>::value);
+    EXPECT_TRUE(Has_uninitialize<ChildExports>::value);
+    EXPECT_TRUE(Has_getIdentity<ChildExports>::value);
+    EXPECT_TRUE(Has_updateConfiguration<ChildExports>::value);
+    EXPECT_TRUE(Has_connectionOpen<ChildExports>::value);
 }
 
 TEST_F(Library, AChildWithoutTheSixOptionalFunctionsIsAccepted) {

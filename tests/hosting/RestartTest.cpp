@@ -1,5 +1,6 @@
 // Restarting an isolated child: the backoff's delays on a clock of the test's, and the events a restart is told by.
 #include "HostingFixture.h"
+#include "hosting/ChildHealth.h"
 #include "hosting/Quellan.h"
 #include "hosting/QuellanProxy.h"
 #include "hosting/RestartBackoff.h"
@@ -38,15 +39,18 @@ TEST(RestartBackoff, DoublesFromOneSecondUpToAMinuteAndStartsOverAfterTenQuietMi
     EXPECT_EQ(2s, backoff.lastDelay());
 }
 
-// The events heard, and a wait for the n-th.
+// The events a child's health record passes on to its listener, and a wait for the n-th.
 class Heard {
 public:
-    QuellanProxy::EventHook hook() {
-        return [this](const ChildEvent& event) {
+    // The record of one child, `path`, whose listener keeps the events here.
+    HealthReport report(const std::string& path) {
+        auto health = std::make_shared<ChildHealth>(std::vector<std::string>{path});
+        health->setListener([this](const ChildEvent& event) {
             std::lock_guard<std::mutex> lock(mutex);
             events.push_back(event);
             changed.notify_all();
-        };
+        });
+        return HealthReport{health, 0};
     }
     // The first `count` events once there are that many, or all there are after a generous bound.
     std::vector<ChildEvent> await(std::size_t count) {
@@ -66,8 +70,8 @@ using Restart = HostingTest;
 TEST_F(Restart, IsToldByTheSurrogatesEndAndEachTryWithTheDelayDoublingAfterOneThatFailed) {
     SimChild& child = makeChild(std::string(PLANT) + "fault connectionGetCurrentTime abort\n");
     Heard heard;
-    Quellan quellan(child.libraryPath(), std::nullopt, Isolation::PROCESS, true);
-    quellan.setEventHook(heard.hook());
+    const HealthReport report = heard.report(child.libraryPath());
+    Quellan quellan(child.libraryPath(), std::nullopt, Isolation::PROCESS, report, true);
     ASSERT_TRUE(quellan.open());
     // Read at the next start only: the first restart finds the child refusing its open.
     child.writeSidecar(std::string(PLANT) + "fail connectionOpen 1\n");
@@ -88,8 +92,12 @@ TEST_F(Restart, IsToldByTheSurrogatesEndAndEachTryWithTheDelayDoublingAfterOneTh
                                            ChildEventKind::RESTART_GIVEN_UP, ChildEventKind::RESTART_TRIED,
                                            ChildEventKind::RESTART_DONE}),
               kinds);
-    EXPECT_EQ("aborted; started again in 1 s", events[0].detail);
+    EXPECT_EQ("the surrogate process has gone, aborted; started again in 1 s", events[0].detail);
     EXPECT_EQ("quellan2_connectionOpen failed; started again in 2 s", events[2].detail);
+    // The child's record counts the one restart that brought it back.
+    const ChildHealthFigures figures = report.health->figures(0);
+    EXPECT_EQ(1u, figures.restarts);
+    EXPECT_EQ(ChildState::RUNNING, figures.state);
 
     EXPECT_EQ(QUELLAN2_STATUS_OK, quellan.proxy()->connectionGetCurrentTime(&time));
     EXPECT_EQ(1700000000u, time);
@@ -99,8 +107,8 @@ TEST_F(Restart, IsToldByTheSurrogatesEndAndEachTryWithTheDelayDoublingAfterOneTh
 TEST_F(Restart, ASurrogateKilledBetweenCallsIsStartedAgainWithoutACall) {
     SimChild& child = makeChild();
     Heard heard;
-    Quellan quellan(child.libraryPath(), std::nullopt, Isolation::PROCESS, true);
-    quellan.setEventHook(heard.hook());
+    const HealthReport report = heard.report(child.libraryPath());
+    Quellan quellan(child.libraryPath(), std::nullopt, Isolation::PROCESS, report, true);
     ASSERT_TRUE(quellan.open());
     const std::vector<std::int64_t> surrogates = childProcessesOf(thisProcessId());
     ASSERT_EQ(1u, surrogates.size());

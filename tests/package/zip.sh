@@ -5,7 +5,7 @@
 #             interface and keep the exploit mitigations
 #   session   the unpacked quellan.exe, over the MultiQuellan.dll beside it,
 #             reads the unpacked sample plants named in the prefix's
-#             all-users data folder
+#             all-users data folder, then the 32-bit one alone
 #   configuration_process
 #             `quellan.exe configure` starts rundll32 with the unpacked library
 #   stop      the prefix's wineserver, which the unpacking started, ended
@@ -93,6 +93,18 @@ case $step in
     done
     quellan read FV-21/TT-101.PV "Boiler B-1/TT-10.PV" | tr -d '\r' | tee "$work/read.txt"
     [ "$(grep -cE ' float +-?[0-9.]+ *$' "$work/read.txt")" = 2 ] || fail "the read did not give both plants' values"
+    # The 32-bit utilities plant, which quellan-surrogate32.exe serves though
+    # the file does not ask for isolation.
+    unpacked_file quellan-surrogate32.exe >/dev/null
+    unpacked_file samples/Utilities32.sim >/dev/null
+    unpacked_file samples/Utilities32.dll >/dev/null
+    printf '<?xml version="1.0" ?>\r\n<settings>\r\n    <quellan path="%s\\samples\\Utilities32.dll" />\r\n</settings>\r\n' \
+      "$windows_folder" >"$data/MultiQuellanConfiguration.xml"
+    quellan children | tr -d '\r' | tee "$work/children32.txt"
+    grep -q '32-bit, served in quellan-surrogate32.exe' "$work/children32.txt" \
+      || fail "quellan children does not say that the 32-bit plant is served in quellan-surrogate32.exe"
+    quellan read "Boiler B-1/TT-10.PV" | tr -d '\r' | tee "$work/read32.txt"
+    grep -qE ' float +-?[0-9.]+ *$' "$work/read32.txt" || fail "the read did not give the 32-bit plant's value"
     ;;
 
   configuration_process)

@@ -13,10 +13,10 @@
 namespace mq::test {
 
 // The library loaded with LibraryHandle and its functions looked up with
-// ChildFunctionTable, so that a test calls exactly what a host would call.
+// ChildExports, so that a test calls exactly what a host would call.
 // A library that cannot be loaded, or lacks a function it must have, raises
 // std::runtime_error with the loader's message.
-class LoadedPlugin : public ChildFunctionTable {
+class LoadedPlugin : public ChildExports {
 public:
     // Every required function must be there, as for a child the library runs.
     explicit LoadedPlugin(const std::string& path);
@@ -27,8 +27,8 @@ public:
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
     // The table, for callers that hold the plug-in by pointer: (*plugin)->initialize().
-    const ChildFunctionTable& operator*() const { return *this; }
-    const ChildFunctionTable* operator->() const { return this; }
+    const ChildExports& operator*() const { return *this; }
+    const ChildExports* operator->() const { return this; }
 
     const LibraryHandle& library() const { return handle; }
     bool exports(const char* name) const { return handle.resolve(name) != nullptr; }

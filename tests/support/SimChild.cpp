@@ -84,8 +84,27 @@ std::vector<JournalEntry> readJournal(const std::string& path) {
     return entries;
 }
 
+std::vector<SimMachine> simMachines() {
+#ifdef MQ_X86_LIBRARY_SUFFIX
+    return {SimMachine::NATIVE, SimMachine::X86};
+#else
+    return {SimMachine::NATIVE};
+#endif
+}
+
+namespace {
+
+std::string builtLibrary(SimVariant variant, SimMachine machine) {
+#ifdef MQ_X86_LIBRARY_SUFFIX
+    if (machine == SimMachine::X86) return (fs::path(binaryFolder()) / (simLibraryName(variant) + MQ_X86_LIBRARY_SUFFIX)).string();
+#endif
+    return mq::test::libraryPath(simLibraryName(variant));
+}
+
+}  // namespace
+
 SimChild::SimChild(const std::string& folder, const std::string& fileBase, const std::string& sidecarText,
-                   SimVariant variant)
+                   SimVariant variant, SimMachine machine)
     : library((fs::path(folder) / (fileBase + MQ_LIBRARY_SUFFIX)).string()),
       sidecar((fs::path(folder) / (fileBase + ".sim")).string()) {
     // A copy of the same name may still be mapped by this process (a library
@@ -93,7 +112,7 @@ SimChild::SimChild(const std::string& folder, const std::string& fileBase, const
     // own and takes the name in one step, rather than rewriting mapped pages.
     std::error_code error;
     const std::string fresh = library + ".new";
-    fs::copy_file(mq::test::libraryPath(simLibraryName(variant)), fresh, fs::copy_options::overwrite_existing, error);
+    fs::copy_file(builtLibrary(variant, machine), fresh, fs::copy_options::overwrite_existing, error);
     if (!error) fs::rename(fresh, library, error);
     if (error) ADD_FAILURE() << "cannot copy " << simLibraryName(variant) << " to " << library << ": " << error.message();
     writeSidecar(sidecarText);

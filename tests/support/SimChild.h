@@ -25,6 +25,14 @@ enum class SimVariant {
 // The variant's library base name, for libraryPath(): "SimQuellanNoEx".
 std::string simLibraryName(SimVariant variant);
 
+// The processor a SimQuellan copy is built for: the tests' own, or 32-bit x86
+// beside a 64-bit Windows build (SimQuellan32.dll and the variants), which
+// the host serves in quellan-surrogate32.
+enum class SimMachine { NATIVE, X86 };
+
+// The machines this build has SimQuellan for: NATIVE, and X86 where built.
+std::vector<SimMachine> simMachines();
+
 // One line of a child's journal.
 struct JournalEntry {
     std::uint64_t sequence = 0;
@@ -55,7 +63,7 @@ public:
     // Copies the variant's library into `folder` as `fileBase` plus the
     // platform's suffix and writes `sidecarText` beside it as `fileBase`.sim.
     SimChild(const std::string& folder, const std::string& fileBase, const std::string& sidecarText,
-             SimVariant variant = SimVariant::FULL);
+             SimVariant variant = SimVariant::FULL, SimMachine machine = SimMachine::NATIVE);
     ~SimChild();
     SimChild(const SimChild&) = delete;
     SimChild& operator=(const SimChild&) = delete;

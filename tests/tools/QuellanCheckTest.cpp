@@ -20,6 +20,9 @@ node Area2
 tag Area2 Pressure float base=3.2
 )";
 
+// A plant without a tag or a batch: the data rules have nothing to work on.
+const char* const NO_TAGS = "node Area1\n";
+
 // Each rule's result, by rule name.
 std::map<std::string, std::string> results(const ProcessResult& run) {
     std::map<std::string, std::string> byRule;
@@ -31,9 +34,9 @@ std::map<std::string, std::string> results(const ProcessResult& run) {
 
 class QuellanCheck : public ::testing::Test {
 protected:
-    // `quellan check --csv` of a SimQuellan copy with the plant and the control line.
-    ProcessResult checkWith(const std::string& control) {
-        SimChild child(scratch.path(), "Sim", std::string(PLANT) + control + "\n");
+    // `quellan check --csv` of a SimQuellan copy with the plant and the control lines.
+    ProcessResult checkWith(const std::string& control, const std::string& plant = PLANT) {
+        SimChild child(scratch.path(), "Sim", plant + control + "\n");
         return runQuellan({"check", "--plugin", child.libraryPath(), "--csv"});
     }
 
@@ -56,18 +59,29 @@ TEST_F(QuellanCheck, AMissingRequiredFunctionFailsExportsInTheLibrarysWords) {
     EXPECT_NE(std::string::npos, run.out.find("quellan2_stringCopy was not found in " + child.libraryPath())) << run.out;
 }
 
+// A misbehaviour, on PLANT unless another plant is given, and the result of
+// the rule that is about it: FAIL, or for a rule that had nothing to
+// exercise SKIP or WARN, never PASS.
 struct Misbehaviour {
     const char* control;
-    const char* failingRule;
+    const char* rule;
+    const char* result = "FAIL";
+    const char* plant = PLANT;
+    const char* err = "";  // in standard error
 };
 
 class QuellanCheckCatches : public QuellanCheck, public ::testing::WithParamInterface<Misbehaviour> {};
 
-TEST_P(QuellanCheckCatches, TheMisbehaviourFailsItsRuleAndTheExitCodeIsOne) {
-    ProcessResult run = checkWith(GetParam().control);
+TEST_P(QuellanCheckCatches, TheMisbehaviourGivesItsRuleItsResultAndTheExitCodeIsOne) {
+    ProcessResult run = checkWith(GetParam().control, GetParam().plant);
     EXPECT_EQ(1, run.exitCode) << describe(run);
-    EXPECT_EQ("FAIL", results(run)[GetParam().failingRule]) << run.out;
+    EXPECT_EQ(GetParam().result, results(run)[GetParam().rule]) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find(GetParam().err)) << run.err;
 }
+
+// Faults and unwritten values where there is no tag to make the calls with.
+const char* const UNEXERCISED = "fault connectionReadHistoricalData access\nunwritten tagGetUpdateTime";
+const char* const NOTHING = "the plug-in offered nothing to check: current-data, historical-data, batches and times";
 
 // Every kind of control SimQuellan has, but the faults that end the process
 // they happen in (abort, exit, heap), which QuellanCheckOutlives takes.
@@ -99,7 +113,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Misbehaviour{"refuse nodeGetNode Area1 0", "tree-counts"},
                       Misbehaviour{"refuse nodeGetTag Area1 0", "tree-counts"},
                       Misbehaviour{"refuse nodeGetName Area2", "names"},
-                      Misbehaviour{"refuse tagGetName Area1 State", "names"}));
+                      Misbehaviour{"refuse tagGetName Area1 State", "names"},
+                      Misbehaviour{UNEXERCISED, "historical-data", "SKIP", NO_TAGS, NOTHING},
+                      Misbehaviour{UNEXERCISED, "current-data", "SKIP", NO_TAGS, NOTHING},
+                      Misbehaviour{UNEXERCISED, "times", "WARN", NO_TAGS, NOTHING},
+                      Misbehaviour{UNEXERCISED, "out-values", "WARN", NO_TAGS, NOTHING},
+                      Misbehaviour{UNEXERCISED, "no-faults", "WARN", NO_TAGS, NOTHING},
+                      Misbehaviour{"", "names", "SKIP", "", NOTHING}));
 
 // A plug-in that ends its process: the rule whose calls were under way fails
 // with how it ended, the rules done before it keep their results, the later

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -43,6 +45,34 @@ TEST(QuellanHelp, DocumentsEveryCommandTheExitCodesAndExamples) {
         EXPECT_NE(std::string::npos, result.out.find(text)) << text;
     EXPECT_EQ("", result.err);
 }
+
+// `help COMMAND` and `COMMAND --help`: that command's usage and options, not the whole text.
+struct CommandHelp {
+    std::vector<std::string> arguments;
+    const char* usage;   // the first line starts so
+    const char* option;  // an option of the command the text lists
+};
+
+class QuellanCommandHelp : public ::testing::TestWithParam<CommandHelp> {};
+
+TEST_P(QuellanCommandHelp, ShowsThatCommandsUsageAndOptionsOnly) {
+    ProcessResult result = runQuellan(GetParam().arguments);
+    ASSERT_EQ(0, result.exitCode) << describe(result);
+    const auto lines = outputLines(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0u, lines[0].find(GetParam().usage)) << result.out;
+    EXPECT_NE(std::string::npos, result.out.find(GetParam().option)) << result.out;
+    for (const char* other : {"Commands:", "Exit codes", "Examples", "update-time TAG..."})
+        EXPECT_EQ(std::string::npos, result.out.find(other)) << other << "\n" << result.out;
+    EXPECT_GT(30u, lines.size()) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, QuellanCommandHelp,
+    ::testing::Values(CommandHelp{{"help", "history"}, "Usage: quellan history TAG...", "--interval SECONDS"},
+                      CommandHelp{{"watch", "--help"}, "Usage: quellan watch TAG...", "--every SECONDS"},
+                      CommandHelp{{"--help", "batches"}, "Usage: quellan batches NODE --from T --to T", "--to T"},
+                      CommandHelp{{"identity", "-h"}, "Usage: quellan identity", "--plugin PATH"}));
 
 TEST(QuellanUsage, RefusesUnknownCommandsAndOptionsWithoutLoadingAPlugin) {
     ProcessResult command = runQuellan({"--plugin", "no-such-plugin", "frobnicate"});

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -73,6 +75,23 @@ TEST_F(QuellanMultiplexed, TreeShowsBothChildrenSideBySideWithMergedHandles) {
               outputLines(result.out));
 }
 
+TEST_F(QuellanMultiplexed, TreeMarksTheStatusNodeWhoseTagsAreWatchedAsAnyTag) {
+    configuration->writeBytes("<settings status=\"true\"><quellan path=\"" + plantA->libraryPath() +
+                              "\"/><quellan path=\"" + plantB->libraryPath() + "\"/></settings>");
+    ProcessResult tree = runQuellan({"--csv", "tree"});
+    ASSERT_EQ(0, tree.exitCode) << describe(tree);
+    auto rows = csvRows(tree.out);
+    ASSERT_EQ(25u, rows.size()) << tree.out;
+    EXPECT_EQ((std::vector<std::string>{"node", "5", "MultiQuellan (status)"}), rows[10]);
+    EXPECT_EQ((std::vector<std::string>{"tag", "6", "MultiQuellan/PlantA.State"}), rows[11]);
+
+    ProcessResult watch = runQuellan({"--csv", "watch", "MultiQuellan/PlantB.State", "--every", "0", "--count", "1"});
+    ASSERT_EQ(0, watch.exitCode) << describe(watch);
+    rows = csvRows(watch.out);
+    ASSERT_EQ(2u, rows.size()) << watch.out;
+    EXPECT_EQ("running", rows[1].back());
+}
+
 TEST_F(QuellanMultiplexed, TreeAsCsvAndJson) {
     ProcessResult csv = runQuellan({"tree", "--csv"});
     ASSERT_EQ(0, csv.exitCode) << describe(csv);
@@ -88,6 +107,66 @@ TEST_F(QuellanMultiplexed, TreeAsCsvAndJson) {
     EXPECT_EQ("  {\"kind\": \"node\", \"handle\": 1, \"path\": \"Line1\"},", lines[1]);
     EXPECT_EQ("  {\"kind\": \"tag\", \"handle\": 5, \"path\": \"Boiler/Pressure\"}", lines[9]);
     EXPECT_EQ("]", lines.back());
+}
+
+TEST_F(QuellanMultiplexed, AWellFormedFileWithChildrenIsNotMentioned) {
+    ProcessResult result = runQuellan({"tree", "--strict"});
+    EXPECT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_EQ("", result.err);
+}
+
+// A configuration file that gives MultiQuellan no child: a command that
+// opens the connection says so in one line and goes on; with --strict it ends
+// with exit code 5 and no rows. MISSING stands for no file at all.
+struct ConfigurationProblem {
+    const char* name;
+    const char* bytes;
+    const char* said;
+};
+
+class QuellanConfigurationProblem : public QuellanMultiplexed,
+                                    public ::testing::WithParamInterface<ConfigurationProblem> {};
+
+TEST_P(QuellanConfigurationProblem, IsSaidInOneLineAndEndsTheRunOnlyWhenStrict) {
+    if (std::string(GetParam().bytes) == "MISSING")
+        configuration->remove();
+    else
+        configuration->writeBytes(GetParam().bytes);
+    const std::string line = "quellan: MultiQuellan's configuration file " + configuration->filePath() + " " +
+                             GetParam().said + ", so MultiQuellan has no children and its tree is empty";
+    ProcessResult mentioned = runQuellan({"tree"});
+    EXPECT_EQ(0, mentioned.exitCode) << describe(mentioned);
+    EXPECT_EQ((std::vector<std::string>{line}), outputLines(mentioned.err));
+    EXPECT_EQ((std::vector<std::string>{"kind  handle  path"}), outputLines(mentioned.out));
+    ProcessResult strict = runQuellan({"--strict", "read", "Line1/Temperature"});
+    EXPECT_EQ(5, strict.exitCode) << describe(strict);
+    EXPECT_EQ((std::vector<std::string>{line + " (--strict)"}), outputLines(strict.err));
+    EXPECT_EQ("", strict.out);
+    EXPECT_TRUE(plantA->journal().empty()) << "no child was started";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, QuellanConfigurationProblem,
+    ::testing::Values(ConfigurationProblem{"Missing", "MISSING", "does not exist"},
+                      ConfigurationProblem{"Empty", " \n", "is empty"},
+                      ConfigurationProblem{"Malformed", "<?xml version=\"1.0\" ?>\n<settings>\n  <quellan path=\"x\"\n</settings>\n",
+                                           "is not well-formed XML (expected > at line 4, column 1)"},
+                      ConfigurationProblem{"WithoutSettings", "<other/>\n", "has no settings element"},
+                      ConfigurationProblem{"NamingNoChild", "<settings/>\n", "names no child"}),
+    [](const ::testing::TestParamInfo<ConfigurationProblem>& info) { return std::string(info.param.name); });
+
+TEST_F(QuellanMultiplexed, ATreeThatEveryChildLeftEmptyIsSaidInOneLine) {
+    plantA->writeSidecar(PLANT_A + "fail connectionOpen 1\n");
+    plantB->writeSidecar(std::string(PLANT_B) + "fail connectionOpen 1\n");
+    const std::string line = "MultiQuellan's tree is empty although its configuration file names 2 children: run "
+                             "quellan children to see what becomes of each";
+    ProcessResult mentioned = runQuellan({"tree"});
+    EXPECT_EQ(0, mentioned.exitCode) << describe(mentioned);
+    EXPECT_EQ((std::vector<std::string>{"quellan: " + line}), outputLines(mentioned.err));
+    ProcessResult strict = runQuellan({"tree", "--strict"});
+    EXPECT_EQ(5, strict.exitCode) << describe(strict);
+    EXPECT_EQ((std::vector<std::string>{"quellan: " + line + " (--strict)"}), outputLines(strict.err));
+    EXPECT_EQ("", strict.out);
 }
 
 TEST_F(QuellanMultiplexed, ATagNameOfBothChildrenIsAmbiguousWithItsHandles) {

@@ -88,6 +88,67 @@ INSTANTIATE_TEST_SUITE_P(
                 "watch takes no --start; usage: quellan watch TAG... [--every SECONDS] [--count N]"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
+// Forms a new user reaches for: check's plug-in as an operand, history over
+// a span, watch every half second. PLUGIN stands for the child's library,
+// MISSING for a file that does not exist.
+struct Form {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::size_t outLines;  // 0: not counted
+    const char* inOut;
+    const char* inErr;
+};
+
+class QuellanForms : public QuellanTool, public ::testing::WithParamInterface<Form> {};
+
+TEST_P(QuellanForms, WorkAsTheyRead) {
+    std::vector<std::string> arguments = GetParam().arguments;
+    for (std::string& word : arguments) {
+        if (word == "PLUGIN") word = child->libraryPath();
+        if (word == "MISSING") word = scratch.file("Missing" MQ_LIBRARY_SUFFIX);
+    }
+    ProcessResult result = runQuellan(arguments);
+    EXPECT_EQ(GetParam().exitCode, result.exitCode) << describe(result);
+    if (GetParam().outLines) {
+        EXPECT_EQ(GetParam().outLines, outputLines(result.out).size()) << result.out;
+    }
+    EXPECT_NE(std::string::npos, result.out.find(GetParam().inOut)) << result.out;
+    EXPECT_NE(std::string::npos, result.err.find(GetParam().inErr)) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NewUsers, QuellanForms,
+    ::testing::Values(
+        Form{"CheckTakesThePluginAsOperand", {"check", "PLUGIN", "--csv"}, 0, 16, "exports,PASS", ""},
+        Form{"CheckOfAPluginThatCannotBeLoaded", {"check", "MISSING"}, 4, 0, "", "cannot load the plug-in"},
+        Form{"HistoryFromToEveryInterval",
+             {"--plugin", "PLUGIN", "--csv", "history", "Line1/Temperature", "--from", "2024-05-01T12:00:00Z", "--to",
+              "2024-05-01T12:10:59Z", "--interval", "300"},
+             0, 4, "\n2024-05-01T12:10:00Z,", ""},
+        Form{"HistoryToItsStart",
+             {"--plugin", "PLUGIN", "--csv", "history", "Line1/Temperature", "--start", "0", "--to", "0"}, 0, 2,
+             "1970-01-01T00:00:00Z", ""},
+        Form{"HistoryToWithoutInterval",
+             {"--plugin", "PLUGIN", "history", "Line1/Temperature", "--from", "0", "--to", "60"}, 2, 0, "",
+             "history --to needs --interval"},
+        Form{"HistoryToAndSamples",
+             {"--plugin", "PLUGIN", "history", "Line1/Temperature", "--from", "0", "--to", "60", "--interval", "1",
+              "--samples", "3"},
+             2, 0, "", "give history --samples or --to, not both"},
+        Form{"HistoryStartAndFrom",
+             {"--plugin", "PLUGIN", "history", "Line1/Temperature", "--start", "0", "--from=0"}, 2, 0, "",
+             "give --start or --from, not both"},
+        Form{"HistorySaysItReadsOneSample",
+             {"--plugin", "PLUGIN", "--csv", "history", "Line1/Temperature", "--start", "60", "--interval", "60"}, 0,
+             2, "1970-01-01T00:01:00Z", "no --samples or --to: reading 1 sample, at 1970-01-01T00:01:00Z"},
+        Form{"WatchEveryHalfASecond",
+             {"--plugin", "PLUGIN", "--csv", "watch", "Line1/State", "--every", "0.5", "--count", "2"}, 0, 3,
+             "time,Line1/State", ""},
+        Form{"WatchEveryTooPrecise", {"--plugin", "PLUGIN", "watch", "Line1/State", "--every", "0.0001"}, 2, 0, "",
+             "with at most three decimals"}),
+    [](const ::testing::TestParamInfo<Form>& info) { return std::string(info.param.name); });
+
 TEST_F(QuellanTool, OptionsMayStandBeforeTheCommandAsWell) {
     ProcessResult after =
         run({"history", "Line1/Temperature", "--start", "0", "--interval", "60", "--samples", "2", "--csv"});

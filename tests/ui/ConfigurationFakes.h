@@ -83,7 +83,9 @@ private:
 };
 
 // Keeps rows, selection and button states as plain values. runModal lets the
-// model initialise, then plays the user's part and ends with its result.
+// model initialise, then plays the user's part and ends with its result. OK
+// is pressed as in a window: the model may refuse to close, and the user then
+// cancels (counted in refusedOks).
 class FakeView final : public ConfigurationView {
 public:
     using User = std::function<int(MultiQuellanConfig&, FakeView&)>;
@@ -94,6 +96,10 @@ public:
         ++modalRuns;
         model.initialise();
         int result = user(model, *this);
+        if (result == DIALOG_OK && !model.accept()) {
+            ++refusedOks;
+            result = DIALOG_CANCEL;
+        }
         timerPeriod.reset();
         return result;
     }
@@ -139,6 +145,7 @@ public:
     int buttonUpdates = 0;
     int redraws = 0;
     int modalRuns = 0;
+    int refusedOks = 0;
     std::optional<unsigned> timerPeriod;
 };
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace mq::test {
@@ -85,7 +86,9 @@ TEST_F(ConfigurationModel, AMissingConfiguredFileShowsTheLoaderMessageThenTheInv
     FakeView view;
     run({missing, alpha->libraryPath()}, view);
     EXPECT_EQ(view.rows, (std::vector<std::string>{"", "Alpha plant"}));
-    EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{COULD_NOT_LOAD, INVALID_QUELLAN_MESSAGE}));
+    EXPECT_EQ(prompts.messageTexts(),
+              (std::vector<std::string>{COULD_NOT_LOAD + "\n\nThe file " + missing + " does not exist.",
+                                        INVALID_QUELLAN_MESSAGE}));
 }
 
 TEST_F(ConfigurationModel, RemoveAndConfigureActOnTheEntryOfTheSelectedRowPastAnEntryWithoutIdentity) {
@@ -168,7 +171,11 @@ TEST_F(ConfigurationModel, AFileThatIsNotALibraryIsRefusedWithBothMessagesAndLea
         return DIALOG_OK;
     });
     run({alpha->libraryPath()}, view);
-    EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{COULD_NOT_LOAD, INVALID_QUELLAN_MESSAGE}));
+    // The fixed text, and under it the platform's reason.
+    ASSERT_EQ(prompts.messageTexts().size(), 2u);
+    EXPECT_EQ(prompts.messageTexts()[0].rfind(COULD_NOT_LOAD + "\n\nThe library " + notALibrary + " could not be loaded (", 0), 0u)
+        << prompts.messageTexts()[0];
+    EXPECT_EQ(prompts.messageTexts()[1], INVALID_QUELLAN_MESSAGE);
     EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant"}));
     EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath()}));
 }
@@ -425,7 +432,7 @@ TEST_F(SavingConfiguration, OkKeepsEveryAttributeOfTheSettingsAndOfEachChildThat
     auto beta = child("Beta");
     auto gamma = child("Gamma");
     auto delta = child("Delta");
-    const Attributes settingsAttributes{{"parallel", "true"}, {"site", "north & south"}};
+    const Attributes settingsAttributes{{"parallel", "true"}, {"site", "north & south"}, {"log", "system"}};
     record.settings = {settingsAttributes,
                        {{alpha->libraryPath(), {{"timeout", "10"}}},
                         {beta->libraryPath(), {}},
@@ -535,9 +542,15 @@ TEST_F(SavingConfiguration, AnUnwritableFolderIsReportedAndNothingIsCreated) {
     record.configurationPath = scratch.file("no such folder") + platform::PATH_SEPARATOR + "Configuration.xml";
     FakeView view;
     editAndSaveConfiguration(record, prompts, view);
-    EXPECT_EQ(prompts.messages, (std::vector<ShownMessage>{{"Failed to save configuration to " +
-                                                               record.configurationPath,
-                                                           identityText()}}));
+    // Why, under the fixed text; the dialog stayed open with the list.
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, identityText());
+    EXPECT_EQ(prompts.messages[0].text.rfind("Failed to save configuration to " + record.configurationPath +
+                                                 "\n\nNo new file could be made beside it (",
+                                             0),
+              0u)
+        << prompts.messages[0].text;
+    EXPECT_EQ(view.refusedOks, 1);
     EXPECT_FALSE(platform::entryExists(scratch.file("no such folder")));
 }
 
@@ -547,10 +560,28 @@ TEST_F(SavingConfiguration, AConfigurationFileReplacedByAFolderIsReportedAndTheF
     ASSERT_TRUE(platform::makeDirectory(record.configurationPath));
     FakeView view;
     editAndSaveConfiguration(record, prompts, view);
-    EXPECT_EQ(prompts.messageTexts(),
-              (std::vector<std::string>{"Failed to save configuration to " + record.configurationPath}));
+    EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{"Failed to save configuration to " +
+                                                                 record.configurationPath + "\n\nIt is a folder."}));
+    EXPECT_EQ(view.refusedOks, 1);
     EXPECT_TRUE(platform::entryExists(record.configurationPath));
     EXPECT_FALSE(platform::isReadableFile(record.configurationPath));
+}
+
+TEST_F(SavingConfiguration, AFailedSaveKeepsTheEditedListForASecondTry) {
+    auto alpha = child("Alpha");
+    auto beta = child("Beta");
+    record.settings = settingsWithChildren({alpha->libraryPath(), beta->libraryPath()});
+    ASSERT_TRUE(platform::makeDirectory(record.configurationPath));
+    FakeView view([&](MultiQuellanConfig& m, FakeView& v) {
+        v.select(1, m);
+        m.remove();
+        EXPECT_FALSE(m.accept());
+        std::filesystem::remove(record.configurationPath);
+        return DIALOG_OK;
+    });
+    editAndSaveConfiguration(record, prompts, view);
+    EXPECT_EQ(readConfigurationFile(record.configurationPath), (std::vector<std::string>{alpha->libraryPath()}));
+    EXPECT_EQ(prompts.messageTexts().back(), "Configuration saved to " + record.configurationPath);
 }
 
 TEST_F(SavingConfiguration, EverySaveKeepsThePreviousFileBesideIt) {

@@ -16,8 +16,11 @@ struct CheckOptions {
 
 // Drives the plug-in as MultiQuellan does (ConformanceRules.h) and writes one
 // row per rule: PASS, FAIL or WARN with what was expected and what came back,
-// or SKIP when an earlier failure left nothing to check it on. Returns 0 when
-// no rule failed, otherwise ExitCode::PLUGIN_FAILED.
+// or SKIP when an earlier failure left nothing to check it on; a rule that
+// could not make its calls is SKIP or WARN with the reason, never PASS.
+// Returns 0 when no rule failed and some data rule could make its calls
+// (otherwise, saying so on `err`, ExitCode::PLUGIN_FAILED); raises ToolError
+// (PLUGIN_UNUSABLE) when the library cannot be loaded at all.
 // The plug-in is driven in a probe process: one that ends that process (an
 // abort, an exit, a crash the fault guard cannot catch) fails the rule whose
 // calls were under way and no-faults, and leaves the rules not yet done SKIP.

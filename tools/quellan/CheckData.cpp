@@ -9,7 +9,8 @@ namespace quellan::check {
 
 bool Checker::checkCurrentData() {
     if (tags.empty()) {
-        warn(Rule::CURRENT_DATA, "the plug-in has no tag to read");
+        unmade(Rule::CURRENT_DATA, "the plug-in has no tag to read", "no tag",
+               {MQ_CHILD_FUNCTION_NAME(connectionReadCurrentData)});
         return true;
     }
     const std::uint32_t count = static_cast<std::uint32_t>(tags.size());
@@ -43,7 +44,12 @@ std::uint32_t Checker::currentTime() {
 }
 
 bool Checker::checkHistoricalData() {
-    if (tags.empty()) return true;
+    if (tags.empty()) {
+        unmade(Rule::HISTORICAL_DATA, "the plug-in has no tag to read", "no tag",
+               {MQ_CHILD_FUNCTION_NAME(connectionReadHistoricalData),
+                MQ_CHILD_FUNCTION_NAME(connectionReadHistoricalDataEx)});
+        return true;
+    }
     const std::uint32_t count = static_cast<std::uint32_t>(tags.size());
     const std::int64_t now = static_cast<std::int32_t>(currentTime());
     const std::int32_t start =
@@ -66,7 +72,7 @@ bool Checker::checkHistoricalData() {
         }
         shortForm.push_back(readVector(Rule::HISTORICAL_DATA, "quellan2_connectionReadHistoricalData", result, count));
     }
-    if (!child->connectionReadHistoricalDataEx) return true;
+    if (!exports.connectionReadHistoricalDataEx) return true;
 
     // Empty slots: the plug-in makes the vectors.
     std::vector<QUELLAN2_VECTOR> results(HISTORY_SAMPLES, nullptr);
@@ -115,7 +121,11 @@ bool Checker::checkBatches() {
         }
     }
     if (!found) {
-        warn(Rule::BATCHES, "no node has a batch to check");
+        unmade(Rule::BATCHES,
+               nodes.empty() ? "the plug-in has no node to ask for batches" : "no node has a batch to check",
+               nodes.empty() ? "no node" : "no batch",
+               {MQ_CHILD_FUNCTION_NAME(nodeGetBatchTimes), MQ_CHILD_FUNCTION_NAME(connectionReadBatchData),
+                MQ_CHILD_FUNCTION_NAME(connectionReadBatchDataEx)});
         return true;
     }
     const auto& [node, batch] = *found;
@@ -130,7 +140,11 @@ bool Checker::checkBatches() {
     else if (static_cast<std::int32_t>(startTime) > static_cast<std::int32_t>(endTime))
         fail(Rule::BATCHES, "batch \"" + batch + "\" starts at " + std::to_string(startTime) + ", after its end " +
                                 std::to_string(endTime));
-    if (tags.empty()) return true;
+    if (tags.empty()) {
+        unmade(Rule::BATCHES, "the plug-in has no tag to read a batch's values of", "no tag",
+               {MQ_CHILD_FUNCTION_NAME(connectionReadBatchData), MQ_CHILD_FUNCTION_NAME(connectionReadBatchDataEx)});
+        return true;
+    }
     const std::uint32_t count = static_cast<std::uint32_t>(tags.size());
     const QUELLAN2_TAG* tagList = tags.data();
     QUELLAN2_VECTOR result = nullptr;
@@ -142,7 +156,7 @@ bool Checker::checkBatches() {
     } else {
         readVector(Rule::BATCHES, "quellan2_connectionReadBatchData", result, count);
     }
-    if (!child->connectionReadBatchDataEx) return true;
+    if (!exports.connectionReadBatchDataEx) return true;
     result = nullptr;
     status = onWorker(Rule::BATCHES, CHILD(connectionReadBatchDataEx), proxy->childConnection(), tagList, count,
                       batch.c_str(), now, &result);
@@ -156,6 +170,9 @@ bool Checker::checkBatches() {
 }
 
 bool Checker::checkTimes() {
+    if (tags.empty())
+        unmade(Rule::TIMES, "the plug-in has no tag to ask quellan2_tagGetUpdateTime about", "no tag",
+               {MQ_CHILD_FUNCTION_NAME(tagGetUpdateTime)});
     for (QUELLAN2_TAG tag : tags) {
         std::uint32_t time = mq::UNWRITTEN_NUMBER;
         const QUELLAN2_STATUS status = onWorker(Rule::TIMES, CHILD(tagGetUpdateTime), tag, &time);

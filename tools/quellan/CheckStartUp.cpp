@@ -12,11 +12,12 @@ bool Checker::checkExports() {
     mq::LibraryHandle& library = this->library.emplace();
     std::string reason;
     if (!library.tryLoad(path, reason)) {
+        if (report) report({UNLOADABLE, reason});
         fail(Rule::EXPORTS, "not a loadable library (" + reason + ")");
         return false;
     }
     try {
-        mq::ChildFunctionTable().resolve(library, path);
+        exports.resolve(library, path);
     } catch (const mq::Exception& missing) {
         fail(Rule::EXPORTS, missing.message());
         return false;
@@ -31,7 +32,7 @@ bool Checker::checkStartUp() {
     mq::LibraryHandle library;
     std::string reason;
     library.tryLoad(path, reason);
-    mq::ChildFunctionTable functions;
+    mq::ChildExports functions;
     functions.lookUp(library);
     // Once step by step on a thread of its own, to see every status (the
     // library does not examine initialize's); then as the library starts it.
@@ -49,7 +50,6 @@ bool Checker::checkStartUp() {
         fail(Rule::START_UP, "started once, but not the second time: " + failure.message());
         return false;
     }
-    child = &proxy->functions();
     QUELLAN2_STRING identity = nullptr;
     if (onWorker(Rule::START_UP, CHILD(getIdentity), &identity) == QUELLAN2_STATUS_OK) {
         if (!identity) fail(Rule::OUT_VALUES, "quellan2_getIdentity answered OK without a string");

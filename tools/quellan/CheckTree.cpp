@@ -29,6 +29,13 @@ bool Checker::walkTree() {
             walkNode(node, 1);
         }
     }
+    if (nodes.empty()) {
+        unmade(Rule::NAMES, "the plug-in has no node to name", "no node", {MQ_CHILD_FUNCTION_NAME(nodeGetName)});
+        unmade(Rule::TREE_COUNTS, "the plug-in has no node to count the tags of", "no node",
+               {MQ_CHILD_FUNCTION_NAME(nodeGetNumTags), MQ_CHILD_FUNCTION_NAME(nodeGetTag)});
+    } else if (tags.empty()) {
+        unmade(Rule::NAMES, "the plug-in has no tag to name", "no tag", {MQ_CHILD_FUNCTION_NAME(tagGetName)});
+    }
     return true;
 }
 
@@ -42,7 +49,7 @@ void Checker::walkNode(QUELLAN2_NODE node, int depth) {
     else readString(Rule::NAMES, name, where + "'s name");
 
     std::uint32_t count = mq::UNWRITTEN_NUMBER;
-    if (child->nodeGetNumNodes && child->nodeGetNode && depth < MOST_DEPTH) {
+    if (exports.nodeGetNumNodes && exports.nodeGetNode && depth < MOST_DEPTH) {
         status = onWorker(Rule::TREE_COUNTS, CHILD(nodeGetNumNodes), node, &count);
         if (status != QUELLAN2_STATUS_OK) {
             fail(Rule::TREE_COUNTS, where + ": " + returned("quellan2_nodeGetNumNodes", status));
@@ -124,6 +131,10 @@ bool Checker::checkNullArguments() {
         expectRefusal(worker, CHILD(nodeGetBatchTimes), "a null batch", node, static_cast<const char*>(none), 0,
                       &number, &number);
     }
+    if (nodes.empty())
+        unmade(Rule::NULL_ARGUMENTS, "no node to hand the node functions null arguments with", "no node", {});
+    if (tags.empty())
+        unmade(Rule::NULL_ARGUMENTS, "no tag to hand the tag functions null arguments with", "no tag", {});
     if (!tags.empty()) {
         expectRefusal(worker, CHILD(tagGetName), "a null out pointer", tags.front(),
                       static_cast<QUELLAN2_STRING*>(none));

@@ -58,18 +58,49 @@ void Checker::run() {
         begin(stage.begun);
         if (!(this->*stage.check)()) break;
     }
+    reportUnmadeCalls();
     library.reset();
+}
+
+void Checker::unmade(Rule rule, const std::string& why, const std::string& lacking,
+                     const std::vector<const char*>& functions) {
+    add(rule, {Kind::UNMADE, why});
+    if (functions.empty()) return;
+    auto group = std::find_if(unmadeCalls.begin(), unmadeCalls.end(),
+                              [&](const auto& known) { return known.first == lacking; });
+    if (group == unmadeCalls.end()) group = unmadeCalls.insert(unmadeCalls.end(), {lacking, {}});
+    for (const char* function : functions)
+        if (std::find(group->second.begin(), group->second.end(), function) == group->second.end())
+            group->second.emplace_back(function);
+}
+
+void Checker::reportUnmadeCalls() {
+    if (unmadeCalls.empty()) return;
+    std::string text;
+    for (std::size_t k = 0; k < unmadeCalls.size(); ++k) {
+        const auto& [lacking, functions] = unmadeCalls[k];
+        text += (k ? "; " : "") + lacking + ", so never called: ";
+        for (std::size_t f = 0; f < functions.size(); ++f) text += (f ? ", " : "") + functions[f];
+    }
+    for (Rule rule : EVERY_CALL_RULES) add(rule, {Kind::UNMADE, text});
 }
 
 void Checker::apply(const ProbeMessage& message) {
     const std::string& what = message.at(0);
     if (what == FINDING) {
-        add(ruleAt(message.at(1)), {message.at(2) == "1", message.at(3)});
+        const int kind = std::stoi(message.at(2));
+        if (kind < 0 || kind > static_cast<int>(Kind::UNMADE))
+            throw std::out_of_range("no finding kind " + message.at(2));
+        add(ruleAt(message.at(1)), {static_cast<Kind>(kind), message.at(3)});
     } else if (what == CHECKED) {
         for (std::size_t k = 1; k < message.size(); ++k) checked[index(ruleAt(message[k]))] = true;
     } else if (what == BEGUN) {
         begun.emplace_back();
         for (std::size_t k = 1; k < message.size(); ++k) begun.back().push_back(ruleAt(message[k]));
+    } else if (what == EXERCISED) {
+        for (std::size_t k = 1; k < message.size(); ++k) exercised[index(ruleAt(message[k]))] = true;
+    } else if (what == UNLOADABLE) {
+        unloadable = message.at(1);
     } else if (what == DONE) {
         done = true;
     }
@@ -95,8 +126,18 @@ Table Checker::table() const {
     Table table{{"rule", "result", "details"}, {}};
     for (const RuleText& text : CONFORMANCE_RULES) {
         const std::vector<Finding>& found = findings[index(text.rule)];
-        const bool failed = std::any_of(found.begin(), found.end(), [](const Finding& f) { return f.failure; });
-        std::string result = !checked[index(text.rule)] ? "SKIP" : failed ? "FAIL" : found.empty() ? "PASS" : "WARN";
+        const auto any = [&found](Kind kind) {
+            return std::any_of(found.begin(), found.end(), [kind](const Finding& f) { return f.kind == kind; });
+        };
+        const bool failed = any(Kind::FAILURE);
+        const bool unmadeCalls = any(Kind::UNMADE);
+        // A rule that could make none of its calls has nothing to pass.
+        const bool nothingMade = unmadeCalls && !exercised[index(text.rule)];
+        std::string result = !checked[index(text.rule)] ? "SKIP"
+                             : failed                  ? "FAIL"
+                             : nothingMade             ? "SKIP"
+                             : found.empty()           ? "PASS"
+                                                       : "WARN";
         // The first few findings; a plug-in that fails a rule often fails it at every tag.
         constexpr std::size_t SHOWN = 3;
         std::string details;
@@ -111,8 +152,18 @@ Table Checker::table() const {
 bool Checker::anyFailure() const {
     for (const std::vector<Finding>& found : findings)
         for (const Finding& finding : found)
-            if (finding.failure) return true;
+            if (finding.kind == Kind::FAILURE) return true;
     return false;
+}
+
+bool Checker::offeredNothing() const {
+    for (Rule rule : DATA_RULES) {
+        const std::vector<Finding>& found = findings[index(rule)];
+        if (!checked[index(rule)] ||
+            std::none_of(found.begin(), found.end(), [](const Finding& f) { return f.kind == Kind::UNMADE; }))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace quellan::check

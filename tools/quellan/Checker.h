@@ -20,12 +20,13 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quellan::check {
 
-// The entry's name and its address in the child's table, for the rule groups' calls.
-#define CHILD(entry) MQ_CHILD_FUNCTION_NAME(entry), child->entry
+// The entry's name and the child's function, for the rule groups' calls.
+#define CHILD(entry) MQ_CHILD_FUNCTION_NAME(entry), exports.entry
 
 using Clock = std::chrono::steady_clock;
 
@@ -71,6 +72,16 @@ inline constexpr const char* FINDING = "finding";
 inline constexpr const char* CHECKED = "checked";
 inline constexpr const char* BEGUN = "begun";
 inline constexpr const char* DONE = "done";
+// The library could not be loaded at all, with the platform's reason.
+inline constexpr const char* UNLOADABLE = "unloadable";
+// A rule made its first call.
+inline constexpr const char* EXERCISED = "exercised";
+
+// The rules about the plug-in's data: when none of them could make its calls,
+// the plug-in offered nothing to check and the run fails.
+inline constexpr Rule DATA_RULES[] = {Rule::CURRENT_DATA, Rule::HISTORICAL_DATA, Rule::BATCHES, Rule::TIMES};
+// The rules about every call: calls that could not be made are not covered by them.
+inline constexpr Rule EVERY_CALL_RULES[] = {Rule::OUT_VALUES, Rule::NO_FAULTS, Rule::PROMPT_ANSWERS};
 
 class Checker {
 public:
@@ -82,6 +93,8 @@ public:
     void run();
     Table table() const;
     bool anyFailure() const;
+    // No data rule could make its calls (DATA_RULES): the plug-in had no tag or batch to check them on.
+    bool offeredNothing() const;
 
     // In the tool: takes in one report of the probe process that ran the checker.
     void apply(const ProbeMessage& message);
@@ -89,22 +102,43 @@ public:
     bool finished() const { return done; }
     // The probe process ended before the end of the run, as `how` says.
     void ended(const std::string& how);
+    // The platform's reason when the library could not be loaded at all.
+    const std::optional<std::string>& loadFailure() const { return unloadable; }
 
 private:
+    // UNMADE: calls the rule could not make, and why; a rule is never passed on
+    // calls it did not make (SKIP when it made none, otherwise WARN).
+    enum class Kind { FAILURE, WARNING, UNMADE };
     struct Finding {
-        bool failure;
+        Kind kind;
         std::string text;
     };
 
-    void fail(Rule rule, const std::string& text) { add(rule, {true, text}); }
-    void warn(Rule rule, const std::string& text) { add(rule, {false, text}); }
+    void fail(Rule rule, const std::string& text) { add(rule, {Kind::FAILURE, text}); }
+    void warn(Rule rule, const std::string& text) { add(rule, {Kind::WARNING, text}); }
+    // The rule could not make the calls of `functions`, as `why` says, for
+    // lack of `lacking` ("no tag"); the rules about every call hear of them at the end.
+    void unmade(Rule rule, const std::string& why, const std::string& lacking,
+                const std::vector<const char*>& functions);
+    // Tells the rules about every call which calls were never made.
+    void reportUnmadeCalls();
     // A finding is kept once: a plug-in that fails at one call often fails at every such call.
     void add(Rule rule, Finding finding) {
         std::vector<Finding>& found = findings[index(rule)];
         for (const Finding& known : found)
             if (known.text == finding.text) return;
-        if (report) report({FINDING, std::to_string(index(rule)), finding.failure ? "1" : "0", finding.text});
+        if (report)
+            report({FINDING, std::to_string(index(rule)), std::to_string(static_cast<int>(finding.kind)),
+                    finding.text});
         found.push_back(std::move(finding));
+    }
+    // The rule made a call, and so did the rules about every call.
+    void exercise(Rule rule) {
+        if (exercised[index(rule)]) return;
+        std::vector<Rule> first{rule};
+        for (Rule every : EVERY_CALL_RULES)
+            if (!exercised[index(every)]) first.push_back(every);
+        tell(EXERCISED, first);
     }
     static std::size_t index(Rule rule) { return static_cast<std::size_t>(rule); }
     static Rule ruleAt(const std::string& word) {
@@ -126,6 +160,7 @@ private:
     // Every call goes through the fault guard and is timed; a fault fails
     // both the rule being checked and no-faults.
     void judge(Rule rule, const char* function, const mq::GuardedOutcome& outcome, Clock::duration took) {
+        exercise(rule);
         if (outcome.faulted()) {
             const std::string fault = std::string(function) + " faulted: " + mq::platform::describe(outcome.fault);
             fail(rule, fault);
@@ -207,12 +242,18 @@ private:
     // The rules of each stretch of calls begun, in order: the last is under way.
     std::vector<std::vector<Rule>> begun;
     bool done = false;
-    const mq::ChildFunctionTable* child = nullptr;
+    std::optional<std::string> unloadable;
+    // Every function of the child, looked up by the exports check. The proxy
+    // loads the same module, so these are the entries its worker calls.
+    mq::ChildExports exports;
     std::unique_ptr<mq::QuellanProxy> proxy;
     std::vector<QUELLAN2_NODE> nodes;
     std::vector<QUELLAN2_TAG> tags;
     std::array<std::vector<Finding>, RULE_COUNT> findings;
     std::array<bool, RULE_COUNT> checked{};
+    std::array<bool, RULE_COUNT> exercised{};
+    // The calls never made, by what was lacking ("no tag"), in the order found.
+    std::vector<std::pair<std::string, std::vector<std::string>>> unmadeCalls;
 };
 
 }  // namespace quellan::check

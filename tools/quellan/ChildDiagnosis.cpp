@@ -5,6 +5,7 @@
 #include "config/CallOptions.h"
 #include "config/TrustedConfiguration.h"
 #include "hosting/ChildFunctionTable.h"
+#include "hosting/ChildMachine.h"
 #include "hosting/isolation/IsolatedChild.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ProxyTree.h"
@@ -34,9 +35,9 @@ std::string startFailure(const std::string& path) {
     mq::LibraryHandle library;
     std::string reason;
     if (!library.tryLoad(path, reason)) return "could not be loaded on the second try (" + reason + ")";
-    mq::ChildFunctionTable child;
-    child.lookUp(library);
-    const std::vector<StartUpStep> steps = probeStartUp(child);
+    mq::ChildExports functions;
+    functions.lookUp(library);
+    const std::vector<StartUpStep> steps = probeStartUp(functions);
     if (const StartUpStep* stopped = stoppingStep(steps)) return "start-up failed: " + stopped->describe();
     return "start-up failed once and succeeded when tried again";
 }
@@ -53,7 +54,7 @@ std::string fileProblem(const std::string& path) {
 std::string loadProblem(const std::string& path) {
     if (std::string problem = fileProblem(path); !problem.empty()) return problem;
     mq::LibraryHandle library;
-    mq::ChildFunctionTable table;
+    mq::ChildExports table;
     return mq::loadChild(library, table, path);
 }
 
@@ -61,9 +62,9 @@ std::string loadProblem(const std::string& path) {
 // (where a crash of it ends the surrogate, not this tool); the surrogate's
 // loader says why in the same words. Empty also when no surrogate could be
 // asked: the start below then says so.
-std::string isolatedLoadProblem(const std::string& path) {
+std::string isolatedLoadProblem(const std::string& path, const std::string& surrogateProgram) {
     if (std::string problem = fileProblem(path); !problem.empty()) return problem;
-    mq::IsolatedChild surrogate(path);
+    mq::IsolatedChild surrogate(path, mq::surrogate::Limits{}, surrogateProgram);
     std::string reason;
     surrogate.load(reason);
     return reason;
@@ -79,7 +80,7 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     problem.clear();
     const mq::Isolation isolation = mq::childIsolation(configured, &problem);
     if (!problem.empty()) result.notes.push_back(problem);
-    const bool isolated = isolation == mq::Isolation::PROCESS;
+    bool isolated = isolation == mq::Isolation::PROCESS;
     if (isolated) result.notes.push_back("runs in a surrogate process of its own");
     problem.clear();
     if (mq::childRestarts(configured, &problem)) result.notes.push_back("is started again when its surrogate ends");
@@ -90,7 +91,13 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     // end the tool; its surrogate loads it.
     result.path = mq::platform::absolutePath(configured.path);
     if (result.problem = mq::childPathRefusal(configured.path); !result.problem.empty()) return result;
-    result.problem = isolated ? isolatedLoadProblem(result.path) : loadProblem(result.path);
+    const mq::ChildMachine machine = mq::childMachine(result.path);
+    if (result.problem = machine.refusal; !result.problem.empty()) return result;
+    if (machine.alwaysIsolated) {
+        isolated = true;
+        result.notes.push_back(machine.note);
+    }
+    result.problem = isolated ? isolatedLoadProblem(result.path, machine.surrogateProgram) : loadProblem(result.path);
     if (!result.problem.empty()) return result;
 
     // With the child's own timeout and isolation, as the library starts it.
@@ -103,8 +110,8 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
         result.problem = timeout && took >= *timeout
                              ? "start-up did not end within the child's timeout of " +
                                    *mq::findAttribute(configured.attributes, mq::TIMEOUT_ATTRIBUTE) + " s"
-                         : isolated ? "could not be loaded or started in its surrogate process (" MQ_SURROGATE_PROGRAM
-                                      " beside the library), or ended it"
+                         : isolated ? "could not be loaded or started in its surrogate process (" +
+                                          machine.surrogateProgram + " beside the library), or ended it"
                                     : startFailure(result.path);
         return result;
     }

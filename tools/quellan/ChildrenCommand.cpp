@@ -6,6 +6,7 @@
 #include "config/CallOptions.h"
 #include "config/ConfigurationRecord.h"
 #include "config/TrustedConfiguration.h"
+#include "hosting/ChildMachine.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -87,9 +88,12 @@ std::optional<ChildDiagnosis> diagnoseApart(const mq::ChildEntry& configured) {
     return diagnosis;
 }
 
+// A child that runs in a surrogate (isolated, or 32-bit) is never loaded by
+// the tool, so it needs no process of the tool's own.
 std::optional<ChildDiagnosis> diagnose(const mq::ChildEntry& configured) {
-    return mq::childIsolation(configured, nullptr) == mq::Isolation::PROCESS ? diagnoseInTime(configured)
-                                                                              : diagnoseApart(configured);
+    const bool inSurrogate = mq::childIsolation(configured, nullptr) == mq::Isolation::PROCESS ||
+                             mq::childMachine(mq::platform::absolutePath(configured.path)).alwaysIsolated;
+    return inSurrogate ? diagnoseInTime(configured) : diagnoseApart(configured);
 }
 
 std::string joined(const std::vector<std::string>& texts) {
@@ -147,6 +151,12 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
     bool complete = record.fileState == mq::ConfigurationFileState::READ;
     std::string problem;
     mq::parallelCalls(record.settings, &problem);
+    if (!problem.empty()) about << "Settings: " << problem << '\n';
+    problem.clear();
+    mq::faultLogTarget(record.settings, &problem);
+    if (!problem.empty()) about << "Settings: " << problem << '\n';
+    problem.clear();
+    mq::statusNode(record.settings, &problem);
     if (!problem.empty()) about << "Settings: " << problem << '\n';
     if (!mq::isTrustedConfiguration(record)) {
         about << "Refused: " << record.refusal << ", so the library loads no child\n";

@@ -19,8 +19,12 @@ const std::vector<OptionInfo> GLOBAL_OPTIONS = {
     {"--json", "", "write a JSON array with one object per row"},
     {"--output", "FILE", "write the rows to FILE instead of standard output, as CSV for .csv, JSON for "
                          ".json, a table otherwise, unless --csv or --json says"},
+    {"--strict", "", "with the default plug-in, MultiQuellan: end with exit code 5, before the command's rows, when "
+                     "its configuration file gives it no child (missing, unreadable, empty, not well-formed, or "
+                     "naming no child) or its tree is empty although the file names children, which a command "
+                     "that opens the connection otherwise only mentions"},
     {"--version", "", "the program's name and version"},
-    {"--help", "", "this text (also -h)"},
+    {"--help", "", "this text (also -h); with a command, that command's usage and options only"},
 };
 
 const std::vector<OptionInfo> COMMAND_OPTIONS = {
@@ -31,7 +35,7 @@ const std::vector<OptionInfo> COMMAND_OPTIONS = {
     {"--from", "T", "the start of a span of time, not after --to"},
     {"--to", "T", "the end of a span of time"},
     {"--values", "V...", "the values to write: every following word up to the next option"},
-    {"--every", "SECONDS", "seconds from one read to the next"},
+    {"--every", "SECONDS", "seconds from one read to the next, with up to three decimals (0.5)"},
     {"--count", "N", "the number of reads"},
 };
 
@@ -65,7 +69,8 @@ ToolError leftOverError(const CommandLine& line, const std::vector<std::string>&
 
 // The options that take no value.
 bool isFlag(const std::string& name) {
-    return name == "--csv" || name == "--json" || name == "--help" || name == "-h" || name == "--version";
+    return name == "--csv" || name == "--json" || name == "--help" || name == "-h" || name == "--version" ||
+           name == "--strict";
 }
 
 // Options may stand anywhere after the program name, also before the command
@@ -123,6 +128,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     app.add_flag("--json", json);
     app.add_flag("-h,--help", line.help);
     app.add_flag("--version", line.version);
+    app.add_flag("--strict", line.strict);
     CLI::Option* plugin = app.add_option("--plugin", line.plugin);
     CLI::Option* output = app.add_option("--output", line.output);
     for (CLI::Option* option : {plugin, output}) option->multi_option_policy(CLI::MultiOptionPolicy::Throw);
@@ -143,7 +149,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                     ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
                 continue;
             }
-            sub->add_option(use.name, given[use.name])->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+            const std::string names = use.alias ? std::string(use.name) + "," + use.alias : std::string(use.name);
+            sub->add_option(names, given[use.name])->multi_option_policy(CLI::MultiOptionPolicy::Throw);
         }
         subcommands.emplace_back(&command, sub);
     }
@@ -154,16 +161,25 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (isOptionWord(word) && word.back() == '=' && word.find('=') + 1 == word.size())
             throw usageError(optionName(word) + " needs a value");
     const std::vector<std::string> ordered = commandFirst(arguments);
+    // An option given by both its names (history --start and --from) is one option given twice.
+    for (const Command& command : commands()) {
+        if (ordered.empty() || ordered.front() != command.name) continue;
+        for (const OptionUse& use : command.options) {
+            if (!use.alias) continue;
+            const auto given = [&](const char* name) {
+                return std::any_of(ordered.begin(), ordered.end(),
+                                   [&](const std::string& word) { return optionName(word) == name; });
+            };
+            if (given(use.name) && given(use.alias))
+                throw usageError(std::string("give ") + use.name + " or " + use.alias + ", not both: they are one option");
+        }
+    }
     std::vector<std::string> words(ordered.rbegin(), ordered.rend());
     try {
         app.parse(words);
     } catch (const CLI::ParseError& error) {
         throw usageError(error.what());
     }
-    if (line.help || line.version) return line;
-    if (plugin->count() > 0 && line.plugin.empty()) throw usageError("--plugin needs a path");
-    if (output->count() > 0 && line.output.empty()) throw usageError("--output needs a file name");
-
     for (const auto& [command, sub] : subcommands) {
         if (!sub->parsed()) continue;
         line.command = command->name;
@@ -173,6 +189,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         const CLI::Option* values = sub->get_option_no_throw("--values");
         line.hasValues = values && values->count() > 0;
     }
+    // With --help the command, if any, is the topic; the rest need not be complete.
+    if (line.help || line.version) return line;
+    if (plugin->count() > 0 && line.plugin.empty()) throw usageError("--plugin needs a path");
+    if (output->count() > 0 && line.output.empty()) throw usageError("--output needs a file name");
     std::vector<std::string> leftOver = app.remaining(true);
     if (!leftOver.empty()) throw leftOverError(line, leftOver);
     if (line.command.empty()) throw usageError("no command given");
@@ -199,6 +219,26 @@ std::int64_t parseWholeNumber(const std::string& text, std::int64_t minimum, std
         throw usageError("bad number \"" + text + "\" for " + what + ": give a whole number from " +
                          std::to_string(minimum) + " to " + std::to_string(maximum));
     return number;
+}
+
+std::chrono::milliseconds parseSeconds(const std::string& text, std::int64_t maximum, const std::string& what) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+    bool valid = !(whole.empty() && fraction.empty()) && whole.size() <= 12 && fraction.size() <= 3 &&
+                 (point == std::string::npos || !fraction.empty());
+    for (char c : whole + fraction) valid = valid && std::isdigit(static_cast<unsigned char>(c));
+    // Whole seconds then thousandths: twelve digits of seconds stay far inside 64 bits.
+    std::int64_t milliseconds = 0;
+    for (std::size_t k = 0; valid && k < whole.size() + 3; ++k) {
+        const std::size_t decimal = k - whole.size();
+        const char digit = k < whole.size() ? whole[k] : decimal < fraction.size() ? fraction[decimal] : '0';
+        milliseconds = milliseconds * 10 + (digit - '0');
+    }
+    if (!valid || milliseconds > maximum * 1000)
+        throw usageError("bad number \"" + text + "\" for " + what + ": give seconds from 0 to " +
+                         std::to_string(maximum) + ", with at most three decimals (0.5)");
+    return std::chrono::milliseconds(milliseconds);
 }
 
 }  // namespace quellan

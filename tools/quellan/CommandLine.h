@@ -3,6 +3,7 @@
 
 #include "Table.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -24,6 +25,8 @@ struct CommandLine {
     // --output FILE: the rows go to the file instead of standard output.
     std::string output;
     bool help = false;
+    // --strict: a configuration problem that is otherwise mentioned ends the run.
+    bool strict = false;
     bool version = false;
 
     bool has(const std::string& name) const { return options.count(name) != 0; }
@@ -50,5 +53,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // Whole numbers for counts and intervals, in [minimum, maximum].
 std::int64_t parseWholeNumber(const std::string& text, std::int64_t minimum, std::int64_t maximum,
                               const std::string& what);
+
+// Seconds with up to three decimals ("0.5", "2", ".25"), from 0 to `maximum`.
+std::chrono::milliseconds parseSeconds(const std::string& text, std::int64_t maximum, const std::string& what);
 
 }  // namespace quellan

@@ -8,10 +8,13 @@
 #include "Times.h"
 #include "ToolError.h"
 #include "Tree.h"
+#include "interface/Identity.h"
+#include "interface/StatusModule.h"
 #include "platform/Interrupt.h"
 
 #include <algorithm>
 #include <chrono>
+#include <iostream>
 #include <limits>
 
 namespace quellan {
@@ -116,11 +119,30 @@ void identity(const CommandLine&, PluginSession& session, RowWriter& out) {
     out.row({text.text()});
 }
 
+// The handle of MultiQuellan's status node (status="true"): its last
+// top-level node, named after it. 0 for any other plug-in, or without one.
+std::uintptr_t statusNodeHandle(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection,
+                                const std::vector<TreeItem>& items) {
+    PluginString identity(plugin);
+    plugin.getIdentity.check(identity.out());
+    if (identity.text().rfind(mq::IDENTITY_PREFIX, 0) != 0) return 0;
+    std::uint32_t count = 0;
+    plugin.connectionGetNumNodes.check(connection, &count);
+    for (const TreeItem& item : items)
+        if (item.kind == TreeItem::Kind::NODE && item.handle == count && item.path == mq::STATUS_NODE_NAME)
+            return item.handle;
+    return 0;
+}
+
 void tree(const CommandLine&, PluginSession& session, RowWriter& out) {
     out.columns({"kind", "handle", "path"});
-    for (const TreeItem& item : readTree(session.functions(), session.connection()))
-        out.row({item.kind == TreeItem::Kind::NODE ? "node" : "tag",
-                              static_cast<std::uint64_t>(item.handle), item.path});
+    const std::vector<TreeItem> items = readTree(session.functions(), session.connection());
+    const std::uintptr_t status = statusNodeHandle(session.functions(), session.connection(), items);
+    for (const TreeItem& item : items) {
+        const bool isNode = item.kind == TreeItem::Kind::NODE;
+        out.row({isNode ? "node" : "tag", static_cast<std::uint64_t>(item.handle),
+                 isNode && item.handle == status ? item.path + " (status)" : item.path});
+    }
 }
 
 void read(const CommandLine& line, PluginSession& session, RowWriter& out) {
@@ -132,14 +154,44 @@ void read(const CommandLine& line, PluginSession& session, RowWriter& out) {
     tagValueRows(out, tags, result.elements(0, tags.count(), plugin.connectionReadCurrentData.name()));
 }
 
+// history's time points: from --start (or --from) either --samples of them
+// or as many as fit up to --to, every --interval seconds.
+void historySeries(const CommandLine& line, std::int32_t& start, std::int32_t& interval, std::uint32_t& samples) {
+    if (!line.has("--start")) throw usageError("history needs --start (or --from)");
+    start = parseTime(line.options.at("--start"), "--start");
+    if (!line.has("--to")) {
+        parseSeries(line, start, interval, samples);
+        if (samples > 1 && !line.has("--interval"))
+            throw usageError("history --samples " + std::to_string(samples) +
+                             " needs --interval: without it every sample is the same time point");
+        // One sample is rarely what was meant: say so, and how to ask for more.
+        if (!line.has("--samples"))
+            std::cerr << "quellan: no --samples or --to: reading 1 sample, at " << formatTime(start)
+                      << " (give --to T or --samples N with --interval SECONDS for more)\n";
+        return;
+    }
+    if (line.has("--samples")) throw usageError("give history --samples or --to, not both");
+    const std::int32_t to = parseTime(line.options.at("--to"), "--to");
+    if (start > to) throw usageError("--start " + formatTime(start) + " is later than --to " + formatTime(to));
+    interval = 0;
+    samples = 1;
+    if (to == start) return;
+    if (!line.has("--interval"))
+        throw usageError("history --to needs --interval: the time points from --start to --to are that far apart");
+    interval = static_cast<std::int32_t>(
+        parseWholeNumber(line.options.at("--interval"), 1, LONGEST_INTERVAL, "--interval with --to"));
+    const std::int64_t count = (static_cast<std::int64_t>(to) - start) / interval + 1;
+    if (count > MOST_SAMPLES)
+        throw usageError("--start to --to every " + std::to_string(interval) + " seconds is " +
+                         std::to_string(count) + " samples, more than " + std::to_string(MOST_SAMPLES));
+    samples = static_cast<std::uint32_t>(count);
+}
+
 void history(const CommandLine& line, PluginSession& session, RowWriter& out) {
-    const std::int32_t start = parseTime(line.required("--start"), "--start");
+    std::int32_t start = 0;
     std::int32_t interval = 0;
     std::uint32_t samples = 1;
-    parseSeries(line, start, interval, samples);
-    if (samples > 1 && !line.has("--interval"))
-        throw usageError("history --samples " + std::to_string(samples) +
-                         " needs --interval: without it every sample is the same time point");
+    historySeries(line, start, interval, samples);
 
     const PluginFunctions& plugin = session.functions();
     NameResolver names(plugin, session.connection());
@@ -172,8 +224,9 @@ void history(const CommandLine& line, PluginSession& session, RowWriter& out) {
 // The current values again and again, one row per read, until --count reads
 // are done or the user interrupts.
 void watch(const CommandLine& line, PluginSession& session, RowWriter& out) {
-    const std::int64_t every =
-        line.has("--every") ? parseWholeNumber(line.options.at("--every"), 0, LONGEST_WATCH_PAUSE, "--every") : 1;
+    const std::chrono::milliseconds every =
+        line.has("--every") ? parseSeconds(line.options.at("--every"), LONGEST_WATCH_PAUSE, "--every")
+                            : std::chrono::milliseconds(1000);
     const std::int64_t count =
         line.has("--count") ? parseWholeNumber(line.options.at("--count"), 1, LONGEST_INTERVAL, "--count") : 0;
 
@@ -186,7 +239,7 @@ void watch(const CommandLine& line, PluginSession& session, RowWriter& out) {
     // session still closes and unloads the plug-in.
     const mq::platform::InterruptWatch interrupt;
     for (std::int64_t done = 0; count == 0 || done < count; ++done) {
-        if (done > 0 && interrupt.waitFor(std::chrono::seconds(every))) break;
+        if (done > 0 && interrupt.waitFor(every)) break;
         if (interrupt.interrupted()) break;
         const std::int32_t time = currentTime();
         PluginVectors result(plugin, 1);
@@ -335,19 +388,23 @@ void configure(const CommandLine& line, PluginSession& session, RowWriter& out) 
 
 // To add a command: one entry here and its run function above.
 const std::vector<Command> COMMANDS = {
-    {"identity", "", 0, 0, {}, "The plug-in's identity text (quellan2_getIdentity).", Output::AT_END, identity},
+    {"identity", "", 0, 0, {}, "The plug-in's identity text (quellan2_getIdentity).", Output::AT_END, identity,
+     nullptr, false},
     {"tree", "", 0, 0, {},
      "Every node and tag with its handle and path, depth first. Sub-nodes are shown when the plug-in exports "
-     "the sub-node functions.",
+     "the sub-node functions. MultiQuellan's status node (status=\"true\") is marked \"(status)\".",
      Output::AT_END, tree},
     {"read", "TAG...", 1, ANY, {}, "Current values (quellan2_connectionReadCurrentData).", Output::AT_END, read},
-    {"history", "TAG...", 1, ANY, {{"--start", true}, {"--interval"}, {"--samples"}},
+    {"history", "TAG...", 1, ANY, {{"--start", true, "--from"}, {"--to"}, {"--interval"}, {"--samples"}},
      "Values at T, T + SECONDS, ... (quellan2_connectionReadHistoricalDataEx), one row per time point, "
-     "asked for 10000 samples at a time and written as they come. Defaults: --interval 0, --samples 1; "
-     "more than one sample needs --interval; at most 1000000 samples.",
+     "asked for 10000 samples at a time and written as they come. --from is another name for --start. "
+     "With --to, every time point from T up to --to (floor((to - T) / SECONDS) + 1 samples); otherwise "
+     "--samples of them. Defaults: --interval 0, --samples 1, which standard error mentions; more than one "
+     "sample needs --interval; at most 1000000 samples.",
      Output::STREAMED, history},
     {"watch", "TAG...", 1, ANY, {{"--every"}, {"--count"}},
-     "Current values again every SECONDS (default 1), one row per read, written as it comes, until N reads "
+     "Current values again every SECONDS (default 1; decimals such as 0.5 too), one row per read, written "
+     "as it comes, until N reads "
      "are done or Ctrl-C, which ends it cleanly with exit code 0.",
      Output::STREAMED, watch},
     {"batch-read", "BATCH TAG...", 2, ANY, {{"--time"}},
@@ -377,19 +434,28 @@ const std::vector<Command> COMMANDS = {
      "Calls quellan2_updateConfiguration with TEXT (default: empty) and shows the configuration text it "
      "returned. MultiQuellan shows its configuration dialog for this; a MultiQuellan built without one is "
      "refused.",
-     Output::AT_END, configure},
+     Output::AT_END, configure, nullptr, false},
     {"children", "", 0, 0, {},
      "Each child in MultiQuellan's configuration file, taken through the library's open: in the tree or why "
      "not, node and tag counts, tags below sub-nodes the merged tree does not show, top-level names shared "
      "with another child, start-up time. Exit code 1 when a child is left out or the file gave no children. "
      "Takes no --plugin.",
      Output::AT_END, nullptr, inspectChildren},
-    {"check", "", 0, 0, {},
-     "Holds the plug-in that --plugin names to the interface's rules, one line per rule (PASS, FAIL, WARN, "
-     "SKIP). Exit code 1 when a rule failed.",
+    {"check", "[PATH]", 0, 1, {},
+     "Holds the plug-in PATH (or the one --plugin names) to the interface's rules, one line per rule (PASS, "
+     "FAIL, WARN, SKIP; a rule that could not make its calls is SKIP or WARN with the reason). Exit code 1 "
+     "when a rule failed or the plug-in offered no data to check, 4 when it cannot be loaded.",
      Output::AT_END, nullptr, inspectPlugin},
+    {"eventlog", "install|remove", 1, 1, {},
+     "Makes the system's log know MultiQuellan's fault log (log=\"system\") as the source MultiQuellan, with "
+     "the messages of the library (--plugin, default the one beside quellan), or forget it. Windows: the "
+     "source's registry key, which administrators only may write (exit code 1 otherwise); elsewhere nothing "
+     "is needed.",
+     Output::AT_END, nullptr, manageEventLog},
     // Handled before any plug-in is loaded.
-    {"help", "", 0, 0, {}, "This text.", Output::AT_END, nullptr},
+    {"help", "[COMMAND]", 0, 1, {},
+     "This text; with COMMAND, that command's usage and options only (as `quellan COMMAND --help`).",
+     Output::AT_END, nullptr},
 };
 
 }  // namespace

@@ -16,11 +16,13 @@ namespace quellan {
 // An operand count without an upper bound.
 constexpr std::size_t ANY = std::numeric_limits<std::size_t>::max();
 
-// An option of a command: its name as in commandOption(), and whether the
-// command needs it.
+// An option of a command: its name as in commandOption(), whether the
+// command needs it, and another name the command also takes it by (history's
+// --from for --start); its value is found under `name` either way.
 struct OptionUse {
     const char* name;
     bool required = false;
+    const char* alias = nullptr;
 };
 
 // When a command's rows are written.
@@ -46,6 +48,9 @@ struct Command {
     // use one (children, check): they load what they look at themselves,
     // write to `out` (standard output or --output's file) and give the exit code.
     int (*inspect)(const CommandLine& line, std::ostream& out, std::ostream& err) = nullptr;
+    // Whether `run` opens a connection: then, with the default plug-in, the
+    // tool says when MultiQuellan's configuration gives it no child.
+    bool opensConnection = true;
 };
 
 // Every command, in the order the help lists them.

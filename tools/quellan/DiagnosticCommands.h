@@ -1,4 +1,4 @@
-// The commands that look at plug-ins rather than use one: children and check.
+// The commands that take no plug-in session: children, check and eventlog.
 #pragma once
 
 #include "CommandLine.h"
@@ -10,7 +10,10 @@ namespace quellan {
 // quellan children: MultiQuellan's configured children, and why any is left out.
 int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& err);
 
-// quellan check --plugin PATH: the plug-in held to the interface's rules.
+// quellan check PATH (or --plugin PATH): the plug-in held to the interface's rules.
 int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// quellan eventlog install|remove: makes the system's log know MultiQuellan's fault log source, or forget it.
+int manageEventLog(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace quellan

@@ -62,7 +62,8 @@ Exit codes:
   3  a name or handle that matches no node or tag, or a name that matches
      several
   4  the plug-in cannot be loaded, or lacks a function the command needs
-  5  any other failure
+  5  any other failure; with --strict, a configuration file that gives
+     MultiQuellan no child, or an empty tree although it names children
 Errors are reported on stderr; nothing is written to stdout then, except by
 history and watch, whose rows so far stay written.
 
@@ -95,12 +96,16 @@ std::string wrap(const std::string& text, const std::string& indent) {
     return result;
 }
 
+std::string optionLine(const OptionInfo& option, const char* alias = nullptr) {
+    const std::string value = std::string(*option.valueName ? " " : "") + option.valueName;
+    std::string name = std::string("  ") + option.name + value;
+    if (alias) name += std::string(", ") + alias + value;
+    return name + '\n' + wrap(option.description, "      ");
+}
+
 std::string optionLines(const std::vector<OptionInfo>& options) {
     std::string text;
-    for (const OptionInfo& option : options) {
-        std::string name = std::string("  ") + option.name + (*option.valueName ? " " : "") + option.valueName;
-        text += name + '\n' + wrap(option.description, "      ");
-    }
+    for (const OptionInfo& option : options) text += optionLine(option);
     return text;
 }
 
@@ -124,6 +129,20 @@ std::string helpText() {
         }
     text += optionLines(commandOptions);
     return text + SECTIONS;
+}
+
+std::string commandHelpText(const std::string& name) {
+    const Command& command = findCommand(name);
+    std::string text = "Usage: quellan " + synopsis(command) + "\n\n" + wrap(command.description, "");
+    if (!command.options.empty()) {
+        text += "\nOptions:\n";
+        for (const OptionUse& use : command.options) text += optionLine(commandOption(use.name), use.alias);
+    }
+    std::string global;
+    for (const OptionInfo& option : globalOptions())
+        global += std::string(global.empty() ? "" : ", ") + option.name + (*option.valueName ? " " : "") +
+                  option.valueName;
+    return text + '\n' + wrap("Options of every command: " + global + " (quellan --help tells more).", "");
 }
 
 }  // namespace quellan

@@ -11,9 +11,13 @@ namespace quellan {
 PluginLibrary::PluginLibrary(const std::string& path) {
     std::string error;
     if (!library.tryLoad(path, error))
-        throw ToolError(ExitCode::PLUGIN_UNUSABLE, "cannot load the plug-in " + path + ": " + error);
+        throw unloadablePlugin(path, error);
     // A missing function is the command's concern, not the load's.
     table.lookUp(library);
+}
+
+ToolError unloadablePlugin(const std::string& path, const std::string& reason) {
+    return ToolError(ExitCode::PLUGIN_UNUSABLE, "cannot load the plug-in " + path + ": " + reason);
 }
 
 std::string defaultPluginPath() {

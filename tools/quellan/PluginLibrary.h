@@ -49,11 +49,11 @@ private:
 // Every function of the interface, as the library's loader looked it up.
 class PluginFunctions {
 public:
-    explicit PluginFunctions(const mq::ChildFunctionTable& table) : table(table) {}
+    explicit PluginFunctions(const mq::ChildExports& table) : table(table) {}
 
 private:
     // Declared first: the entries below are built from it.
-    const mq::ChildFunctionTable& table;
+    const mq::ChildExports& table;
 
 public:
 #define MQ_CHILD_FUNCTION(entry, required) \
@@ -75,9 +75,12 @@ public:
 
 private:
     mq::LibraryHandle library;
-    mq::ChildFunctionTable table;
+    mq::ChildExports table;
     PluginFunctions entries{table};
 };
+
+// The failure of a plug-in that cannot be loaded, for every command (exit code 4).
+ToolError unloadablePlugin(const std::string& path, const std::string& reason);
 
 // The plug-in that is used when none is named: MultiQuellan beside the tool
 // (the build tree, the Windows folder), otherwise MultiQuellan in the library

@@ -36,6 +36,7 @@ QUELLAN2_CONNECTION PluginSession::connection() {
             throw ConnectionOpenError(ExitCode::PLUGIN_FAILED, text);
         }
         connected = true;
+        if (opened) opened(plugin, handle);
     }
     return handle;
 }

@@ -4,6 +4,7 @@
 #include "PluginLibrary.h"
 #include "ToolError.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,10 @@ public:
     // ConnectionOpenError when the plug-in refuses.
     QUELLAN2_CONNECTION connection();
     const std::string& path() const { return libraryPath; }
+    // Called once, right after the connection has opened; may raise ToolError.
+    void afterOpen(std::function<void(const PluginFunctions&, QUELLAN2_CONNECTION)> check) {
+        opened = std::move(check);
+    }
     void end();
 
 private:
@@ -42,6 +47,7 @@ private:
     bool initialized = false;
     bool connected = false;
     QUELLAN2_CONNECTION handle = nullptr;
+    std::function<void(const PluginFunctions&, QUELLAN2_CONNECTION)> opened;
 };
 
 }  // namespace quellan

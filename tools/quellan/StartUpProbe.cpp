@@ -14,26 +14,26 @@ std::string StartUpStep::describe() const {
            std::to_string(outcome.status) + ")";
 }
 
-std::vector<StartUpStep> probeStartUp(const mq::ChildFunctionTable& child) {
+std::vector<StartUpStep> probeStartUp(const mq::ChildExports& functions) {
     std::vector<StartUpStep> steps;
     steps.reserve(5);
     // Its own thread, as the library gives every child one: a child that
     // keeps state per thread sees the same as under MultiQuellan.
-    std::thread worker([&child, &steps] {
+    std::thread worker([&functions, &steps] {
         using mq::guardedCallOutcome;
-        steps.push_back({MQ_CHILD_FUNCTION_NAME(initialize), guardedCallOutcome(child.initialize)});
+        steps.push_back({MQ_CHILD_FUNCTION_NAME(initialize), guardedCallOutcome(functions.initialize)});
         QUELLAN2_STRING identity = nullptr;
-        steps.push_back({MQ_CHILD_FUNCTION_NAME(getIdentity), guardedCallOutcome(child.getIdentity, &identity)});
+        steps.push_back({MQ_CHILD_FUNCTION_NAME(getIdentity), guardedCallOutcome(functions.getIdentity, &identity)});
         if (steps.back().succeeded()) {
-            mq::guardedCall(child.stringFree, identity);
+            mq::guardedCall(functions.stringFree, identity);
             QUELLAN2_CONNECTION connection = nullptr;
             steps.push_back({MQ_CHILD_FUNCTION_NAME(connectionOpen),
-                             guardedCallOutcome(child.connectionOpen, "", &connection)});
+                             guardedCallOutcome(functions.connectionOpen, "", &connection)});
             if (steps.back().succeeded())
                 steps.push_back({MQ_CHILD_FUNCTION_NAME(connectionClose),
-                                 guardedCallOutcome(child.connectionClose, connection)});
+                                 guardedCallOutcome(functions.connectionClose, connection)});
         }
-        steps.push_back({MQ_CHILD_FUNCTION_NAME(uninitialize), guardedCallOutcome(child.uninitialize)});
+        steps.push_back({MQ_CHILD_FUNCTION_NAME(uninitialize), guardedCallOutcome(functions.uninitialize)});
     });
     worker.join();
     return steps;

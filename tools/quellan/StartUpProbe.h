@@ -27,7 +27,7 @@ struct StartUpStep {
 // order: the start-up stops after the first failing getIdentity or open, as
 // the library's does, while a failing initialize does not stop it.
 // The child's functions must have been looked up; a child that hangs hangs this.
-std::vector<StartUpStep> probeStartUp(const mq::ChildFunctionTable& child);
+std::vector<StartUpStep> probeStartUp(const mq::ChildExports& functions);
 
 // The first step that keeps the child from starting, or null when it starts.
 const StartUpStep* stoppingStep(const std::vector<StartUpStep>& steps);

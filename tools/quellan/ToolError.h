@@ -13,7 +13,7 @@ enum class ExitCode : int {
     USAGE = 2,            // bad command line: command, option, number, time or value
     UNKNOWN_NAME = 3,     // a node or tag name that matches nothing, or more than one
     PLUGIN_UNUSABLE = 4,  // the plug-in cannot be loaded or lacks a function the command needs
-    INTERNAL = 5,         // anything else, such as memory exhaustion
+    INTERNAL = 5,         // anything else, such as memory exhaustion; with --strict, a configuration giving no child
 };
 
 class ToolError : public std::runtime_error {

@@ -3,6 +3,7 @@
 #include "ChildrenCommand.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ConfigurationNotice.h"
 #include "Help.h"
 #include "PluginLibrary.h"
 #include "PluginSession.h"
@@ -25,7 +26,11 @@ int run(const std::vector<std::string>& arguments) {
         return static_cast<int>(ExitCode::SUCCESS);
     }
     if (line.help || line.command == "help") {
-        std::cout << helpText();
+        // `help COMMAND` and `COMMAND --help` are about that command; `help` and `--help` about all.
+        const std::string topic = line.command != "help"    ? line.command
+                                  : line.operands.empty() ? std::string()
+                                                          : line.operands.front();
+        std::cout << (topic.empty() ? helpText() : commandHelpText(topic));
         return static_cast<int>(ExitCode::SUCCESS);
     }
     const Command& command = findCommand(line.command);
@@ -41,6 +46,9 @@ int run(const std::vector<std::string>& arguments) {
     TableCollector collected;
     {
         PluginSession session(line.plugin.empty() ? defaultPluginPath() : line.plugin);
+        // MultiQuellan opens silently with no child when its configuration
+        // gives it none: say so (with --strict, end the run instead).
+        if (line.plugin.empty() && command.opensConnection) watchConfiguration(session, line.strict, std::cerr);
         command.run(line, session, command.output == Output::STREAMED ? *writer : collected);
         session.end();
     }

@@ -154,7 +154,10 @@ int QtConfigurationView::runModal(MultiQuellanConfig& model) {
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog.get());
     buttons->setObjectName("buttons");
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+    // The model decides whether OK may close: a save that fails keeps the dialog.
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), [this] {
+        if (attachedModel && attachedModel->accept()) dialog->accept();
+    });
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
     layout->addSpacing(8);
     layout->addWidget(buttons, 0, Qt::AlignRight);

@@ -118,8 +118,13 @@ INT_PTR Win32ConfigurationView::handle(UINT message, WPARAM wParam, LPARAM lPara
             return TRUE;
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
-            if (id == IDOK || id == IDCANCEL) {
-                EndDialog(dialog, id == IDOK ? DIALOG_OK : DIALOG_CANCEL);
+            if (id == IDCANCEL) {
+                EndDialog(dialog, DIALOG_CANCEL);
+                return TRUE;
+            }
+            // The model decides whether OK may close: a save that fails keeps the dialog.
+            if (id == IDOK) {
+                if (model->accept()) EndDialog(dialog, DIALOG_OK);
                 return TRUE;
             }
             if (std::find(std::begin(TOOLBAR_COMMANDS), std::end(TOOLBAR_COMMANDS), id) != std::end(TOOLBAR_COMMANDS)) {

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QTreeWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -71,19 +72,27 @@ public:
             log(rows);
         }
         if (next == steps.size()) return;
-        const std::string& step = steps[next];
-        if (step.rfind("select ", 0) == 0) {
-            list->setCurrentItem(list->topLevelItem(std::stoi(step.substr(7))));
-        } else if (step == "remove" || step == "configure") {
+        const std::string step = steps[next];
+        if (step == "remove" || step == "configure") {
             auto* action = dialog->findChild<QAction*>(QString::fromStdString(step));
             if (!action || !action->isEnabled()) return;
+            ++next;
             action->trigger();
+            return;
+        }
+        ++next;
+        if (step.rfind("select ", 0) == 0) {
+            list->setCurrentItem(list->topLevelItem(std::stoi(step.substr(7))));
         } else if (step == "accept") {
-            dialog->accept();
+            // The OK button, as the user presses it: the model decides whether
+            // the dialog closes. Pressed from the event loop, not from this
+            // tick: the save's message box waits for the next tick, and a
+            // timer does not fire again while its own slot runs.
+            QPushButton* ok = dialog->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok);
+            QMetaObject::invokeMethod(ok, &QPushButton::click, Qt::QueuedConnection);
         } else if (step == "cancel") {
             dialog->reject();
         }
-        ++next;
     }
 
 private:

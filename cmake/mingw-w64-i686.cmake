@@ -1,0 +1,15 @@
+# Cross-building the 32-bit Windows pieces (the surrogate for 32-bit children) with mingw-w64 (posix thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(MQ_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${MQ_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MQ_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${MQ_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MQ_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Its programs run under wine, in the prefix of the 64-bit build that drives this one.
+if(MQ_WINE_RUNNER)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${MQ_WINE_RUNNER})
+endif()

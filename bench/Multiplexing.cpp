@@ -103,6 +103,8 @@ struct ChildPlan {
     std::string timeout = "";
     // Run in a surrogate process of its own (isolation="process").
     bool isolated = false;
+    // Started again when its surrogate ends (restart="true").
+    bool restart = false;
     uint64_t tags() const { return uint64_t(nodes) * tagsPerNode; }
 };
 
@@ -151,6 +153,7 @@ void writeConfiguration(const std::vector<ChildPlan>& children, bool parallel = 
         file << "    <quellan path=\"" << childFile(child).string() << "\"";
         if (!child.timeout.empty()) file << " timeout=\"" << child.timeout << "\"";
         if (child.isolated) file << " isolation=\"process\"";
+        if (child.restart) file << " restart=\"true\"";
         file << " />\n";
     }
     file << "</settings>\n";
@@ -163,7 +166,8 @@ public:
     static QUELLAN2_CONNECTION over(const std::vector<ChildPlan>& children, bool parallel = false,
                                     const std::string& settings = "") {
         std::string key = std::string(parallel ? "parallel:" : "") + settings + ":";
-        for (const ChildPlan& child : children) key += child.name + (child.isolated ? "@process;" : ";");
+        for (const ChildPlan& child : children)
+            key += child.name + (child.isolated ? "@process" : "") + (child.restart ? "@restart;" : ";");
         std::unique_ptr<Session>& session = current();
         if (!session || session->key != key) {
             close();
@@ -812,6 +816,50 @@ void killedSurrogate(benchmark::State& state) {
         benchmark::Counter(std::chrono::duration<double, std::milli>(recovery).count(), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(killedSurrogate)->Name("isolated/killed")->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same with restart="true": the host keeps its connection and reads on
+// until the value is back, which the child's worker brings after its first
+// backoff of a second. Each kill on a connection of its own, so that each
+// meets the first backoff.
+void restartedSurrogate(benchmark::State& state) {
+    ChildPlan restarting = isolated(ONE_TAG_CHILD);
+    restarting.restart = true;
+    Plugin& plugin = multiQuellan();
+    using Clock = std::chrono::steady_clock;
+    Clock::duration recovery{};
+    const QUELLAN2_TAG tag = tagNumber(1);
+    for (auto _ : state) {
+        Session::close();
+        QUELLAN2_CONNECTION connection = Session::over({restarting});
+        const std::vector<pid_t> surrogates = runningSurrogates();
+        if (surrogates.size() != 1) {
+            state.SkipWithError("not one surrogate running");
+            break;
+        }
+        const Clock::time_point killed = Clock::now();
+        ::kill(surrogates[0], SIGKILL);
+        bool back = false;
+        while (!back && Clock::now() - killed < std::chrono::seconds(30)) {
+            QUELLAN2_VECTOR result = nullptr;
+            uint32_t type = QUELLAN2_TYPE_NULL;
+            if (plugin.connectionReadCurrentData(connection, &tag, 1, &result) == QUELLAN2_STATUS_OK) {
+                plugin.vectorGetType(result, 0, &type);
+                plugin.vectorFree(result);
+            }
+            back = type == QUELLAN2_TYPE_FLOAT;
+            if (!back) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        recovery += Clock::now() - killed;
+        if (!back) {
+            state.SkipWithError("the child did not come back");
+            break;
+        }
+    }
+    Session::close();
+    state.counters["recoveryMs"] =
+        benchmark::Counter(std::chrono::duration<double, std::milli>(recovery).count(), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(restartedSurrogate)->Name("isolated/restarted")->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // ---- 11. A child that faults on every call, with the fault log and without --
 

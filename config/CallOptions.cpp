@@ -1,4 +1,4 @@
-// Reading the parallel, status, timeout, isolation and log attributes, with the default for a value that is not one.
+// Reading the parallel, status, timeout, isolation, restart and log attributes, with the default for a value that is not one.
 #include "config/CallOptions.h"
 
 #include <cstdint>
@@ -82,6 +82,20 @@ Isolation childIsolation(const ChildEntry& child, std::string* problem) {
     if (*value == "process") return Isolation::PROCESS;
     if (problem) *problem = "isolation=\"" + *value + "\" is neither \"process\" nor \"none\"; the child is loaded into the host";
     return Isolation::NONE;
+}
+
+bool childRestarts(const ChildEntry& child, std::string* problem) {
+    const std::string* value = findAttribute(child.attributes, RESTART_ATTRIBUTE);
+    if (!value || *value == "false") return false;
+    if (*value != "true") {
+        if (problem) *problem = "restart=\"" + *value + "\" is neither \"true\" nor \"false\"; the child is not restarted";
+        return false;
+    }
+    if (childIsolation(child) == Isolation::PROCESS) return true;
+    if (problem)
+        *problem = "restart applies to isolated children only: a hung thread inside the host's process cannot be "
+                   "taken back";
+    return false;
 }
 
 FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string* problem) {

@@ -1,4 +1,4 @@
-// The optional attributes that change how children are called (parallel calls, call deadlines, isolation) and the fault log.
+// The optional attributes that change how children are called (parallel calls, call deadlines, isolation, restarts) and the fault log.
 #pragma once
 
 #include "config/ConfigurationSettings.h"
@@ -48,6 +48,15 @@ enum class Isolation {
 // The child's isolation="process"; absent or "none" give NONE. Any other value
 // is malformed: it is ignored (NONE), and `problem`, when given, says why.
 Isolation childIsolation(const ChildEntry& child, std::string* problem = nullptr);
+
+// <quellan isolation="process" restart="true">: a surrogate that ends is
+// started again after a backoff.
+constexpr const char* RESTART_ATTRIBUTE = "restart";
+
+// True only for restart="true" on an isolated child; absent or "false" give
+// false. restart="true" on a child loaded into the host is ignored, and so is
+// any other value; `problem`, when given, says why.
+bool childRestarts(const ChildEntry& child, std::string* problem = nullptr);
 
 // Where the fault log goes; absent, nothing is logged.
 struct FaultLogTarget {

@@ -16,8 +16,9 @@
 
 namespace mq {
 
-// Where a child stands. Restarts are not made yet: RESTARTING and GIVEN_UP
-// are the states a later supervisor will use.
+// Where a child stands. RESTARTING and GIVEN_UP are those of an isolated
+// child with restart="true" while it is started again, and after a try that
+// failed (the next follows its backoff).
 enum class ChildState : std::uint8_t { RUNNING, LEFT_OUT, HUNG, ENDED, RESTARTING, GIVEN_UP };
 
 // "running", "left out", "hung", "ended", "restarting", "given up".

@@ -47,8 +47,18 @@ public:
     // one fail at once; a loaded library cannot be stopped. True when the
     // calls in progress now return soon. Any thread.
     virtual bool abandon() noexcept { return false; }
-    // True once an isolated child's surrogate has gone; a loaded library never ends.
-    virtual bool ended() const noexcept { return false; }
+    // True once an isolated child's surrogate has gone (it died, or abandon()
+    // ended it), also between calls: every call fails at once until renew().
+    // A loaded library never ends. On the worker.
+    virtual bool ended() noexcept { return false; }
+    // How the surrogate ended ("aborted", "exit code 70", "signal SIGKILL");
+    // empty when not known.
+    virtual std::string ending() const { return {}; }
+    // On the worker, after ended(): makes ready for a new surrogate, which
+    // initialize() then starts. The connectionOpen() that follows points the
+    // node and tag handles given out before at the new tree, so that they
+    // keep their meaning. False for a child that cannot be started again.
+    virtual bool renew() { return false; }
 
 protected:
     ChildFunctionTable table;

@@ -36,9 +36,9 @@ ChildExports entriesOf(const LibraryHandle& library) {
 
 Quellan::Quellan(std::string path, UserPrompts& prompts) : libraryPath(std::move(path)), prompts(prompts) {}
 
-Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation, HealthReport health)
+Quellan::Quellan(std::string path, CallTimeout timeout, Isolation isolation, HealthReport health, bool restarts)
     : libraryPath(std::move(path)), timeout(timeout), isolation(isolation), health(std::move(health)),
-      prompts(silentPrompts()) {}
+      restarts(restarts), prompts(silentPrompts()) {}
 
 Quellan::Quellan(std::string name, std::unique_ptr<ChildModule> module)
     : libraryPath(std::move(name)), ownModule(std::move(module)), prompts(silentPrompts()) {}
@@ -78,7 +78,8 @@ bool Quellan::start() {
             return true;
         }
         if (std::string refusal = childPathRefusal(libraryPath); !refusal.empty()) throw Exception(refusal);
-        startingProxy = std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation, health);
+        startingProxy =
+            std::make_shared<QuellanProxy>(libraryPath, std::string(), timeout, isolation, health, restarts);
     } catch (const Exception& refused) {
         startFailed = true;
         health.record(ChildEventKind::LEFT_OUT, "", refused.message());

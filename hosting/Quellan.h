@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace mq {
 
@@ -20,8 +21,11 @@ public:
     // Loads nothing. Messages of identity() and configure() go to `prompts`.
     explicit Quellan(std::string path, UserPrompts& prompts = silentPrompts());
     // A child of the host whose calls are given up after `timeout`, run where
-    // `isolation` says; its calls and troubles are told to `health`.
-    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE, HealthReport health = {});
+    // `isolation` says; its calls and troubles (restarts too) are told to
+    // `health`. With `restarts`, an isolated child whose surrogate ends is
+    // started again (QuellanProxy).
+    Quellan(std::string path, CallTimeout timeout, Isolation isolation = Isolation::NONE, HealthReport health = {},
+            bool restarts = false);
     // A module made here, run as a child under `name` (the status node).
     Quellan(std::string name, std::unique_ptr<ChildModule> module);
     // A proxy with a timeout is retired, so that no close waits longer than that.
@@ -76,6 +80,7 @@ private:
     CallTimeout timeout;
     Isolation isolation = Isolation::NONE;
     HealthReport health;
+    bool restarts = false;
     // Set by the second constructor until start() hands it to the proxy.
     std::unique_ptr<ChildModule> ownModule;
     bool startFailed = false;

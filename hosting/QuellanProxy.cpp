@@ -31,9 +31,9 @@ QuellanProxy::QuellanProxy(std::string path, std::string connectionText)
 }
 
 QuellanProxy::QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout, Isolation isolation,
-                           HealthReport health)
+                           HealthReport health, bool restarts)
     : libraryPath(std::move(path)), connectionText(std::move(connectionText)), timeout(timeout),
-      health(std::move(health)) {
+      health(std::move(health)), restarts(restarts && isolation == Isolation::PROCESS) {
     module = makeChildModule(libraryPath, isolation);
     if (!module) throw Exception(failedToOpen(libraryPath));
     startWorker();
@@ -203,12 +203,105 @@ bool QuellanProxy::startChild() {
 
 void QuellanProxy::serve(std::unique_lock<std::mutex>& moduleTurn) {
     void* item = nullptr;
-    while (queue.next(item)) runMessage(*static_cast<QuellanMessage*>(item), moduleTurn);
+    while (takeNext(item, moduleTurn)) runMessage(*static_cast<QuellanMessage*>(item), moduleTurn);
     // Calls that were queued but will never run (the loop ended on a quit
     // message the child posted, or on a failure) must not leave callers waiting.
     for (void* unrun : queue.close()) completeUnrun(*static_cast<QuellanMessage*>(unrun));
     moduleTurn.lock();
     guardedCall(functions().connectionClose, connection);
+}
+
+namespace {
+
+// How long a worker whose child is restarted waits for a call before it looks
+// whether the surrogate has ended meanwhile, killed between calls.
+constexpr std::chrono::seconds LOOK_AGAIN{1};
+
+}  // namespace
+
+bool QuellanProxy::takeNext(void*& item, std::unique_lock<std::mutex>& moduleTurn) {
+    for (;;) {
+        noticeEnd();
+        if (!restartDue && !restarts) return queue.next(item);
+        if (!restartDue) {
+            if (!queue.nextWithin(item, LOOK_AGAIN)) return false;
+            if (item) return true;
+            continue;
+        }
+        const RestartBackoff::Clock::time_point now = backoff.now();
+        // Between calls, never inside one: a call waiting behind the restart
+        // is taken once the child runs again (or has failed to).
+        if (now >= *restartDue) {
+            restartChild(moduleTurn);
+            continue;
+        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*restartDue - now);
+        if (!queue.nextWithin(item, wait)) return false;
+        if (item) return true;
+    }
+}
+
+namespace {
+
+std::string inSeconds(std::chrono::seconds delay) {
+    return "started again in " + std::to_string(delay.count()) + " s";
+}
+
+}  // namespace
+
+void QuellanProxy::noticeEnd(std::string function) {
+    if (endNoticed || !module->ended()) return;
+    endNoticed = true;
+    std::string detail = "the surrogate process has gone";
+    if (const std::string ending = module->ending(); !ending.empty()) detail += ", " + ending;
+    if (restarts) {
+        restartDue = backoff.ended();
+        detail += "; " + inSeconds(backoff.lastDelay());
+    }
+    health.record(ChildEventKind::SURROGATE_ENDED, std::move(function), std::move(detail));
+}
+
+void QuellanProxy::restartChild(std::unique_lock<std::mutex>& moduleTurn) {
+    restartDue.reset();
+    health.record(ChildEventKind::RESTART_TRIED, std::string(), std::string());
+    moduleTurn.lock();
+    std::string failure;
+    try {
+        failure = startAgain();
+    } catch (...) {
+        // Memory ran out while the tree was read: a failed start as any other.
+        failure = "could not be started";
+    }
+    // A surrogate that refused the start goes; the next try starts afresh.
+    if (!failure.empty()) module->abandon();
+    moduleTurn.unlock();
+    if (failure.empty()) {
+        {
+            std::lock_guard<std::mutex> lock(callMutex);
+            // A call given up before ended the surrogate that hung; this one is new.
+            hungCall = false;
+        }
+        endNoticed = false;
+        health.record(ChildEventKind::RESTART_DONE, std::string(), std::string());
+        return;
+    }
+    restartDue = backoff.ended();
+    health.record(ChildEventKind::RESTART_GIVEN_UP, std::string(), failure + "; " + inSeconds(backoff.lastDelay()));
+}
+
+std::string QuellanProxy::startAgain() {
+    if (!module->renew()) return "cannot be started again";
+    module->initialize();
+    if (module->ended()) return "its surrogate could not be started, or could not load it";
+    QUELLAN2_STRING identity = nullptr;
+    if (module->getIdentity(&identity) != QUELLAN2_STATUS_OK) return "quellan2_getIdentity failed";
+    guardedCall(functions().stringFree, identity);
+    // The same child connection as before: the handle stays, and so do the
+    // tree's handles, which the open points at the new tree.
+    QUELLAN2_CONNECTION reopened = nullptr;
+    if (module->connectionOpen(connectionText.c_str(), &reopened) != QUELLAN2_STATUS_OK)
+        return "quellan2_connectionOpen failed";
+    return std::string();
 }
 
 void QuellanProxy::runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn) {
@@ -250,11 +343,9 @@ void QuellanProxy::reportCall(const QuellanMessage& message) {
     health.callEnded(QuellanMessage::Clock::now() - *message.startedAt);
     if (message.fault != platform::Fault::NONE)
         health.record(ChildEventKind::FAULT, eventFunction(message.callName()), platform::describe(message.fault));
-    if (!endReported && module->ended()) {
-        endReported = true;
-        health.record(ChildEventKind::SURROGATE_ENDED, eventFunction(message.callName()),
-                      "the surrogate process has gone");
-    }
+    // Seen here, the end is told with the call that met it; otherwise the
+    // worker sees it before its next wait (noticeEnd()).
+    noticeEnd(eventFunction(message.callName()));
 }
 
 void QuellanProxy::completeUnrun(QuellanMessage& message) {

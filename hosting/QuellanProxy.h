@@ -2,9 +2,11 @@
 #pragma once
 
 #include "config/CallOptions.h"
+#include "hosting/ChildEvent.h"
 #include "hosting/ChildFunctionTable.h"
 #include "hosting/ChildHealth.h"
 #include "hosting/ChildModule.h"
+#include "hosting/RestartBackoff.h"
 #include "platform/ModulePin.h"
 #include "platform/WorkerQueue.h"
 #include "quellan2.h"
@@ -14,6 +16,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,6 +38,11 @@ class QuellanMessage;
 // start-up, or for the shutdown): a call that has not ended by then is given
 // up and the child counts as hung, so that later calls fail at once. A hung
 // child's worker is left behind when the proxy is retired (retire()).
+//
+// An isolated child may be restarted: when its surrogate ends, the worker,
+// between calls, starts it again after a backoff (RestartBackoff), opens it
+// with the same connection text and points the handles of its tree at the new
+// one. Calls in between fail at once.
 class QuellanProxy {
 public:
     class Connection;
@@ -50,9 +58,11 @@ public:
     // child runs. Raises Exception only for what the caller's thread finds:
     // the library, its functions, the thread. An isolated child's library is
     // loaded by its surrogate, on the worker, so its failures show in awaitStart().
-    // What the proxy learns of the child's calls and troubles goes to `health`.
+    // What the proxy learns of the child's calls and troubles goes to
+    // `health`. With `restarts`, an isolated child whose surrogate ends is
+    // started again, and `health` hears of each restart.
     QuellanProxy(std::string path, std::string connectionText, CallTimeout timeout,
-                 Isolation isolation = Isolation::NONE, HealthReport health = {});
+                 Isolation isolation = Isolation::NONE, HealthReport health = {}, bool restarts = false);
     // Runs a module made here (the status node) instead of one named by a path.
     QuellanProxy(std::unique_ptr<ChildModule> module, std::string name);
     // Stops the worker after the calls already queued, waits for it without a
@@ -127,6 +137,10 @@ private:
     void run(std::promise<bool>& started);
     bool startChild();
     void serve(std::unique_lock<std::mutex>& moduleTurn);
+    bool takeNext(void*& item, std::unique_lock<std::mutex>& moduleTurn);
+    void noticeEnd(std::string function = {});
+    void restartChild(std::unique_lock<std::mutex>& moduleTurn);
+    std::string startAgain();
     void runMessage(QuellanMessage& message, std::unique_lock<std::mutex>& moduleTurn);
     void completeUnrun(QuellanMessage& message);
     void giveBackVectors(QuellanMessage& message);
@@ -147,8 +161,6 @@ private:
     std::string identityText;
     std::string startProblem;
     HealthReport health;
-    // Worker only: the end of an isolated child's surrogate is reported once.
-    bool endReported = false;
     std::mutex callMutex;
     std::condition_variable callCondition;
     // Guarded by callMutex.
@@ -161,6 +173,13 @@ private:
     unsigned waitsRunOut = 0;
     std::shared_ptr<QuellanProxy> leftBehind;
     platform::ModulePin modulePin;
+    // The worker's alone.
+    bool restarts = false;
+    RestartBackoff backoff;
+    // Set once the worker has seen the surrogate gone (and reported it, once),
+    // until a restart has brought it back; then when the restart is due, if one is.
+    bool endNoticed = false;
+    std::optional<RestartBackoff::Clock::time_point> restartDue;
     std::future<bool> running;
     platform::WorkerQueue queue;
     std::thread workerThread;

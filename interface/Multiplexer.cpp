@@ -82,8 +82,8 @@ void Multiplexer::open() {
         const std::string path = platform::absolutePath(configured.path);
         if (!platform::entryExists(path)) throw std::runtime_error("Could not connect to Quellan " + path);
         if (!platform::isReadableFile(path)) throw std::runtime_error("Could not open Quellan " + path);
-        childList.push_back(
-            std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured), report));
+        childList.push_back(std::make_shared<Quellan>(path, callTimeout(configured), childIsolation(configured),
+                                                      report, childRestarts(configured)));
     }
     // Last, so that no child's node or tag handle moves.
     if (statusShown)

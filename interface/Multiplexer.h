@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <vector>
+#include <utility>
 
 namespace mq {
 

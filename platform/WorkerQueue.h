@@ -1,6 +1,7 @@
 // The message queue of one worker thread.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     // messages meanwhile. False when the worker must stop (a stop request, a
     // quit message or a failure of the platform's message retrieval).
     bool next(void*& item);
+    // Worker thread: as next(), but waits no longer than `wait`; `item` is
+    // then null and the result true, so that the worker can do work of its
+    // own between items.
+    bool nextWithin(void*& item, std::chrono::milliseconds wait);
 
     // Worker thread, once it serves no more: later posts fail, and the items
     // that were queued but not taken are handed back, in posting order.

@@ -8,8 +8,10 @@
 #include <cassert>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace mq {
@@ -106,10 +108,49 @@ bool tagsValid(const QUELLAN2_TAG* tags, uint32_t tagCount) {
     return tags || !tagCount;
 }
 
-// The tag list of a data call, as the surrogate's indices.
+// A tag of the tree the handles were made for that the child's tree no
+// longer has after a restart.
+bool gone(QUELLAN2_TAG tag) {
+    return tag && !tagOf(tag)->record;
+}
+
+// The tag list of a data call, as the surrogate's indices. Tags gone after a
+// restart are left out: the surrogate knows them no more.
 void setTags(Arguments& arguments, const QUELLAN2_TAG* tags, uint32_t tagCount) {
-    arguments.tags.resize(tagCount);
-    for (uint32_t k = 0; k < tagCount; ++k) arguments.tags[k] = tags[k] ? tagOf(tags[k])->record->index : NO_INDEX;
+    arguments.tags.clear();
+    arguments.tags.reserve(tagCount);
+    for (uint32_t k = 0; k < tagCount; ++k)
+        if (!gone(tags[k])) arguments.tags.push_back(tags[k] ? tagOf(tags[k])->record->index : NO_INDEX);
+}
+
+// When some of a data call's tags are gone, the positions of the others,
+// whose elements a read's vector holds; none when no tag is gone.
+std::optional<std::vector<uint32_t>> keptPositions(const QUELLAN2_TAG* tags, uint32_t tagCount) {
+    std::optional<std::vector<uint32_t>> kept;
+    for (uint32_t k = 0; k < tagCount; ++k) {
+        if (!gone(tags[k])) {
+            if (kept) kept->push_back(k);
+        } else if (!kept) {
+            kept.emplace();
+            for (uint32_t before = 0; before < k; ++before) kept->push_back(before);
+        }
+    }
+    return kept;
+}
+
+bool anyGone(const QUELLAN2_TAG* tags, uint32_t tagCount) {
+    return keptPositions(tags, tagCount).has_value();
+}
+
+// A read's vector of the kept tags made one of all `tagCount` tags again: a
+// gone tag's element answers as one the child refused, which reads as null.
+void widen(std::optional<VectorRecord>& slot, const std::vector<uint32_t>& kept, uint32_t tagCount) {
+    if (!slot) return;
+    std::vector<surrogate::ElementRecord> elements(tagCount);
+    for (std::size_t j = 0; j < kept.size() && j < slot->elements.size(); ++j)
+        elements[kept[j]] = std::move(slot->elements[j]);
+    slot->elements = std::move(elements);
+    if (slot->length.written && slot->length.value == kept.size()) slot->length.value = tagCount;
 }
 
 const VectorRecord* recordOf(QUELLAN2_VECTOR vector) {
@@ -130,9 +171,13 @@ void takeSlot(std::optional<VectorRecord>& delivered, QUELLAN2_VECTOR& slot) {
 
 // A read that delivers one vector of one element per tag.
 template <typename Fill>
-QUELLAN2_STATUS readOne(QUELLAN2_CONNECTION connection, Request kind, Fill fill, QUELLAN2_VECTOR* result) {
+QUELLAN2_STATUS readOne(QUELLAN2_CONNECTION connection, Request kind, const QUELLAN2_TAG* tags, uint32_t tagCount,
+                        Fill fill, QUELLAN2_VECTOR* result) {
     if (!connection || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    const std::optional<std::vector<uint32_t>> kept = keptPositions(tags, tagCount);
+    if (kept && kept->empty()) return QUELLAN2_STATUS_ERROR;
     return roundTrip(*childOf(connection), kind, fill, [&](Reply& reply) {
+        if (kept) widen(reply.slots.front(), *kept, tagCount);
         takeSlot(reply.slots.front(), *result);
         return true;
     });
@@ -170,14 +215,15 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadCurrentData(QUELLAN2_CONNECTION conn
                                                         uint32_t tagCount, QUELLAN2_VECTOR* result) {
     if (!tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return readOne(
-        connection, Request::READ_CURRENT, [&](Arguments& arguments) { setTags(arguments, tags, tagCount); }, result);
+        connection, Request::READ_CURRENT, tags, tagCount,
+        [&](Arguments& arguments) { setTags(arguments, tags, tagCount); }, result);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                            uint32_t tagCount, int32_t time, QUELLAN2_VECTOR* result) {
     if (!tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return readOne(
-        connection, Request::READ_HISTORICAL,
+        connection, Request::READ_HISTORICAL, tags, tagCount,
         [&](Arguments& arguments) {
             setTags(arguments, tags, tagCount);
             arguments.time = time;
@@ -189,6 +235,8 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalDataEx(QUELLAN2_CONNECTION
                                                              uint32_t tagCount, int32_t startTime, int32_t interval,
                                                              uint32_t sampleCount, QUELLAN2_VECTOR* results) {
     if (!connection || !results || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    const std::optional<std::vector<uint32_t>> kept = keptPositions(tags, tagCount);
+    if (kept && kept->empty()) return QUELLAN2_STATUS_ERROR;
     return roundTrip(
         *childOf(connection), Request::READ_HISTORICAL_EX,
         [&](Arguments& arguments) {
@@ -197,10 +245,15 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadHistoricalDataEx(QUELLAN2_CONNECTION
             arguments.interval = interval;
             arguments.number = sampleCount;
             arguments.lend.resize(sampleCount);
-            for (uint32_t sample = 0; sample < sampleCount; ++sample) arguments.lend[sample] = recordOf(results[sample]);
+            // A vector to fill in place has an element per tag, gone ones too: none is lent then.
+            for (uint32_t sample = 0; sample < sampleCount; ++sample)
+                arguments.lend[sample] = kept ? nullptr : recordOf(results[sample]);
         },
         [&](Reply& reply) {
-            for (uint32_t sample = 0; sample < sampleCount; ++sample) takeSlot(reply.slots[sample], results[sample]);
+            for (uint32_t sample = 0; sample < sampleCount; ++sample) {
+                if (kept) widen(reply.slots[sample], *kept, tagCount);
+                takeSlot(reply.slots[sample], results[sample]);
+            }
             return true;
         });
 }
@@ -209,7 +262,7 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchData(QUELLAN2_CONNECTION connec
                                                       uint32_t tagCount, const char* batch, QUELLAN2_VECTOR* result) {
     if (!batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return readOne(
-        connection, Request::READ_BATCH,
+        connection, Request::READ_BATCH, tags, tagCount,
         [&](Arguments& arguments) {
             setTags(arguments, tags, tagCount);
             arguments.text = batch;
@@ -222,7 +275,7 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchDataEx(QUELLAN2_CONNECTION conn
                                                         QUELLAN2_VECTOR* result) {
     if (!batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
     return readOne(
-        connection, Request::READ_BATCH_EX,
+        connection, Request::READ_BATCH_EX, tags, tagCount,
         [&](Arguments& arguments) {
             setTags(arguments, tags, tagCount);
             arguments.text = batch;
@@ -234,6 +287,8 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionReadBatchDataEx(QUELLAN2_CONNECTION conn
 QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                             uint32_t tagCount, int32_t time, QUELLAN2_VECTOR values) {
     if (!connection || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    // A value for a tag gone after a restart has nowhere to go: the write fails as a refused one.
+    if (anyGone(tags, tagCount)) return QUELLAN2_STATUS_ERROR;
     return roundTrip(*childOf(connection), Request::WRITE_HISTORICAL, [&](Arguments& arguments) {
         setTags(arguments, tags, tagCount);
         arguments.time = time;
@@ -246,6 +301,8 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalDataEx(QUELLAN2_CONNECTIO
                                                               int32_t startTime, int32_t interval,
                                                               uint32_t sampleCount, const QUELLAN2_VECTOR* values) {
     if (!connection || !values || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    // A value for a tag gone after a restart has nowhere to go: the write fails as a refused one.
+    if (anyGone(tags, tagCount)) return QUELLAN2_STATUS_ERROR;
     return roundTrip(*childOf(connection), Request::WRITE_HISTORICAL_EX, [&](Arguments& arguments) {
         setTags(arguments, tags, tagCount);
         arguments.time = startTime;
@@ -259,6 +316,8 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionWriteHistoricalDataEx(QUELLAN2_CONNECTIO
 QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchData(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
                                                        uint32_t tagCount, const char* batch, QUELLAN2_VECTOR values) {
     if (!connection || !batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    // A value for a tag gone after a restart has nowhere to go: the write fails as a refused one.
+    if (anyGone(tags, tagCount)) return QUELLAN2_STATUS_ERROR;
     return roundTrip(*childOf(connection), Request::WRITE_BATCH, [&](Arguments& arguments) {
         setTags(arguments, tags, tagCount);
         arguments.text = batch;
@@ -270,6 +329,8 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchDataEx(QUELLAN2_CONNECTION con
                                                          uint32_t tagCount, const char* batch, int32_t batchTime,
                                                          QUELLAN2_VECTOR values) {
     if (!connection || !batch || !tagsValid(tags, tagCount)) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    // A value for a tag gone after a restart has nowhere to go: the write fails as a refused one.
+    if (anyGone(tags, tagCount)) return QUELLAN2_STATUS_ERROR;
     return roundTrip(*childOf(connection), Request::WRITE_BATCH_EX, [&](Arguments& arguments) {
         setTags(arguments, tags, tagCount);
         arguments.text = batch;
@@ -280,6 +341,7 @@ QUELLAN2_STATUS QUELLAN2_CALL connectionWriteBatchDataEx(QUELLAN2_CONNECTION con
 
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetName(QUELLAN2_NODE node, QUELLAN2_STRING* name) {
     if (!node) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    if (!nodeOf(node)->record) return QUELLAN2_STATUS_ERROR;
     return handOut(nodeOf(node)->record->name, name);
 }
 
@@ -310,6 +372,7 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetTag(QUELLAN2_NODE node, uint32_t index, QUE
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetActiveBatches(QUELLAN2_NODE node, int32_t fromTime, int32_t toTime,
                                                    QUELLAN2_VECTOR* result) {
     if (!node || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    if (!nodeOf(node)->record) return QUELLAN2_STATUS_ERROR;
     return roundTrip(
         *nodeOf(node)->owner, Request::ACTIVE_BATCHES,
         [&](Arguments& arguments) {
@@ -326,6 +389,7 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetActiveBatches(QUELLAN2_NODE node, int32_t f
 QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* batch, int32_t batchTime,
                                                 uint32_t* startTime, uint32_t* endTime) {
     if (!node || !batch || !startTime || !endTime) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    if (!nodeOf(node)->record) return QUELLAN2_STATUS_ERROR;
     return roundTrip(
         *nodeOf(node)->owner, Request::BATCH_TIMES,
         [&](Arguments& arguments) {
@@ -344,11 +408,13 @@ QUELLAN2_STATUS QUELLAN2_CALL nodeGetBatchTimes(QUELLAN2_NODE node, const char* 
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name) {
     if (!tag) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    if (gone(tag)) return QUELLAN2_STATUS_ERROR;
     return handOut(tagOf(tag)->record->name, name);
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time) {
     if (!tag || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
+    if (gone(tag)) return QUELLAN2_STATUS_ERROR;
     return roundTrip(
         *tagOf(tag)->owner, Request::UPDATE_TIME,
         [&](Arguments& arguments) {
@@ -404,6 +470,46 @@ std::vector<IsolatedNode> handlesFor(const std::vector<surrogate::NodeRecord>& t
     return nodes;
 }
 
+namespace {
+
+// For each record of `origin`, the record of `fresh` with the same name among
+// its siblings, the k-th of a repeated name for the k-th; null where `fresh`
+// has none (or is none: its parent is gone).
+template <typename Record>
+std::vector<const Record*> matchByName(const std::vector<Record>& origin, const std::vector<Record>* fresh) {
+    std::vector<const Record*> matched(origin.size(), nullptr);
+    if (!fresh) return matched;
+    std::map<std::optional<std::string>, std::vector<const Record*>> named;
+    for (const Record& record : *fresh) named[record.name].push_back(&record);
+    std::map<std::optional<std::string>, std::size_t> taken;
+    for (std::size_t k = 0; k < origin.size(); ++k) {
+        const auto found = named.find(origin[k].name);
+        if (found == named.end()) continue;
+        std::size_t& next = taken[origin[k].name];
+        if (next < found->second.size()) matched[k] = found->second[next];
+        ++next;
+    }
+    return matched;
+}
+
+// Points the handles made for `origin` at the records of `fresh` with the
+// same path of names. A node or tag that `fresh` lacks keeps its handle,
+// which then stands for nothing.
+void repoint(std::vector<IsolatedNode>& handles, const std::vector<surrogate::NodeRecord>& origin,
+             const std::vector<surrogate::NodeRecord>* fresh) {
+    const std::vector<const surrogate::NodeRecord*> matched = matchByName(origin, fresh);
+    for (std::size_t k = 0; k < handles.size() && k < origin.size(); ++k) {
+        IsolatedNode& node = handles[k];
+        node.record = matched[k];
+        repoint(node.subNodes, origin[k].subNodes, node.record ? &node.record->subNodes : nullptr);
+        const std::vector<const surrogate::TagRecord*> tags =
+            matchByName(origin[k].tags, node.record ? &node.record->tags : nullptr);
+        for (std::size_t t = 0; t < node.tags.size() && t < tags.size(); ++t) node.tags[t].record = tags[t];
+    }
+}
+
+}  // namespace
+
 IsolatedChild::IsolatedChild(std::string path, surrogate::Limits limits)
     : IsolatedChild(std::move(path), limits, MQ_SURROGATE_PROGRAM) {}
 
@@ -440,7 +546,7 @@ bool IsolatedChild::load(std::string& reason) {
     // count every function of the list, start-up calls included.
     unsigned entry = 0;
 #define MQ_TABLE_FUNCTION(name, required) \
-    if (!required && !((present >> entry) & 1)) table.name = nullptr; \
+    if (!required && !((present >> entry) & 1) && table.name) table.name = nullptr; \
     ++entry;
 #define MQ_START_UP_FUNCTION(name) ++entry;
 #include "hosting/ChildFunctions.def"
@@ -476,10 +582,15 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
         [&](Reply& reply) {
             // The tree follows an open that succeeded.
             if (!reply.tree) return true;
+            opened = true;
+            if (handedOut) {
+                followTree(std::move(reply.top));
+                return true;
+            }
             nodes.clear();
             tree = std::move(reply.top);
             nodes = handlesFor(tree, this);
-            opened = true;
+            handedOut = true;
             return true;
         });
     if (status != QUELLAN2_STATUS_OK) return status;
@@ -491,6 +602,20 @@ QUELLAN2_STATUS IsolatedChild::connectionOpen(const char* connectionText, QUELLA
 bool IsolatedChild::abandon() noexcept {
     lose();
     return true;
+}
+
+bool IsolatedChild::renew() {
+    link.renew();
+    return true;
+}
+
+void IsolatedChild::followTree(std::vector<surrogate::NodeRecord> fresh) {
+    // The handles stand for the first tree's nodes and tags for the whole
+    // connection, so they are matched by its names each time.
+    if (!firstTree) firstTree = std::move(tree);
+    repoint(nodes, *firstTree, &fresh);
+    // Only now may the last tree go: no handle points into it any more.
+    tree = std::move(fresh);
 }
 
 }  // namespace mq

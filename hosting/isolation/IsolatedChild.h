@@ -6,6 +6,7 @@
 #include "hosting/isolation/SurrogateProtocol.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +17,9 @@ class IsolatedChild;
 
 // The handles that the stand-ins give out for the child's nodes and tags: the
 // surrogate's record of each, and beside it the child it belongs to, which a
-// call on a node or tag goes to.
+// call on a node or tag goes to. After a restart the record is the new
+// surrogate's of the same path of names, or null when its tree has none: the
+// handle then stands for nothing, and calls on it fail.
 struct IsolatedTag {
     const surrogate::TagRecord* record = nullptr;
     IsolatedChild* owner = nullptr;
@@ -61,7 +64,9 @@ public:
     QUELLAN2_STATUS getIdentity(QUELLAN2_STRING* identity) override;
     QUELLAN2_STATUS connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) override;
     bool abandon() noexcept override;
-    bool ended() const noexcept override { return link.gone(); }
+    bool ended() noexcept override { return link.hasEnded(); }
+    std::string ending() const override { return link.ending(); }
+    bool renew() override;
 
     // Starts the surrogate and has it load the child, as initialize() does
     // first. False when either fails; `reason` then says why the surrogate's
@@ -95,10 +100,19 @@ public:
 private:
     std::string libraryPath;
     SurrogateConnection link;
-    // Read with the open; never changed after it.
+    // Points the handles at the tree of a surrogate started again.
+    void followTree(std::vector<surrogate::NodeRecord> fresh);
+
+    // Read with the open; replaced only by the open of a restart, on the
+    // worker, which alone reads the handles' records.
     std::vector<surrogate::NodeRecord> tree;
-    // The handles for `tree`.
+    // The handles for `tree`, made at the first open and kept for the
+    // connection's life.
     std::vector<IsolatedNode> nodes;
+    bool handedOut = false;
+    // The first open's tree, which the handles were made for, kept once a
+    // restart has replaced it: each restart matches the handles by its names.
+    std::optional<std::vector<surrogate::NodeRecord>> firstTree;
 };
 
 }  // namespace mq

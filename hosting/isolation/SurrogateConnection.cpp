@@ -70,4 +70,23 @@ bool SurrogateConnection::exchange(const surrogate::Encoder& request, std::strin
     return false;
 }
 
+bool SurrogateConnection::hasEnded() noexcept {
+    return lost.load() || process.waitForExit(std::chrono::milliseconds(0));
+}
+
+std::string SurrogateConnection::ending() const {
+    return process.ending();
+}
+
+void SurrogateConnection::renew() {
+    // In the order exchange() takes them: no exchange is under way after this.
+    std::lock_guard<std::mutex> exchange(exchanging);
+    std::lock_guard<std::mutex> lock(processGuard);
+    process.kill();
+    process.waitForExit(EXIT_GRACE);
+    process = platform::HelperProcess();
+    channel.close();
+    lost.store(false);
+}
+
 }  // namespace mq

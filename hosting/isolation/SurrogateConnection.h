@@ -38,8 +38,16 @@ public:
     bool exchange(const surrogate::Encoder& request, std::string& reply);
     // Ends the surrogate for good.
     void lose() noexcept;
-    // True once the surrogate has gone.
-    bool gone() const noexcept { return lost.load(); }
+    // True once the surrogate has gone, also between exchanges (or when it
+    // was never started). On the thread that starts surrogates.
+    bool hasEnded() noexcept;
+    // How the surrogate ended, in HelperProcess::ending()'s words; empty while
+    // it runs or when not known.
+    std::string ending() const;
+    // After the surrogate has gone: reaps what is left of it and closes its
+    // channel, so that start() starts a new one. On the thread that starts
+    // surrogates, while no other thread exchanges.
+    void renew();
 
     const surrogate::Limits& messageLimits() const noexcept { return limits; }
     // The surrogate's process number while it runs; 0 otherwise.

@@ -51,6 +51,17 @@ bool WorkerQueue::next(void*& item) {
     return true;
 }
 
+bool WorkerQueue::nextWithin(void*& item, std::chrono::milliseconds wait) {
+    item = nullptr;
+    {
+        std::unique_lock<std::mutex> lock(state->mutex);
+        if (state->stopped || state->closed) return false;
+        if (!state->posted.wait_for(lock, wait, [this] { return !state->items.empty(); })) return true;
+    }
+    // Only this thread takes items: the one that came is still there.
+    return next(item);
+}
+
 std::vector<void*> WorkerQueue::close() {
     std::lock_guard<std::mutex> lock(state->mutex);
     state->closed = true;

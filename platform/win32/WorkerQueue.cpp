@@ -96,6 +96,38 @@ bool WorkerQueue::next(void*& item) {
     }
 }
 
+bool WorkerQueue::nextWithin(void*& item, std::chrono::milliseconds wait) {
+    item = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        if (state->stopUndelivered) return false;
+    }
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
+    MSG message;
+    for (;;) {
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline) return true;
+            // Wakes for any message, also one that was already there but not yet looked at.
+            const DWORD waited = MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now),
+                                                             QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            if (waited == WAIT_FAILED) return false;
+            continue;
+        }
+        if (message.message == WM_QUIT) return false;
+        if (message.hwnd == nullptr && message.message == WM_PROXY_CALL) {
+            if (message.lParam != 0) {
+                item = reinterpret_cast<void*>(message.lParam);
+                return true;
+            }
+            PostQuitMessage(0);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 std::vector<void*> WorkerQueue::close() {
     std::vector<void*> untaken;
     {

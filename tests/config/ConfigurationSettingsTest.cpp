@@ -182,6 +182,45 @@ INSTANTIATE_TEST_SUITE_P(Values, ParallelAttribute,
                                            ParallelCase{"false", false, false}, ParallelCase{"maybe", false, true},
                                            ParallelCase{"TRUE", false, true}, ParallelCase{"", false, true}));
 
+struct RestartCase {
+    const char* restart;
+    const char* isolation;
+    bool restarts;
+    // Words of the reason the attribute is ignored; none when it is not.
+    const char* problem;
+};
+
+class RestartAttribute : public ::testing::TestWithParam<RestartCase> {};
+
+TEST_P(RestartAttribute, RestartsIsolatedChildrenOnlyAndSaysWhyNotOthers) {
+    const RestartCase& c = GetParam();
+    ChildEntry child{"a", {}};
+    if (c.isolation) child.attributes.push_back({ISOLATION_ATTRIBUTE, c.isolation});
+    if (c.restart) child.attributes.push_back({RESTART_ATTRIBUTE, c.restart});
+    std::string problem;
+    EXPECT_EQ(childRestarts(child, &problem), c.restarts);
+    if (c.problem)
+        EXPECT_NE(std::string::npos, problem.find(c.problem)) << problem;
+    else
+        EXPECT_EQ("", problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RestartAttribute,
+    ::testing::Values(RestartCase{nullptr, "process", false, nullptr}, RestartCase{"true", "process", true, nullptr},
+                      RestartCase{"false", "process", false, nullptr},
+                      RestartCase{"yes", "process", false, "restart=\"yes\" is neither"},
+                      RestartCase{"true", nullptr, false, "restart applies to isolated children only"},
+                      RestartCase{"true", "none", false, "restart applies to isolated children only"},
+                      RestartCase{"false", nullptr, false, nullptr}));
+
+TEST_F(ConfigurationSettingsFile, KeepsRestartBesideIsolationWhenRewritten) {
+    const ConfigurationSettings settings{
+        {}, {ChildEntry{"C:\\a.dll", {{ISOLATION_ATTRIBUTE, "process"}, {RESTART_ATTRIBUTE, "true"}}}}};
+    ASSERT_TRUE(writeConfigurationFile(file, settings));
+    EXPECT_EQ(settings, readConfigurationSettings(file).settings);
+}
+
 struct LogCase {
     const char* value;
     FaultLogTarget target;

@@ -20,18 +20,22 @@ struct Placement {
     bool isolated;
     // The child's timeout="SECONDS", or none.
     std::optional<std::string> timeout = std::nullopt;
+    // restart="true".
+    bool restart = false;
 };
 
 
 class IsolationTest : public MultiplexerTest {
 protected:
     // Names the children, in order, in the configuration file.
-    void place(const std::vector<Placement>& placements) {
-        std::string xml = "<?xml version=\"1.0\"?>\n<settings>\n";
+    // `settings`: more attributes of the settings element, as written (` status="true"`).
+    void place(const std::vector<Placement>& placements, const std::string& settings = "") {
+        std::string xml = "<?xml version=\"1.0\"?>\n<settings" + settings + ">\n";
         for (const Placement& placement : placements) {
             xml += "    <quellan path=\"" + placement.child->libraryPath() + "\"";
             if (placement.isolated) xml += " isolation=\"process\"";
             if (placement.timeout) xml += " timeout=\"" + *placement.timeout + "\"";
+            if (placement.restart) xml += " restart=\"true\"";
             xml += " />\n";
         }
         configuration->writeBytes(xml + "</settings>\n");

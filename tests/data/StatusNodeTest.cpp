@@ -157,7 +157,7 @@ TEST_F(StatusNode, TellsAFaultATimeoutAChildLeftOutAndASurrogateThatEnded) {
           Expected{"Slow", "hung", 1, 0, 1, "connectionReadCurrentData: hung, later calls fail at once"},
           Expected{"Refused", "left out", 0, 0, 0, "left out: connectionOpen returned status 1"},
           Expected{"Exiting", "ended", 1, 0, 0,
-                   "connectionReadCurrentData: surrogate ended, the surrogate process has gone"}}) {
+                   "connectionReadCurrentData: surrogate ended, the surrogate process has gone, exit code 70"}}) {
         SCOPED_TRACE(expected.label);
         std::map<std::string, std::string> now = figures(expected.label);
         EXPECT_EQ('"' + std::string(expected.state) + '"', now["State"]);

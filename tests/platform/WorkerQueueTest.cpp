@@ -258,3 +258,22 @@ TEST(WorkerQueueClose, EveryAcceptedPostIsEitherTakenOrHandedBackWhenCloseMeetsP
     EXPECT_EQ(seen, expected);
     EXPECT_FALSE(queue.post(blocks[0].item(0)));
 }
+
+// A worker with work of its own between items: a wait that runs out gives no
+// item and leaves the queue as it was; items and the stop request come as
+// from next().
+TEST(WorkerQueueWithin, AWaitThatRunsOutGivesNoItemAndLosesNothing) {
+    ItemBlock block(2);
+    WorkerQueue queue;
+    queue.attach();
+    void* item = block.item(1);
+    EXPECT_TRUE(queue.nextWithin(item, std::chrono::milliseconds(0)));
+    EXPECT_EQ(nullptr, item);
+    EXPECT_TRUE(queue.nextWithin(item, std::chrono::milliseconds(20)));
+    EXPECT_EQ(nullptr, item);
+    postThenStop(queue, {block.item(0), block.item(1)});
+    std::vector<void*> taken;
+    while (queue.nextWithin(item, std::chrono::minutes(1))) taken.push_back(item);
+    EXPECT_EQ((std::vector<void*>{block.item(0), block.item(1)}), taken);
+    EXPECT_TRUE(queue.close().empty());
+}

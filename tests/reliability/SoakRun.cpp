@@ -3,12 +3,16 @@
 // mixed in. It reports the calls made, the faults survived, and the memory
 // and threads of the process at the start and at the end. Not a CTest test:
 // scripts/soak runs it. Usage:
-//   reliability_soak SECONDS [CHILDREN [KINDS [nofree [isolated]]]]
+//   reliability_soak SECONDS [CHILDREN [KINDS [nofree [isolated|restart]]]]
 // KINDS a comma list of access, divide, throw, stack, abort, exit and heap
 // (default access,divide,throw); nofree spares the children's free functions,
 // whose faults lose the child's object. With isolated, every second child
 // runs in a surrogate process; abort, exit and heap, which end a process,
-// strike only those, and each close must leave no process behind.
+// strike only those, and each close must leave no process behind. With
+// restart, the isolated children have restart="true" and are struck by no
+// fault of a sidecar; instead a surrogate is killed in a random round of
+// each connection, and its child's values must come back whole, with one
+// surrogate per isolated child.
 // MQ_SOAK_SEED sets the seed of the random draws (printed at the start), so
 // that a run that failed can be run again with the same cycles.
 #include "support/ChildProcesses.h"
@@ -28,6 +32,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace mq::test;
@@ -92,8 +97,9 @@ struct Figures {
 
 class Soak {
 public:
-    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults, bool isolate, std::uint32_t seed)
-        : kinds(std::move(kinds)), places(std::size(FAULT_PLACES)), random(seed) {
+    Soak(int childCount, std::vector<std::string> kinds, bool freeFaults, bool isolate, bool restart,
+         std::uint32_t seed)
+        : kinds(std::move(kinds)), places(std::size(FAULT_PLACES)), restarting(restart), random(seed) {
         // The free functions come last in the list of places.
         if (!freeFaults) places -= 2;
         std::string file = "<?xml version=\"1.0\"?>\n<settings>\n";
@@ -104,7 +110,8 @@ public:
             children.push_back(std::make_unique<SimChild>(folder.path(), "Soak" + std::to_string(i), SIDECAR, variant));
             isolated.push_back(isolate && i % 2 == 1);
             file += "    <quellan path=\"" + children.back()->libraryPath() + "\"" +
-                    (isolated.back() ? " isolation=\"process\"" : "") + " />\n";
+                    (isolated.back() ? " isolation=\"process\"" : "") +
+                    (isolated.back() && restarting ? " restart=\"true\"" : "") + " />\n";
         }
         configuration.writeBytes(file + "</settings>\n");
         dead.assign(children.size(), false);
@@ -129,7 +136,7 @@ public:
         for (std::size_t c = 0; c < children.size(); ++c) {
             if (!isolated[c]) continue;
             std::string sidecar = SIDECAR;
-            if (chance(2)) {
+            if (!restarting && chance(2)) {
                 const std::string& what = kind(true);
                 const bool ending = endsTheProcess(what);
                 const std::size_t after = ending ? pick(2 * ROUNDS_PER_CYCLE) : 0;
@@ -170,6 +177,8 @@ public:
         ++calls;
         const uint32_t expected = 2 * static_cast<uint32_t>(children.size() - (skipped < children.size() ? 1 : 0));
         if (nodes != expected) reportMissingChildren(nodes, expected, skipped);
+        // A kill a connection, so that each meets the first backoff.
+        const int killRound = restarting ? static_cast<int>(pick(ROUNDS_PER_CYCLE)) : -1;
         for (int round = 0; round < ROUNDS_PER_CYCLE; ++round) {
             if (chance(3) && hasInProcessKind) {
                 const std::size_t victim = owners[pick(owners.size())];
@@ -180,6 +189,7 @@ public:
                 }
             }
             callEverything(connection, nodes);
+            if (round == killRound) killSurrogate(connection, skipped);
             // Whatever struck, the next read is whole and right.
             checkValues(connection);
         }
@@ -202,6 +212,8 @@ public:
     unsigned long long surrogatesLost = 0;
     unsigned long long cycles = 0;
     unsigned long long failures = 0;
+    // Surrogates killed whose child came back.
+    unsigned long long restarts = 0;
 
 private:
     bool chance(int oneIn) { return std::uniform_int_distribution<int>(0, oneIn - 1)(random) == 0; }
@@ -253,6 +265,76 @@ private:
         fail("the tree has every started child: " + std::to_string(nodes) + " nodes of " + std::to_string(expected) +
              missing);
     }
+    // The process of the surrogate that serves child `c`, or 0.
+    std::int64_t surrogateOf(std::size_t c) {
+        const std::string path = children[c]->libraryPath();
+        const std::string file = path.substr(path.find_last_of("/\\") + 1);
+        for (std::int64_t id : childProcessesOf(thisProcessId())) {
+            std::ifstream maps("/proc/" + std::to_string(id) + "/maps");
+            for (std::string line; std::getline(maps, line);)
+                if (line.size() > file.size() &&
+                    line.compare(line.size() - file.size() - 1, std::string::npos, "/" + file) == 0)
+                    return id;
+        }
+        return 0;
+    }
+
+    // Kills the surrogate of an isolated child in the tree, and waits, up to
+    // a generous bound, until a read gives all its values back right and
+    // every isolated child in the tree has one surrogate again.
+    void killSurrogate(QUELLAN2_CONNECTION connection, std::size_t skipped) {
+        std::vector<std::size_t> candidates;
+        for (std::size_t c = 0; c < children.size(); ++c)
+            if (isolated[c] && c != skipped) candidates.push_back(c);
+        if (candidates.empty()) return;
+        const std::size_t victim = candidates[pick(candidates.size())];
+        const std::int64_t surrogate = surrogateOf(victim);
+        check(surrogate != 0 && killProcess(surrogate), "a surrogate to kill");
+        const auto bound = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+        bool back = false;
+        while (!(back = wholeAndRight(connection, victim)) && std::chrono::steady_clock::now() < bound)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        check(back, "the values of a child whose surrogate was killed come back");
+        if (back) ++restarts;
+        bool flat = false;
+        while (!(flat = childProcessesOf(thisProcessId()).size() == candidates.size()) &&
+               std::chrono::steady_clock::now() < bound)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        check(flat, "one surrogate for each isolated child");
+    }
+
+    // Whether a read gives every value of child `c` as expected.
+    bool wholeAndRight(QUELLAN2_CONNECTION connection, std::size_t c) {
+        std::vector<QUELLAN2_TAG> own;
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            if (owners[i] == c) own.push_back(tags[i]);
+        QUELLAN2_VECTOR result = nullptr;
+        ++calls;
+        if ((*plugin)->connectionReadCurrentData(connection, own.data(), static_cast<uint32_t>(own.size()),
+                                                 &result) != QUELLAN2_STATUS_OK)
+            return false;
+        bool right = true;
+        for (uint32_t t = 0; t < own.size(); ++t) {
+            static const char* const NAMES[] = {"TT", "PT", "State", "Mode", "FT", "LT"};
+            const SimValue expected = children[c]->expectedValue(t < 4 ? "Line" : "Utility", NAMES[t], CLOCK);
+            uint32_t type = 0;
+            (*plugin)->vectorGetType(result, t, &type);
+            if (type == QUELLAN2_TYPE_FLOAT) {
+                float value = 0.0f;
+                (*plugin)->vectorGetFloat(result, t, &value);
+                right = right && SimValue(value) == expected;
+            } else if (type == QUELLAN2_TYPE_STRING) {
+                QUELLAN2_STRING text = nullptr;
+                (*plugin)->vectorGetString(result, t, &text);
+                right = right && SimValue(plugin->take(text)) == expected;
+            } else {
+                right = false;
+            }
+        }
+        (*plugin)->vectorFree(result);
+        return right;
+    }
+
     void arm(SimChild& child, const std::string& line) { check(child.control(line) == 0, "a control line"); }
 
     void callEverything(QUELLAN2_CONNECTION connection, uint32_t nodes) {
@@ -333,6 +415,7 @@ private:
     const std::vector<std::string> kinds;
     bool hasInProcessKind = true;
     std::size_t places;
+    const bool restarting;
     ScratchFolder folder{"soak"};
     MachineConfiguration configuration;
     std::vector<std::unique_ptr<SimChild>> children;
@@ -353,7 +436,7 @@ private:
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::atoi(argv[1]) <= 0) {
-        std::fprintf(stderr, "usage: reliability_soak SECONDS [CHILDREN [KINDS [nofree [isolated]]]]\n");
+        std::fprintf(stderr, "usage: reliability_soak SECONDS [CHILDREN [KINDS [nofree [isolated|restart]]]]\n");
         return 2;
     }
     const int seconds = std::atoi(argv[1]);
@@ -370,7 +453,8 @@ int main(int argc, char** argv) {
     }
     if (kinds.empty()) return 2;
     const bool freeFaults = !(argc > 4 && std::string(argv[4]) == "nofree");
-    const bool isolate = argc > 5 && std::string(argv[5]) == "isolated";
+    const bool restart = argc > 5 && std::string(argv[5]) == "restart";
+    const bool isolate = restart || (argc > 5 && std::string(argv[5]) == "isolated");
     if (!isolate && std::any_of(kinds.begin(), kinds.end(), endsTheProcess)) {
         std::fprintf(stderr, "reliability_soak: abort, exit and heap end the process: they need isolated children\n");
         return 2;
@@ -389,7 +473,7 @@ int main(int argc, char** argv) {
     }
     std::printf("soak: seed %u (MQ_SOAK_SEED=%u runs the same draws again)\n", seed, seed);
     std::fflush(stdout);
-    Soak soak(childCount, kinds, freeFaults, isolate, seed);
+    Soak soak(childCount, kinds, freeFaults, isolate, restart, seed);
     // The first cycle loads everything that stays loaded; the start is measured after it.
     soak.cycle();
     const Figures start;
@@ -410,13 +494,16 @@ int main(int argc, char** argv) {
     const Figures end;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 
-    std::printf("soak: %.0f s, %d children%s, faults of kinds %s%s\n", elapsed, childCount,
-                isolate ? " (every second one isolated)" : "", argc > 3 ? argv[3] : "access,divide,throw",
-                freeFaults ? "" : ", none in the free functions");
+    const char* const placement = restart   ? " (every second one isolated and restarted)"
+                                  : isolate ? " (every second one isolated)"
+                                            : "";
+    std::printf("soak: %.0f s, %d children%s, faults of kinds %s%s\n", elapsed, childCount, placement,
+                argc > 3 ? argv[3] : "access,divide,throw", freeFaults ? "" : ", none in the free functions");
     std::printf("soak: %llu open/close cycles, %llu calls, %llu faults survived, %llu surrogates ended by them\n",
                 soak.cycles, soak.calls, soak.faults, soak.surrogatesLost);
     std::printf("soak: memory %ld kB at the start, %ld kB at the end; threads %ld at the start, %ld at the end\n",
                 start.memoryKb, end.memoryKb, start.threads, end.threads);
+    if (restart) std::printf("soak: %llu surrogates killed and their children back\n", soak.restarts);
     std::printf("soak: %llu wrong results\n", soak.failures);
     return soak.failures == 0 && start.threads == end.threads ? 0 : 1;
 }

@@ -21,6 +21,10 @@ std::vector<std::int64_t> childProcessesOf(std::int64_t parentId);
 // given to a new process since counts as that process.
 bool processExists(std::int64_t id);
 
+// Ends the process `id` at once, as a kill from outside would; false when it
+// could not be asked to.
+bool killProcess(std::int64_t id);
+
 // How many threads this process has now, its main thread included.
 std::size_t threadsOfThisProcess();
 

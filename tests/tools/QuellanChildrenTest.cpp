@@ -185,6 +185,16 @@ TEST_F(QuellanChildren, AMalformedTimeoutIsANoteInTheWordsOfTheReader) {
         << result.out;
 }
 
+TEST_F(QuellanChildren, RestartOnAChildInTheHostIsANoteThatSaysWhyItIsIgnored) {
+    SimChild child(scratch.path(), "Child", PLANT);
+    configuration.writeBytes("<settings><quellan path=\"" + child.libraryPath() + "\" restart=\"true\"/></settings>");
+    ProcessResult result = runQuellan({"children", "--csv"});
+    EXPECT_EQ(0, result.exitCode) << describe(result);
+    EXPECT_NE(std::string::npos, field(rowOf(result, "Child" MQ_LIBRARY_SUFFIX), Column::NOTES)
+                                     .find("restart applies to isolated children only: a hung thread inside"))
+        << result.out;
+}
+
 TEST_F(QuellanChildren, AStartUpPastTheChildsTimeoutLeavesItOutAndSaysSo) {
     SimChild good(scratch.path(), "Good", PLANT);
     SimChild slow(scratch.path(), "Slow", std::string(PLANT) + "sleep connectionOpen 1500\n");

@@ -82,6 +82,9 @@ ChildDiagnosis diagnoseChild(const mq::ChildEntry& configured) {
     if (!problem.empty()) result.notes.push_back(problem);
     bool isolated = isolation == mq::Isolation::PROCESS;
     if (isolated) result.notes.push_back("runs in a surrogate process of its own");
+    problem.clear();
+    if (mq::childRestarts(configured, &problem)) result.notes.push_back("is started again when its surrogate ends");
+    if (!problem.empty()) result.notes.push_back(problem);
 
     // The checks of the library's open, in its order and on the same path.
     // An isolated child is not loaded into this process: a crash of it would

@@ -1,6 +1,7 @@
 // Linux implementation of the process listing: the stat files under /proc.
 #include "support/ChildProcesses.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -56,6 +57,10 @@ std::vector<std::int64_t> childProcessesOf(std::int64_t parentId) {
 bool processExists(std::int64_t id) {
     const ProcessStatus status = statusOf(std::to_string(id));
     return status.found && status.state != 'Z';
+}
+
+bool killProcess(std::int64_t id) {
+    return id > 0 && ::kill(static_cast<pid_t>(id), SIGKILL) == 0;
 }
 
 std::size_t threadsOfThisProcess() {

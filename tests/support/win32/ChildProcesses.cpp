@@ -54,6 +54,14 @@ bool processExists(std::int64_t id) {
     return running;
 }
 
+bool killProcess(std::int64_t id) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id));
+    if (!process) return false;
+    const bool ended = TerminateProcess(process, 1) != 0;
+    CloseHandle(process);
+    return ended;
+}
+
 std::size_t threadsOfThisProcess() {
     std::size_t threads = 0;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);

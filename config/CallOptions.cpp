@@ -85,12 +85,7 @@ Isolation childIsolation(const ChildEntry& child, std::string* problem) {
 }
 
 bool childRestarts(const ChildEntry& child, std::string* problem) {
-    const std::string* value = findAttribute(child.attributes, RESTART_ATTRIBUTE);
-    if (!value || *value == "false") return false;
-    if (*value != "true") {
-        if (problem) *problem = "restart=\"" + *value + "\" is neither \"true\" nor \"false\"; the child is not restarted";
-        return false;
-    }
+    if (!switchedOn(child.attributes, RESTART_ATTRIBUTE, "the child is not restarted", problem)) return false;
     if (childIsolation(child) == Isolation::PROCESS) return true;
     if (problem)
         *problem = "restart applies to isolated children only: a hung thread inside the host's process cannot be "

@@ -27,6 +27,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -780,6 +781,19 @@ std::vector<pid_t> runningSurrogates() {
     return found;
 }
 
+// Kills the one surrogate that runs; when it was killed, or nothing when
+// there was not exactly one, which ends the benchmark with an error.
+std::optional<std::chrono::steady_clock::time_point> killTheSurrogate(benchmark::State& state) {
+    const std::vector<pid_t> surrogates = runningSurrogates();
+    if (surrogates.size() != 1) {
+        state.SkipWithError("not one surrogate running");
+        return std::nullopt;
+    }
+    const auto killed = std::chrono::steady_clock::now();
+    ::kill(surrogates[0], SIGKILL);
+    return killed;
+}
+
 // An isolated child's surrogate killed, and what a host then does: closes
 // the connection and opens it again until the child is back, with its value.
 void killedSurrogate(benchmark::State& state) {
@@ -789,13 +803,8 @@ void killedSurrogate(benchmark::State& state) {
     Clock::duration recovery{};
     for (auto _ : state) {
         Session::over(children);
-        const std::vector<pid_t> surrogates = runningSurrogates();
-        if (surrogates.size() != 1) {
-            state.SkipWithError("not one surrogate running");
-            break;
-        }
-        const Clock::time_point killed = Clock::now();
-        ::kill(surrogates[0], SIGKILL);
+        const std::optional<Clock::time_point> killed = killTheSurrogate(state);
+        if (!killed) break;
         Session::close();
         QUELLAN2_CONNECTION connection = nullptr;
         uint32_t nodes = 0;
@@ -804,7 +813,7 @@ void killedSurrogate(benchmark::State& state) {
             plugin.connectionGetNumNodes(connection, &nodes);
             if (nodes != ONE_TAG_CHILD.nodes) plugin.connectionClose(connection);
         }
-        recovery += Clock::now() - killed;
+        recovery += Clock::now() - *killed;
         if (nodes != ONE_TAG_CHILD.nodes) {
             state.SkipWithError("the child did not come back");
             break;
@@ -831,15 +840,10 @@ void restartedSurrogate(benchmark::State& state) {
     for (auto _ : state) {
         Session::close();
         QUELLAN2_CONNECTION connection = Session::over({restarting});
-        const std::vector<pid_t> surrogates = runningSurrogates();
-        if (surrogates.size() != 1) {
-            state.SkipWithError("not one surrogate running");
-            break;
-        }
-        const Clock::time_point killed = Clock::now();
-        ::kill(surrogates[0], SIGKILL);
+        const std::optional<Clock::time_point> killed = killTheSurrogate(state);
+        if (!killed) break;
         bool back = false;
-        while (!back && Clock::now() - killed < std::chrono::seconds(30)) {
+        while (!back && Clock::now() - *killed < std::chrono::seconds(30)) {
             QUELLAN2_VECTOR result = nullptr;
             uint32_t type = QUELLAN2_TYPE_NULL;
             if (plugin.connectionReadCurrentData(connection, &tag, 1, &result) == QUELLAN2_STATUS_OK) {
@@ -849,7 +853,7 @@ void restartedSurrogate(benchmark::State& state) {
             back = type == QUELLAN2_TYPE_FLOAT;
             if (!back) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        recovery += Clock::now() - killed;
+        recovery += Clock::now() - *killed;
         if (!back) {
             state.SkipWithError("the child did not come back");
             break;

@@ -72,6 +72,28 @@ bool WorkerQueue::post(void* item) {
     return true;
 }
 
+namespace {
+
+// One retrieved message: a posted call becomes `item` (true). The empty post
+// that stops the queue asks for the quit message, which comes only once the
+// messages posted before it have been retrieved. Any other message is
+// dispatched, for the windows that foreign code made on this thread.
+bool takeOrDispatch(const MSG& message, void*& item) {
+    if (message.hwnd == nullptr && message.message == WM_PROXY_CALL) {
+        if (message.lParam != 0) {
+            item = reinterpret_cast<void*>(message.lParam);
+            return true;
+        }
+        PostQuitMessage(0);
+        return false;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return false;
+}
+
+}  // namespace
+
 bool WorkerQueue::next(void*& item) {
     {
         std::lock_guard<std::mutex> lock(state->mutex);
@@ -81,18 +103,7 @@ bool WorkerQueue::next(void*& item) {
     for (;;) {
         BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) return false;
-        if (message.hwnd == nullptr && message.message == WM_PROXY_CALL) {
-            if (message.lParam != 0) {
-                item = reinterpret_cast<void*>(message.lParam);
-                return true;
-            }
-            // The quit message comes only once the messages posted before
-            // it have been retrieved.
-            PostQuitMessage(0);
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (takeOrDispatch(message, item)) return true;
     }
 }
 
@@ -115,16 +126,7 @@ bool WorkerQueue::nextWithin(void*& item, std::chrono::milliseconds wait) {
             continue;
         }
         if (message.message == WM_QUIT) return false;
-        if (message.hwnd == nullptr && message.message == WM_PROXY_CALL) {
-            if (message.lParam != 0) {
-                item = reinterpret_cast<void*>(message.lParam);
-                return true;
-            }
-            PostQuitMessage(0);
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (takeOrDispatch(message, item)) return true;
     }
 }
 

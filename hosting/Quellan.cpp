@@ -2,10 +2,13 @@
 #include "hosting/Quellan.h"
 
 #include "config/TrustedConfiguration.h"
+#include "hosting/ChildMachine.h"
 #include "hosting/ChildText.h"
 #include "hosting/GuardedCall.h"
 #include "hosting/LibraryHandle.h"
 #include "hosting/ProxyTree.h"
+#include "hosting/isolation/IsolatedChild.h"
+#include "hosting/isolation/MirrorValues.h"
 #include "interface/Exception.h"
 
 #include <cstring>
@@ -17,6 +20,9 @@ namespace {
 
 const char* const COULD_NOT_BE_LOADED = "The specified Quellan could not be loaded.";
 const char* const NOT_FULLY_IMPLEMENTED = "The specified Quellan does not fully implement Quellan version 2.";
+const char* const CONFIGURATION_NOT_RUN =
+    "The specified Quellan is 32-bit: its own configuration cannot run in this 64-bit process and was not run. "
+    "It is added with its identity and runs in ";
 
 // The bytes up to the first zero: a child need not terminate its text, and
 // may terminate it early.
@@ -142,6 +148,8 @@ void Quellan::couldNotBeLoaded(const std::string& why) {
 }
 
 bool Quellan::readIdentity() {
+    if (const ChildMachine machine = childMachine(libraryPath); machine.alwaysIsolated)
+        return readServedIdentity(machine.surrogateProgram);
     LibraryHandle library;
     std::string why;
     // Loading this very library as a child would only run its own code again.
@@ -173,8 +181,31 @@ bool Quellan::readIdentity() {
     return guardedCall(functions.uninitialize) == QUELLAN2_STATUS_OK;
 }
 
+bool Quellan::readServedIdentity(const std::string& surrogateProgram) {
+    // The surrogate runs the child's calls under its own fault guard.
+    IsolatedChild served(libraryPath, surrogate::Limits{}, surrogateProgram);
+    if (served.initialize() != QUELLAN2_STATUS_OK) {
+        // A second surrogate only to learn why: its loader's words, when it got that far.
+        IsolatedChild asked(libraryPath, surrogate::Limits{}, surrogateProgram);
+        std::string why;
+        asked.load(why);
+        couldNotBeLoaded(why.empty() ? "It could not be loaded or started in " + surrogateProgram + "." : why);
+        return false;
+    }
+    QUELLAN2_STRING identity = nullptr;
+    if (served.getIdentity(&identity) != QUELLAN2_STATUS_OK || !identity) return false;
+    identityText = textBeforeZero(takeBack(identity)->text);
+    return served.uninitialize() == QUELLAN2_STATUS_OK;
+}
+
 bool Quellan::configure() {
     if (!readIdentity()) return false;
+    // The surrogate's protocol carries no configuration call: such a child is
+    // kept with its identity, and the user told that its own step was skipped.
+    if (const ChildMachine machine = childMachine(libraryPath); machine.alwaysIsolated) {
+        prompts.showMessage(CONFIGURATION_NOT_RUN + machine.surrogateProgram + ".", "");
+        return true;
+    }
     LibraryHandle library;
     std::string why;
     if (!library.reload(libraryPath, &why)) {

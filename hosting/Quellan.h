@@ -70,6 +70,9 @@ public:
 
 private:
     bool readIdentity();
+    // The same for a library that only `surrogateProgram` can load (a 32-bit
+    // one in the 64-bit host): read there, through the surrogate's protocol.
+    bool readServedIdentity(const std::string& surrogateProgram);
     // "The specified Quellan could not be loaded." and, below it, why.
     void couldNotBeLoaded(const std::string& why);
 

@@ -2,11 +2,23 @@
 #include "ui/MultiQuellanConfig.h"
 
 #include "config/ConfigurationFileWriter.h"
+#include "hosting/ChildMachine.h"
 #include "interface/Identity.h"
 
 #include <cctype>
 
 namespace mq {
+
+namespace {
+
+// The path column's text: the path, and for a library that only a surrogate
+// can load, where it is served, in the words `quellan children` uses.
+std::string pathText(const std::string& path) {
+    const ChildMachine machine = childMachine(path);
+    return machine.note.empty() ? path : path + " (" + machine.note + ")";
+}
+
+}  // namespace
 
 MultiQuellanConfig::MultiQuellanConfig(UserPrompts& prompts) : prompts(prompts) {}
 
@@ -50,7 +62,7 @@ void MultiQuellanConfig::initialise() {
         // Shown with an empty identity rather than left out, so that row k
         // stays entry k for every command.
         if (identity.empty()) prompts.showMessage(INVALID_QUELLAN_MESSAGE, "");
-        view->insertRow(i, identity, quellan->path());
+        view->insertRow(i, identity, pathText(quellan->path()));
     }
 }
 
@@ -74,7 +86,7 @@ void MultiQuellanConfig::add() {
         prompts.showMessage(INVALID_QUELLAN_MESSAGE, "");
         return;
     }
-    view->insertRow(entryList.size(), entry->identity(), entry->path());
+    view->insertRow(entryList.size(), entry->identity(), pathText(entry->path()));
     view->redraw();
     entryList.push_back({std::move(entry), {}});
 }

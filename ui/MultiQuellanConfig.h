@@ -22,9 +22,10 @@ constexpr const char* INVALID_QUELLAN_MESSAGE = "This does not seem to be a vali
 // Knows no window system: it drives a ConfigurationView and speaks to the
 // user only through UserPrompts, with an empty caption (the window system's
 // default). Row k of the view always shows entry k, with its identity and its
-// path, also for an entry whose identity cannot be had: that one is announced
-// and shown with an empty identity, so remove, configure and the moves act on
-// the entry the user selected and saving keeps every entry.
+// path (a 32-bit library's followed by where it is served), also for an entry
+// whose identity cannot be had: that one is announced and shown with an empty
+// identity, so remove, configure and the moves act on the entry the user
+// selected and saving keeps every entry.
 class MultiQuellanConfig {
 public:
     // One child as the dialog holds it: the library, and the attributes its

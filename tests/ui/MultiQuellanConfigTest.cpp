@@ -111,6 +111,23 @@ TEST_F(ConfigurationModel, RemoveAndConfigureActOnTheEntryOfTheSelectedRowPastAn
     EXPECT_EQ(view.paths, model.entryPaths());
 }
 
+// A 32-bit library cannot be loaded into the 64-bit Windows host: its
+// identity is read in quellan-surrogate32, and its path says so.
+TEST_F(ConfigurationModel, A32BitChildShowsItsIdentityReadInItsSurrogateAndWhereItIsServed) {
+    if (simMachines().size() < 2) GTEST_SKIP() << "this build has no 32-bit surrogate";
+    auto alpha = child("Alpha");
+    SimChild narrow(scratch.path(), "Narrow", "identity Narrow plant\nnode NarrowArea\n", SimVariant::FULL,
+                    SimMachine::X86);
+    FakeView view;
+    run({alpha->libraryPath(), narrow.libraryPath()}, view);
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"Alpha plant", "Narrow plant"}));
+    EXPECT_EQ(view.paths, (std::vector<std::string>{alpha->libraryPath(),
+                                                    narrow.libraryPath() +
+                                                        " (32-bit, served in quellan-surrogate32.exe)"}));
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{alpha->libraryPath(), narrow.libraryPath()}));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
 // --- add -------------------------------------------------------------------
 
 TEST_F(ConfigurationModel, AddingAValidChildRunsItsConfigurationAndAppendsOneRowAndEntry) {
@@ -132,6 +149,29 @@ TEST_F(ConfigurationModel, AddingAValidChildRunsItsConfigurationAndAppendsOneRow
     ASSERT_EQ(configurations.size(), 1u);
     EXPECT_EQ(configurations[0].code(), 0u);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// Its own configuration cannot run in the 64-bit process, nor in the
+// surrogate: it is added with its identity, and the user is told.
+TEST_F(ConfigurationModel, Adding32BitChildAppendsItWithItsIdentityAndSaysItsConfigurationWasNotRun) {
+    if (simMachines().size() < 2) GTEST_SKIP() << "this build has no 32-bit surrogate";
+    SimChild narrow(scratch.path(), "Narrow", "identity Narrow plant\nnode NarrowArea\n", SimVariant::FULL,
+                    SimMachine::X86);
+    prompts.willChoose(narrow.libraryPath());
+    FakeView view([](MultiQuellanConfig& m, FakeView&) {
+        m.command(ADD_COMMAND);
+        return DIALOG_OK;
+    });
+    run({}, view);
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"Narrow plant"}));
+    EXPECT_EQ(view.paths,
+              (std::vector<std::string>{narrow.libraryPath() + " (32-bit, served in quellan-surrogate32.exe)"}));
+    EXPECT_EQ(model.entryPaths(), (std::vector<std::string>{narrow.libraryPath()}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find("32-bit: its own configuration cannot run"), std::string::npos)
+        << prompts.messages[0].text;
+    EXPECT_TRUE(narrow.journal("updateConfiguration").empty());
+    EXPECT_FALSE(narrow.journal("getIdentity").empty());
 }
 
 TEST_F(ConfigurationModel, AddingTheSameLibraryTwiceGivesTwoRowsAndTwoEntries) {

@@ -3,14 +3,12 @@
 
 #include "hosting/UtcTime.h"
 
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 namespace mq {
 
 namespace {
-
 
 std::string problemText(const ChildEvent& event) {
     std::string text = utcText(event.when) + ' ';

@@ -35,6 +35,15 @@ constexpr const char* CONFIGURE_TOOL_TIP = "Configure selected Quellan";
 constexpr const char* MOVE_UP_TOOL_TIP = "Move selected Quellan up";
 constexpr const char* MOVE_DOWN_TOOL_TIP = "Move selected Quellan down";
 
+// The line under the list: an edited list is not what a running connection
+// uses.
+constexpr const char* NEXT_CONNECTION_NOTE = "Changes take effect at the host's next connection.";
+
+// At open the dialog widens until its longest row shows whole, but never
+// beyond this share of the width of the screen's work area; the template
+// size stays its smallest.
+constexpr int FIRST_WIDTH_MAX_PERCENT = 80;
+
 // The titles of the list's two columns: each row shows a child's identity
 // and, beside it, the library's path.
 constexpr const char* IDENTITY_COLUMN_TITLE = "Quellan";

@@ -4,20 +4,29 @@
 #include "ui/MultiQuellanConfig.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mq {
 
@@ -159,11 +168,27 @@ int QtConfigurationView::runModal(MultiQuellanConfig& model) {
         if (attachedModel && attachedModel->accept()) dialog->accept();
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
+    // The note takes the width left of the buttons, wrapping where it must.
+    auto* note = new QLabel(QString::fromUtf8(NEXT_CONNECTION_NOTE), dialog.get());
+    note->setObjectName("note");
+    note->setWordWrap(true);
+    note->setTextFormat(Qt::PlainText);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(note, 1);
+    bottom->addWidget(buttons, 0, Qt::AlignRight | Qt::AlignVCenter);
     layout->addSpacing(8);
-    layout->addWidget(buttons, 0, Qt::AlignRight);
+    layout->addLayout(bottom);
+    // Never smaller than designed, so the note always has its room.
+    dialog->setMinimumSize(DIALOG_WIDTH, DIALOG_HEIGHT);
     dialog->resize(DIALOG_WIDTH, DIALOG_HEIGHT);
+    // The note keeps the height it needs at the narrowest, so that a wider
+    // dialog gives every extra pixel of height to the list, as designed.
+    layout->activate();
+    note->setFixedHeight(note->heightForWidth(note->width()));
 
     model.initialise();
+    widenForRows();
     int result = dialog->exec() == QDialog::Accepted ? DIALOG_OK : DIALOG_CANCEL;
 
     // The timer and every widget go with the window.
@@ -173,6 +198,29 @@ int QtConfigurationView::runModal(MultiQuellanConfig& model) {
     dialog.reset();
     attachedModel = nullptr;
     return result;
+}
+
+void QtConfigurationView::widenForRows() {
+    if (!list || list->topLevelItemCount() == 0) return;
+    // The list is laid out at the template size. What its columns ask for
+    // to show their texts whole (public only in the base class).
+    const QAbstractItemView& rows = *list;
+    const int identity =
+        std::max(rows.sizeHintForColumn(IDENTITY_COLUMN), list->header()->sectionSizeHint(IDENTITY_COLUMN));
+    const int needed = identity + rows.sizeHintForColumn(PATH_COLUMN);
+    int room = list->width() - 2 * list->frameWidth();
+    // Rows taller than the list bring a vertical scroll bar, which takes its width from them.
+    const int rowsHeight = list->header()->sizeHint().height() + list->topLevelItemCount() * rows.sizeHintForRow(0);
+    if (rowsHeight > list->height() - 2 * list->frameWidth())
+        room -= list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list->verticalScrollBar());
+    const int grow = needed - room;
+    if (grow <= 0) return;
+    // Where a dialog without a parent opens: on the screen under the pointer
+    // where there are several.
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = dialog->screen();
+    const int widest = screen->availableGeometry().width() * FIRST_WIDTH_MAX_PERCENT / 100;
+    dialog->resize(std::max(dialog->width(), std::min(dialog->width() + grow, widest)), dialog->height());
 }
 
 void QtConfigurationView::insertRow(std::size_t position, const std::string& identity, const std::string& path) {

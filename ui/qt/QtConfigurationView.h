@@ -14,8 +14,8 @@ namespace mq {
 
 // The window exists only inside runModal. Its widgets carry object names
 // ("list", "toolbar", "add", "remove", "configure", "moveUp", "moveDown",
-// "buttons") so that tests can find and drive them like a user. The list is a
-// flat two-column tree: identity, then path.
+// "note", "buttons") so that tests can find and drive them like a user. The
+// list is a flat two-column tree: identity, then path.
 class QtConfigurationView final : public ConfigurationView {
 public:
     QtConfigurationView();
@@ -32,6 +32,9 @@ public:
     void startTimer(unsigned periodMilliseconds) override;
 
 private:
+    // Before the window first shows: wider than designed where a row needs it.
+    void widenForRows();
+
     MultiQuellanConfig* attachedModel = nullptr;
     std::unique_ptr<QDialog> dialog;
     // Owned by the dialog; null outside runModal.

@@ -175,7 +175,9 @@ void Win32ConfigurationView::initialise() {
     const RECT& listArea = layout.list;
     SetWindowPos(toolbar, nullptr, listArea.left, listArea.top - layout.toolbarHeight, widthOf(listArea),
                  layout.toolbarHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetDlgItemTextA(dialog, IDC_NEXT_CONNECTION_NOTE, NEXT_CONNECTION_NOTE);
     model->initialise();
+    widenForRows();
 }
 
 void Win32ConfigurationView::createToolbar() {
@@ -248,6 +250,36 @@ void Win32ConfigurationView::fitColumns() {
     SendMessageA(list, LVM_SETCOLUMNWIDTH, PATH_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
 }
 
+void Win32ConfigurationView::widenForRows() {
+    if (!list || SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0) return;
+    // The list measures its own texts, in its font and with its margins:
+    // the identity column with its title, the path column by its texts alone.
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, IDENTITY_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, PATH_COLUMN, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+    const auto identity = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, IDENTITY_COLUMN, 0));
+    const auto path = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, PATH_COLUMN, 0));
+    fitColumns();
+    // fitColumns caps the identity column at its share of the list.
+    const int needed = std::max(identity + path, identity * 100 / IDENTITY_COLUMN_MAX_PERCENT);
+    RECT client{};
+    GetClientRect(list, &client);
+    const int grow = needed - widthOf(client);
+    if (grow <= 0) return;
+
+    RECT window{};
+    GetWindowRect(dialog, &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const int widest = widthOf(work) * FIRST_WIDTH_MAX_PERCENT / 100;
+    const int width = std::max(widthOf(window), std::min(widthOf(window) + grow, widest));
+    // Widened to the right, but kept on the work area.
+    const LONG left = std::max(work.left, std::min(window.left, work.right - width));
+    // WM_SIZE lays the controls out; the template size stays the smallest.
+    SetWindowPos(dialog, nullptr, left, window.top, width, heightOf(window), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32ConfigurationView::recordLayout() {
     RECT client{};
     GetClientRect(dialog, &client);
@@ -256,6 +288,7 @@ void Win32ConfigurationView::recordLayout() {
     GetWindowRect(dialog, &window);
     layout.window = SIZE{widthOf(window), heightOf(window)};
     layout.list = rectangleIn(dialog, list);
+    layout.note = rectangleIn(dialog, GetDlgItem(dialog, IDC_NEXT_CONNECTION_NOTE));
     layout.ok = rectangleIn(dialog, GetDlgItem(dialog, IDOK));
     layout.cancel = rectangleIn(dialog, GetDlgItem(dialog, IDCANCEL));
 }
@@ -268,12 +301,16 @@ void Win32ConfigurationView::applyLayout(int width, int height) {
     const int listWidth = widthOf(listArea) + dx;
     const int listHeight = heightOf(listArea) + dy;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    HDWP moves = BeginDeferWindowPos(4);
+    HDWP moves = BeginDeferWindowPos(5);
     auto move = [&](HWND control, int x, int y, int cx, int cy, UINT extra) {
         if (moves && control) moves = DeferWindowPos(moves, control, nullptr, x, y, cx, cy, flags | extra);
     };
     move(list, listArea.left, listArea.top, listWidth, listHeight, 0);
     move(toolbar, listArea.left, listArea.top - layout.toolbarHeight, listWidth, layout.toolbarHeight, 0);
+    // The note keeps to the bottom-left and its right edge keeps its distance from OK.
+    const RECT& note = layout.note;
+    move(GetDlgItem(dialog, IDC_NEXT_CONNECTION_NOTE), note.left, note.top + dy, widthOf(note) + dx, heightOf(note),
+         0);
     move(GetDlgItem(dialog, IDOK), layout.ok.left + dx, layout.ok.top + dy, 0, 0, SWP_NOSIZE);
     move(GetDlgItem(dialog, IDCANCEL), layout.cancel.left + dx, layout.cancel.top + dy, 0, 0, SWP_NOSIZE);
     if (moves) EndDeferWindowPos(moves);

@@ -49,6 +49,7 @@ private:
         SIZE client{};
         SIZE window{};
         RECT list{};
+        RECT note{};
         RECT ok{};
         RECT cancel{};
         int toolbarHeight = 0;
@@ -60,6 +61,7 @@ private:
     void createToolbar();
     void createColumns();
     void fitColumns();
+    void widenForRows();
     std::string itemText(std::size_t row, int column) const;
     void recordLayout();
     void applyLayout(int width, int height);

@@ -5,6 +5,7 @@
 #define IDD_CONFIGURATION 101
 #define IDR_CONFIGURATION_TOOLBAR 102
 #define IDC_CHILD_LIST 1001
+#define IDC_NEXT_CONNECTION_NOTE 1002
 
 // Toolbar commands; each command's string resource is its tool tip.
 #define ID_ADD_QUELLAN 40002

@@ -6,6 +6,7 @@
 #include "support/SimChild.h"
 #include "support/TestEnvironment.h"
 #include "config/ConfigurationFileReader.h"
+#include "config/ConfigurationFileWriter.h"
 #include "config/ConfigurationRecord.h"
 #include "ui/ConfigurationView.h"
 #include "ui/MultiQuellanConfig.h"
@@ -15,15 +16,18 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace mq::test {
@@ -57,6 +61,9 @@ void click(QWidget& widget, QPoint point, bool twice = false) {
     send(QEvent::MouseButtonRelease, Qt::NoButton);
 }
 
+// A widget's place in the dialog's coordinates.
+QRect placeIn(QDialog& dialog, QWidget& widget) { return QRect(widget.mapTo(&dialog, QPoint(0, 0)), widget.size()); }
+
 struct DialogParts {
     explicit DialogParts(QDialog& dialog)
         : list(dialog.findChild<QTreeWidget*>("list")),
@@ -66,8 +73,11 @@ struct DialogParts {
           configure(dialog.findChild<QAction*>("configure")),
           moveUp(dialog.findChild<QAction*>("moveUp")),
           moveDown(dialog.findChild<QAction*>("moveDown")),
+          note(dialog.findChild<QLabel*>("note")),
           buttons(dialog.findChild<QDialogButtonBox*>("buttons")) {}
-    bool complete() const { return list && toolbar && add && remove && configure && moveUp && moveDown && buttons; }
+    bool complete() const {
+        return list && toolbar && add && remove && configure && moveUp && moveDown && note && buttons;
+    }
     // What a click on the row does.
     void select(int row) const { list->setCurrentItem(list->topLevelItem(row)); }
     std::optional<int> selectedRow() const {
@@ -85,6 +95,7 @@ struct DialogParts {
     QAction* configure;
     QAction* moveUp;
     QAction* moveDown;
+    QLabel* note;
     QDialogButtonBox* buttons;
 };
 
@@ -116,6 +127,21 @@ protected:
             steps(dialog, parts);
         });
         return model.runModal(*view);
+    }
+
+    // Opens the dialog as the configuration process does, on a configuration
+    // file that names `paths`; `steps` end it.
+    void runOnFile(const std::vector<std::string>& paths, std::function<void(QDialog&, DialogParts&)> steps) {
+        const std::string path = scratch.file("MultiQuellanConfiguration.xml");
+        ASSERT_TRUE(writeConfigurationFile(path, paths));
+        const ConfigurationFile file = readConfigurationSettings(path);
+        auto view = application->createView();
+        whenModalOpens<QDialog>([steps](QDialog& dialog) {
+            DialogParts parts(dialog);
+            ASSERT_TRUE(parts.complete());
+            steps(dialog, parts);
+        });
+        editAndSaveConfiguration({path, file.state, file.settings}, prompts, *view);
     }
 
     static ConfigurationApplication* application;
@@ -341,15 +367,94 @@ TEST_F(QtConfigurationDialog, ResizingGrowsTheListAndKeepsTheButtonsBottomRight)
         QRect list = parts.list->geometry();
         QRect ok = parts.ok()->geometry();
         QPoint okFromCorner = dialog.rect().bottomRight() - parts.ok()->mapTo(&dialog, QPoint(0, 0));
+        QRect note = placeIn(dialog, *parts.note);
         dialog.resize(dialog.width() + 120, dialog.height() + 90);
         ASSERT_TRUE(waitUntil([&] { return parts.list->width() == list.width() + 120; }));
         EXPECT_EQ(parts.list->geometry().topLeft(), list.topLeft());
         EXPECT_EQ(parts.list->height(), list.height() + 90);
         EXPECT_EQ(parts.ok()->size(), ok.size());
         EXPECT_EQ(dialog.rect().bottomRight() - parts.ok()->mapTo(&dialog, QPoint(0, 0)), okFromCorner);
+        // The note keeps to the bottom-left and takes the new width.
+        EXPECT_EQ(placeIn(dialog, *parts.note), note.translated(0, 90).adjusted(0, 0, 120, 0));
         parts.ok()->click();
     });
 }
+
+TEST_F(QtConfigurationDialog, TheNoteUnderTheListSaysWhenChangesTakeEffectBesideTheButtons) {
+    run({}, [](QDialog& dialog, DialogParts& parts) {
+        QApplication::processEvents();
+        EXPECT_EQ(dialog.size(), dialog.minimumSize());
+        EXPECT_EQ(parts.note->text(), "Changes take effect at the host's next connection.");
+        const QRect note = placeIn(dialog, *parts.note);
+        const QRect list = placeIn(dialog, *parts.list);
+        EXPECT_GT(note.top(), list.bottom());
+        EXPECT_EQ(note.left(), list.left());
+        EXPECT_FALSE(note.intersects(placeIn(dialog, *parts.ok())));
+        EXPECT_FALSE(note.intersects(placeIn(dialog, *parts.cancel())));
+        // Every line of it shows.
+        EXPECT_LE(parts.note->heightForWidth(parts.note->width()), parts.note->height());
+        parts.cancel()->click();
+    });
+}
+
+// The first width against the longest row: a child in the scratch folder
+// itself, in a folder of that many characters below it, or in one so long
+// that its row would be wider than the share of the screen.
+enum class FirstWidth { TEMPLATE, WHOLE_ROW, SCREEN_SHARE };
+struct FirstWidthCase {
+    const char* name;
+    std::size_t folderLength;
+    FirstWidth expected;
+};
+
+void PrintTo(const FirstWidthCase& row, std::ostream* out) { *out << row.name; }
+
+class QtFirstWidth : public QtConfigurationDialog, public ::testing::WithParamInterface<FirstWidthCase> {};
+
+TEST_P(QtFirstWidth, FollowsTheLongestRowUpToAShareOfTheScreen) {
+    std::string folder = scratch.path();
+    if (GetParam().folderLength > 0) {
+        folder += "/" + std::string(GetParam().folderLength, 'q');
+        std::filesystem::create_directory(folder);
+    }
+    SimChild alpha(folder, "Alpha", "identity Alpha plant\n");
+    QSize size, minimum;
+    int screenShare = 0;
+    bool rowWhole = false;
+    runOnFile({alpha.libraryPath()}, [&](QDialog& dialog, DialogParts& parts) {
+        QApplication::processEvents();
+        size = dialog.size();
+        minimum = dialog.minimumSize();
+        screenShare = dialog.screen()->availableGeometry().width() * FIRST_WIDTH_MAX_PERCENT / 100;
+        // Each column at least as wide as the list asks for its texts, and
+        // both within the list's visible width.
+        const QAbstractItemView& rows = *parts.list;
+        const QHeaderView& header = *parts.list->header();
+        rowWhole = header.sectionSize(0) >= rows.sizeHintForColumn(0) &&
+                   header.sectionSize(1) >= rows.sizeHintForColumn(1) &&
+                   header.sectionViewportPosition(1) + header.sectionSize(1) <= parts.list->viewport()->width();
+        parts.cancel()->click();
+    });
+    switch (GetParam().expected) {
+    case FirstWidth::TEMPLATE: EXPECT_EQ(size, minimum); break;
+    case FirstWidth::WHOLE_ROW:
+        EXPECT_GT(size.width(), minimum.width());
+        EXPECT_LT(size.width(), screenShare);
+        EXPECT_EQ(size.height(), minimum.height());
+        EXPECT_TRUE(rowWhole);
+        break;
+    case FirstWidth::SCREEN_SHARE:
+        EXPECT_EQ(size.width(), screenShare);
+        EXPECT_FALSE(rowWhole);
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, QtFirstWidth,
+                         ::testing::Values(FirstWidthCase{"Short", 0, FirstWidth::TEMPLATE},
+                                           FirstWidthCase{"Long", 30, FirstWidth::WHOLE_ROW},
+                                           FirstWidthCase{"LongerThanTheScreen", 200, FirstWidth::SCREEN_SHARE}),
+                         [](const ::testing::TestParamInfo<FirstWidthCase>& info) { return info.param.name; });
 
 TEST_F(QtConfigurationDialog, AScreenshotWithThreeChildren) {
     auto alpha = child("Fermentation");

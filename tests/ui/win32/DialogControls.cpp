@@ -7,10 +7,13 @@ namespace mq::test {
 namespace {
 
 constexpr int LIST_ID = 1001;
+constexpr int NOTE_ID = 1002;
 
 }  // namespace
 
 HWND listOf(HWND dialog) { return GetDlgItem(dialog, LIST_ID); }
+
+HWND noteOf(HWND dialog) { return GetDlgItem(dialog, NOTE_ID); }
 
 HWND toolbarOf(HWND dialog) { return FindWindowExA(dialog, nullptr, TOOLBARCLASSNAMEA, nullptr); }
 

@@ -10,6 +10,8 @@ namespace mq::test {
 
 HWND listOf(HWND dialog);
 HWND toolbarOf(HWND dialog);
+// The line under the list.
+HWND noteOf(HWND dialog);
 
 // The texts of one of the list's columns (0 the identities, 1 the paths), in row order.
 std::vector<std::string> rowTexts(HWND dialog, int column = 0);

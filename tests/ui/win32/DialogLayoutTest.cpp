@@ -1,9 +1,13 @@
 // The dialog's template, its toolbar and how its controls follow a resize.
 #include "DialogFixture.h"
+#include "config/ConfigurationFileReader.h"
+#include "config/ConfigurationFileWriter.h"
 
 #include <commctrl.h>
 
+#include <filesystem>
 #include <iterator>
+#include <ostream>
 
 namespace mq::test {
 namespace {
@@ -141,6 +145,7 @@ TEST_F(DialogLayoutTest, ResizingGrowsTheListAndKeepsOkAndCancelAtTheCorner) {
         const RECT ok = rectangleIn(dialog, GetDlgItem(dialog, IDOK));
         const RECT cancel = rectangleIn(dialog, GetDlgItem(dialog, IDCANCEL));
         const RECT toolbar = rectangleIn(dialog, toolbarOf(dialog));
+        const RECT note = rectangleIn(dialog, noteOf(dialog));
         auto pathColumnWidth = [&] { return SendMessageA(listOf(dialog), LVM_GETCOLUMNWIDTH, 1, 0); };
         const LRESULT pathWidth = pathColumnWidth();
 
@@ -162,11 +167,132 @@ TEST_F(DialogLayoutTest, ResizingGrowsTheListAndKeepsOkAndCancelAtTheCorner) {
                                   RECT{cancel.left + dx, cancel.top + dy, cancel.right + dx, cancel.bottom + dy}));
         EXPECT_TRUE(sameRectangle(rectangleIn(dialog, toolbarOf(dialog)),
                                   RECT{toolbar.left, toolbar.top, toolbar.right + dx, toolbar.bottom}));
+        // The note keeps to the bottom-left and takes the new width.
+        EXPECT_TRUE(sameRectangle(rectangleIn(dialog, noteOf(dialog)),
+                                  RECT{note.left, note.top + dy, note.right + dx, note.bottom + dy}));
         // The path column takes the list's new width.
         EXPECT_EQ(pathColumnWidth(), pathWidth + dx);
         pressButton(dialog, IDCANCEL);
     });
 }
+
+TEST_F(DialogLayoutTest, TheNoteUnderTheListSaysWhenChangesTakeEffectBesideTheButtons) {
+    run([](HWND dialog) {
+        const HWND note = noteOf(dialog);
+        ASSERT_TRUE(note);
+        EXPECT_EQ(className(note), "Static");
+        const std::string text = windowText(note);
+        EXPECT_EQ(text, "Changes take effect at the host's next connection.");
+        const RECT place = rectangleIn(dialog, note);
+        const RECT list = rectangleIn(dialog, listOf(dialog));
+        EXPECT_GE(place.top, list.bottom);
+        EXPECT_EQ(place.left, list.left);
+        RECT client{}, overlap{};
+        GetClientRect(dialog, &client);
+        EXPECT_LE(place.bottom, client.bottom);
+        for (int button : {IDOK, IDCANCEL}) {
+            const RECT buttonPlace = rectangleIn(dialog, GetDlgItem(dialog, button));
+            EXPECT_FALSE(IntersectRect(&overlap, &place, &buttonPlace)) << "button " << button;
+        }
+        // Every line of it shows: wrapped at its width in its font, it fits its height.
+        const HDC context = GetDC(note);
+        const HGDIOBJ previous = SelectObject(context, reinterpret_cast<HFONT>(SendMessageA(note, WM_GETFONT, 0, 0)));
+        RECT needed{0, 0, widthOf(place), 0};
+        DrawTextA(context, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(context, previous);
+        ReleaseDC(note, context);
+        EXPECT_LE(widthOf(needed), widthOf(place));
+        EXPECT_LE(heightOf(needed), heightOf(place));
+        pressButton(dialog, IDCANCEL);
+    });
+}
+
+// The first width against the longest row: a child in a folder at the
+// drive's root (as C:\Plugins; the scratch folder lies too deep for a row that
+// fits the template), in a folder of that many characters below the scratch
+// folder, or in one so long that its row would be wider than the share of the
+// screen.
+enum class FirstWidth { TEMPLATE, WHOLE_ROW, SCREEN_SHARE };
+struct FirstWidthCase {
+    const char* name;
+    std::size_t folderLength;
+    FirstWidth expected;
+};
+
+void PrintTo(const FirstWidthCase& row, std::ostream* out) { *out << row.name; }
+
+class DialogFirstWidthTest : public DialogTest, public ::testing::WithParamInterface<FirstWidthCase> {};
+
+TEST_P(DialogFirstWidthTest, FollowsTheLongestRowUpToAShareOfTheScreen) {
+    namespace fs = std::filesystem;
+    struct MadeFolder {
+        fs::path path;
+        ~MadeFolder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } childFolder{GetParam().folderLength > 0
+                      ? fs::path(folder.path()) / std::string(GetParam().folderLength, 'q')
+                      : fs::path(folder.path()).root_path() / fs::path(folder.path()).filename()};
+    fs::create_directory(childFolder.path);
+    SimChild alpha(childFolder.path.string(), "Alpha", "identity Alpha plant\n");
+    // Configured as the configuration process does, through the file.
+    const std::string path = folder.file("MultiQuellanConfiguration.xml");
+    ASSERT_TRUE(writeConfigurationFile(path, std::vector<std::string>{alpha.libraryPath()}));
+    const ConfigurationFile file = readConfigurationSettings(path);
+
+    RECT client{}, designed{};
+    int window = 0, screenShare = 0;
+    bool rowWhole = false;
+    WindowScript driver(titled(DIALOG_TITLE), [&](HWND dialog) {
+        GetClientRect(dialog, &client);
+        designed = templateRectangle(dialog, 0, 0, 225, 183);
+        RECT outline{};
+        GetWindowRect(dialog, &outline);
+        window = widthOf(outline);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+        screenShare = widthOf(monitor.rcWork) * FIRST_WIDTH_MAX_PERCENT / 100;
+        // Each column wider than its text in the list's font, and both within
+        // the list's visible width.
+        const HWND list = listOf(dialog);
+        RECT visible{};
+        GetClientRect(list, &visible);
+        int columns = 0;
+        rowWhole = true;
+        for (int column : {0, 1}) {
+            const std::string text = rowTexts(dialog, column).at(0);
+            const auto width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+            rowWhole = rowWhole &&
+                       SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())) < width;
+            columns += width;
+        }
+        rowWhole = rowWhole && columns <= widthOf(visible);
+        pressButton(dialog, IDCANCEL);
+    });
+    editAndSaveConfiguration({path, file.state, file.settings}, prompts, *view);
+    ASSERT_TRUE(driver.ran());
+    switch (GetParam().expected) {
+    case FirstWidth::TEMPLATE: EXPECT_TRUE(sameRectangle(client, designed)); break;
+    case FirstWidth::WHOLE_ROW:
+        EXPECT_GT(widthOf(client), widthOf(designed));
+        EXPECT_LT(window, screenShare);
+        EXPECT_EQ(heightOf(client), heightOf(designed));
+        EXPECT_TRUE(rowWhole);
+        break;
+    case FirstWidth::SCREEN_SHARE:
+        EXPECT_EQ(window, screenShare);
+        EXPECT_FALSE(rowWhole);
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DialogFirstWidthTest,
+                         ::testing::Values(FirstWidthCase{"Short", 0, FirstWidth::TEMPLATE},
+                                           FirstWidthCase{"Long", 30, FirstWidth::WHOLE_ROW},
+                                           FirstWidthCase{"LongerThanTheScreen", 150, FirstWidth::SCREEN_SHARE}),
+                         [](const ::testing::TestParamInfo<FirstWidthCase>& info) { return info.param.name; });
 
 TEST_F(DialogLayoutTest, DialogDoesNotShrinkBelowItsDesignedSize) {
     run([](HWND dialog) {

@@ -129,21 +129,6 @@ protected:
         return model.runModal(*view);
     }
 
-    // Opens the dialog as the configuration process does, on a configuration
-    // file that names `paths`; `steps` end it.
-    void runOnFile(const std::vector<std::string>& paths, std::function<void(QDialog&, DialogParts&)> steps) {
-        const std::string path = scratch.file("MultiQuellanConfiguration.xml");
-        ASSERT_TRUE(writeConfigurationFile(path, paths));
-        const ConfigurationFile file = readConfigurationSettings(path);
-        auto view = application->createView();
-        whenModalOpens<QDialog>([steps](QDialog& dialog) {
-            DialogParts parts(dialog);
-            ASSERT_TRUE(parts.complete());
-            steps(dialog, parts);
-        });
-        editAndSaveConfiguration({path, file.state, file.settings}, prompts, *view);
-    }
-
     static ConfigurationApplication* application;
     ScratchFolder scratch{"ui qt"};
     ScriptedPrompts prompts;
@@ -382,79 +367,53 @@ TEST_F(QtConfigurationDialog, ResizingGrowsTheListAndKeepsTheButtonsBottomRight)
 
 TEST_F(QtConfigurationDialog, TheNoteUnderTheListSaysWhenChangesTakeEffectBesideTheButtons) {
     run({}, [](QDialog& dialog, DialogParts& parts) {
-        QApplication::processEvents();
-        EXPECT_EQ(dialog.size(), dialog.minimumSize());
-        EXPECT_EQ(parts.note->text(), "Changes take effect at the host's next connection.");
         const QRect note = placeIn(dialog, *parts.note);
-        const QRect list = placeIn(dialog, *parts.list);
-        EXPECT_GT(note.top(), list.bottom());
-        EXPECT_EQ(note.left(), list.left());
-        EXPECT_FALSE(note.intersects(placeIn(dialog, *parts.ok())));
-        EXPECT_FALSE(note.intersects(placeIn(dialog, *parts.cancel())));
+        EXPECT_EQ(parts.note->text(), "Changes take effect at the host's next connection.");
+        EXPECT_EQ(dialog.size(), dialog.minimumSize());
+        EXPECT_GT(note.top(), placeIn(dialog, *parts.list).bottom());
+        EXPECT_FALSE(note.intersects(placeIn(dialog, *parts.buttons)));
         // Every line of it shows.
         EXPECT_LE(parts.note->heightForWidth(parts.note->width()), parts.note->height());
         parts.cancel()->click();
     });
 }
 
-// The first width against the longest row: a child in the scratch folder
-// itself, in a folder of that many characters below it, or in one so long
-// that its row would be wider than the share of the screen.
-enum class FirstWidth { TEMPLATE, WHOLE_ROW, SCREEN_SHARE };
-struct FirstWidthCase {
-    const char* name;
-    std::size_t folderLength;
-    FirstWidth expected;
-};
+// The first width against the row of a child in a folder of that many
+// characters below the scratch folder.
+enum class FirstWidth { DESIGNED, WHOLE_ROW, SCREEN_SHARE };
+class QtFirstWidth : public QtConfigurationDialog,
+                     public ::testing::WithParamInterface<std::pair<std::size_t, FirstWidth>> {};
 
-void PrintTo(const FirstWidthCase& row, std::ostream* out) { *out << row.name; }
-
-class QtFirstWidth : public QtConfigurationDialog, public ::testing::WithParamInterface<FirstWidthCase> {};
-
-TEST_P(QtFirstWidth, FollowsTheLongestRowUpToAShareOfTheScreen) {
-    std::string folder = scratch.path();
-    if (GetParam().folderLength > 0) {
-        folder += "/" + std::string(GetParam().folderLength, 'q');
-        std::filesystem::create_directory(folder);
-    }
+TEST_P(QtFirstWidth, ShowsTheLongestRowWholeUpToAShareOfTheScreen) {
+    const auto [folderLength, expected] = GetParam();
+    const std::string folder = scratch.file(std::string(folderLength, 'q'));
+    std::filesystem::create_directories(folder);
     SimChild alpha(folder, "Alpha", "identity Alpha plant\n");
-    QSize size, minimum;
+    const std::string file = scratch.file("MultiQuellanConfiguration.xml");
+    ASSERT_TRUE(writeConfigurationFile(file, std::vector<std::string>{alpha.libraryPath()}));
+    QSize size, designed;
     int screenShare = 0;
     bool rowWhole = false;
-    runOnFile({alpha.libraryPath()}, [&](QDialog& dialog, DialogParts& parts) {
-        QApplication::processEvents();
+    run(readConfigurationFile(file), [&](QDialog& dialog, DialogParts& parts) {
         size = dialog.size();
-        minimum = dialog.minimumSize();
+        designed = dialog.minimumSize();
         screenShare = dialog.screen()->availableGeometry().width() * FIRST_WIDTH_MAX_PERCENT / 100;
-        // Each column at least as wide as the list asks for its texts, and
-        // both within the list's visible width.
+        // Each column as wide as the list asks for its texts, within its visible width.
         const QAbstractItemView& rows = *parts.list;
         const QHeaderView& header = *parts.list->header();
         rowWhole = header.sectionSize(0) >= rows.sizeHintForColumn(0) &&
-                   header.sectionSize(1) >= rows.sizeHintForColumn(1) &&
-                   header.sectionViewportPosition(1) + header.sectionSize(1) <= parts.list->viewport()->width();
+                   header.sectionSize(1) >= rows.sizeHintForColumn(1) && header.length() <= rows.viewport()->width();
         parts.cancel()->click();
     });
-    switch (GetParam().expected) {
-    case FirstWidth::TEMPLATE: EXPECT_EQ(size, minimum); break;
-    case FirstWidth::WHOLE_ROW:
-        EXPECT_GT(size.width(), minimum.width());
-        EXPECT_LT(size.width(), screenShare);
-        EXPECT_EQ(size.height(), minimum.height());
-        EXPECT_TRUE(rowWhole);
-        break;
-    case FirstWidth::SCREEN_SHARE:
-        EXPECT_EQ(size.width(), screenShare);
-        EXPECT_FALSE(rowWhole);
-        break;
-    }
+    EXPECT_EQ(size.height(), designed.height());
+    EXPECT_EQ(size.width() > designed.width(), expected != FirstWidth::DESIGNED);
+    EXPECT_EQ(size.width() == screenShare, expected == FirstWidth::SCREEN_SHARE);
+    EXPECT_EQ(rowWhole, expected != FirstWidth::SCREEN_SHARE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, QtFirstWidth,
-                         ::testing::Values(FirstWidthCase{"Short", 0, FirstWidth::TEMPLATE},
-                                           FirstWidthCase{"Long", 30, FirstWidth::WHOLE_ROW},
-                                           FirstWidthCase{"LongerThanTheScreen", 200, FirstWidth::SCREEN_SHARE}),
-                         [](const ::testing::TestParamInfo<FirstWidthCase>& info) { return info.param.name; });
+                         ::testing::Values(std::pair{0u, FirstWidth::DESIGNED}, std::pair{30u, FirstWidth::WHOLE_ROW},
+                                           std::pair{200u, FirstWidth::SCREEN_SHARE}));
 
 TEST_F(QtConfigurationDialog, AScreenshotWithThreeChildren) {
     auto alpha = child("Fermentation");

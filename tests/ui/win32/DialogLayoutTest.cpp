@@ -2,12 +2,12 @@
 #include "DialogFixture.h"
 #include "config/ConfigurationFileReader.h"
 #include "config/ConfigurationFileWriter.h"
+#include "platform/ScopeExit.h"
 
 #include <commctrl.h>
 
 #include <filesystem>
 #include <iterator>
-#include <ostream>
 
 namespace mq::test {
 namespace {
@@ -179,72 +179,47 @@ TEST_F(DialogLayoutTest, ResizingGrowsTheListAndKeepsOkAndCancelAtTheCorner) {
 TEST_F(DialogLayoutTest, TheNoteUnderTheListSaysWhenChangesTakeEffectBesideTheButtons) {
     run([](HWND dialog) {
         const HWND note = noteOf(dialog);
-        ASSERT_TRUE(note);
-        EXPECT_EQ(className(note), "Static");
         const std::string text = windowText(note);
         EXPECT_EQ(text, "Changes take effect at the host's next connection.");
         const RECT place = rectangleIn(dialog, note);
-        const RECT list = rectangleIn(dialog, listOf(dialog));
-        EXPECT_GE(place.top, list.bottom);
-        EXPECT_EQ(place.left, list.left);
-        RECT client{}, overlap{};
-        GetClientRect(dialog, &client);
-        EXPECT_LE(place.bottom, client.bottom);
-        for (int button : {IDOK, IDCANCEL}) {
-            const RECT buttonPlace = rectangleIn(dialog, GetDlgItem(dialog, button));
-            EXPECT_FALSE(IntersectRect(&overlap, &place, &buttonPlace)) << "button " << button;
-        }
+        EXPECT_GE(place.top, rectangleIn(dialog, listOf(dialog)).bottom);
+        // Cancel lies right of OK.
+        EXPECT_LT(place.right, rectangleIn(dialog, GetDlgItem(dialog, IDOK)).left);
         // Every line of it shows: wrapped at its width in its font, it fits its height.
         const HDC context = GetDC(note);
-        const HGDIOBJ previous = SelectObject(context, reinterpret_cast<HFONT>(SendMessageA(note, WM_GETFONT, 0, 0)));
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageA(note, WM_GETFONT, 0, 0)));
         RECT needed{0, 0, widthOf(place), 0};
         DrawTextA(context, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(context, previous);
         ReleaseDC(note, context);
-        EXPECT_LE(widthOf(needed), widthOf(place));
         EXPECT_LE(heightOf(needed), heightOf(place));
         pressButton(dialog, IDCANCEL);
     });
 }
 
-// The first width against the longest row: a child in a folder at the
-// drive's root (as C:\Plugins; the scratch folder lies too deep for a row that
-// fits the template), in a folder of that many characters below the scratch
-// folder, or in one so long that its row would be wider than the share of the
-// screen.
-enum class FirstWidth { TEMPLATE, WHOLE_ROW, SCREEN_SHARE };
-struct FirstWidthCase {
-    const char* name;
-    std::size_t folderLength;
-    FirstWidth expected;
-};
+// The first width against the row of a child in a folder of that many
+// characters below one at the drive's root, as C:\Plugins (the scratch
+// folder lies too deep for a row that fits the designed width).
+enum class FirstWidth { DESIGNED, WHOLE_ROW, SCREEN_SHARE };
+class DialogFirstWidthTest : public DialogTest,
+                             public ::testing::WithParamInterface<std::pair<std::size_t, FirstWidth>> {};
 
-void PrintTo(const FirstWidthCase& row, std::ostream* out) { *out << row.name; }
-
-class DialogFirstWidthTest : public DialogTest, public ::testing::WithParamInterface<FirstWidthCase> {};
-
-TEST_P(DialogFirstWidthTest, FollowsTheLongestRowUpToAShareOfTheScreen) {
+TEST_P(DialogFirstWidthTest, ShowsTheLongestRowWholeUpToAShareOfTheScreen) {
     namespace fs = std::filesystem;
-    struct MadeFolder {
-        fs::path path;
-        ~MadeFolder() {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    } childFolder{GetParam().folderLength > 0
-                      ? fs::path(folder.path()) / std::string(GetParam().folderLength, 'q')
-                      : fs::path(folder.path()).root_path() / fs::path(folder.path()).filename()};
-    fs::create_directory(childFolder.path);
-    SimChild alpha(childFolder.path.string(), "Alpha", "identity Alpha plant\n");
-    // Configured as the configuration process does, through the file.
-    const std::string path = folder.file("MultiQuellanConfiguration.xml");
-    ASSERT_TRUE(writeConfigurationFile(path, std::vector<std::string>{alpha.libraryPath()}));
-    const ConfigurationFile file = readConfigurationSettings(path);
-
+    const auto [folderLength, expected] = GetParam();
+    const fs::path root = fs::path(folder.path()).root_path() / fs::path(folder.path()).filename();
+    const platform::ScopeExit removeRoot([&] {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    });
+    fs::create_directories(root / std::string(folderLength, 'q'));
+    SimChild alpha((root / std::string(folderLength, 'q')).string(), "Alpha", "identity Alpha plant\n");
+    const std::string file = folder.file("MultiQuellanConfiguration.xml");
+    ASSERT_TRUE(writeConfigurationFile(file, std::vector<std::string>{alpha.libraryPath()}));
+    for (const std::string& path : readConfigurationFile(file)) model.addEntry(path);
     RECT client{}, designed{};
     int window = 0, screenShare = 0;
     bool rowWhole = false;
-    WindowScript driver(titled(DIALOG_TITLE), [&](HWND dialog) {
+    run([&](HWND dialog) {
         GetClientRect(dialog, &client);
         designed = templateRectangle(dialog, 0, 0, 225, 183);
         RECT outline{};
@@ -254,45 +229,25 @@ TEST_P(DialogFirstWidthTest, FollowsTheLongestRowUpToAShareOfTheScreen) {
         monitor.cbSize = sizeof(monitor);
         GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
         screenShare = widthOf(monitor.rcWork) * FIRST_WIDTH_MAX_PERCENT / 100;
-        // Each column wider than its text in the list's font, and both within
-        // the list's visible width.
+        // A column narrower than its text in the list's font would cut it.
         const HWND list = listOf(dialog);
         RECT visible{};
         GetClientRect(list, &visible);
-        int columns = 0;
-        rowWhole = true;
-        for (int column : {0, 1}) {
-            const std::string text = rowTexts(dialog, column).at(0);
-            const auto width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
-            rowWhole = rowWhole &&
-                       SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())) < width;
-            columns += width;
-        }
-        rowWhole = rowWhole && columns <= widthOf(visible);
+        auto column = [&](int index) { return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, index, 0)); };
+        const std::string path = rowTexts(dialog, 1).at(0);
+        rowWhole = SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(path.c_str())) < column(1) &&
+                   column(0) + column(1) <= widthOf(visible);
         pressButton(dialog, IDCANCEL);
     });
-    editAndSaveConfiguration({path, file.state, file.settings}, prompts, *view);
-    ASSERT_TRUE(driver.ran());
-    switch (GetParam().expected) {
-    case FirstWidth::TEMPLATE: EXPECT_TRUE(sameRectangle(client, designed)); break;
-    case FirstWidth::WHOLE_ROW:
-        EXPECT_GT(widthOf(client), widthOf(designed));
-        EXPECT_LT(window, screenShare);
-        EXPECT_EQ(heightOf(client), heightOf(designed));
-        EXPECT_TRUE(rowWhole);
-        break;
-    case FirstWidth::SCREEN_SHARE:
-        EXPECT_EQ(window, screenShare);
-        EXPECT_FALSE(rowWhole);
-        break;
-    }
+    EXPECT_EQ(heightOf(client), heightOf(designed));
+    EXPECT_EQ(widthOf(client) > widthOf(designed), expected != FirstWidth::DESIGNED);
+    EXPECT_EQ(window == screenShare, expected == FirstWidth::SCREEN_SHARE);
+    EXPECT_EQ(rowWhole, expected != FirstWidth::SCREEN_SHARE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DialogFirstWidthTest,
-                         ::testing::Values(FirstWidthCase{"Short", 0, FirstWidth::TEMPLATE},
-                                           FirstWidthCase{"Long", 30, FirstWidth::WHOLE_ROW},
-                                           FirstWidthCase{"LongerThanTheScreen", 150, FirstWidth::SCREEN_SHARE}),
-                         [](const ::testing::TestParamInfo<FirstWidthCase>& info) { return info.param.name; });
+                         ::testing::Values(std::pair{0u, FirstWidth::DESIGNED}, std::pair{60u, FirstWidth::WHOLE_ROW},
+                                           std::pair{180u, FirstWidth::SCREEN_SHARE}));
 
 TEST_F(DialogLayoutTest, DialogDoesNotShrinkBelowItsDesignedSize) {
     run([](HWND dialog) {

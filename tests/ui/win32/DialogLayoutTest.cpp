@@ -183,7 +183,7 @@ TEST_F(DialogLayoutTest, TheNoteUnderTheListSaysWhenChangesTakeEffectBesideTheBu
         EXPECT_EQ(text, "Changes take effect at the host's next connection.");
         const RECT place = rectangleIn(dialog, note);
         EXPECT_GE(place.top, rectangleIn(dialog, listOf(dialog)).bottom);
-        // Cancel lies right of OK.
+        // Left of OK, and so of Cancel, which lies right of OK.
         EXPECT_LT(place.right, rectangleIn(dialog, GetDlgItem(dialog, IDOK)).left);
         // Every line of it shows: wrapped at its width in its font, it fits its height.
         const HDC context = GetDC(note);
@@ -211,8 +211,9 @@ TEST_P(DialogFirstWidthTest, ShowsTheLongestRowWholeUpToAShareOfTheScreen) {
         std::error_code ignored;
         fs::remove_all(root, ignored);
     });
-    fs::create_directories(root / std::string(folderLength, 'q'));
-    SimChild alpha((root / std::string(folderLength, 'q')).string(), "Alpha", "identity Alpha plant\n");
+    const fs::path childFolder = root / std::string(folderLength, 'q');
+    fs::create_directories(childFolder);
+    SimChild alpha(childFolder.string(), "Alpha", "identity Alpha plant\n");
     const std::string file = folder.file("MultiQuellanConfiguration.xml");
     ASSERT_TRUE(writeConfigurationFile(file, std::vector<std::string>{alpha.libraryPath()}));
     for (const std::string& path : readConfigurationFile(file)) model.addEntry(path);

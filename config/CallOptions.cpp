@@ -1,6 +1,7 @@
 // Reading the parallel, status, timeout, isolation, restart and log attributes, with the default for a value that is not one.
 #include "config/CallOptions.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 
@@ -101,6 +102,42 @@ FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string
     if (!value->empty() && std::filesystem::path(*value).is_absolute()) return {true, *value};
     if (problem) *problem = "log=\"" + *value + "\" is neither \"system\" nor an absolute path; nothing is logged";
     return {};
+}
+
+const std::vector<std::string>& settingsAttributeNames() {
+    static const std::vector<std::string> names{PARALLEL_ATTRIBUTE, STATUS_ATTRIBUTE, LOG_ATTRIBUTE};
+    return names;
+}
+
+const std::vector<std::string>& childAttributeNames() {
+    static const std::vector<std::string> names{PATH_ATTRIBUTE, TIMEOUT_ATTRIBUTE, ISOLATION_ATTRIBUTE,
+                                                RESTART_ATTRIBUTE};
+    return names;
+}
+
+namespace {
+
+std::vector<std::string> withoutEmpty(std::vector<std::string> texts) {
+    texts.erase(std::remove(texts.begin(), texts.end(), std::string()), texts.end());
+    return texts;
+}
+
+}  // namespace
+
+std::vector<std::string> settingsProblems(const ConfigurationSettings& settings) {
+    std::vector<std::string> problems(3);
+    parallelCalls(settings, &problems[0]);
+    faultLogTarget(settings, &problems[1]);
+    statusNode(settings, &problems[2]);
+    return withoutEmpty(std::move(problems));
+}
+
+std::vector<std::string> childProblems(const ChildEntry& child) {
+    std::vector<std::string> problems(3);
+    callTimeout(child, &problems[0]);
+    childIsolation(child, &problems[1]);
+    childRestarts(child, &problems[2]);
+    return withoutEmpty(std::move(problems));
 }
 
 }  // namespace mq

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mq {
 
@@ -70,5 +71,15 @@ struct FaultLogTarget {
 // other value (a relative path, an empty text) is malformed: it is ignored (no
 // log), and `problem`, when given, says why.
 FaultLogTarget faultLogTarget(const ConfigurationSettings& settings, std::string* problem = nullptr);
+
+// Every attribute the library reads, on the settings element and on a child
+// element (PATH_ATTRIBUTE first), in the order a reader meets them here.
+const std::vector<std::string>& settingsAttributeNames();
+const std::vector<std::string>& childAttributeNames();
+
+// What the functions above say about every malformed value, in their order:
+// of the settings' attributes, and of one child's.
+std::vector<std::string> settingsProblems(const ConfigurationSettings& settings);
+std::vector<std::string> childProblems(const ChildEntry& child);
 
 }  // namespace mq

@@ -1,6 +1,7 @@
 // Parsing the configuration file into its settings, keeping every attribute of the elements it knows.
 #include "config/ConfigurationFileReader.h"
 
+#include "config/ConfigurationOutline.h"
 #include "platform/FileSystem.h"
 
 #include <boost/property_tree/detail/rapidxml.hpp>
@@ -136,17 +137,7 @@ std::string parseProblem(const std::string& text) {
         rapidxml::xml_document<char> document;
         document.parse<0>(copy.data());
     } catch (const rapidxml::parse_error& error) {
-        const char* where = error.where<char>();
-        unsigned long line = 1;
-        const char* lineStart = copy.data();
-        for (const char* p = copy.data(); p < where; ++p) {
-            if (*p == '\n') {
-                ++line;
-                lineStart = p + 1;
-            }
-        }
-        return std::string(error.what()) + " at line " + std::to_string(line) + ", column " +
-               std::to_string(where - lineStart + 1);
+        return std::string(error.what()) + " at " + describe(placeIn(copy.data(), error.where<char>()));
     }
     return "not a well-formed document";
 }
@@ -170,12 +161,12 @@ ConfigurationSettings settingsOf(const Tree& settingsElement) {
     ConfigurationSettings settings;
     settings.attributes = attributesOf(settingsElement);
     for (const auto& element : settingsElement) {
-        if (element.first != "quellan") continue;
+        if (element.first != CHILD_ELEMENT) continue;
         Attributes attributes = attributesOf(element.second);
-        const std::string* path = findAttribute(attributes, "path");
+        const std::string* path = findAttribute(attributes, PATH_ATTRIBUTE);
         if (!path) continue;
         ChildEntry child{*path, std::move(attributes)};
-        removeAttribute(child.attributes, "path");
+        removeAttribute(child.attributes, PATH_ATTRIBUTE);
         settings.children.push_back(std::move(child));
     }
     return settings;
@@ -231,7 +222,7 @@ ConfigurationFile configurationSettingsOf(std::string& text) noexcept {
         }
 
         file.state = ConfigurationFileState::NO_SETTINGS;
-        const Tree* settings = firstChild(document, "settings");
+        const Tree* settings = firstChild(document, SETTINGS_ELEMENT);
         if (!settings) return file;
         file.settings = settingsOf(*settings);
         file.state = ConfigurationFileState::READ;

@@ -75,17 +75,17 @@ void appendAttributes(std::string& out, const Attributes& attributes) {
 
 std::string configurationText(const ConfigurationSettings& settings) {
     const std::string lineEnd = platform::LINE_END;
-    std::string text = "<?xml version=\"1.0\" ?>" + lineEnd + "<settings";
+    std::string text = "<?xml version=\"1.0\" ?>" + lineEnd + "<" + SETTINGS_ELEMENT;
     appendAttributes(text, settings.attributes);
     if (settings.children.empty()) return text + " />" + lineEnd;
     text += ">" + lineEnd;
     for (const ChildEntry& child : settings.children) {
-        text += "    <quellan";
-        appendAttribute(text, "path", child.path);
+        text += std::string("    <") + CHILD_ELEMENT;
+        appendAttribute(text, PATH_ATTRIBUTE, child.path);
         appendAttributes(text, child.attributes);
         text += " />" + lineEnd;
     }
-    return text + "</settings>" + lineEnd;
+    return text + "</" + SETTINGS_ELEMENT + ">" + lineEnd;
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ bool writeConfigurationFile(const std::string& path, const ConfigurationSettings
         if (!isWritable(settings.attributes)) return refuse("a setting's name or value cannot be written as XML");
         for (const ChildEntry& child : settings.children) {
             if (!isWritableValue(child.path) || !isWritable(child.attributes) ||
-                findAttribute(child.attributes, "path"))
+                findAttribute(child.attributes, PATH_ATTRIBUTE))
                 return refuse("a child's path or attribute cannot be written as XML");
         }
         return platform::replaceFileContents(path, configurationText(settings), why);

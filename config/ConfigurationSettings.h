@@ -6,6 +6,11 @@
 
 namespace mq {
 
+// The file's root element, its child elements and the attribute each of them must have.
+constexpr const char* SETTINGS_ELEMENT = "settings";
+constexpr const char* CHILD_ELEMENT = "quellan";
+constexpr const char* PATH_ATTRIBUTE = "path";
+
 // An attribute as the file gives it, after XML unescaping.
 struct Attribute {
     std::string name;

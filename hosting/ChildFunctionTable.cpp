@@ -19,7 +19,11 @@ void lookUpEntry(const LibraryHandle& library, const char* name, bool required, 
 
 void ChildExports::resolve(const LibraryHandle& library, const std::string& path) {
     std::vector<std::string> missing = lookUp(library);
-    if (!missing.empty()) throw Exception(joinNames(missing) + " was not found in " + path + ".");
+    if (!missing.empty()) throw Exception(missingFunctions(missing, path));
+}
+
+std::string missingFunctions(const std::vector<std::string>& names, const std::string& path) {
+    return joinNames(names) + " was not found in " + path + ".";
 }
 
 std::string loadChild(LibraryHandle& library, ChildExports& exports, const std::string& path) {

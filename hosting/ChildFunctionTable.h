@@ -55,6 +55,9 @@ struct ChildExports : ChildFunctionTable {
 // "a", "a and b", "a, b and c": the list of missing names in that message.
 std::string joinNames(const std::vector<std::string>& names);
 
+// "a and b was not found in PATH.": the loader's message for the required functions a library lacks.
+std::string missingFunctions(const std::vector<std::string>& names, const std::string& path);
+
 // Loads `path` into `library` and resolves `exports` from it. Empty when both
 // succeed; otherwise why not, as `quellan children` says it of a child in
 // process or in its surrogate alike: "not a loadable library (the system's

@@ -1,5 +1,7 @@
-// Windows implementation of the library machine type: the PE header read from the file, through a bounded read.
+// Windows implementation of the library machine type (the PE header read from the file, through a bounded read) and of whether a library file is of this platform.
 #include "platform/LibraryMachine.h"
+
+#include "platform/LibraryExports.h"
 
 #include <windows.h>
 
@@ -44,6 +46,12 @@ std::optional<std::uint16_t> libraryMachine(const std::string& path) noexcept {
         total += read;
     }
     return peMachine(header, total);
+}
+
+// The processor is left to the surrogate rules (hosting/ChildMachine), which
+// also serve 32-bit x86 libraries.
+std::string foreignLibrary(const LibraryFile& library) {
+    return library.format == LibraryFormat::PE ? std::string() : "an ELF library, not a Windows one";
 }
 
 }  // namespace mq::platform

@@ -1,11 +1,15 @@
-// Reading a library's machine type from its PE header: well-formed headers, and every short or malformed one refused
-// without a read past its end.
+// Reading a library's machine type from its PE header, and its format and exports from its file: well-formed files,
+// and every short or malformed one refused without a read past its end.
+#include "hosting/ChildFunctionTable.h"
+#include "platform/LibraryExports.h"
 #include "platform/LibraryMachine.h"
 #include "support/PeImage.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <vector>
@@ -98,6 +102,48 @@ TEST(LibraryMachine, IsReadFromTheFileWhereLibrariesArePe) {
     EXPECT_EQ(readsPe ? std::optional<std::uint16_t>(ARM64) : std::nullopt, platform::libraryMachine(arm));
     EXPECT_EQ(std::nullopt, platform::libraryMachine(text));
     EXPECT_EQ(std::nullopt, platform::libraryMachine(scratch.file("Missing.dll")));
+}
+
+std::string simQuellanFile(const char* variant) {
+    return (std::filesystem::path(binaryFolder()) / (std::string(variant) + MQ_LIBRARY_SUFFIX)).string();
+}
+
+std::vector<std::string> requiredMissingFrom(const std::vector<std::string>& exports) {
+    std::vector<std::string> missing;
+    for (const ChildFunction& function : CHILD_FUNCTIONS)
+        if (function.required && std::find(exports.begin(), exports.end(), function.name) == exports.end())
+            missing.push_back(function.name);
+    return missing;
+}
+
+TEST(LibraryExports, AreTheFunctionsTheLoaderWouldFind) {
+    std::string why;
+    const std::optional<platform::LibraryFile> full = platform::readLibraryFile(simQuellanFile("SimQuellan"), why);
+    ASSERT_TRUE(full && full->exports) << why;
+    EXPECT_EQ("", platform::foreignLibrary(*full));
+    EXPECT_TRUE(full->wide);
+    EXPECT_EQ(std::vector<std::string>{}, requiredMissingFrom(*full->exports));
+    const auto shortOfTwo = platform::readLibraryFile(simQuellanFile("SimQuellanMissingTwo"), why);
+    ASSERT_TRUE(shortOfTwo && shortOfTwo->exports) << why;
+    EXPECT_EQ((std::vector<std::string>{"quellan2_nodeGetName", "quellan2_stringCopy"}),
+              requiredMissingFrom(*shortOfTwo->exports));
+}
+
+TEST(LibraryExports, EveryTruncationOrCorruptionOfARealLibraryIsReadWithinItsBounds) {
+    const std::string whole = readFile(simQuellanFile("SimQuellan"));
+    ASSERT_GT(whole.size(), 4096u);
+    std::mt19937 random(20261208);
+    std::string why;
+    for (int round = 0; round < 400; ++round) {
+        std::string bytes = whole.substr(0, round < 200 ? round * 16 : random() % whole.size());
+        // Headers and tables lie near the start and the end; some rounds spoil bytes there.
+        if (round % 3 == 0 && !bytes.empty())
+            for (int k = 0; k < 8; ++k) bytes[random() % std::min<std::size_t>(bytes.size(), 1024)] = char(random());
+        const std::vector<unsigned char> exact(bytes.begin(), bytes.end());
+        const std::optional<platform::LibraryFile> library = platform::readLibraryFile(exact.data(), exact.size(), why);
+        if (!library) EXPECT_FALSE(why.empty()) << round;
+    }
+    EXPECT_EQ(std::nullopt, platform::readLibraryFile(reinterpret_cast<const unsigned char*>("\x7F" "ELF"), 4, why));
 }
 
 }  // namespace

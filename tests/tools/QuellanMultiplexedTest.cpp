@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -167,6 +168,26 @@ TEST_F(QuellanMultiplexed, ATreeThatEveryChildLeftEmptyIsSaidInOneLine) {
     EXPECT_EQ(5, strict.exitCode) << describe(strict);
     EXPECT_EQ((std::vector<std::string>{"quellan: " + line + " (--strict)"}), outputLines(strict.err));
     EXPECT_EQ("", strict.out);
+}
+
+TEST_F(QuellanMultiplexed, ChildrenLeftOutAreCountedByTheStatusNodeOrByTheirFiles) {
+    plantB->writeSidecar(std::string(PLANT_B) + "fail connectionOpen 1\n");
+    configuration->writeBytes("<settings status=\"true\"><quellan path=\"" + plantA->libraryPath() +
+                              "\"/><quellan path=\"" + plantB->libraryPath() + "\"/></settings>");
+    ProcessResult counted = runQuellan({"read", "Line1/Temperature"});
+    EXPECT_EQ(0, counted.exitCode) << describe(counted);
+    EXPECT_EQ((std::vector<std::string>{"quellan: 1 of 2 children is in the tree; run quellan children"}),
+              outputLines(counted.err));
+
+    // Without the node, a child whose file is no library is seen without starting it.
+    std::ofstream(plantB->libraryPath(), std::ios::binary | std::ios::trunc) << "not a library\n";
+    configuration->writeChildren({plantA->libraryPath(), plantB->libraryPath()});
+    ProcessResult seen = runQuellan({"--strict", "read", "Line1/Temperature"});
+    EXPECT_EQ(5, seen.exitCode) << describe(seen);
+    EXPECT_EQ((std::vector<std::string>{"quellan: at most 1 of 2 children is in the tree (" + plantB->libraryPath() +
+                                        ": not a library: it has neither an ELF nor a PE header; the host leaves "
+                                        "this child out); run quellan children (--strict)"}),
+              outputLines(seen.err));
 }
 
 TEST_F(QuellanMultiplexed, ATagNameOfBothChildrenIsAmbiguousWithItsHandles) {

@@ -2,6 +2,7 @@
 #include "ChildrenCommand.h"
 
 #include "ChildDiagnosis.h"
+#include "ConfigurationCheck.h"
 #include "ToolError.h"
 #include "config/CallOptions.h"
 #include "config/ConfigurationRecord.h"
@@ -149,15 +150,12 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
           << " (" << mq::describe(record.fileState) << ", " << configured
           << (configured == 1 ? " child" : " children") << ")\n";
     bool complete = record.fileState == mq::ConfigurationFileState::READ;
-    std::string problem;
-    mq::parallelCalls(record.settings, &problem);
-    if (!problem.empty()) about << "Settings: " << problem << '\n';
-    problem.clear();
-    mq::faultLogTarget(record.settings, &problem);
-    if (!problem.empty()) about << "Settings: " << problem << '\n';
-    problem.clear();
-    mq::statusNode(record.settings, &problem);
-    if (!problem.empty()) about << "Settings: " << problem << '\n';
+    // A value or name the library ignores is a mistake in the file, though every child may start.
+    std::vector<std::string> settingsProblems = mq::settingsProblems(record.settings);
+    for (std::string& unknown : unknownAttributes(record.settings.attributes, mq::settingsAttributeNames()))
+        settingsProblems.push_back(std::move(unknown));
+    for (const std::string& problem : settingsProblems) about << "Settings: " << problem << '\n';
+    complete = complete && settingsProblems.empty();
     if (!mq::isTrustedConfiguration(record)) {
         about << "Refused: " << record.refusal << ", so the library loads no child\n";
         complete = false;
@@ -190,16 +188,24 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
 
     Table table{{"child", "in tree", "nodes", "tags", "hidden tags", "shared names", "start ms", "problem", "notes"},
                 {}};
+    // JSON keys are names a program uses: lower case, without blanks.
+    if (options.format == OutputFormat::JSON)
+        for (std::string& column : table.columns) std::replace(column.begin(), column.end(), ' ', '_');
     for (std::size_t k = 0; k < diagnoses.size(); ++k) {
         const std::optional<ChildDiagnosis>& diagnosis = diagnoses[k];
         if (!diagnosis) {
             complete = false;
-            table.rows.push_back({record.settings.children[k].path, std::string("no"), {}, {}, {}, {}, {},
+            table.rows.push_back({record.settings.children[k].path, YesNo{false}, {}, {}, {}, {}, {},
                                   "start-up did not end within " + std::to_string(START_UP_WAIT.count()) + " s",
                                   std::string()});
             continue;
         }
-        complete = complete && diagnosis->inTree;
+        std::vector<std::string> notes = diagnosis->notes;
+        for (std::string& unknown :
+             unknownAttributes(record.settings.children[k].attributes, mq::childAttributeNames()))
+            notes.push_back(std::move(unknown));
+        complete = complete && diagnosis->inTree && mq::childProblems(record.settings.children[k]).empty() &&
+                   notes.size() == diagnosis->notes.size();
         const bool inTree = diagnosis->inTree && noneStarted.empty();
         const std::string problem =
             diagnosis->inTree && !inTree ? "not in the tree: " + noneStarted + " (on its own it starts)"
@@ -208,11 +214,11 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
         for (const std::string& name : diagnosis->topLevelNames)
             if (users[name].size() > 1 && (shared.empty() || shared.back() != name)) shared.push_back(name);
         const bool started = diagnosis->inTree || diagnosis->startSeconds > 0;
-        table.rows.push_back({diagnosis->path, std::string(inTree ? "yes" : "no"),
+        table.rows.push_back({diagnosis->path, YesNo{inTree},
                               countCell(inTree, diagnosis->nodes), countCell(inTree, diagnosis->tags),
                               countCell(inTree, diagnosis->hiddenTags), joined(shared),
                               started ? Cell(static_cast<std::int64_t>(diagnosis->startSeconds * 1000 + 0.5)) : Cell(),
-                              problem, joined(diagnosis->notes)});
+                              problem, joined(notes)});
     }
     writeTable(*makeRowWriter(out, options.format), table);
     if (options.format == OutputFormat::TABLE && std::any_of(diagnoses.begin(), diagnoses.end(), [](const auto& d) {

@@ -17,8 +17,9 @@ struct ChildrenOptions {
 // child through the library's open (ChildDiagnosis.h): one row per child.
 // Says which file was read and in what state: on `out` before the table in
 // the table format, on `err` with CSV and JSON, whose output is the rows alone.
-// Returns 0 when the file was read and every child would be in the tree,
-// otherwise ExitCode::PLUGIN_FAILED.
+// Returns 0 when the file was read, every child would be in the tree and the
+// library reads every attribute and value, otherwise ExitCode::PLUGIN_FAILED.
+// JSON keys are the column names in lower case with "_" for blanks.
 int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream& err);
 
 // One line for a failed quellan2_connectionOpen of `pluginPath`, pointing to

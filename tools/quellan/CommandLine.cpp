@@ -22,7 +22,8 @@ const std::vector<OptionInfo> GLOBAL_OPTIONS = {
     {"--strict", "", "with the default plug-in, MultiQuellan: end with exit code 5, before the command's rows, when "
                      "its configuration file gives it no child (missing, unreadable, empty, not well-formed, or "
                      "naming no child) or its tree is empty although the file names children, which a command "
-                     "that opens the connection otherwise only mentions"},
+                     "that opens the connection otherwise only mentions; with validate, a warning counts as a "
+                     "problem"},
     {"--version", "", "the program's name and version"},
     {"--help", "", "this text (also -h); with a command, that command's usage and options only"},
 };

@@ -438,9 +438,17 @@ const std::vector<Command> COMMANDS = {
     {"children", "", 0, 0, {},
      "Each child in MultiQuellan's configuration file, taken through the library's open: in the tree or why "
      "not, node and tag counts, tags below sub-nodes the merged tree does not show, top-level names shared "
-     "with another child, start-up time. Exit code 1 when a child is left out or the file gave no children. "
-     "Takes no --plugin.",
+     "with another child, start-up time. Exit code 1 when a child is left out, the file gave no children, or "
+     "it has a value or an attribute name that the library ignores. Takes no --plugin.",
      Output::AT_END, nullptr, inspectChildren},
+    {"validate", "[FILE]", 0, 1, {},
+     "Checks MultiQuellan's configuration file (or FILE) without loading any child: the XML, with line and "
+     "column; elements and attributes the library does not know, with the nearest known name; values it "
+     "would ignore; each child's file (there, readable, a library of this platform with the required "
+     "functions in its export table); relative paths and what they name; and whether a privileged host "
+     "would refuse the file. One finding a line, FILE:LINE:COLUMN: problem|warning|note: TEXT. Exit code 1 "
+     "on a problem (with --strict, on a warning too). Takes no --plugin.",
+     Output::AT_END, nullptr, inspectConfiguration},
     {"check", "[PATH]", 0, 1, {},
      "Holds the plug-in PATH (or the one --plugin names) to the interface's rules, one line per rule (PASS, "
      "FAIL, WARN, SKIP; a rule that could not make its calls is SKIP or WARN with the reason). Exit code 1 "

@@ -1,11 +1,17 @@
 // Reading MultiQuellan's configuration file as the library does, to say when it gives the library no child.
 #include "ConfigurationNotice.h"
 
+#include "ConfigurationCheck.h"
+#include "PluginObjects.h"
 #include "ToolError.h"
 #include "config/ConfigurationRecord.h"
 #include "config/TrustedConfiguration.h"
+#include "hosting/ChildHealth.h"
+#include "interface/StatusModule.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quellan {
 
@@ -37,6 +43,58 @@ void say(const std::string& line, bool strict, std::ostream& err) {
     err << "quellan: " << line << '\n';
 }
 
+// How many children the status node (status="true") says are running: its
+// tags come in groups of StatusField::COUNT, one group per child in file
+// order. Nothing when the last top-level node is not that node.
+std::optional<std::size_t> runningChildren(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection,
+                                           std::size_t children) {
+    try {
+        std::uint32_t count = 0;
+        plugin.connectionGetNumNodes.check(connection, &count);
+        QUELLAN2_NODE node = nullptr;
+        if (count == 0) return std::nullopt;
+        plugin.connectionGetNode.check(connection, count - 1, &node);
+        PluginString name(plugin);
+        plugin.nodeGetName.check(node, name.out());
+        const auto fields = static_cast<std::uint32_t>(mq::StatusField::COUNT);
+        std::uint32_t tagCount = 0;
+        plugin.nodeGetNumTags.check(node, &tagCount);
+        if (name.text() != mq::STATUS_NODE_NAME || tagCount != children * fields) return std::nullopt;
+        std::vector<QUELLAN2_TAG> states(children);
+        for (std::uint32_t k = 0; k < children; ++k)
+            plugin.nodeGetTag.check(node, k * fields + static_cast<std::uint32_t>(mq::StatusField::STATE), &states[k]);
+        PluginVectors values(plugin, 1);
+        const auto stateCount = static_cast<std::uint32_t>(children);
+        plugin.connectionReadCurrentData.check(connection, states.data(), stateCount, values.data());
+        std::size_t running = 0;
+        for (const Element& state : values.elements(0, stateCount, plugin.connectionReadCurrentData.name())) {
+            const std::string* text = std::get_if<std::string>(&state.value);
+            running += text && *text == mq::stateName(mq::ChildState::RUNNING);
+        }
+        return running;
+    } catch (const ToolError&) {
+        return std::nullopt;
+    }
+}
+
+// The first child whose file the library's open leaves out, read without
+// loading it, and why; how many such children there are.
+struct LeftOut {
+    std::size_t count = 0;
+    std::string first;
+};
+
+LeftOut leftOutByTheirFiles(const mq::ConfigurationSettings& settings) {
+    LeftOut leftOut;
+    for (const mq::ChildEntry& child : settings.children)
+        for (const Finding& finding : childFileFindings(child.path))
+            if (finding.severity == Severity::PROBLEM) {
+                if (leftOut.count++ == 0) leftOut.first = finding.text;
+                break;
+            }
+    return leftOut;
+}
+
 }  // namespace
 
 void watchConfiguration(PluginSession& session, bool strict, std::ostream& err) {
@@ -44,16 +102,30 @@ void watchConfiguration(PluginSession& session, bool strict, std::ostream& err) 
     mq::loadConfiguration(record);
     const std::string problem = configurationProblem(record);
     if (!problem.empty()) return say(problem, strict, err);
-    // Children left out of the tree are told apart only by starting them
-    // again (quellan children); a tree with no node at all shows it at once.
+    // With the status node, the library tells which children run; without it
+    // the tool knows only those whose files it leaves out, and an empty tree.
     const std::size_t children = record.settings.children.size();
-    session.afterOpen([children, strict, &err](const PluginFunctions& plugin, QUELLAN2_CONNECTION connection) {
+    const LeftOut leftOut = leftOutByTheirFiles(record.settings);
+    session.afterOpen([children, leftOut, strict, &err](const PluginFunctions& plugin, QUELLAN2_CONNECTION connection) {
+        const std::string of = " of " + std::to_string(children) + (children == 1 ? " child" : " children");
+        if (const std::optional<std::size_t> running = runningChildren(plugin, connection, children)) {
+            if (*running < children)
+                say(std::to_string(*running) + of + (*running == 1 ? " is" : " are") +
+                        " in the tree; run quellan children",
+                    strict, err);
+            return;
+        }
         std::uint32_t nodes = 0;
-        if (plugin.connectionGetNumNodes(connection, &nodes) != QUELLAN2_STATUS_OK || nodes != 0) return;
-        say("MultiQuellan's tree is empty although its configuration file names " + std::to_string(children) +
-                (children == 1 ? " child" : " children") + ": run quellan children to see what becomes of " +
-                (children == 1 ? "it" : "each"),
-            strict, err);
+        if (plugin.connectionGetNumNodes(connection, &nodes) == QUELLAN2_STATUS_OK && nodes == 0)
+            return say("MultiQuellan's tree is empty although its configuration file names " +
+                           std::to_string(children) + (children == 1 ? " child" : " children") +
+                           ": run quellan children to see what becomes of " + (children == 1 ? "it" : "each"),
+                       strict, err);
+        if (leftOut.count > 0)
+            say("at most " + std::to_string(children - leftOut.count) + of +
+                    (children - leftOut.count == 1 ? " is" : " are") + " in the tree (" + leftOut.first +
+                    "); run quellan children",
+                strict, err);
     });
 }
 

@@ -12,9 +12,12 @@ namespace quellan {
 // reader, from the place the library computes, and writes one line on `err`
 // when the file gives it no child (missing, unreadable, empty, not
 // well-formed with the parser's line and column, without a settings element,
-// naming no child, or refused), or, once the connection has opened, when the
-// tree is empty although the file names children. With `strict` it raises
-// ToolError (exit code 5) with that line instead.
+// naming no child, or refused), or, once the connection has opened, when
+// children are left out: "2 of 3 children are in the tree" from the status
+// node when the file shows one; without it, when the tree is empty although
+// the file names children, or when the library leaves children out by their
+// files alone (ConfigurationCheck.h). With `strict` it raises ToolError
+// (exit code 5) with that line instead.
 void watchConfiguration(PluginSession& session, bool strict, std::ostream& err);
 
 }  // namespace quellan

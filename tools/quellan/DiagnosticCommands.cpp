@@ -1,10 +1,11 @@
-// Running children, check and eventlog, which take no plug-in session, from the command line.
+// Running children, validate, check and eventlog, which take no plug-in session, from the command line.
 #include "DiagnosticCommands.h"
 
 #include "CheckCommand.h"
 #include "ChildrenCommand.h"
 #include "PluginLibrary.h"
 #include "ToolError.h"
+#include "ValidateCommand.h"
 #include "hosting/isolation/IsolatedChild.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
@@ -17,6 +18,11 @@ int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& er
     // Isolated children run in the surrogate installed beside the library.
     mq::IsolatedChild::startSurrogatesFrom(mq::platform::parentFolder(defaultPluginPath()));
     return runChildren(ChildrenOptions{line.format}, out, err);
+}
+
+int inspectConfiguration(const CommandLine& line, std::ostream& out, std::ostream&) {
+    if (!line.plugin.empty()) throw usageError("validate takes no --plugin: it reads a configuration file");
+    return runValidate({line.operands.empty() ? std::string() : line.operands.front(), line.format, line.strict}, out);
 }
 
 int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err) {

@@ -1,4 +1,4 @@
-// The commands that take no plug-in session: children, check and eventlog.
+// The commands that take no plug-in session: children, validate, check and eventlog.
 #pragma once
 
 #include "CommandLine.h"
@@ -12,6 +12,9 @@ int inspectChildren(const CommandLine& line, std::ostream& out, std::ostream& er
 
 // quellan check PATH (or --plugin PATH): the plug-in held to the interface's rules.
 int inspectPlugin(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// quellan validate [FILE]: a configuration file checked without loading any child.
+int inspectConfiguration(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 // quellan eventlog install|remove: makes the system's log know MultiQuellan's fault log source, or forget it.
 int manageEventLog(const CommandLine& line, std::ostream& out, std::ostream& err);

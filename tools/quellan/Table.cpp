@@ -43,6 +43,7 @@ std::string plainText(const Cell& cell) {
         std::string operator()(float value) const { return formatFloat(value); }
         std::string operator()(std::int64_t value) const { return std::to_string(value); }
         std::string operator()(std::uint64_t value) const { return std::to_string(value); }
+        std::string operator()(YesNo answer) const { return answer.value ? "yes" : "no"; }
     };
     return std::visit(Visitor(), cell);
 }
@@ -172,6 +173,7 @@ std::string jsonValue(const Cell& cell) {
         return json(std::strtod(text.c_str(), nullptr)).dump();
     }
     if (const std::int64_t* value = std::get_if<std::int64_t>(&cell)) return json(*value).dump();
+    if (const YesNo* answer = std::get_if<YesNo>(&cell)) return json(answer->value).dump();
     return json(std::get<std::uint64_t>(cell)).dump();
 }
 

@@ -13,10 +13,15 @@
 
 namespace quellan {
 
+// A yes or no: "yes" and "no" in a table and CSV, true and false in JSON.
+struct YesNo {
+    bool value;
+};
+
 // Null, a text, a float, a signed number (such as a time outside the valid
-// range) or an unsigned one (a handle). Texts are as the plug-in gave them,
-// in the system's code page; the writers turn them into UTF-8.
-using Cell = std::variant<std::monostate, std::string, float, std::int64_t, std::uint64_t>;
+// range), an unsigned one (a handle) or a yes or no. Texts are as the plug-in
+// gave them, in the system's code page; the writers turn them into UTF-8.
+using Cell = std::variant<std::monostate, std::string, float, std::int64_t, std::uint64_t, YesNo>;
 
 Cell cellOf(const Value& value);
 

@@ -1,7 +1,8 @@
 # What `cmake --install` lays out (the folders come from InstallLayout.cmake):
 # the library and what it starts or loads beside itself (the configuration
 # process's runner and dialog, the surrogates of isolated and 32-bit children), the quellan tool, the
-# header, the README, and the two demonstration plants as sample children (on Windows also a 32-bit one).
+# header, the README, an example configuration file, and the two demonstration plants as sample children
+# (on Windows also a 32-bit one); on Linux quellan's manual page and bash completion (QuellanDocuments.cmake).
 # Tests, benchmarks and fuzzers are not installed.
 
 # A file that is no target of this build, installed (`kind` FILES or PROGRAMS)
@@ -44,6 +45,10 @@ if(WIN32)
 else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${MQ_INSTALL_DOCDIR})
 endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/samples/configuration/${MQ_EXAMPLE_CONFIGURATION_NAME}
+  DESTINATION ${MQ_INSTALL_EXAMPLESDIR})
+include(${CMAKE_CURRENT_LIST_DIR}/QuellanDocuments.cmake)
 
 # Each demonstration plant (a sidecar in samples/simquellan/demo) is a copy of
 # SimQuellan under the plant's name with its sidecar beside it, as the demo

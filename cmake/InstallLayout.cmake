@@ -21,6 +21,13 @@ else()
   set(MQ_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/multiquellan)
 endif()
 
+# The example configuration file, every attribute explained, goes with the documentation.
+set(MQ_INSTALL_EXAMPLESDIR ${MQ_INSTALL_DOCDIR}/examples)
+set(MQ_EXAMPLE_CONFIGURATION_NAME MultiQuellanConfiguration.example.xml)
+# Where the .deb installs (CPack's CPACK_PACKAGING_INSTALL_PREFIX), for the
+# files whose text names installed paths.
+set(MQ_DEB_PREFIX /usr)
+
 # The library folder as seen from the tool's folder ("" when they are one),
 # ending in a separator.
 file(RELATIVE_PATH MQ_INSTALL_BIN_TO_LIBRARY ${CMAKE_INSTALL_PREFIX}/${MQ_INSTALL_BINDIR}

@@ -8,6 +8,9 @@
 #   session                the installed quellan, over the installed library, reads the sample plants
 #   configuration_process  `quellan configure` starts the runner beside the
 #                          installed library, which loads the dialog module with Qt
+#   documentation          the manual page renders without a warning and names every
+#                          command of `quellan --help`; the bash completion completes
+#                          them; the example configuration runs the sample plants
 #   remove                 apt-get purges the package and none of its files is left
 # Usage: deb.sh STEP PACKAGE WORK
 set -euo pipefail
@@ -46,21 +49,25 @@ owner_of() {
 }
 
 # A machine-wide configuration folder of the test's own, naming the sample
-# plants, the second in a surrogate process of its own; owned by root and
-# writable by no one else, as a root host requires.
+# plants, the second in a surrogate process of its own (or holding a copy of
+# the file $1); owned by root and writable by no one else, as a root host requires.
 scratch_configuration() {
   local xdg="$work/$step-xdg" fermentation utilities
   fermentation=$(installed Fermentation.so)
   utilities=$(installed Utilities.so)
   rm -rf "$xdg"
   mkdir -p "$xdg/Kalmeno/Quellan"
-  cat >"$xdg/Kalmeno/Quellan/MultiQuellanConfiguration.xml" <<XML
+  if [ $# -gt 0 ]; then
+    cp "$1" "$xdg/Kalmeno/Quellan/MultiQuellanConfiguration.xml"
+  else
+    cat >"$xdg/Kalmeno/Quellan/MultiQuellanConfiguration.xml" <<XML
 <?xml version="1.0" ?>
 <settings>
     <quellan path="$fermentation" />
     <quellan path="$utilities" isolation="process" />
 </settings>
 XML
+  fi
   chmod 0755 "$xdg" "$xdg/Kalmeno" "$xdg/Kalmeno/Quellan"
   chmod 0644 "$xdg/Kalmeno/Quellan/MultiQuellanConfiguration.xml"
   echo "$xdg"
@@ -165,6 +172,49 @@ case $step in
     echo "the runner $library_folder/quellan-rundll (process $runner) has loaded MultiQuellanDialog.so and Qt"
     kill "$runner"
     wait "$host" || fail "quellan configure ended with status $?"
+    ;;
+
+  documentation)
+    quellan=$(quellan_on_path)
+    commands=$("$quellan" --help | awk '/^Commands:/ { listed = 1; next } /^$/ { listed = 0 } listed && /^  [^ ]/ { print $1 }')
+    [ -n "$commands" ] || fail "quellan --help lists no command"
+    # The manual page, as man shows it: groff's warnings on, its bold and
+    # underlining (overstrikes or escape sequences) taken off.
+    page=$(installed man1/quellan.1.gz)
+    zcat "$page" | groff -man -Tutf8 -ww >"$work/quellan.1.txt" 2>"$work/groff.log" || fail "groff cannot render $page"
+    [ ! -s "$work/groff.log" ] || { cat "$work/groff.log"; fail "groff warns about $page"; }
+    sed -E -e 's/.\x08//g' -e 's/\x1b\[[0-9;]*m//g' "$work/quellan.1.txt" \
+      | awk '/^[A-Z]/ { section = $0 } section == "COMMANDS" { print }' >"$work/man-commands.txt"
+    for command in $commands; do
+      grep -qE "^ +$command( |\$)" "$work/man-commands.txt" || fail "the manual page's COMMANDS lack $command"
+    done
+    echo "the manual page renders without warnings and names all $(wc -w <<<"$commands") commands"
+
+    # The completion as bash-completion loads it: sourced, then its function
+    # called with the words of `quellan ` and of `quellan history --`.
+    completion=$(installed bash-completion/completions/quellan)
+    complete_words() {
+      bash -c 'source "$1" || exit 1
+        function=$(complete -p quellan | sed -nE "s/^complete .*-F ([^ ]+) .*quellan\$/\1/p")
+        [ -n "$function" ] || exit 1
+        shift
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+        "$function"
+        printf "%s\n" "${COMPREPLY[@]}"' completion "$completion" "$@" || fail "$completion registers no function for quellan"
+    }
+    [ "$(complete_words quellan "" | sort)" = "$(sort <<<"$commands")" ] \
+      || fail "completing \"quellan \" does not give the commands of quellan --help"
+    for option in $("$quellan" help history | sed -n 's/^Usage: //p' | grep -oE -- '--[a-z-]+'); do
+      complete_words quellan history -- | grep -qxF -- "$option" || fail "completing \"quellan history --\" lacks $option"
+    done
+    echo "the completion gives the commands and history's options"
+
+    # The example configuration, as it is installed, takes both sample plants
+    # into the tree (that it sets no value the library ignores is shown by
+    # the build's config_file_test).
+    example=$(installed examples/MultiQuellanConfiguration.example.xml)
+    XDG_CONFIG_DIRS=$(scratch_configuration "$example") "$quellan" children | tee "$work/children.txt" \
+      || fail "quellan children does not take every child of $example into the tree"
     ;;
 
   remove)

@@ -71,6 +71,7 @@ case $step in
     unpacked_file MultiQuellan.dll >/dev/null
     unpacked_file include/quellan2.h >/dev/null
     unpacked_file README.txt >/dev/null
+    unpacked_file examples/MultiQuellanConfiguration.example.xml >/dev/null
     windows_folder=$(windows_folder)
     data="$prefix/drive_c/ProgramData/Kalmeno/Quellan"
     mkdir -p "$data"

@@ -111,24 +111,30 @@ std::string optionLines(const std::vector<OptionInfo>& options) {
 
 }  // namespace
 
-std::string helpText() {
-    std::string text = INTRODUCTION;
-    text += "\nCommands:\n";
-    for (const Command& command : commands())
-        text += "  " + synopsis(command) + '\n' + wrap(command.description, "      ");
-    text += "\nOptions of every command (anywhere, also as --name=VALUE):\n";
-    text += optionLines(globalOptions());
-    text += "\nOptions of single commands (anywhere, also before the command):\n";
-    std::vector<OptionInfo> commandOptions;
+HelpParts helpParts() {
+    HelpParts parts{INTRODUCTION, "Options of every command (anywhere, also as --name=VALUE)",
+                    "Options of single commands (anywhere, also before the command)", {}, SECTIONS};
     for (const Command& command : commands())
         for (const OptionUse& use : command.options) {
             const OptionInfo& option = commandOption(use.name);
             bool listed = false;
-            for (const OptionInfo& seen : commandOptions) listed = listed || std::string(seen.name) == option.name;
-            if (!listed) commandOptions.push_back(option);
+            for (const OptionInfo& seen : parts.commandOptions) listed = listed || std::string(seen.name) == option.name;
+            if (!listed) parts.commandOptions.push_back(option);
         }
-    text += optionLines(commandOptions);
-    return text + SECTIONS;
+    return parts;
+}
+
+std::string helpText() {
+    const HelpParts parts = helpParts();
+    std::string text = parts.introduction;
+    text += "\nCommands:\n";
+    for (const Command& command : commands())
+        text += "  " + synopsis(command) + '\n' + wrap(command.description, "      ");
+    text += std::string("\n") + parts.globalOptionsTitle + ":\n";
+    text += optionLines(globalOptions());
+    text += std::string("\n") + parts.commandOptionsTitle + ":\n";
+    text += optionLines(parts.commandOptions);
+    return text + parts.sections;
 }
 
 std::string commandHelpText(const std::string& name) {

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ConfigurationNotice.h"
+#include "Documents.h"
 #include "Help.h"
 #include "PluginLibrary.h"
 #include "PluginSession.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
     using namespace quellan;
     // Started by the tool itself to make calls into a plug-in that could end the process.
     if (isProbe(argc, argv)) serveProbe(argc, argv, {{CHILD_PROBE, serveChildProbe}, {CHECK_PROBE, serveCheckProbe}});
+    // Asked by the build for the manual page or the bash completion.
+    if (isDocumentRequest(argc, argv)) return writeDocument(argc, argv, std::cout);
     mq::platform::prepareStandardOutput();
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));

@@ -209,10 +209,11 @@ case $step in
     done
     echo "the completion gives the commands and history's options"
 
-    # The example configuration, as it is installed, takes both sample plants
-    # into the tree (that it sets no value the library ignores is shown by
-    # the build's config_file_test).
+    # The example configuration, as it is installed, is clean to validate and
+    # takes both sample plants into the tree (that it sets no value the
+    # library ignores is shown by the build's config_file_test).
     example=$(installed examples/MultiQuellanConfiguration.example.xml)
+    "$quellan" validate "$example" || fail "quellan validate finds a problem in $example"
     XDG_CONFIG_DIRS=$(scratch_configuration "$example") "$quellan" children | tee "$work/children.txt" \
       || fail "quellan children does not take every child of $example into the tree"
     ;;

@@ -152,6 +152,15 @@ TEST_F(QuellanChildren, A32BitChildIsServedInTheSurrogateForItAndAnotherMachines
     EXPECT_EQ("an ARM64 library: neither this 64-bit host nor quellan-surrogate32.exe can load it",
               field(armRow, Column::PROBLEM))
         << result.out;
+
+    // validate says the same from the files alone; check, which loads the plug-in itself, says why it cannot.
+    const ProcessResult validated = runQuellan({"validate"});
+    EXPECT_EQ(1, validated.exitCode) << describe(validated);
+    EXPECT_NE(std::string::npos, validated.out.find(": note: 32-bit, served in quellan-surrogate32.exe")) << validated.out;
+    EXPECT_NE(std::string::npos, validated.out.find(": problem: " + arm + ": an ARM64 library")) << validated.out;
+    const ProcessResult checked = runQuellan({"check", narrow.libraryPath()});
+    EXPECT_EQ(4, checked.exitCode) << describe(checked);
+    EXPECT_NE(std::string::npos, checked.err.find("a 32-bit library, which this 64-bit tool cannot load")) << checked.err;
 }
 
 TEST_F(QuellanChildren, AFailingInitializeDoesNotKeepAChildOutBecauseTheLibraryGoesOn) {

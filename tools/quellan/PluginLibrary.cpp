@@ -1,6 +1,7 @@
 // Loading the plug-in that the tool tries.
 #include "PluginLibrary.h"
 
+#include "hosting/ChildMachine.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -17,7 +18,13 @@ PluginLibrary::PluginLibrary(const std::string& path) {
 }
 
 ToolError unloadablePlugin(const std::string& path, const std::string& reason) {
-    return ToolError(ExitCode::PLUGIN_UNUSABLE, "cannot load the plug-in " + path + ": " + reason);
+    std::string text = "cannot load the plug-in " + path + ": " + reason;
+    // The system's reason for a 32-bit library says only that it is not a valid program.
+    const mq::ChildMachine machine = mq::childMachine(path);
+    if (machine.alwaysIsolated)
+        text += " (a 32-bit library, which this 64-bit tool cannot load; MultiQuellan serves it in " +
+                machine.surrogateProgram + ")";
+    return ToolError(ExitCode::PLUGIN_UNUSABLE, text);
 }
 
 std::string defaultPluginPath() {

@@ -10,7 +10,7 @@ namespace mq {
 std::string configurationFilePath() {
     // "%1%<separator>%2%Configuration.xml", put together without a formatting
     // stream: a stream would swallow a failed allocation and give a cut-short path.
-    return dataFolder() + platform::PATH_SEPARATOR + modulePrefix() + "Configuration.xml";
+    return dataFolder() + platform::PATH_SEPARATOR + modulePrefix() + CONFIGURATION_FILE_SUFFIX;
 }
 
 }  // namespace mq

@@ -200,12 +200,11 @@ int runChildren(const ChildrenOptions& options, std::ostream& out, std::ostream&
                                   std::string()});
             continue;
         }
+        const mq::ChildEntry& configuredChild = record.settings.children[k];
+        const std::vector<std::string> unknown = unknownAttributes(configuredChild.attributes, mq::childAttributeNames());
+        complete = complete && diagnosis->inTree && mq::childProblems(configuredChild).empty() && unknown.empty();
         std::vector<std::string> notes = diagnosis->notes;
-        for (std::string& unknown :
-             unknownAttributes(record.settings.children[k].attributes, mq::childAttributeNames()))
-            notes.push_back(std::move(unknown));
-        complete = complete && diagnosis->inTree && mq::childProblems(record.settings.children[k]).empty() &&
-                   notes.size() == diagnosis->notes.size();
+        notes.insert(notes.end(), unknown.begin(), unknown.end());
         const bool inTree = diagnosis->inTree && noneStarted.empty();
         const std::string problem =
             diagnosis->inTree && !inTree ? "not in the tree: " + noneStarted + " (on its own it starts)"

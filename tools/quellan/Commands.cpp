@@ -8,8 +8,6 @@
 #include "Times.h"
 #include "ToolError.h"
 #include "Tree.h"
-#include "interface/Identity.h"
-#include "interface/StatusModule.h"
 #include "platform/Interrupt.h"
 
 #include <algorithm>
@@ -119,25 +117,10 @@ void identity(const CommandLine&, PluginSession& session, RowWriter& out) {
     out.row({text.text()});
 }
 
-// The handle of MultiQuellan's status node (status="true"): its last
-// top-level node, named after it. 0 for any other plug-in, or without one.
-std::uintptr_t statusNodeHandle(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection,
-                                const std::vector<TreeItem>& items) {
-    PluginString identity(plugin);
-    plugin.getIdentity.check(identity.out());
-    if (identity.text().rfind(mq::IDENTITY_PREFIX, 0) != 0) return 0;
-    std::uint32_t count = 0;
-    plugin.connectionGetNumNodes.check(connection, &count);
-    for (const TreeItem& item : items)
-        if (item.kind == TreeItem::Kind::NODE && item.handle == count && item.path == mq::STATUS_NODE_NAME)
-            return item.handle;
-    return 0;
-}
-
 void tree(const CommandLine&, PluginSession& session, RowWriter& out) {
     out.columns({"kind", "handle", "path"});
     const std::vector<TreeItem> items = readTree(session.functions(), session.connection());
-    const std::uintptr_t status = statusNodeHandle(session.functions(), session.connection(), items);
+    const auto status = reinterpret_cast<std::uintptr_t>(statusNode(session.functions(), session.connection()));
     for (const TreeItem& item : items) {
         const bool isNode = item.kind == TreeItem::Kind::NODE;
         out.row({isNode ? "node" : "tag", static_cast<std::uint64_t>(item.handle),

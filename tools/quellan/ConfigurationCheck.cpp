@@ -36,13 +36,12 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// A host that runs with administrators' rights, whatever this process has.
+}  // namespace
+
 const mq::TrustFacts& privilegedHost() {
     static const mq::TrustFacts facts{[] { return true; }, mq::platformTrustFacts().readAdministeredFile};
     return facts;
 }
-
-}  // namespace
 
 const char* describe(Severity severity) {
     switch (severity) {

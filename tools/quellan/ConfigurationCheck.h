@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/ConfigurationSettings.h"
+#include "config/TrustedConfiguration.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct Finding {
     Severity severity;
     std::string text;
 };
+
+// The trust rule's facts for a host that runs with administrators' rights,
+// whatever this process has: what such a host would refuse.
+const mq::TrustFacts& privilegedHost();
 
 // "problem", "warning", "note".
 const char* describe(Severity severity);

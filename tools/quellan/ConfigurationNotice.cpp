@@ -4,6 +4,7 @@
 #include "ConfigurationCheck.h"
 #include "PluginObjects.h"
 #include "ToolError.h"
+#include "Tree.h"
 #include "config/ConfigurationRecord.h"
 #include "config/TrustedConfiguration.h"
 #include "hosting/ChildHealth.h"
@@ -49,17 +50,12 @@ void say(const std::string& line, bool strict, std::ostream& err) {
 std::optional<std::size_t> runningChildren(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection,
                                            std::size_t children) {
     try {
-        std::uint32_t count = 0;
-        plugin.connectionGetNumNodes.check(connection, &count);
-        QUELLAN2_NODE node = nullptr;
-        if (count == 0) return std::nullopt;
-        plugin.connectionGetNode.check(connection, count - 1, &node);
-        PluginString name(plugin);
-        plugin.nodeGetName.check(node, name.out());
+        const QUELLAN2_NODE node = statusNode(plugin, connection);
+        if (!node) return std::nullopt;
         const auto fields = static_cast<std::uint32_t>(mq::StatusField::COUNT);
         std::uint32_t tagCount = 0;
         plugin.nodeGetNumTags.check(node, &tagCount);
-        if (name.text() != mq::STATUS_NODE_NAME || tagCount != children * fields) return std::nullopt;
+        if (tagCount != children * fields) return std::nullopt;
         std::vector<QUELLAN2_TAG> states(children);
         for (std::uint32_t k = 0; k < children; ++k)
             plugin.nodeGetTag.check(node, k * fields + static_cast<std::uint32_t>(mq::StatusField::STATE), &states[k]);

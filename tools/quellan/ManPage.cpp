@@ -4,6 +4,8 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Help.h"
+#include "config/ConfigurationFilePath.h"
+#include "config/DataFolder.h"
 
 #include <cctype>
 #include <sstream>
@@ -200,21 +202,26 @@ std::string manPage(const ManPageFiles& files) {
 
     page += sections(parts.sections);
 
-    // Where MultiQuellan, the default plug-in, finds its children
-    // (config/DataFolder.cpp, config/ConfigurationFilePath.cpp,
-    // platform/posix/FileSystem.cpp).
-    page += ".SH FILES\n.TP\n" + pathLine("/etc/xdg/Kalmeno/Quellan/MultiQuellanConfiguration.xml") +
+    // Where MultiQuellan, the default plug-in, finds its children: the names
+    // are the configuration code's own; /etc/xdg is the POSIX default of
+    // platform/posix/FileSystem.cpp, which the tool cannot ask at build time
+    // without making the folder.
+    std::string dataFolder;
+    for (const char* name : mq::DATA_FOLDER_NAMES) dataFolder += (dataFolder.empty() ? "" : "/") + std::string(name);
+    page += ".SH FILES\n.TP\n" +
+            pathLine("/etc/xdg/" + dataFolder + "/MultiQuellan" + mq::CONFIGURATION_FILE_SUFFIX) +
             textLine("The configuration file of MultiQuellan, the default plug-in: the children it loads, in order, "
                      "and the attributes that change how they are called. The folder is the first one "
-                     "XDG_CONFIG_DIRS names, if any, plus Kalmeno/Quellan; loading the library creates it when it "
-                     "is missing. quellan children shows what the library makes of the file.");
+                     "XDG_CONFIG_DIRS names, if any, plus " + dataFolder +
+                     "; loading the library creates it when it is missing. quellan children shows what the "
+                     "library makes of the file.");
     if (!files.example.empty())
         page += ".TP\n" + pathLine(files.example) +
                 textLine("An example configuration file with every attribute, each explained: what it does, its "
                          "values and its default.");
     page += ".SH ENVIRONMENT\n.TP\n.B XDG_CONFIG_DIRS\n" +
             textLine("The folders of machine-wide configuration, separated by ':'. MultiQuellan takes only the "
-                     "first: its configuration folder is that one plus Kalmeno/Quellan. When the variable is "
+                     "first: its configuration folder is that one plus " + dataFolder + ". When the variable is "
                      "unset or empty, or its first entry is not an absolute path, /etc/xdg is taken. A process "
                      "running set-user-ID or set-group-ID ignores the variable, so that whoever starts it cannot "
                      "choose the libraries it loads.");

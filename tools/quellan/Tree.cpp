@@ -2,6 +2,8 @@
 #include "Tree.h"
 
 #include "PluginObjects.h"
+#include "interface/Identity.h"
+#include "interface/StatusModule.h"
 
 #include <algorithm>
 #include <limits>
@@ -51,6 +53,18 @@ std::vector<QUELLAN2_NODE> subNodes(const PluginFunctions& plugin, QUELLAN2_NODE
 }
 
 }  // namespace
+
+QUELLAN2_NODE statusNode(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection) {
+    PluginString identity(plugin);
+    plugin.getIdentity.check(identity.out());
+    if (identity.text().rfind(mq::IDENTITY_PREFIX, 0) != 0) return nullptr;
+    std::uint32_t count = 0;
+    plugin.connectionGetNumNodes.check(connection, &count);
+    if (count == 0) return nullptr;
+    QUELLAN2_NODE node = nullptr;
+    plugin.connectionGetNode.check(connection, count - 1, &node);
+    return nameOf(plugin, node) == mq::STATUS_NODE_NAME ? node : nullptr;
+}
 
 std::vector<TreeItem> readTree(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection) {
     std::uint32_t count = 0;

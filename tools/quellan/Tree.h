@@ -23,6 +23,10 @@ struct TreeItem {
 // tree with a cycle stays finite.
 std::vector<TreeItem> readTree(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection);
 
+// MultiQuellan's status node (status="true"): its last top-level node, named
+// after it. Null for any other plug-in, or without one.
+QUELLAN2_NODE statusNode(const PluginFunctions& plugin, QUELLAN2_CONNECTION connection);
+
 // "#N" addresses handle N (decimal, or hexadecimal after 0x); other words are
 // paths. Both are looked up in the tree, which is read on the first lookup.
 class NameResolver {

@@ -29,29 +29,27 @@ public:
         findings.push_back({place, {severity, std::move(text)}});
     }
 
-    // What the library reads of the settings element and its children.
-    void settings(const mq::OutlineElement& element) {
-        const mq::ConfigurationSettings read = settingsOf(element);
+    // The first settings element, beside what the library's reader made of
+    // it: its children are the child elements with a path, in this order.
+    void settings(const mq::OutlineElement& element, const mq::ConfigurationSettings& read) {
         attributes(element, mq::settingsAttributeNames(), mq::settingsProblems(read));
-        std::size_t child = 0;
+        auto entry = read.children.begin();
         for (const mq::OutlineElement& inner : element.elements) {
             if (inner.name != mq::CHILD_ELEMENT) {
                 unknownElement(inner, {mq::CHILD_ELEMENT}, "inside <" + element.name + ">");
                 continue;
             }
-            const mq::ChildEntry* entry = nullptr;
-            for (const mq::OutlineAttribute& attribute : inner.attributes)
-                if (attribute.name == mq::PATH_ATTRIBUTE && !entry) entry = &read.children.at(child++);
-            if (!entry) {
+            const mq::OutlineAttribute* path = findAttribute(inner, mq::PATH_ATTRIBUTE);
+            if (!path || entry == read.children.end()) {
                 add(inner.place, Severity::PROBLEM,
                     std::string("<") + mq::CHILD_ELEMENT + "> has no " + mq::PATH_ATTRIBUTE +
                         "=, so the library skips it");
                 attributes(inner, mq::childAttributeNames(), {});
                 continue;
             }
-            attributes(inner, mq::childAttributeNames(), mq::childProblems(*entry));
-            const mq::OutlineAttribute& path = *findAttribute(inner, mq::PATH_ATTRIBUTE);
-            for (Finding& finding : childFileFindings(entry->path)) add(path.place, finding.severity, finding.text);
+            const mq::ChildEntry& child = *entry++;
+            attributes(inner, mq::childAttributeNames(), mq::childProblems(child));
+            for (Finding& finding : childFileFindings(child.path)) add(path->place, finding.severity, finding.text);
             for (const mq::OutlineElement& nested : inner.elements)
                 add(nested.place, Severity::WARNING, "<" + nested.name + "> inside <" + inner.name + "> is ignored");
         }
@@ -71,28 +69,6 @@ private:
         for (const mq::OutlineAttribute& attribute : element.attributes)
             if (attribute.name == name) return &attribute;
         return nullptr;
-    }
-
-    static mq::Attributes attributesOf(const mq::OutlineElement& element) {
-        mq::Attributes attributes;
-        for (const mq::OutlineAttribute& attribute : element.attributes)
-            attributes.push_back({attribute.name, attribute.value});
-        return attributes;
-    }
-
-    // As the library's reader makes them, for its own readers of the values.
-    static mq::ConfigurationSettings settingsOf(const mq::OutlineElement& element) {
-        mq::ConfigurationSettings settings;
-        settings.attributes = attributesOf(element);
-        for (const mq::OutlineElement& inner : element.elements) {
-            mq::Attributes attributes = attributesOf(inner);
-            const std::string* path = mq::findAttribute(attributes, mq::PATH_ATTRIBUTE);
-            if (inner.name != mq::CHILD_ELEMENT || !path) continue;
-            mq::ChildEntry child{*path, std::move(attributes)};
-            mq::removeAttribute(child.attributes, mq::PATH_ATTRIBUTE);
-            settings.children.push_back(std::move(child));
-        }
-        return settings;
     }
 
     // Unknown names, and each value problem at the attribute it names (the
@@ -142,7 +118,7 @@ void checkFile(const std::string& path, Validation& validation) {
                            "a second <settings> element is ignored: the library reads the first alone");
         } else {
             settingsSeen = true;
-            validation.settings(element);
+            validation.settings(element, file.settings);
         }
     }
     if (!settingsSeen)
@@ -151,8 +127,7 @@ void checkFile(const std::string& path, Validation& validation) {
     else if (file.settings.children.empty())
         validation.add({}, Severity::NOTE, "it names no child, so the library has no children");
     std::string refusal;
-    mq::readTrustedConfiguration(path, refusal, mq::TrustFacts{[] { return true; },
-                                                               mq::platformTrustFacts().readAdministeredFile});
+    mq::readTrustedConfiguration(path, refusal, privilegedHost());
     if (!refusal.empty())
         validation.add({}, mq::platformTrustFacts().isPrivilegedProcess() ? Severity::PROBLEM : Severity::WARNING,
                        "a privileged host refuses this file: " + refusal);

@@ -73,7 +73,9 @@ public:
 
     bool ok() const { return !failed; }
     const std::string& body() const { return bytes; }
+    // Empties the message; its memory is kept for the next.
     void clear();
+    std::size_t capacity() const { return bytes.capacity(); }
 
 private:
     void append(const char* data, std::size_t size) noexcept;

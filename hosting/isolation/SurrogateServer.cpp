@@ -362,16 +362,27 @@ bool Server::onUPDATE_TIME(const Arguments& arguments, Reply& reply) {
     return true;
 }
 
+namespace {
+
+// The largest reply whose memory is kept between requests: 100,000 values
+// take about a megabyte.
+constexpr std::size_t KEPT_REPLY_BYTES = 16u << 20;
+
+}  // namespace
+
 void serve(platform::Channel& channel) {
     Server server;
     // Requests are taken as large as this process can hold.
     const Limits limits;
     std::string request;
+    // The reply's memory is kept for the next one: a large read made anew
+    // each time spent more on the system's fresh pages than on its values.
+    // One that grew past KEPT_REPLY_BYTES is let go.
+    Encoder reply;
     for (;;) {
         const Received received = receiveMessage(channel, request, limits);
         if (received == Received::BROKEN) return;
-        // A reply of its own each time: one that grew large is not kept.
-        Encoder reply;
+        reply.clear();
         if (received == Received::WHOLE) {
             try {
                 if (!server.handle(request, reply)) return;
@@ -383,6 +394,7 @@ void serve(platform::Channel& channel) {
             if (!reply.ok()) reply.clear();
         }
         if (!sendMessage(channel, reply, server.frameBytes())) return;
+        if (reply.capacity() > KEPT_REPLY_BYTES) reply = Encoder();
     }
 }
 

@@ -79,7 +79,7 @@ void beginCall(Call& call) {
     if (call.intercept.sleepMilliseconds) {
         // The call's start, for tests that order it against calls elsewhere.
         simulator.journal().note("sleeping " + std::to_string(call.intercept.sleepMilliseconds) + " ms in " +
-                                 call.function + " " + call.arguments);
+                                 call.function + " " + call.arguments());
         std::this_thread::sleep_for(std::chrono::milliseconds(call.intercept.sleepMilliseconds));
     }
     switch (call.intercept.fault) {
@@ -95,7 +95,8 @@ void beginCall(Call& call) {
     }
     // The journal line comes first: the call does not come back to write it.
     if (counted(call)) callsInside.fetch_sub(1);
-    simulator.journal().write(call.function, call.arguments, std::string("fault ") + faultWord(call.intercept.fault));
+    simulator.journal().write(call.function, [&] { return call.arguments(); },
+                              std::string("fault ") + faultWord(call.intercept.fault));
     if (call.intercept.fault == Fault::ACCESS_VIOLATION) accessViolation();
     if (call.intercept.fault == Fault::DIVIDE_BY_ZERO) divideByZero();
     if (call.intercept.fault == Fault::STACK_OVERFLOW) overflowStack(0);
@@ -107,7 +108,7 @@ void beginCall(Call& call) {
 
 QUELLAN2_STATUS endCall(const Call& call, QUELLAN2_STATUS status) {
     if (counted(call)) callsInside.fetch_sub(1);
-    Simulator::instance().journal().write(call.function, call.arguments, std::to_string(status));
+    Simulator::instance().journal().write(call.function, [&] { return call.arguments(); }, std::to_string(status));
     return status;
 }
 

@@ -9,16 +9,24 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace simquellan {
 
 class Call {
 public:
-    Call(const char* function, std::string arguments) : function(function), arguments(std::move(arguments)) {}
+    // `describe` is the readable arguments, or a function that makes them
+    // from values it took when the call began: they are made only for a line
+    // that is written, since making them costs more than many a call (a
+    // vector's element, say). It lives as long as the call.
+    template <class Describe>
+    Call(const char* function, const Describe& describe)
+        : function(function), describeWith(&describeThunk<Describe>), describeContext(&describe) {}
 
     const char* const function;
-    const std::string arguments;
     Intercept intercept;
+
+    std::string arguments() const { return describeWith(describeContext); }
 
     // Out values go through here, so that an "unwritten" control can keep them back.
     template <class T>
@@ -31,6 +39,19 @@ public:
     void store(QUELLAN2_VECTOR* out, std::unique_ptr<SimVector> vector) const {
         if (!intercept.unwritten) *out = handleOf(std::move(vector));
     }
+
+private:
+    template <class Describe>
+    static std::string describeThunk(const void* context) {
+        const Describe& describe = *static_cast<const Describe*>(context);
+        if constexpr (std::is_invocable_v<const Describe&>)
+            return std::string(describe());
+        else
+            return std::string(describe);
+    }
+
+    std::string (*const describeWith)(const void*);
+    const void* const describeContext;
 };
 
 // Applies the controls: sleeps, then raises a requested fault (which may
@@ -38,9 +59,9 @@ public:
 void beginCall(Call& call);
 QUELLAN2_STATUS endCall(const Call& call, QUELLAN2_STATUS status);
 
-template <class Work>
-QUELLAN2_STATUS serve(const char* function, std::string arguments, Work&& work) {
-    Call call(function, std::move(arguments));
+template <class Describe, class Work>
+QUELLAN2_STATUS serve(const char* function, const Describe& arguments, Work&& work) {
+    Call call(function, arguments);
     beginCall(call);
     if (call.intercept.fail) return endCall(call, *call.intercept.fail);
     QUELLAN2_STATUS status = QUELLAN2_STATUS_ERROR;

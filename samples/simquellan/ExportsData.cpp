@@ -118,7 +118,8 @@ Arguments tagArguments(QUELLAN2_CONNECTION connection, const QUELLAN2_TAG* tags,
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionReadCurrentData(QUELLAN2_CONNECTION connection,
                                                                  const QUELLAN2_TAG* tags, uint32_t tagCount,
                                                                  QUELLAN2_VECTOR* result) {
-    return serve("connectionReadCurrentData", tagArguments(connection, tags, tagCount), [&](Call& call) {
+    const auto arguments = [=] { return tagArguments(connection, tags, tagCount); };
+    return serve("connectionReadCurrentData", arguments, [&](Call& call) {
         if (!connection || !tags || !tagCount || !result) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             std::vector<const Tag*> found;

@@ -15,7 +15,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_uninitialize(void) {
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_getIdentity(QUELLAN2_STRING* identity) {
-    return serve("getIdentity", Arguments().handle("identity", identity), [&](Call& call) {
+    return serve("getIdentity", [=] { return Arguments().handle("identity", identity); }, [&](Call& call) {
         if (!identity) return QUELLAN2_STATUS_INVALID_PARAMETER;
         std::string text = Simulator::instance().withState([](State& state) { return state.plant.identity; });
         call.store(identity, std::make_unique<SimString>(SimString{text}));
@@ -25,7 +25,8 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_getIdentity(QUELLAN2_STRING* identity) {
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_updateConfiguration(const char* configuration,
                                                            QUELLAN2_STRING* newConfiguration) {
-    return serve("updateConfiguration", Arguments().text("configuration", configuration), [&](Call& call) {
+    const auto arguments = [=] { return Arguments().text("configuration", configuration); };
+    return serve("updateConfiguration", arguments, [&](Call& call) {
         if (!configuration || !newConfiguration) return QUELLAN2_STATUS_INVALID_PARAMETER;
         std::string text = Simulator::instance().withState(
             [&](State& state) { return state.plant.configuration.value_or(configuration); });
@@ -35,7 +36,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_updateConfiguration(const char* configura
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionOpen(const char* connectionText, QUELLAN2_CONNECTION* connection) {
-    return serve("connectionOpen", Arguments().text("text", connectionText), [&](Call& call) {
+    return serve("connectionOpen", [=] { return Arguments().text("text", connectionText); }, [&](Call& call) {
         if (!connectionText || !connection) return QUELLAN2_STATUS_INVALID_PARAMETER;
         std::uintptr_t handle = Simulator::instance().withState([](State& state) {
             state.connections.insert(++state.lastConnection);
@@ -47,7 +48,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionOpen(const char* connectionText
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionClose(QUELLAN2_CONNECTION connection) {
-    return serve("connectionClose", Arguments().handle("connection", connection), [&](Call&) {
+    return serve("connectionClose", [=] { return Arguments().handle("connection", connection); }, [&](Call&) {
         return Simulator::instance().withState([&](State& state) {
             return state.connections.erase(reinterpret_cast<std::uintptr_t>(connection))
                        ? QUELLAN2_STATUS_OK
@@ -58,7 +59,8 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionClose(QUELLAN2_CONNECTION conne
 
 #ifndef SIMQUELLAN_OMIT_CURRENT_TIME
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetCurrentTime(QUELLAN2_CONNECTION connection, uint32_t* time) {
-    return serve("connectionGetCurrentTime", Arguments().handle("connection", connection), [&](Call& call) {
+    const auto arguments = [=] { return Arguments().handle("connection", connection); };
+    return serve("connectionGetCurrentTime", arguments, [&](Call& call) {
         if (!connection || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             if (!state.connections.count(reinterpret_cast<std::uintptr_t>(connection)))

@@ -23,7 +23,7 @@ Arguments vectorArguments(QUELLAN2_VECTOR vector, uint32_t index) {
 }  // namespace
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorCreate(uint32_t length, QUELLAN2_VECTOR* vector) {
-    return serve("vectorCreate", Arguments().number("length", length), [&](Call& call) {
+    return serve("vectorCreate", [=] { return Arguments().number("length", length); }, [&](Call& call) {
         if (!length || !vector) return QUELLAN2_STATUS_INVALID_PARAMETER;
         auto created = std::make_unique<SimVector>();
         created->elements.resize(length);
@@ -33,14 +33,14 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorCreate(uint32_t length, QUELLAN2_VE
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorFree(QUELLAN2_VECTOR vector) {
-    return serve("vectorFree", Arguments().handle("vector", vector), [&](Call&) {
+    return serve("vectorFree", [=] { return Arguments().handle("vector", vector); }, [&](Call&) {
         adopt(vector);
         return QUELLAN2_STATUS_OK;
     });
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetLength(QUELLAN2_VECTOR vector, uint32_t* length) {
-    return serve("vectorGetLength", Arguments().handle("vector", vector), [&](Call& call) {
+    return serve("vectorGetLength", [=] { return Arguments().handle("vector", vector); }, [&](Call& call) {
         if (!vector || !length) return QUELLAN2_STATUS_INVALID_PARAMETER;
         call.store(length, static_cast<uint32_t>(objectOf(vector)->elements.size()));
         return QUELLAN2_STATUS_OK;
@@ -48,7 +48,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetLength(QUELLAN2_VECTOR vector, u
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetType(QUELLAN2_VECTOR vector, uint32_t index, uint32_t* type) {
-    return serve("vectorGetType", vectorArguments(vector, index), [&](Call& call) {
+    return serve("vectorGetType", [=] { return vectorArguments(vector, index); }, [&](Call& call) {
         const Element* element = elementAt(vector, index);
         if (!element || !type) return QUELLAN2_STATUS_INVALID_PARAMETER;
         call.store(type, typeCode(*element));
@@ -57,7 +57,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetType(QUELLAN2_VECTOR vector, uin
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetNull(QUELLAN2_VECTOR vector, uint32_t index) {
-    return serve("vectorSetNull", vectorArguments(vector, index), [&](Call&) {
+    return serve("vectorSetNull", [=] { return vectorArguments(vector, index); }, [&](Call&) {
         Element* element = elementAt(vector, index);
         if (!element) return QUELLAN2_STATUS_INVALID_PARAMETER;
         *element = Element();
@@ -67,7 +67,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetNull(QUELLAN2_VECTOR vector, uin
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetString(QUELLAN2_VECTOR vector, uint32_t index,
                                                        QUELLAN2_STRING* value) {
-    return serve("vectorGetString", vectorArguments(vector, index), [&](Call& call) {
+    return serve("vectorGetString", [=] { return vectorArguments(vector, index); }, [&](Call& call) {
         if (!vector || !value) return QUELLAN2_STATUS_INVALID_PARAMETER;
         const Element* element = elementAt(vector, index);
         if (!element) return QUELLAN2_STATUS_INVALID_PARAMETER;
@@ -93,7 +93,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetString(QUELLAN2_VECTOR vector, u
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorGetFloat(QUELLAN2_VECTOR vector, uint32_t index, float* value) {
-    return serve("vectorGetFloat", vectorArguments(vector, index), [&](Call& call) {
+    return serve("vectorGetFloat", [=] { return vectorArguments(vector, index); }, [&](Call& call) {
         if (!vector || !value) return QUELLAN2_STATUS_INVALID_PARAMETER;
         const Element* element = elementAt(vector, index);
         if (!element) return QUELLAN2_STATUS_INVALID_PARAMETER;
@@ -118,7 +118,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_vectorSetFloat(QUELLAN2_VECTOR vector, ui
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringCreate(const char* text, QUELLAN2_STRING* string) {
-    return serve("stringCreate", Arguments().text("text", text), [&](Call& call) {
+    return serve("stringCreate", [=] { return Arguments().text("text", text); }, [&](Call& call) {
         if (!text || !string) return QUELLAN2_STATUS_INVALID_PARAMETER;
         call.store(string, std::make_unique<SimString>(SimString{text}));
         return QUELLAN2_STATUS_OK;
@@ -126,7 +126,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringCreate(const char* text, QUELLAN2_S
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_stringFree(QUELLAN2_STRING string) {
-    return serve("stringFree", Arguments().handle("string", string), [&](Call&) {
+    return serve("stringFree", [=] { return Arguments().handle("string", string); }, [&](Call&) {
         adopt(string);
         return QUELLAN2_STATUS_OK;
     });

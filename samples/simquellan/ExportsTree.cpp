@@ -23,7 +23,8 @@ QUELLAN2_NODE nodeHandle(const Plant& plant, std::size_t index) {
 }  // namespace
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetNumNodes(QUELLAN2_CONNECTION connection, uint32_t* count) {
-    return serve("connectionGetNumNodes", Arguments().handle("connection", connection), [&](Call& call) {
+    const auto arguments = [=] { return Arguments().handle("connection", connection); };
+    return serve("connectionGetNumNodes", arguments, [&](Call& call) {
         if (!connection || !count) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             if (!isOpen(state, connection)) return QUELLAN2_STATUS_INVALID_PARAMETER;
@@ -35,7 +36,8 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetNumNodes(QUELLAN2_CONNECTION
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetNode(QUELLAN2_CONNECTION connection, uint32_t index,
                                                          QUELLAN2_NODE* node) {
-    return serve("connectionGetNode", Arguments().handle("connection", connection).number("index", index),
+    const auto arguments = [=] { return Arguments().handle("connection", connection).number("index", index); };
+    return serve("connectionGetNode", arguments,
                  [&](Call& call) {
                      if (!connection || !node) return QUELLAN2_STATUS_INVALID_PARAMETER;
                      return Simulator::instance().withState([&](State& state) {
@@ -51,7 +53,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_connectionGetNode(QUELLAN2_CONNECTION con
 
 #ifndef SIMQUELLAN_OMIT_NODE_GET_NAME
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetName(QUELLAN2_NODE node, QUELLAN2_STRING* name) {
-    return serve("nodeGetName", Arguments().handle("node", node), [&](Call& call) {
+    return serve("nodeGetName", [=] { return Arguments().handle("node", node); }, [&](Call& call) {
         if (!node || !name) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Node* found = state.plant.node(number(node));
@@ -66,7 +68,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetName(QUELLAN2_NODE node, QUELLAN2_
 
 #if !defined(SIMQUELLAN_OMIT_OPTIONAL) && !defined(SIMQUELLAN_OMIT_NODE_GET_NUM_NODES)
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetNumNodes(QUELLAN2_NODE node, uint32_t* count) {
-    return serve("nodeGetNumNodes", Arguments().handle("node", node), [&](Call& call) {
+    return serve("nodeGetNumNodes", [=] { return Arguments().handle("node", node); }, [&](Call& call) {
         if (!node || !count) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Node* found = state.plant.node(number(node));
@@ -80,7 +82,8 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetNumNodes(QUELLAN2_NODE node, uint3
 
 #if !defined(SIMQUELLAN_OMIT_OPTIONAL) && !defined(SIMQUELLAN_OMIT_NODE_GET_NODE)
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetNode(QUELLAN2_NODE node, uint32_t index, QUELLAN2_NODE* subNode) {
-    return serve("nodeGetNode", Arguments().handle("node", node).number("index", index), [&](Call& call) {
+    const auto arguments = [=] { return Arguments().handle("node", node).number("index", index); };
+    return serve("nodeGetNode", arguments, [&](Call& call) {
         if (!node || !subNode) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Node* found = state.plant.node(number(node));
@@ -94,7 +97,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetNode(QUELLAN2_NODE node, uint32_t 
 #endif
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetNumTags(QUELLAN2_NODE node, uint32_t* count) {
-    return serve("nodeGetNumTags", Arguments().handle("node", node), [&](Call& call) {
+    return serve("nodeGetNumTags", [=] { return Arguments().handle("node", node); }, [&](Call& call) {
         if (!node || !count) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Node* found = state.plant.node(number(node));
@@ -106,7 +109,8 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetNumTags(QUELLAN2_NODE node, uint32
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetTag(QUELLAN2_NODE node, uint32_t index, QUELLAN2_TAG* tag) {
-    return serve("nodeGetTag", Arguments().handle("node", node).number("index", index), [&](Call& call) {
+    const auto arguments = [=] { return Arguments().handle("node", node).number("index", index); };
+    return serve("nodeGetTag", arguments, [&](Call& call) {
         if (!node || !tag) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Node* found = state.plant.node(number(node));
@@ -119,7 +123,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_nodeGetTag(QUELLAN2_NODE node, uint32_t i
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_tagGetName(QUELLAN2_TAG tag, QUELLAN2_STRING* name) {
-    return serve("tagGetName", Arguments().handle("tag", tag), [&](Call& call) {
+    return serve("tagGetName", [=] { return Arguments().handle("tag", tag); }, [&](Call& call) {
         if (!tag || !name) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Tag* found = state.plant.tag(number(tag));
@@ -133,7 +137,7 @@ QUELLAN2_STATUS QUELLAN2_CALL quellan2_tagGetName(QUELLAN2_TAG tag, QUELLAN2_STR
 }
 
 QUELLAN2_STATUS QUELLAN2_CALL quellan2_tagGetUpdateTime(QUELLAN2_TAG tag, uint32_t* time) {
-    return serve("tagGetUpdateTime", Arguments().handle("tag", tag), [&](Call& call) {
+    return serve("tagGetUpdateTime", [=] { return Arguments().handle("tag", tag); }, [&](Call& call) {
         if (!tag || !time) return QUELLAN2_STATUS_INVALID_PARAMETER;
         return Simulator::instance().withState([&](State& state) {
             const Tag* found = state.plant.tag(number(tag));

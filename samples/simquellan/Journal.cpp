@@ -21,15 +21,6 @@ void Journal::setPath(const std::string& newPath) {
     path = newPath;
 }
 
-void Journal::write(const std::string& function, const std::string& arguments, const std::string& status) {
-    std::lock_guard<std::mutex> lock(mutex);
-    ++sequence;
-    // Formatting the line would cost more than many a call it records.
-    if (path.empty()) return;
-    append(std::to_string(sequence) + "\t" + std::to_string(threadNumber()) + "\t" + function + "\t" + arguments +
-           "\t" + status + "\n");
-}
-
 void Journal::note(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex);
     append("# " + text + "\n");

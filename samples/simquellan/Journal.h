@@ -20,7 +20,16 @@ class Journal {
 public:
     // An empty path turns the journal off.
     void setPath(const std::string& path);
-    void write(const std::string& function, const std::string& arguments, const std::string& status);
+    // Counts the call; its line, and so its arguments (made by `describe`),
+    // are made only when there is a file to append it to.
+    template <class Describe>
+    void write(const char* function, const Describe& describe, const std::string& status) {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++sequence;
+        if (path.empty()) return;
+        append(std::to_string(sequence) + "\t" + std::to_string(threadNumber()) + "\t" + function + "\t" + describe() +
+               "\t" + status + "\n");
+    }
     void note(const std::string& text);
 
 private:

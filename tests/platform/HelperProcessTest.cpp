@@ -122,6 +122,7 @@ TEST(HelperLifetime, AHelperThatEndsIsReapedAtOnceWithoutAWait) {
 TEST(HelperLifetime, WaitForExitGivesUpOnAHelperThatRuns) {
     Peer peer;
     ASSERT_TRUE(send(peer.channel, HANG));
+    EXPECT_FALSE(peer.helper.waitForExit(0ms));
     EXPECT_FALSE(peer.helper.waitForExit(1ms));
     EXPECT_TRUE(mq::test::processExists(peer.helper.id()));
 }

@@ -33,8 +33,8 @@ void ValueVector::setString(std::uint32_t index, std::string text) {
 }
 
 void ValueVector::setFloat(std::uint32_t index, float value) {
-    std::any holder(value);
-    holder.swap(elements[index]);
+    // Made in place: a float's holder cannot fail to be made.
+    elements[index].emplace<float>(value);
 }
 
 }  // namespace mq

@@ -25,8 +25,8 @@ public:
     const std::string* stringAt(std::uint32_t index) const;
     const float* floatAt(std::uint32_t index) const;
 
-    // Each setter builds the new holder before it replaces the old one, so an
-    // element is never left half-written.
+    // No setter leaves an element half-written: a string's holder is built
+    // before it replaces the old one, and a float's cannot fail.
     void setNull(std::uint32_t index);
     void setString(std::uint32_t index, std::string text);
     void setFloat(std::uint32_t index, float value);

@@ -20,22 +20,24 @@ namespace {
 // An out value is preset to see whether the child wrote it; a child that
 // writes exactly the preset is taken not to have written.
 
-template <typename Function, typename... Arguments>
-Answer<std::uint32_t> askNumber(Function function, Arguments... arguments) {
+// The answer to a query with one number out: `call` makes the query,
+// through the guard or inside a guarded run, with the out value's address.
+template <typename Call>
+Answer<std::uint32_t> askNumber(Call call) {
     std::uint32_t value = UNWRITTEN_NUMBER;
     Answer<std::uint32_t> answer;
-    answer.status = guardedCall(function, arguments..., &value);
+    answer.status = call(&value);
     answer.written = value != UNWRITTEN_NUMBER;
     if (answer.written) answer.value = value;
     return answer;
 }
 
-template <typename Function, typename... Arguments>
-Answer<std::uint32_t> askFloat(Function function, Arguments... arguments) {
+template <typename Call>
+Answer<std::uint32_t> askFloat(Call call) {
     float value;
     std::memcpy(&value, &UNWRITTEN_FLOAT_BITS, sizeof value);
     Answer<std::uint32_t> answer;
-    answer.status = guardedCall(function, arguments..., &value);
+    answer.status = call(&value);
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     answer.written = bits != UNWRITTEN_FLOAT_BITS;
@@ -47,26 +49,37 @@ Answer<std::uint32_t> askFloat(Function function, Arguments... arguments) {
 
 VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bool lengthDecides) const {
     VectorRecord record;
-    record.length = askNumber(functions.vectorGetLength, vector);
+    record.length =
+        askNumber([&](std::uint32_t* length) { return guardedCall(functions.vectorGetLength, vector, length); });
     if (lengthDecides) {
         const bool told = record.length.status == QUELLAN2_STATUS_OK && record.length.written;
         elements = told ? std::min(record.length.value, MAX_LIST_ELEMENTS) : 0;
     }
     record.elements.resize(elements);
-    for (std::uint32_t k = 0; k < elements; ++k) {
+    // The types and floats are asked in runs under one entry of the guard,
+    // as the host does in-process: a run stops at a string, whose text is
+    // taken outside it, and at a fault, which fails that element's query
+    // (its answer stays a refusal) as a faulting call would.
+    const auto step = [&](std::uint32_t k) {
         ElementRecord& element = record.elements[k];
-        element.type = askNumber(functions.vectorGetType, vector, k);
-        if (!element.type.written) continue;
-        if (element.type.value == QUELLAN2_TYPE_FLOAT) {
-            element.floatBits = askFloat(functions.vectorGetFloat, vector, k);
-        } else if (element.type.value == QUELLAN2_TYPE_STRING) {
-            QUELLAN2_STRING string = nullptr;
-            element.stringStatus = guardedCall(functions.vectorGetString, vector, k, &string);
-            // A reader takes the text only of a string handed over with success.
-            if (string) {
-                std::string text = childText(functions, string);
-                if (element.stringStatus == QUELLAN2_STATUS_OK) element.text = std::move(text);
-            }
+        element.type = askNumber([&](std::uint32_t* type) { return functions.vectorGetType(vector, k, type); });
+        if (element.type.written && element.type.value == QUELLAN2_TYPE_STRING) return false;
+        if (element.type.written && element.type.value == QUELLAN2_TYPE_FLOAT)
+            element.floatBits = askFloat([&](float* value) { return functions.vectorGetFloat(vector, k, value); });
+        return true;
+    };
+    for (std::uint32_t k = 0; k < elements; ++k) {
+        platform::Fault fault = platform::Fault::NONE;
+        k = guardedSteps(k, elements, step, fault);
+        if (k == elements) break;
+        if (fault != platform::Fault::NONE) continue;
+        ElementRecord& element = record.elements[k];
+        QUELLAN2_STRING string = nullptr;
+        element.stringStatus = guardedCall(functions.vectorGetString, vector, k, &string);
+        // A reader takes the text only of a string handed over with success.
+        if (string) {
+            std::string text = childText(functions, string);
+            if (element.stringStatus == QUELLAN2_STATUS_OK) element.text = std::move(text);
         }
     }
     return record;

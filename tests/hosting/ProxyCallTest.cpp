@@ -10,6 +10,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -90,6 +91,29 @@ TEST_F(ProxyCall, AFaultInAVectorFunctionOnTheCallingThreadIsStatusOne) {
     QUELLAN2_VECTOR vector = nullptr;
     EXPECT_EQ(QUELLAN2_STATUS_ERROR, guardedCall(proxy->functions().vectorCreate, 2u, &vector));
     EXPECT_EQ(QUELLAN2_STATUS_OK, guardedCall(proxy->functions().vectorCreate, 2u, &vector));
+    EXPECT_EQ(QUELLAN2_STATUS_OK, guardedCall(proxy->functions().vectorFree, vector));
+}
+
+TEST_F(ProxyCall, AGuardedRunStopsAtTheCallThatFaultedOrAtAStepThatSaysSo) {
+    QUELLAN2_VECTOR vector = nullptr;
+    ASSERT_EQ(QUELLAN2_STATUS_OK, guardedCall(proxy->functions().vectorCreate, 5u, &vector));
+    ASSERT_EQ(0u, child->control("fault vectorGetType access after=2 times=1"));
+    uint32_t asked[5] = {};
+    uint32_t count = 0;
+    const auto step = [&](uint32_t k) {
+        uint32_t type = QUELLAN2_TYPE_FLOAT;
+        proxy->functions().vectorGetType(vector, k, &type);
+        asked[count++] = k;
+        return k != 3;
+    };
+    platform::Fault fault = platform::Fault::NONE;
+    EXPECT_EQ(2u, guardedSteps(0, 5, step, fault));
+    EXPECT_EQ(platform::Fault::ACCESS_VIOLATION, fault);
+    EXPECT_EQ(3u, guardedSteps(3, 5, step, fault));
+    EXPECT_EQ(platform::Fault::NONE, fault);
+    EXPECT_EQ(5u, guardedSteps(4, 5, step, fault));
+    EXPECT_EQ(platform::Fault::NONE, fault);
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 3, 4}), std::vector<uint32_t>(asked, asked + count));
     EXPECT_EQ(QUELLAN2_STATUS_OK, guardedCall(proxy->functions().vectorFree, vector));
 }
 

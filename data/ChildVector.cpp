@@ -33,11 +33,8 @@ void ChildVectorSeries::takeBack(QuellanMessage& message) {
 void mergeChildVector(const Quellan& child, QUELLAN2_VECTOR childVector, const std::vector<uint32_t>& positions,
                       ValueVector& result) {
     const ChildFunctionTable& functions = child.proxy()->functions();
-    // The types and floats are asked in runs under one entry of the guard. A
-    // run stops at a string, whose text is taken outside it (the text is
-    // allocated), and at a fault, which leaves that element null as a faulting
-    // call would; the next run begins after it, so the child is asked in the
-    // same order as element by element.
+    // A faulting query leaves its element null; a string's text is taken
+    // outside the guard.
     const auto step = [&](uint32_t k) {
         // A refused query (past the end of a short vector, say) counts as null.
         uint32_t type = QUELLAN2_TYPE_NULL;
@@ -50,15 +47,10 @@ void mergeChildVector(const Quellan& child, QUELLAN2_VECTOR childVector, const s
         }
         return true;
     };
-    const auto count = static_cast<uint32_t>(positions.size());
-    for (uint32_t k = 0; k < count; ++k) {
-        platform::Fault fault = platform::Fault::NONE;
-        k = guardedSteps(k, count, step, fault);
-        if (k == count) break;
-        if (fault != platform::Fault::NONE) continue;
+    guardedEach(static_cast<uint32_t>(positions.size()), step, [&](uint32_t k) {
         if (std::optional<std::string> text = child.vectorText(childVector, k))
             result.setString(positions[k], std::move(*text));
-    }
+    });
 }
 
 void fillChildVector(const Quellan& child, QUELLAN2_VECTOR childVector, const ValueVector& values,

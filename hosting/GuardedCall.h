@@ -81,4 +81,19 @@ uint32_t guardedSteps(uint32_t first, uint32_t end, Step& step, platform::Fault&
     return run.next;
 }
 
+// Runs `step(k)` for every k below `end` in as few runs of guardedSteps as it
+// can: a step that faults fails alone, and the next run begins after it; for
+// a step that returns false, `outside(k)` runs outside the guard (where it
+// may own things: allocate, say), and the next run begins after it. So the
+// steps and what runs outside them keep the order of a loop over k.
+template <typename Step, typename Outside>
+void guardedEach(uint32_t end, Step& step, Outside outside) {
+    for (uint32_t k = 0; k < end; ++k) {
+        platform::Fault fault = platform::Fault::NONE;
+        k = guardedSteps(k, end, step, fault);
+        if (k == end) return;
+        if (fault == platform::Fault::NONE) outside(k);
+    }
+}
+
 }  // namespace mq

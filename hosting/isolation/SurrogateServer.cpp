@@ -56,10 +56,8 @@ VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bo
         elements = told ? std::min(record.length.value, MAX_LIST_ELEMENTS) : 0;
     }
     record.elements.resize(elements);
-    // The types and floats are asked in runs under one entry of the guard,
-    // as the host does in-process: a run stops at a string, whose text is
-    // taken outside it, and at a fault, which fails that element's query
-    // (its answer stays a refusal) as a faulting call would.
+    // A faulting query's answer stays a refusal; a string's text is taken
+    // outside the guard.
     const auto step = [&](std::uint32_t k) {
         ElementRecord& element = record.elements[k];
         element.type = askNumber([&](std::uint32_t* type) { return functions.vectorGetType(vector, k, type); });
@@ -68,11 +66,7 @@ VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bo
             element.floatBits = askFloat([&](float* value) { return functions.vectorGetFloat(vector, k, value); });
         return true;
     };
-    for (std::uint32_t k = 0; k < elements; ++k) {
-        platform::Fault fault = platform::Fault::NONE;
-        k = guardedSteps(k, elements, step, fault);
-        if (k == elements) break;
-        if (fault != platform::Fault::NONE) continue;
+    guardedEach(elements, step, [&](std::uint32_t k) {
         ElementRecord& element = record.elements[k];
         QUELLAN2_STRING string = nullptr;
         element.stringStatus = guardedCall(functions.vectorGetString, vector, k, &string);
@@ -81,7 +75,7 @@ VectorRecord Server::describe(QUELLAN2_VECTOR vector, std::uint32_t elements, bo
             std::string text = childText(functions, string);
             if (element.stringStatus == QUELLAN2_STATUS_OK) element.text = std::move(text);
         }
-    }
+    });
     return record;
 }
 
